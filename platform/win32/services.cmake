@@ -1,0 +1,1 @@
+# Timer, mutex, files, registry, resources: sources of orbelune_win32.

@@ -1,0 +1,1 @@
+# Windows, messages, display backends, GDI subset, message boxes: sources of orbelune_win32.

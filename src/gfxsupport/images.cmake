@@ -1,0 +1,1 @@
+# Image recognition and decoding: defines orbelune_images.

@@ -1,0 +1,1 @@
+# X-file reading and triangle meshes: defines orbelune_meshes.

@@ -1,0 +1,1 @@
+# Texture creation, pixel conversion and surface saving: defines orbelune_textures.
