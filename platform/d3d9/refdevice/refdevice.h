@@ -144,6 +144,7 @@ enum class CullMode { None, Clockwise, CounterClockwise };
 
 enum class CompareFunction { Never, Less, Equal, LessEqual, Greater, NotEqual, GreaterEqual, Always };
 
+// Without the test nothing is written either, as on the real pipeline.
 struct DepthState {
   bool testEnable = false;
   bool writeEnable = true;
