@@ -296,7 +296,8 @@ RegistryDocument ParseRegistryText(std::string_view text) {
   std::vector<std::string> lines = LogicalLines(text);
   size_t first = 0;
   while (first < lines.size() && lines[first].empty()) ++first;
-  if (first == lines.size() || lines[first] != kHeader) {
+  if (first == lines.size()) return document;  // an empty file holds no values and lost none
+  if (lines[first] != kHeader) {
     // Without the header the text may be anything; whatever still reads as keys and values
     // below is kept all the same.
     document.damaged = true;
