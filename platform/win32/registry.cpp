@@ -1,3 +1,5 @@
+// Implements: the Reg* calls over the registry file; HKEY_LOCAL_MACHINE finds nothing.
+// Leaves out: enumeration, key deletion, security and notifications.
 #include "registry.h"
 
 #include <cstring>

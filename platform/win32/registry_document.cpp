@@ -1,3 +1,6 @@
+// Implements: the registry export text (REGEDIT4) in both directions, line by line, so that a
+// damaged line costs only itself. Leaves out: the UTF-16 "Windows Registry Editor 5.00" form,
+// deletion lines ("[-key]", "name"=-).
 #include "registry_document.h"
 
 #include <cstdio>

@@ -1,3 +1,5 @@
+// Implements: finding, reading and atomically replacing the registry file under a lock file.
+// Leaves out: watching the file for changes made by others.
 #include "registry_store.h"
 
 #include <fcntl.h>

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,9 @@ struct ValueCase {
   RegistryValue value;
   const char* expectedLine;  // how the value is written
 };
+
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const ValueCase& test, std::ostream* out) { *out << test.label; }
 
 class RegistryTextRoundTrip : public testing::TestWithParam<ValueCase> {};
 
