@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "timer_control.h"
+#include "../win32/timer_control.h"  // the stand-in clock, reached beside the umbrella header
 #include "winapi.h"
 
 namespace {
