@@ -310,7 +310,7 @@ RegistryDocument ParseRegistryText(std::string_view text) {
 
   RegistryKeyContents* currentKey = nullptr;
   for (size_t index = first; index < lines.size(); ++index) {
-    std::string_view line = lines[index];
+    std::string_view line = TrimLeft(lines[index]);  // hand-edited files may indent lines
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[') {
       currentKey = nullptr;

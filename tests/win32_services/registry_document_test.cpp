@@ -96,7 +96,7 @@ TEST(RegistryText, ReadsWhatRegeditWrites) {
       "  03\r\n"
       "\r\n"
       "[HKEY_CURRENT_USER\\Software\\Other]\r\n"
-      "@=\"top\"\r\n";
+      "  @=\"top\"\r\n";
   RegistryDocument read = ParseRegistryText(text);
   EXPECT_FALSE(read.damaged);
   const RegistryKeyContents* ours = read.FindKey("hkey_current_user\\software\\vorlane\\orbelune scr f");
@@ -107,7 +107,9 @@ TEST(RegistryText, ReadsWhatRegeditWrites) {
   const RegistryValue* blob = FindValue(*ours, "Blob");
   ASSERT_NE(blob, nullptr);
   EXPECT_EQ(blob->data, (std::vector<uint8_t>{1, 2, 3}));
-  ASSERT_NE(read.FindKey("HKEY_CURRENT_USER\\Software\\Other"), nullptr);
+  const RegistryKeyContents* other = read.FindKey("HKEY_CURRENT_USER\\Software\\Other");
+  ASSERT_NE(other, nullptr);
+  ASSERT_NE(FindValue(*other, ""), nullptr) << "an indented line reads too";
   EXPECT_TRUE(read.KeyExists("HKEY_CURRENT_USER\\Software"));
   EXPECT_FALSE(read.KeyExists("HKEY_CURRENT_USER\\Soft"));
 }
