@@ -138,6 +138,9 @@ std::vector<std::string> LogicalLines(std::string_view text) {
     size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = TrimRight(text.substr(start, end - start));
+    // Continuation lines are indented; anything else ends the list, which then stays broken
+    // (its trailing comma does not read) instead of swallowing the next key or value.
+    if (continuing && (line.empty() || (line.front() != ' ' && line.front() != '\t'))) continuing = false;
     if (continuing) {
       line = TrimLeft(line);
       lines.back().append(line);

@@ -154,6 +154,19 @@ TEST(RegistryText, DamagedLinesAreDroppedAndTheRestKept) {
   }
 }
 
+TEST(RegistryText, BrokenContinuationDoesNotSwallowTheNextKey) {
+  RegistryDocument read = ParseRegistryText(
+      "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=hex:01,\\\n[HKEY_CURRENT_USER\\B]\n\"y\"=dword:00000001\n");
+  EXPECT_TRUE(read.damaged);
+  const RegistryKeyContents* a = read.FindKey("HKEY_CURRENT_USER\\A");
+  const RegistryKeyContents* b = read.FindKey("HKEY_CURRENT_USER\\B");
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_TRUE(a->values.empty());
+  ASSERT_EQ(b->values.size(), 1u);
+  EXPECT_EQ(b->values[0].name, "y");
+}
+
 TEST(RegistryText, RefusesNamesTheTextCannotHold) {
   EXPECT_FALSE(IsStorableValueName(std::string_view("a\nb")));
   EXPECT_FALSE(IsStorableValueName(std::string_view("a\0b", 3)));
