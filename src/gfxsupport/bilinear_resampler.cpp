@@ -1,0 +1,141 @@
+// Bilinear (and, with depth, trilinear) resampling. Per axis, for a source of n and a
+// destination of m pixels: s = n / m; for destination index i, l = (i + 0.5) * s + 0.5 and
+// j = truncate(l); taps j - 1 with weight w0 = (j + 1) - l and j with weight 1 - w0. All in
+// 32-bit floats, so that results do not depend on the compiler's choice of precision.
+#include <utility>
+#include <vector>
+
+#include "gfxsupport/conversion_pass.h"
+
+std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destinationSize,
+                                           bool clampEdges) {
+  std::vector<BilinearTaps> taps(destinationSize);
+  const float scale = static_cast<float>(sourceSize) / static_cast<float>(destinationSize);
+  const int64_t n = sourceSize;
+  auto place = [&](int64_t index) -> uint32_t {
+    if (index < 0) return static_cast<uint32_t>(clampEdges ? 0 : n - 1);
+    if (index >= n) return static_cast<uint32_t>(clampEdges ? n - 1 : 0);
+    return static_cast<uint32_t>(index);
+  };
+  for (uint32_t i = 0; i < destinationSize; ++i) {
+    const float l = (static_cast<float>(i) + 0.5f) * scale + 0.5f;
+    const int64_t j = static_cast<int64_t>(l);
+    const float w0 = static_cast<float>(j + 1) - l;
+    taps[i] = {place(j - 1), place(j), w0, 1.0f - w0};
+  }
+  return taps;
+}
+
+namespace {
+
+// One source row resampled across: w0 * P[first] + w1 * P[second] for every column.
+void ResampleAcross(const std::vector<FloatColour>& sourceRow,
+                    const std::vector<BilinearTaps>& columns, FloatColour* out) {
+  for (size_t x = 0; x < columns.size(); ++x) {
+    const BilinearTaps& tap = columns[x];
+    const FloatColour& p0 = sourceRow[tap.first];
+    const FloatColour& p1 = sourceRow[tap.second];
+    out[x] = {tap.firstWeight * p0.r + tap.secondWeight * p1.r,
+              tap.firstWeight * p0.g + tap.secondWeight * p1.g,
+              tap.firstWeight * p0.b + tap.secondWeight * p1.b,
+              tap.firstWeight * p0.a + tap.secondWeight * p1.a};
+  }
+}
+
+void Blend(const FloatColour* top, float topWeight, const FloatColour* bottom,
+           float bottomWeight, size_t count, FloatColour* out) {
+  for (size_t x = 0; x < count; ++x) {
+    out[x] = {topWeight * top[x].r + bottomWeight * bottom[x].r,
+              topWeight * top[x].g + bottomWeight * bottom[x].g,
+              topWeight * top[x].b + bottomWeight * bottom[x].b,
+              topWeight * top[x].a + bottomWeight * bottom[x].a};
+  }
+}
+
+// Source rows of one slice, resampled across, two kept at a time: each destination row needs
+// two neighbouring source rows, and the next destination row usually reuses one of them.
+class AcrossRowCache {
+ public:
+  AcrossRowCache(const ConversionPass& pass, const std::vector<BilinearTaps>& columns,
+                 uint32_t slice)
+      : pass_(pass), columns_(columns), slice_(slice), sourceRow_(pass.source.width) {
+    for (auto& row : rows_) row.resize(columns.size());
+  }
+
+  // Both rows, valid until the next call.
+  std::pair<const FloatColour*, const FloatColour*> Get(uint32_t first, uint32_t second) {
+    const FloatColour* a = Fetch(first, second);
+    const FloatColour* b = Fetch(second, first);
+    return {a, b};
+  }
+
+ private:
+  const FloatColour* Fetch(uint32_t wanted, uint32_t keep) {
+    for (int slot = 0; slot < 2; ++slot) {
+      if (held_[slot] == wanted) return rows_[slot].data();
+    }
+    const int slot = held_[0] == keep ? 1 : 0;
+    pass_.ReadSourceRow(slice_, wanted, sourceRow_.data());
+    ResampleAcross(sourceRow_, columns_, rows_[slot].data());
+    held_[slot] = wanted;
+    return rows_[slot].data();
+  }
+
+  const ConversionPass& pass_;
+  const std::vector<BilinearTaps>& columns_;
+  uint32_t slice_;
+  std::vector<FloatColour> sourceRow_;
+  std::vector<FloatColour> rows_[2];
+  int64_t held_[2] = {-1, -1};
+};
+
+void ResampleSlice(const ConversionPass& pass, const std::vector<BilinearTaps>& columns,
+                   const std::vector<BilinearTaps>& rows, uint32_t sourceSlice,
+                   uint32_t destinationSlice, std::vector<FloatColour>& out) {
+  AcrossRowCache cache(pass, columns, sourceSlice);
+  for (uint32_t y = 0; y < pass.destination.height; ++y) {
+    const BilinearTaps& tap = rows[y];
+    auto [top, bottom] = cache.Get(tap.first, tap.second);
+    Blend(top, tap.firstWeight, bottom, tap.secondWeight, columns.size(), out.data());
+    pass.WriteDestinationRow(destinationSlice, y, out.data());
+  }
+}
+
+}  // namespace
+
+void ResampleBilinear(const ConversionPass& pass) {
+  const auto columns =
+      MakeBilinearTaps(pass.source.width, pass.destination.width, pass.options.mirrorU);
+  const auto rows =
+      MakeBilinearTaps(pass.source.height, pass.destination.height, pass.options.mirrorV);
+  std::vector<FloatColour> out(pass.destination.width);
+  pass.writer.BeginSlice();
+  ResampleSlice(pass, columns, rows, 0, 0, out);
+}
+
+void ResampleTrilinear(const ConversionPass& pass) {
+  const auto columns =
+      MakeBilinearTaps(pass.source.width, pass.destination.width, pass.options.mirrorU);
+  const auto rows =
+      MakeBilinearTaps(pass.source.height, pass.destination.height, pass.options.mirrorV);
+  const auto slices =
+      MakeBilinearTaps(pass.source.depth, pass.destination.depth, pass.options.mirrorW);
+  const size_t width = pass.destination.width;
+  std::vector<FloatColour> front(width), back(width), out(width);
+  for (uint32_t z = 0; z < pass.destination.depth; ++z) {
+    const BilinearTaps& sliceTap = slices[z];
+    AcrossRowCache frontCache(pass, columns, sliceTap.first);
+    AcrossRowCache backCache(pass, columns, sliceTap.second);
+    pass.writer.BeginSlice();
+    for (uint32_t y = 0; y < pass.destination.height; ++y) {
+      const BilinearTaps& tap = rows[y];
+      auto [frontTop, frontBottom] = frontCache.Get(tap.first, tap.second);
+      Blend(frontTop, tap.firstWeight, frontBottom, tap.secondWeight, width, front.data());
+      auto [backTop, backBottom] = backCache.Get(tap.first, tap.second);
+      Blend(backTop, tap.firstWeight, backBottom, tap.secondWeight, width, back.data());
+      Blend(front.data(), sliceTap.firstWeight, back.data(), sliceTap.secondWeight, width,
+            out.data());
+      pass.WriteDestinationRow(z, y, out.data());
+    }
+  }
+}

@@ -1,0 +1,10 @@
+// The common currency of pixel conversion: one colour as four 32-bit floats, nominally 0 to 1.
+#pragma once
+
+struct FloatColour {
+  float r, g, b, a;
+};
+
+inline bool operator==(const FloatColour& x, const FloatColour& y) {
+  return x.r == y.r && x.g == y.g && x.b == y.b && x.a == y.a;
+}
