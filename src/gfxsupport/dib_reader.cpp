@@ -100,10 +100,9 @@ bool ParseHeader(const BYTE* data, size_t size, DibHeader* header) {
       header->tableOffset += 4 * maskCount;
     }
     header->hasMasks = true;
-  } else if (header->compression == CompressionRgb && header->headerSize >= 56 && header->bitCount >= 16) {
-    // A version 4 or 5 header may name an alpha mask even without bit-field compression.
-    header->masks[3] = ReadLittle32(data + 52);
   }
+  // Version 4 and 5 headers name an alpha mask whatever the compression says.
+  if (header->headerSize >= 56 && header->bitCount >= 16) header->masks[3] = ReadLittle32(data + 52);
 
   size_t tableBytes = 0;
   if (!MultiplySize(header->tableEntries, header->tableEntrySize, &tableBytes)) return false;
@@ -148,8 +147,9 @@ HRESULT DecodePaletteRows(const BYTE* rows, size_t stride, const DibHeader& head
 
 // RLE8 and RLE4: runs and literal groups, with end-of-line, end-of-bitmap and delta escapes.
 // Pixels the stream never reaches keep index 0. Running out of data before end-of-bitmap is
-// tolerated the same way, as many writers omit the final escape; a run or a literal that
-// would leave the image or the data is damage.
+// tolerated the same way, as many writers omit the final escape. Some writers pad every row
+// with a run past the right edge; pixels beyond the edge are dropped. A literal group that
+// would leave the data, or a delta that leaves the image, is damage.
 HRESULT DecodeRunLengthRows(const BYTE* stream, size_t length, const DibHeader& header, DecodedImage* image) {
   BYTE* pixels = WritablePixels(image);
   std::memset(pixels, 0, static_cast<size_t>(image->rowPitch) * image->height);
@@ -157,11 +157,9 @@ HRESULT DecodeRunLengthRows(const BYTE* stream, size_t length, const DibHeader& 
   size_t x = 0;
   size_t row = 0;  // stored row
   size_t at = 0;
-  auto put = [&](BYTE index) -> bool {
-    if (x >= header.width || row >= header.height) return false;
-    pixels[DestinationRow(header, row) * image->rowPitch + x] = index;
+  auto put = [&](BYTE index) {
+    if (x < header.width && row < header.height) pixels[DestinationRow(header, row) * image->rowPitch + x] = index;
     ++x;
-    return true;
   };
   while (at + 2 <= length && row < header.height) {
     const BYTE count = stream[at];
@@ -170,7 +168,7 @@ HRESULT DecodeRunLengthRows(const BYTE* stream, size_t length, const DibHeader& 
     if (count > 0) {
       for (unsigned i = 0; i < count; ++i) {
         const BYTE index = four ? static_cast<BYTE>((i % 2 == 0) ? (value >> 4) : (value & 0x0F)) : value;
-        if (!put(index)) return E_FAIL;
+        put(index);
       }
       continue;
     }
@@ -185,13 +183,14 @@ HRESULT DecodeRunLengthRows(const BYTE* stream, size_t length, const DibHeader& 
       row += stream[at + 1];
       at += 2;
       if (x > header.width || row > header.height) return E_FAIL;
+      if (row == header.height) break;
     } else {  // literal group of `value` pixels, padded to a 16-bit boundary
       const size_t literalBytes = four ? (value + 1u) / 2 : value;
       if (literalBytes > length - at) return E_FAIL;
       for (unsigned i = 0; i < value; ++i) {
         const BYTE byte = stream[at + (four ? i / 2 : i)];
         const BYTE index = four ? static_cast<BYTE>((i % 2 == 0) ? (byte >> 4) : (byte & 0x0F)) : byte;
-        if (!put(index)) return E_FAIL;
+        put(index);
       }
       at += literalBytes + (literalBytes & 1);
     }
