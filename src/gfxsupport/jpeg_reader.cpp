@@ -2,11 +2,12 @@
 // component, decoded as L8) and colour (three components, decoded as X8R8G8B8 with a zero top
 // byte), baseline and progressive. CMYK and other component counts are refused.
 //
-// The source manager hands libjpeg the whole buffer on its first fill request and, should it
-// ask again (a truncated stream), the whole buffer once more from its start, so that libjpeg
-// always has bytes and meets the repeated header as damage. A skip request that would pass the
-// end of the data ends the attempt. libjpeg's fatal errors end the attempt through a jump back
-// to the reader instead of ending the process; its warnings are ignored.
+// The source manager hands libjpeg the whole buffer on its first fill request. A second fill
+// request means the stream ended before its end-of-image marker: the attempt ends there.
+// (Handing the buffer over again from its start would let libjpeg read the same bytes
+// forever on some damaged streams.) A skip request that would pass the end of the data ends
+// the attempt too. libjpeg's fatal errors end the attempt through a jump back to the reader
+// instead of ending the process; its warnings are ignored.
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +27,7 @@ struct BufferSource {
   jpeg_source_mgr manager;
   const BYTE* data;
   size_t size;
-  bool skippedPastEnd;
+  bool handedOver;
 };
 
 struct ErrorTrap {
@@ -38,6 +39,8 @@ void InitSource(j_decompress_ptr) {}
 
 boolean FillInputBuffer(j_decompress_ptr info) {
   auto* source = reinterpret_cast<BufferSource*>(info->src);
+  if (source->handedOver) ERREXIT(info, JERR_INPUT_EOF);
+  source->handedOver = true;
   source->manager.next_input_byte = source->data;
   source->manager.bytes_in_buffer = source->size;
   return TRUE;
@@ -48,7 +51,6 @@ void SkipInputData(j_decompress_ptr info, long count) {
   if (count <= 0) return;
   if (static_cast<unsigned long>(count) > source->manager.bytes_in_buffer) {
     // Leave the position where it is and stop the decode: the data claims more than it holds.
-    source->skippedPastEnd = true;
     ERREXIT(info, JERR_INPUT_EOF);
   }
   source->manager.next_input_byte += count;
