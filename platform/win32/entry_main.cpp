@@ -1,11 +1,7 @@
 #include <string>
 
 #include "entry.h"
-
-namespace {
-// The module handle of the program itself; only its identity matters to the stand-ins.
-struct HINSTANCE__ programModule;
-}  // namespace
+#include "resource.h"
 
 int main(int argc, char** argv) {
   std::string commandLine;
@@ -13,5 +9,5 @@ int main(int argc, char** argv) {
     if (index > 1) commandLine += ' ';
     commandLine += argv[index];
   }
-  return WinMain(&programModule, nullptr, commandLine.data(), 1 /* SW_SHOWNORMAL */);
+  return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), 1 /* SW_SHOWNORMAL */);
 }

@@ -1,0 +1,235 @@
+// bench_scene: draws the kaleidoscope proxy frame of the bench-scene folder (an object pass
+// into a 512 x 512 render-target texture, then the mirrored disc and the mask into the back
+// buffer) without presentation, and prints the median milliseconds per frame on its last line.
+//
+//   bench_scene --scene DIR [--size WxH] [--threads N] [--frames N] [--warmup N]
+//               [--theta DEGREES] [--write-frame PATH.bmp]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "bmp_writer.h"
+#include "refdevice.h"
+#include "scene_files.h"
+#include "scene_matrices.h"
+
+namespace {
+
+constexpr float kReferenceThetaDegrees = 30.0f;
+constexpr int kOffscreenSize = 512;
+
+struct Options {
+  std::string sceneDirectory;
+  int width = 800, height = 600;
+  int threads = 0;
+  int frames = 200;
+  int warmup = 20;
+  float thetaDegrees = kReferenceThetaDegrees;
+  std::string writeFrame;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    std::string name = argv[i];
+    if (i + 1 >= argc) return false;
+    const char* value = argv[++i];
+    if (name == "--scene") {
+      options.sceneDirectory = value;
+    } else if (name == "--size") {
+      if (std::sscanf(value, "%dx%d", &options.width, &options.height) != 2) return false;
+    } else if (name == "--threads") {
+      options.threads = std::atoi(value);
+    } else if (name == "--frames") {
+      options.frames = std::atoi(value);
+    } else if (name == "--warmup") {
+      options.warmup = std::atoi(value);
+    } else if (name == "--theta") {
+      options.thetaDegrees = static_cast<float>(std::atof(value));
+    } else if (name == "--write-frame") {
+      options.writeFrame = value;
+    } else {
+      return false;
+    }
+  }
+  return !options.sceneDirectory.empty() && options.width > 0 && options.height > 0 &&
+         options.width <= 16384 && options.height <= 16384 && options.frames >= 0 && options.warmup >= 0;
+}
+
+struct QuadVertex {
+  float x, y, z;
+  uint32_t diffuse;
+  float u, v;
+};
+
+refdevice::VertexStream QuadStream(const std::vector<QuadVertex>& quad) {
+  refdevice::VertexStream stream;
+  stream.data = reinterpret_cast<const uint8_t*>(quad.data());
+  stream.vertexCount = quad.size();
+  stream.layout = {sizeof(QuadVertex), 0, false, refdevice::kAbsent, 12, 16};
+  return stream;
+}
+
+std::vector<QuadVertex> Quad(float half, float z, uint32_t diffuse, float halfWidth) {
+  return {{-halfWidth, half, z, diffuse, 0, 0},
+          {halfWidth, half, z, diffuse, 1, 0},
+          {-halfWidth, -half, z, diffuse, 0, 1},
+          {halfWidth, -half, z, diffuse, 1, 1}};
+}
+
+refdevice::Texture OneLevelTexture(const uint32_t* texels, int width, int height) {
+  refdevice::Texture texture;
+  texture.levels[0] = {texels, width, height, size_t(width) * 4};
+  texture.levelCount = 1;
+  return texture;
+}
+
+// The frame, drawn through the reference device's own interface.
+class SceneRenderer {
+ public:
+  SceneRenderer(const SceneData& scene, int width, int height, int threads)
+      : scene_(scene), device_(threads), width_(width), height_(height),
+        backBuffer_(size_t(width) * height), backDepth_(size_t(width) * height),
+        offscreen_(size_t(kOffscreenSize) * kOffscreenSize), offscreenDepth_(offscreen_.size()),
+        objectQuad_(Quad(1, 0, 0xE6FFF2E6u, 2)), maskQuad_(Quad(8.85f, -0.1f, 0xFF8CBFFFu, 8.85f)) {
+    objectTexture_ = OneLevelTexture(scene.objectImage.data(), SceneData::kObjectWidth, SceneData::kObjectHeight);
+    maskTexture_ = OneLevelTexture(scene.maskImage.data(), SceneData::kMaskWidth, SceneData::kMaskHeight);
+    offscreenTexture_ = OneLevelTexture(offscreen_.data(), kOffscreenSize, kOffscreenSize);
+  }
+
+  int ThreadCount() const { return device_.ThreadCount(); }
+
+  bool DrawFrame(float theta) {
+    using namespace refdevice;
+    DrawCall base;
+    base.cull = CullMode::CounterClockwise;
+    base.depthState = {false, true, CompareFunction::LessEqual};
+    base.blend = {true, BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha};
+    base.stage.color = {StageOperation::Modulate, StageArgument::Texture, StageArgument::Diffuse};
+    base.stage.alpha = {StageOperation::Modulate2x, StageArgument::Texture, StageArgument::Diffuse};
+    base.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Mirror, Address::Mirror};
+
+    // Object pass.
+    ColorTarget offscreenTarget{offscreen_.data(), kOffscreenSize, kOffscreenSize, kOffscreenSize * 4, false};
+    DepthTarget offscreenDepth{offscreenDepth_.data(), kOffscreenSize, kOffscreenSize, kOffscreenSize * 2};
+    Rect offscreenRect{0, 0, kOffscreenSize, kOffscreenSize};
+    bool ok = device_.ClearColor(offscreenTarget, offscreenRect, 0xFFFFFFFFu) == Status::Ok &&
+              device_.ClearDepth(offscreenDepth, offscreenRect, 1.0f) == Status::Ok;
+    DrawCall object = base;
+    object.color = offscreenTarget;
+    object.depth = offscreenDepth;
+    object.viewport = {0, 0, kOffscreenSize, kOffscreenSize, 0.0f, 1.0f};
+    const float offscreenEye[3] = {0, 0, -5}, origin[3] = {0, 0, 0}, up[3] = {0, 1, 0};
+    object.transforms = {scene::Scaling(0.70715f, 0.70715f, 1.0f), scene::LookAtLH(offscreenEye, origin, up),
+                         scene::OrthoLH(1, 1, 0, 1000)};
+    object.stage.texture = &objectTexture_;
+    object.vertices = QuadStream(objectQuad_);
+    object.range.type = PrimitiveType::TriangleStrip;
+    object.range.primitiveCount = 2;
+    ok = ok && device_.Draw(object) == Status::Ok;
+
+    // Main pass.
+    ColorTarget back{backBuffer_.data(), width_, height_, size_t(width_) * 4, true};
+    DepthTarget backDepth{backDepth_.data(), width_, height_, size_t(width_) * 2};
+    Rect backRect{0, 0, width_, height_};
+    ok = ok && device_.ClearColor(back, backRect, 0xFF000000u) == Status::Ok &&
+         device_.ClearDepth(backDepth, backRect, 1.0f) == Status::Ok;
+    const float mainEye[3] = {0, 0, -25};
+    Matrix view = scene::LookAtLH(mainEye, origin, up);
+    Matrix projection = scene::PerspectiveFovLH(0.08726646f, float(width_) / float(height_), 1.0f, 1000.0f);
+
+    DrawCall disc = base;
+    disc.color = back;
+    disc.depth = backDepth;
+    disc.viewport = {0, 0, width_, height_, 0.0f, 1.0f};
+    disc.depthState.testEnable = true;
+    disc.blend.enable = false;
+    disc.transforms = {scene::RotationZ(theta), view, projection};
+    disc.stage.texture = &offscreenTexture_;
+    disc.vertices.data = scene_.discVertices.data();
+    disc.vertices.vertexCount = SceneData::kDiscVertices;
+    disc.vertices.layout = {20, 0, false, kAbsent, kAbsent, 12};
+    disc.indices = {scene_.discIndices.data(), scene_.discIndices.size(), IndexFormat::Bits32};
+    disc.range.type = PrimitiveType::TriangleList;
+    disc.range.primitiveCount = SceneData::kDiscIndices / 3;
+    disc.range.vertexRange = SceneData::kDiscVertices;
+    ok = ok && device_.Draw(disc) == Status::Ok;
+
+    DrawCall mask = disc;
+    mask.blend.enable = true;
+    mask.transforms.world = Matrix{};
+    mask.stage.texture = &maskTexture_;
+    mask.vertices = QuadStream(maskQuad_);
+    mask.indices = {};
+    mask.range = {};
+    mask.range.type = PrimitiveType::TriangleStrip;
+    mask.range.primitiveCount = 2;
+    ok = ok && device_.Draw(mask) == Status::Ok;
+    return ok;
+  }
+
+  bool WriteFrame(const std::string& path) const {
+    return WriteBmp32(path, backBuffer_.data(), width_, height_, size_t(width_) * 4);
+  }
+
+ private:
+  const SceneData& scene_;
+  refdevice::Device device_;
+  int width_, height_;
+  std::vector<uint32_t> backBuffer_;
+  std::vector<uint16_t> backDepth_;
+  std::vector<uint32_t> offscreen_;
+  std::vector<uint16_t> offscreenDepth_;
+  std::vector<QuadVertex> objectQuad_, maskQuad_;
+  refdevice::Texture objectTexture_, maskTexture_, offscreenTexture_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::fprintf(stderr,
+                 "usage: bench_scene --scene DIR [--size WxH] [--threads N] [--frames N] [--warmup N]\n"
+                 "                   [--theta DEGREES] [--write-frame PATH.bmp]\n");
+    return 2;
+  }
+  SceneData scene;
+  std::string error = LoadSceneData(options.sceneDirectory, scene);
+  if (!error.empty()) {
+    std::fprintf(stderr, "bench_scene: %s\n", error.c_str());
+    return 1;
+  }
+  SceneRenderer renderer(scene, options.width, options.height, options.threads);
+  float theta = options.thetaDegrees * 3.14159265358979f / 180.0f;
+
+  if (!options.writeFrame.empty()) {
+    if (!renderer.DrawFrame(theta) || !renderer.WriteFrame(options.writeFrame)) {
+      std::fprintf(stderr, "bench_scene: cannot draw or write %s\n", options.writeFrame.c_str());
+      return 1;
+    }
+    if (options.frames == 0) return 0;
+  }
+
+  for (int i = 0; i < options.warmup; ++i) renderer.DrawFrame(theta);
+  std::vector<double> milliseconds;
+  for (int i = 0; i < options.frames; ++i) {
+    auto start = std::chrono::steady_clock::now();
+    if (!renderer.DrawFrame(theta)) {
+      std::fprintf(stderr, "bench_scene: a draw failed\n");
+      return 1;
+    }
+    milliseconds.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+  }
+  if (milliseconds.empty()) return 0;
+  double mean = std::accumulate(milliseconds.begin(), milliseconds.end(), 0.0) / milliseconds.size();
+  std::sort(milliseconds.begin(), milliseconds.end());
+  std::printf("size %dx%d, threads %d, frames %zu: mean %.3f ms, min %.3f ms\n", options.width, options.height,
+              renderer.ThreadCount(), milliseconds.size(), mean, milliseconds.front());
+  std::printf("%.3f\n", milliseconds[milliseconds.size() / 2]);
+  return 0;
+}

@@ -1,0 +1,344 @@
+// The reference device's entry points: checks a draw, then runs its three phases, each spread
+// over the worker pool: vertex processing in chunks of vertices, triangle setup and binning in
+// chunks of triangles, and rasterization tile by tile.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "clipping.h"
+#include "depth.h"
+#include "pixel_pipeline.h"
+#include "raster.h"
+#include "refdevice.h"
+#include "setup.h"
+#include "tiles.h"
+#include "tuning.h"
+#include "vertex_processing.h"
+#include "workers.h"
+
+namespace refdevice {
+
+struct Device::Workers {
+  explicit Workers(int threadCount) : pool(threadCount) {}
+  WorkerPool pool;
+  // Scratch kept between draws so that a frame allocates nothing once warmed up.
+  std::vector<ClipVertex> clipVertices;
+  std::vector<uint32_t> outcodes;
+  std::vector<ScreenVertex> screenVertices;
+  std::vector<TriangleChunk> chunks;
+};
+
+namespace {
+
+constexpr size_t kRowsPerClearBand = 32;
+
+bool ValidColorTarget(const ColorTarget& target) {
+  return target.pixels != nullptr && target.width > 0 && target.height > 0 &&
+         target.pitchBytes >= static_cast<size_t>(target.width) * 4;
+}
+
+bool ValidDepthTarget(const DepthTarget& target) {
+  return target.depth != nullptr && target.width > 0 && target.height > 0 &&
+         target.pitchBytes >= static_cast<size_t>(target.width) * 2;
+}
+
+bool ValidTexture(const Texture& texture) {
+  if (texture.levelCount < 1 || texture.levelCount > kMaxTextureLevels) return false;
+  for (int i = 0; i < texture.levelCount; ++i) {
+    const TextureLevel& level = texture.levels[i];
+    if (level.texels == nullptr || level.width <= 0 || level.height <= 0 ||
+        level.pitchBytes < static_cast<size_t>(level.width) * 4) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ElementFits(int offset, size_t bytes, size_t stride) {
+  if (offset == kAbsent) return true;
+  return offset >= 0 && static_cast<size_t>(offset) + bytes <= stride;
+}
+
+bool ValidLayout(const VertexLayout& layout) {
+  size_t stride = layout.strideBytes;
+  if (stride == 0 || layout.positionOffset == kAbsent) return false;
+  return ElementFits(layout.positionOffset, layout.pretransformed ? 16 : 12, stride) &&
+         ElementFits(layout.normalOffset, 12, stride) && ElementFits(layout.diffuseOffset, 4, stride) &&
+         ElementFits(layout.texcoordOffset, 8, stride);
+}
+
+size_t SequenceLength(const DrawRange& range) {
+  size_t primitives = range.primitiveCount;
+  return range.type == PrimitiveType::TriangleList ? primitives * 3 : primitives + 2;
+}
+
+uint32_t IndexAt(const IndexStream& indices, size_t position) {
+  if (indices.format == IndexFormat::Bits16) {
+    uint16_t value;
+    std::memcpy(&value, static_cast<const uint8_t*>(indices.data) + position * 2, 2);
+    return value;
+  }
+  uint32_t value;
+  std::memcpy(&value, static_cast<const uint8_t*>(indices.data) + position * 4, 4);
+  return value;
+}
+
+// The stream vertex at a position of the draw's vertex sequence (checked beforehand).
+size_t VertexAt(const DrawCall& call, size_t position) {
+  if (call.indices.format == IndexFormat::None) return call.range.firstVertex + position;
+  int64_t vertex = static_cast<int64_t>(call.range.baseVertex) +
+                   IndexAt(call.indices, call.range.firstIndex + position);
+  return static_cast<size_t>(vertex);
+}
+
+// Corners of triangle `t` as positions in the vertex sequence; strips alternate their order
+// so that every triangle keeps the winding of the first.
+void TriangleCorners(PrimitiveType type, size_t t, size_t corners[3]) {
+  switch (type) {
+    case PrimitiveType::TriangleList:
+      corners[0] = 3 * t, corners[1] = 3 * t + 1, corners[2] = 3 * t + 2;
+      break;
+    case PrimitiveType::TriangleStrip:
+      if (t % 2 == 0) {
+        corners[0] = t, corners[1] = t + 1, corners[2] = t + 2;
+      } else {
+        corners[0] = t + 1, corners[1] = t, corners[2] = t + 2;
+      }
+      break;
+    case PrimitiveType::TriangleFan:
+      corners[0] = 0, corners[1] = t + 1, corners[2] = t + 2;
+      break;
+  }
+}
+
+// Checks that every vertex the draw reads lies in the stream; gives the lowest and highest.
+Status CheckVertexRange(const DrawCall& call, size_t& lowest, size_t& highest) {
+  size_t length = SequenceLength(call.range);
+  size_t vertexCount = call.vertices.vertexCount;
+  if (call.indices.format == IndexFormat::None) {
+    if (call.range.firstVertex > vertexCount || length > vertexCount - call.range.firstVertex) {
+      return Status::InvalidArgument;
+    }
+    lowest = call.range.firstVertex;
+    highest = call.range.firstVertex + length - 1;
+    return Status::Ok;
+  }
+  if (call.indices.data == nullptr || call.range.firstIndex > call.indices.indexCount ||
+      length > call.indices.indexCount - call.range.firstIndex) {
+    return Status::InvalidArgument;
+  }
+  int64_t low = INT64_MAX, high = INT64_MIN;
+  for (size_t position = 0; position < length; ++position) {
+    int64_t vertex = static_cast<int64_t>(call.range.baseVertex) +
+                     IndexAt(call.indices, call.range.firstIndex + position);
+    low = std::min(low, vertex);
+    high = std::max(high, vertex);
+  }
+  if (low < 0 || high >= static_cast<int64_t>(vertexCount)) return Status::InvalidArgument;
+  lowest = static_cast<size_t>(low);
+  highest = static_cast<size_t>(high);
+  return Status::Ok;
+}
+
+Status CheckDraw(const DrawCall& call) {
+  if (!ValidColorTarget(call.color)) return Status::InvalidArgument;
+  if (call.depthState.testEnable && call.depth.depth != nullptr) {
+    if (!ValidDepthTarget(call.depth) || call.depth.width < call.color.width ||
+        call.depth.height < call.color.height) {
+      return Status::InvalidArgument;
+    }
+  }
+  const Viewport& viewport = call.viewport;
+  if (viewport.width <= 0 || viewport.height <= 0 || !std::isfinite(viewport.minZ) ||
+      !std::isfinite(viewport.maxZ)) {
+    return Status::InvalidArgument;
+  }
+  if (call.stage.texture != nullptr && !ValidTexture(*call.stage.texture)) return Status::InvalidArgument;
+  if (call.vertices.data == nullptr || !ValidLayout(call.vertices.layout)) return Status::InvalidArgument;
+  if (call.indices.format != IndexFormat::None && call.indices.data == nullptr) return Status::InvalidArgument;
+  return Status::Ok;
+}
+
+ScissorRect DrawableArea(const DrawCall& call) {
+  const Viewport& viewport = call.viewport;
+  ScissorRect area;
+  area.minX = std::max(viewport.x, 0);
+  area.minY = std::max(viewport.y, 0);
+  area.maxX = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(viewport.x) + viewport.width, call.color.width) - 1);
+  area.maxY = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(viewport.y) + viewport.height, call.color.height) - 1);
+  return area;
+}
+
+struct TriangleSource {
+  const DrawCall& call;
+  const ClipVertex* clipVertices;    // indexed by stream vertex - lowest
+  const uint32_t* outcodes;
+  const ScreenVertex* screenVertices;
+  size_t lowest;
+  GuardBand band;
+  ScissorRect area;
+};
+
+void SetupTriangleAt(const TriangleSource& source, size_t t, TriangleChunk& chunk) {
+  const DrawCall& call = source.call;
+  size_t corners[3];
+  TriangleCorners(call.range.type, t, corners);
+  size_t slot[3];
+  for (int i = 0; i < 3; ++i) slot[i] = VertexAt(call, corners[i]) - source.lowest;
+
+  uint32_t codes[3] = {source.outcodes[slot[0]], source.outcodes[slot[1]], source.outcodes[slot[2]]};
+  uint32_t any = codes[0] | codes[1] | codes[2];
+  if ((any & kClipNotFinite) || (codes[0] & codes[1] & codes[2])) return;
+
+  SetupTriangle triangle;
+  if (any == 0) {
+    if (SetupScreenTriangle(source.screenVertices[slot[0]], source.screenVertices[slot[1]],
+                            source.screenVertices[slot[2]], call.cull, source.area, triangle)) {
+      chunk.triangles.push_back(triangle);
+    }
+    return;
+  }
+  ClippedPolygon polygon;
+  ClipTriangle(source.clipVertices[slot[0]], source.clipVertices[slot[1]], source.clipVertices[slot[2]],
+               any, source.band, polygon);
+  if (polygon.count < 3) return;
+  ScreenVertex projected[kMaxClippedCorners];
+  for (int i = 0; i < polygon.count; ++i) projected[i] = ProjectToScreen(polygon.corners[i], call.viewport);
+  for (int i = 1; i + 1 < polygon.count; ++i) {
+    if (SetupScreenTriangle(projected[0], projected[i], projected[i + 1], call.cull, source.area, triangle)) {
+      chunk.triangles.push_back(triangle);
+    }
+  }
+}
+
+}  // namespace
+
+Device::Device(int threadCount) : workers_(std::make_unique<Workers>(ResolveThreadCount(threadCount))) {}
+
+Device::~Device() = default;
+
+void Device::SetThreadCount(int threadCount) {
+  int resolved = ResolveThreadCount(threadCount);
+  if (resolved == workers_->pool.ThreadCount()) return;
+  workers_ = std::make_unique<Workers>(resolved);
+}
+
+int Device::ThreadCount() const { return workers_->pool.ThreadCount(); }
+
+namespace {
+
+template <typename Pixel>
+void FillRect(WorkerPool& pool, Pixel* pixels, size_t pitchBytes, int width, int height,
+              const Rect& rect, Pixel value) {
+  int left = std::max(rect.left, 0), top = std::max(rect.top, 0);
+  int right = std::min(rect.right, width), bottom = std::min(rect.bottom, height);
+  if (left >= right || top >= bottom) return;
+  size_t rows = static_cast<size_t>(bottom - top);
+  size_t bands = (rows + kRowsPerClearBand - 1) / kRowsPerClearBand;
+  pool.ParallelFor(bands, [&](size_t band) {
+    size_t firstRow = top + band * kRowsPerClearBand;
+    size_t endRow = std::min<size_t>(firstRow + kRowsPerClearBand, bottom);
+    for (size_t y = firstRow; y < endRow; ++y) {
+      Pixel* row = reinterpret_cast<Pixel*>(reinterpret_cast<uint8_t*>(pixels) + y * pitchBytes);
+      std::fill(row + left, row + right, value);
+    }
+  });
+}
+
+}  // namespace
+
+Status Device::ClearColor(const ColorTarget& target, const Rect& rect, uint32_t color) {
+  if (!ValidColorTarget(target)) return Status::InvalidArgument;
+  if (target.alphaIsOpaque) color |= 0xFF000000u;
+  FillRect(workers_->pool, target.pixels, target.pitchBytes, target.width, target.height, rect, color);
+  return Status::Ok;
+}
+
+Status Device::ClearDepth(const DepthTarget& target, const Rect& rect, float depth) {
+  if (!ValidDepthTarget(target) || std::isnan(depth)) return Status::InvalidArgument;
+  FillRect(workers_->pool, target.depth, target.pitchBytes, target.width, target.height, rect,
+           DepthToUnorm16(depth));
+  return Status::Ok;
+}
+
+Status Device::Draw(const DrawCall& call) {
+  Status status = CheckDraw(call);
+  if (status != Status::Ok || call.range.primitiveCount == 0) return status;
+  size_t lowest = 0, highest = 0;
+  status = CheckVertexRange(call, lowest, highest);
+  if (status != Status::Ok) return status;
+
+  ScissorRect area = DrawableArea(call);
+  if (area.minX > area.maxX || area.minY > area.maxY) return Status::Ok;
+
+  Workers& workers = *workers_;
+  WorkerPool& pool = workers.pool;
+
+  // Vertex processing.
+  size_t vertexCount = highest - lowest + 1;
+  workers.clipVertices.resize(vertexCount);
+  workers.outcodes.resize(vertexCount);
+  workers.screenVertices.resize(vertexCount);
+  Matrix worldViewProjection =
+      Multiply(Multiply(call.transforms.world, call.transforms.view), call.transforms.projection);
+  GuardBand band = ComputeGuardBand(call.viewport);
+  bool pretransformed = call.vertices.layout.pretransformed;
+  size_t vertexChunks = (vertexCount + tuning::kVerticesPerChunk - 1) / tuning::kVerticesPerChunk;
+  pool.ParallelFor(vertexChunks, [&](size_t chunk) {
+    size_t begin = chunk * tuning::kVerticesPerChunk;
+    size_t end = std::min(begin + tuning::kVerticesPerChunk, vertexCount);
+    for (size_t i = begin; i < end; ++i) {
+      ClipVertex vertex = FetchVertex(call.vertices, lowest + i, worldViewProjection);
+      workers.clipVertices[i] = vertex;
+      if (pretransformed) {
+        ScreenVertex screen = PretransformedToScreen(vertex);
+        bool finite = std::isfinite(screen.x) && std::isfinite(screen.y) && std::isfinite(screen.z) &&
+                      std::isfinite(screen.q);
+        // Pretransformed vertices are never clipped; the pixel loop keeps to the viewport.
+        workers.outcodes[i] = finite ? 0u : uint32_t{kClipNotFinite};
+        workers.screenVertices[i] = screen;
+        continue;
+      }
+      uint32_t code = ComputeOutcode(vertex, band);
+      workers.outcodes[i] = code;
+      if (code == 0) workers.screenVertices[i] = ProjectToScreen(vertex, call.viewport);
+    }
+  });
+
+  // Triangle setup and binning.
+  TileGrid grid = TileGrid::Covering(call.color.width, call.color.height);
+  size_t triangleCount = call.range.primitiveCount;
+  size_t chunkCount = (triangleCount + tuning::kTrianglesPerChunk - 1) / tuning::kTrianglesPerChunk;
+  if (workers.chunks.size() < chunkCount) workers.chunks.resize(chunkCount);
+  TriangleSource source{call, workers.clipVertices.data(), workers.outcodes.data(),
+                        workers.screenVertices.data(), lowest, band, area};
+  pool.ParallelFor(chunkCount, [&](size_t chunkIndex) {
+    TriangleChunk& chunk = workers.chunks[chunkIndex];
+    chunk.triangles.clear();
+    size_t begin = chunkIndex * tuning::kTrianglesPerChunk;
+    size_t end = std::min<size_t>(begin + tuning::kTrianglesPerChunk, triangleCount);
+    for (size_t t = begin; t < end; ++t) SetupTriangleAt(source, t, chunk);
+    chunk.Bin(grid);
+  });
+
+  // Rasterization, one tile per task.
+  PixelPipeline pipeline = PreparePixelPipeline(call);
+  pool.ParallelFor(static_cast<size_t>(grid.Count()), [&](size_t tile) {
+    ScissorRect tileRect = grid.Rect(static_cast<int>(tile));
+    tileRect.minX = std::max(tileRect.minX, area.minX);
+    tileRect.minY = std::max(tileRect.minY, area.minY);
+    tileRect.maxX = std::min(tileRect.maxX, area.maxX);
+    tileRect.maxY = std::min(tileRect.maxY, area.maxY);
+    if (tileRect.minX > tileRect.maxX || tileRect.minY > tileRect.maxY) return;
+    for (size_t chunkIndex = 0; chunkIndex < chunkCount; ++chunkIndex) {
+      const TriangleChunk& chunk = workers.chunks[chunkIndex];
+      for (uint32_t entry = chunk.tileStart[tile]; entry < chunk.tileStart[tile + 1]; ++entry) {
+        RasterTriangle(pipeline, chunk.triangles[chunk.tileEntries[entry]], tileRect);
+      }
+    }
+  });
+  return Status::Ok;
+}
+
+}  // namespace refdevice

@@ -1,0 +1,21 @@
+# The reference device: a static library that the Direct3D 9 stand-in links.
+# Included from platform/d3d9/CMakeLists.txt.
+if(NOT TARGET orbelune_refdevice)
+  set(ORBELUNE_REFDEVICE_DIR ${CMAKE_CURRENT_LIST_DIR})
+  add_library(orbelune_refdevice STATIC
+    ${ORBELUNE_REFDEVICE_DIR}/blend.cpp
+    ${ORBELUNE_REFDEVICE_DIR}/clipping.cpp
+    ${ORBELUNE_REFDEVICE_DIR}/device.cpp
+    ${ORBELUNE_REFDEVICE_DIR}/pixel_pipeline.cpp
+    ${ORBELUNE_REFDEVICE_DIR}/raster.cpp
+    ${ORBELUNE_REFDEVICE_DIR}/sampler.cpp
+    ${ORBELUNE_REFDEVICE_DIR}/setup.cpp
+    ${ORBELUNE_REFDEVICE_DIR}/texture_stage.cpp
+    ${ORBELUNE_REFDEVICE_DIR}/tiles.cpp
+    ${ORBELUNE_REFDEVICE_DIR}/vertex_processing.cpp
+    ${ORBELUNE_REFDEVICE_DIR}/workers.cpp)
+  target_include_directories(orbelune_refdevice PUBLIC ${ORBELUNE_REFDEVICE_DIR})
+  target_link_libraries(orbelune_refdevice PUBLIC Threads::Threads)
+  # The rasterizer is the frame's hot path; it is built optimized even in debug trees.
+  target_compile_options(orbelune_refdevice PRIVATE -O2)
+endif()

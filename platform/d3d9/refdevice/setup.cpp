@@ -1,0 +1,125 @@
+#include "setup.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tuning.h"
+
+namespace refdevice {
+
+namespace {
+
+// Coordinates beyond this many pixels are outside what the guard band lets through; anything
+// past it (only possible for pretransformed input) is refused rather than overflowed.
+constexpr float kLargestCoordinate = 1 << 20;
+
+int64_t Snap(float coordinate) {
+  return static_cast<int64_t>(std::nearbyint(coordinate * tuning::kSubpixelScale));
+}
+
+// Edge from p to q. The top-left rule: a pixel centre exactly on an edge belongs to the
+// triangle only for a left edge (interior to its right, a > 0) or a top edge (horizontal with
+// the interior below, a == 0 and b > 0; y grows downwards). Other edges need E > 0, which for
+// integers is E - 1 >= 0.
+EdgeFunction MakeEdge(int64_t px, int64_t py, int64_t qx, int64_t qy) {
+  EdgeFunction edge;
+  edge.a = py - qy;
+  edge.b = qx - px;
+  edge.c = px * qy - py * qx;
+  bool topLeft = edge.a > 0 || (edge.a == 0 && edge.b > 0);
+  if (!topLeft) edge.c -= 1;
+  return edge;
+}
+
+AttributePlane MakePlane(double f0, double f1, double f2, double dx1, double dy1, double dx2,
+                         double dy2, double inverseDeterminant) {
+  double d1 = f1 - f0, d2 = f2 - f0;
+  AttributePlane plane;
+  plane.a = static_cast<float>((d1 * dy2 - d2 * dy1) * inverseDeterminant);
+  plane.b = static_cast<float>((d2 * dx1 - d1 * dx2) * inverseDeterminant);
+  plane.c = static_cast<float>(f0);
+  return plane;
+}
+
+}  // namespace
+
+bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In,
+                         const ScreenVertex& v2In, CullMode cull, const ScissorRect& scissor,
+                         SetupTriangle& out) {
+  for (const ScreenVertex* v : {&v0In, &v1In, &v2In}) {
+    if (!(std::fabs(v->x) < kLargestCoordinate) || !(std::fabs(v->y) < kLargestCoordinate)) {
+      return false;
+    }
+  }
+  int64_t x0 = Snap(v0In.x), y0 = Snap(v0In.y);
+  int64_t x1 = Snap(v1In.x), y1 = Snap(v1In.y);
+  int64_t x2 = Snap(v2In.x), y2 = Snap(v2In.y);
+
+  // Positive for corners that run clockwise on the screen (y down).
+  int64_t area = (x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0);
+  if (area == 0) return false;
+  if (cull == CullMode::Clockwise && area > 0) return false;
+  if (cull == CullMode::CounterClockwise && area < 0) return false;
+
+  // Edge functions are positive inside for clockwise corners; turn the others round.
+  const ScreenVertex* v0 = &v0In;
+  const ScreenVertex* v1 = &v1In;
+  const ScreenVertex* v2 = &v2In;
+  if (area < 0) {
+    std::swap(v1, v2);
+    std::swap(x1, x2);
+    std::swap(y1, y2);
+  }
+
+  // Pixel centres inside the corners' bounds: ceil of the minimum, floor of the maximum.
+  constexpr int64_t kRoundUp = tuning::kSubpixelScale - 1;
+  int64_t minX = (std::min({x0, x1, x2}) + kRoundUp) >> tuning::kSubpixelBits;
+  int64_t minY = (std::min({y0, y1, y2}) + kRoundUp) >> tuning::kSubpixelBits;
+  int64_t maxX = std::max({x0, x1, x2}) >> tuning::kSubpixelBits;
+  int64_t maxY = std::max({y0, y1, y2}) >> tuning::kSubpixelBits;
+  out.minX = static_cast<int>(std::max<int64_t>(minX, scissor.minX));
+  out.minY = static_cast<int>(std::max<int64_t>(minY, scissor.minY));
+  out.maxX = static_cast<int>(std::min<int64_t>(maxX, scissor.maxX));
+  out.maxY = static_cast<int>(std::min<int64_t>(maxY, scissor.maxY));
+  if (out.minX > out.maxX || out.minY > out.maxY) return false;
+
+  out.edges[0] = MakeEdge(x1, y1, x2, y2);
+  out.edges[1] = MakeEdge(x2, y2, x0, y0);
+  out.edges[2] = MakeEdge(x0, y0, x1, y1);
+
+  // Planes come from the snapped corners, the same ones coverage uses.
+  constexpr double kToPixels = 1.0 / tuning::kSubpixelScale;
+  double px0 = x0 * kToPixels, py0 = y0 * kToPixels;
+  double dx1 = x1 * kToPixels - px0, dy1 = y1 * kToPixels - py0;
+  double dx2 = x2 * kToPixels - px0, dy2 = y2 * kToPixels - py0;
+  double inverseDeterminant = 1.0 / (dx1 * dy2 - dx2 * dy1);
+  out.originX = static_cast<float>(px0);
+  out.originY = static_cast<float>(py0);
+  auto plane = [&](double f0, double f1, double f2) {
+    return MakePlane(f0, f1, f2, dx1, dy1, dx2, dy2, inverseDeterminant);
+  };
+
+  out.depth = plane(v0->z, v1->z, v2->z);
+  out.perspective = !(v0->q == v1->q && v0->q == v2->q);
+  double q0 = out.perspective ? v0->q : 1.0;
+  double q1 = out.perspective ? v1->q : 1.0;
+  double q2 = out.perspective ? v2->q : 1.0;
+  out.q = plane(q0, q1, q2);
+  for (int i = 0; i < 2; ++i) {
+    out.texcoord[i] = plane(v0->texcoord[i] * q0, v1->texcoord[i] * q1, v2->texcoord[i] * q2);
+  }
+  out.flatColor = true;
+  for (int i = 0; i < 4; ++i) {
+    if (v0->color[i] != v1->color[i] || v0->color[i] != v2->color[i]) out.flatColor = false;
+  }
+  for (int i = 0; i < 4; ++i) {
+    if (out.flatColor) {
+      out.color[i] = {0.0f, 0.0f, v0->color[i]};
+    } else {
+      out.color[i] = plane(v0->color[i] * q0, v1->color[i] * q1, v2->color[i] * q2);
+    }
+  }
+  return true;
+}
+
+}  // namespace refdevice

@@ -1,0 +1,176 @@
+#include "registry_store.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+
+#include "error.h"
+
+namespace {
+
+// A settings file this large is not ours; it is left alone rather than parsed.
+constexpr off_t kLargestRegistryFile = 16 * 1024 * 1024;
+
+std::string HomeDirectory() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/') return home;
+  passwd* entry = getpwuid(geteuid());
+  return (entry != nullptr && entry->pw_dir != nullptr) ? entry->pw_dir : "";
+}
+
+std::string ParentOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void MakeDirectories(const std::string& directory) {
+  if (directory.empty() || directory == "/" || directory == ".") return;
+  struct stat info {};
+  if (stat(directory.c_str(), &info) == 0) return;
+  MakeDirectories(ParentOf(directory));
+  mkdir(directory.c_str(), 0700);
+}
+
+bool WriteAll(int descriptor, const std::string& text) {
+  size_t written = 0;
+  while (written < text.size()) {
+    ssize_t step = write(descriptor, text.data() + written, text.size() - written);
+    if (step < 0 && errno == EINTR) continue;
+    if (step <= 0) return false;
+    written += static_cast<size_t>(step);
+  }
+  return true;
+}
+
+LONG ReadWholeFile(const std::string& path, std::string* text, bool* missing) {
+  *missing = false;
+  int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) {
+    *missing = errno == ENOENT;
+    return *missing ? ERROR_SUCCESS : ERROR_CANTREAD;
+  }
+  struct stat info {};
+  LONG status = ERROR_SUCCESS;
+  if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kLargestRegistryFile) {
+    status = ERROR_CANTREAD;
+  } else {
+    text->resize(static_cast<size_t>(info.st_size));
+    size_t got = 0;
+    while (got < text->size()) {
+      ssize_t step = read(descriptor, text->data() + got, text->size() - got);
+      if (step < 0 && errno == EINTR) continue;
+      if (step < 0) {
+        status = ERROR_CANTREAD;
+        break;
+      }
+      if (step == 0) break;
+      got += static_cast<size_t>(step);
+    }
+    text->resize(got);
+  }
+  close(descriptor);
+  return status;
+}
+
+// Keeps the damaged file under a name of its own; a link costs nothing and the rename that
+// follows then leaves the damaged bytes untouched.
+bool KeepDamagedFileAside(const std::string& path) {
+  char stamp[32];
+  std::time_t now = std::time(nullptr);
+  std::tm parts{};
+  gmtime_r(&now, &parts);
+  std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &parts);
+  std::string aside = path + ".damaged-" + stamp;
+  for (int attempt = 1; attempt < 1000; ++attempt) {
+    if (link(path.c_str(), aside.c_str()) == 0) return true;
+    if (errno != EEXIST) return false;
+    aside = path + ".damaged-" + stamp + "-" + std::to_string(attempt);
+  }
+  return false;
+}
+
+class FileLock {
+ public:
+  explicit FileLock(const std::string& path) {
+    descriptor_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (descriptor_ < 0) return;
+    while (flock(descriptor_, LOCK_EX) != 0) {
+      if (errno != EINTR) {
+        close(descriptor_);
+        descriptor_ = -1;
+        return;
+      }
+    }
+  }
+  ~FileLock() {
+    if (descriptor_ >= 0) close(descriptor_);
+  }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  bool held() const { return descriptor_ >= 0; }
+
+ private:
+  int descriptor_ = -1;
+};
+
+LONG ReplaceFile(const std::string& path, const std::string& text) {
+  std::string temporary = path + ".tmp-" + std::to_string(getpid());
+  int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (descriptor < 0) return ERROR_CANTWRITE;
+  bool written = WriteAll(descriptor, text) && fsync(descriptor) == 0;
+  written = close(descriptor) == 0 && written;
+  if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return ERROR_CANTWRITE;
+  }
+  // The rename itself reaches the disk only with its folder.
+  int folder = open(ParentOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    fsync(folder);
+    close(folder);
+  }
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+std::string RegistryFilePath() {
+  const char* explicitPath = std::getenv("ORBELUNE_REGISTRY");
+  if (explicitPath != nullptr && explicitPath[0] != '\0') return explicitPath;
+  const char* configHome = std::getenv("XDG_CONFIG_HOME");
+  std::string base = (configHome != nullptr && configHome[0] == '/') ? configHome : HomeDirectory() + "/.config";
+  return base + "/orbelune/registry.reg";
+}
+
+LONG ReadRegistryFile(RegistryDocument* document) {
+  std::string text;
+  bool missing = false;
+  LONG status = ReadWholeFile(RegistryFilePath(), &text, &missing);
+  *document = status == ERROR_SUCCESS && !missing ? ParseRegistryText(text) : RegistryDocument{};
+  return status;
+}
+
+LONG ChangeRegistryFile(const std::function<bool(RegistryDocument&, LONG* status)>& change) {
+  std::string path = RegistryFilePath();
+  MakeDirectories(ParentOf(path));
+  FileLock lock(path + ".lock");
+  if (!lock.held()) return ERROR_CANTWRITE;
+
+  std::string text;
+  bool missing = false;
+  // A file that cannot be read is never overwritten: its values would be lost.
+  if (ReadWholeFile(path, &text, &missing) != ERROR_SUCCESS) return ERROR_CANTREAD;
+  RegistryDocument document = missing ? RegistryDocument{} : ParseRegistryText(text);
+
+  LONG status = ERROR_SUCCESS;
+  if (!change(document, &status)) return status;
+  if (document.damaged && !KeepDamagedFileAside(path)) return ERROR_CANTWRITE;
+  return ReplaceFile(path, FormatRegistryText(document));
+}

@@ -1,0 +1,76 @@
+#include "settings/settings_readers.h"
+
+#include <cstring>
+
+#include "settings/settings_store.h"
+
+Settings g_startupSettings;
+
+namespace {
+
+struct RangedNumber {
+  LPCSTR name;
+  DWORD Settings::*field;
+  DWORD lowest;
+  DWORD highest;
+  DWORD startupFallback;
+  DWORD dialogFallback;
+};
+
+// The sliders' values, in the order they are read. The two readers differ only in the
+// object's spin speed when it is missing.
+constexpr RangedNumber kRangedNumbers[] = {
+    {"ObjectDistance", &Settings::ObjectDistance, 10, 50, 10, 10},
+    {"ObjectXSpeed", &Settings::ObjectXSpeed, 30, 300, 100, 100},
+    {"ObjectYSpeed", &Settings::ObjectYSpeed, 30, 300, 120, 120},
+    {"ObjectRotationSpeed", &Settings::ObjectRotationSpeed, 30, 300, 120, 240},
+    {"Distance", &Settings::Distance, 25, 80, 25, 25},
+    {"RotationSpeed", &Settings::RotationSpeed, 1, 1000, 600, 600},
+};
+
+constexpr DWORD kLargestColour = 0xFFFFFF;
+const char kDefaultImageName[] = "Default";
+
+enum class Reader { kStartup, kDialog };
+
+DWORD ReadRanged(LPCSTR name, DWORD lowest, DWORD highest, DWORD fallback) {
+  DWORD value = 0;
+  LONG status = 0;
+  ReadDwordSetting(name, &value, &status);
+  return (status != ERROR_SUCCESS || value < lowest || value > highest) ? fallback : value;
+}
+
+// Directions keep any number read: only a failed read falls back.
+DWORD ReadDirection(LPCSTR name, DWORD fallback) {
+  DWORD value = 0;
+  LONG status = 0;
+  ReadDwordSetting(name, &value, &status);
+  return status != ERROR_SUCCESS ? fallback : value;
+}
+
+// The eleven values both readers share, in the order the store is read.
+void ReadSharedSettings(Settings* settings, Reader reader) {
+  for (const RangedNumber& number : kRangedNumbers) {
+    DWORD fallback = reader == Reader::kStartup ? number.startupFallback : number.dialogFallback;
+    settings->*number.field = ReadRanged(number.name, number.lowest, number.highest, fallback);
+  }
+  settings->ObjectClockwise = ReadDirection("ObjectClockwise", 0);
+  settings->Clockwise = ReadDirection("Clockwise", 1);
+  settings->BackColor = ReadRanged("BackColor", 0, kLargestColour, 0);
+  settings->HaloColor = ReadRanged("HaloColor", 0, kLargestColour, 0);
+
+  LONG status = 0;
+  ReadStringSetting("FileName", settings->FileName, &status);
+  if (status != ERROR_SUCCESS) std::memcpy(settings->FileName, kDefaultImageName, sizeof kDefaultImageName);
+}
+
+}  // namespace
+
+void LoadStartupSettings() {
+  ReadSharedSettings(&g_startupSettings, Reader::kStartup);
+  g_startupSettings.DefImageNum = ReadRanged("DefImageNum", 0, 1, 0);
+  // The other built-in image is shown next time.
+  WriteDwordSetting("DefImageNum", g_startupSettings.DefImageNum == 0 ? 1 : 0);
+}
+
+void ReadDialogSettings(Settings* settings) { ReadSharedSettings(settings, Reader::kDialog); }
