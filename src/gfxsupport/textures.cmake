@@ -12,6 +12,7 @@ add_library(orbelune_textures STATIC
   texture_requirements.cpp
   texture_creation.cpp
   bmp_writer.cpp
+  surface_saving.cpp
 )
 target_link_libraries(orbelune_textures
-  PUBLIC orbelune_system_headers orbelune_win32)
+  PUBLIC orbelune_images orbelune_d3d9 orbelune_win32 orbelune_system_headers)
