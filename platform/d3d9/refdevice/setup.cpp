@@ -31,6 +31,12 @@ EdgeFunction MakeEdge(int64_t px, int64_t py, int64_t qx, int64_t qy) {
   return edge;
 }
 
+uint32_t ColorChannelToByte(float value) {
+  if (!(value > 0.0f)) return 0;
+  if (value >= 255.0f) return 255;
+  return static_cast<uint32_t>(value + 0.5f);
+}
+
 AttributePlane MakePlane(double f0, double f1, double f2, double dx1, double dy1, double dx2,
                          double dy2, double inverseDeterminant) {
   double d1 = f1 - f0, d2 = f2 - f0;
@@ -112,8 +118,10 @@ bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In,
   for (int i = 0; i < 4; ++i) {
     if (v0->color[i] != v1->color[i] || v0->color[i] != v2->color[i]) out.flatColor = false;
   }
+  out.flatDiffuse = 0;
   for (int i = 0; i < 4; ++i) {
     if (out.flatColor) {
+      out.flatDiffuse |= ColorChannelToByte(v0->color[i]) << (8 * i);
       out.color[i] = {0.0f, 0.0f, v0->color[i]};
     } else {
       out.color[i] = plane(v0->color[i] * q0, v1->color[i] * q1, v2->color[i] * q2);
