@@ -250,15 +250,32 @@ inline __attribute__((always_inline)) void SampleFour(const SpanTexture& texture
   const __m128i one = _mm_set1_epi32(1);
   __m128i x1 = Address4<kAddress>(_mm_add_epi32(indexU, one), texture.axisU);
   __m128i row1 = _mm_sll_epi32(Address4<kAddress>(_mm_add_epi32(indexV, one), texture.axisV), texture.rowShift);
-  alignas(16) int32_t o00[4], o10[4], o01[4], o11[4];
-  _mm_store_si128(reinterpret_cast<__m128i*>(o00), _mm_add_epi32(row0, x0));
-  _mm_store_si128(reinterpret_cast<__m128i*>(o10), _mm_add_epi32(row0, x1));
-  _mm_store_si128(reinterpret_cast<__m128i*>(o01), _mm_add_epi32(row1, x0));
-  _mm_store_si128(reinterpret_cast<__m128i*>(o11), _mm_add_epi32(row1, x1));
-  __m128i a = _mm_setr_epi32(int(texels[o00[0]]), int(texels[o00[1]]), int(texels[o00[2]]), int(texels[o00[3]]));
-  __m128i b = _mm_setr_epi32(int(texels[o10[0]]), int(texels[o10[1]]), int(texels[o10[2]]), int(texels[o10[3]]));
-  __m128i c = _mm_setr_epi32(int(texels[o01[0]]), int(texels[o01[1]]), int(texels[o01[2]]), int(texels[o01[3]]));
-  __m128i d = _mm_setr_epi32(int(texels[o11[0]]), int(texels[o11[1]]), int(texels[o11[2]]), int(texels[o11[3]]));
+  __m128i a, b, c, d;
+  __m128i offset00 = _mm_add_epi32(row0, x0), offset01 = _mm_add_epi32(row1, x0);
+  if (_mm_movemask_epi8(_mm_cmpeq_epi32(x1, _mm_add_epi32(x0, one))) == 0xFFFF) {
+    // Every pixel's two texels of a row are neighbours in memory: one 64-bit load fetches both.
+    alignas(16) int32_t o00[4], o01[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(o00), offset00);
+    _mm_store_si128(reinterpret_cast<__m128i*>(o01), offset01);
+    auto pair = [texels](int32_t offset) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(texels + offset)); };
+    auto split = [](__m128i pixels01, __m128i pixels23, __m128i& first, __m128i& second) {
+      __m128 low = _mm_castsi128_ps(pixels01), high = _mm_castsi128_ps(pixels23);
+      first = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
+      second = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1)));
+    };
+    split(_mm_unpacklo_epi64(pair(o00[0]), pair(o00[1])), _mm_unpacklo_epi64(pair(o00[2]), pair(o00[3])), a, b);
+    split(_mm_unpacklo_epi64(pair(o01[0]), pair(o01[1])), _mm_unpacklo_epi64(pair(o01[2]), pair(o01[3])), c, d);
+  } else {
+    alignas(16) int32_t o00[4], o10[4], o01[4], o11[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(o00), offset00);
+    _mm_store_si128(reinterpret_cast<__m128i*>(o10), _mm_add_epi32(row0, x1));
+    _mm_store_si128(reinterpret_cast<__m128i*>(o01), offset01);
+    _mm_store_si128(reinterpret_cast<__m128i*>(o11), _mm_add_epi32(row1, x1));
+    a = _mm_setr_epi32(int(texels[o00[0]]), int(texels[o00[1]]), int(texels[o00[2]]), int(texels[o00[3]]));
+    b = _mm_setr_epi32(int(texels[o10[0]]), int(texels[o10[1]]), int(texels[o10[2]]), int(texels[o10[3]]));
+    c = _mm_setr_epi32(int(texels[o01[0]]), int(texels[o01[1]]), int(texels[o01[2]]), int(texels[o01[3]]));
+    d = _mm_setr_epi32(int(texels[o11[0]]), int(texels[o11[1]]), int(texels[o11[2]]), int(texels[o11[3]]));
+  }
   __m128i weightULow, weightUHigh, weightVLow, weightVHigh;
   SpreadWeights(weightU, weightULow, weightUHigh);
   SpreadWeights(weightV, weightVLow, weightVHigh);
