@@ -21,6 +21,3 @@ if(NOT TARGET orbelune_refdevice)
   target_compile_options(orbelune_refdevice PRIVATE -O3)
 endif()
 
-if(TARGET orbelune_d3d9)
-  target_link_libraries(orbelune_d3d9 PUBLIC orbelune_refdevice)
-endif()
