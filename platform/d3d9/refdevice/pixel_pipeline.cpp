@@ -59,9 +59,10 @@ PixelPipeline PreparePixelPipeline(const DrawCall& call) {
   return pipeline;
 }
 
-void ShadeSpans(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count) {
+void ShadeSpans(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
+                int areaEndX) {
   if (pipeline.simd) {
-    pipeline.simdShader(pipeline, triangle, spans, count);
+    pipeline.simdShader(pipeline, triangle, spans, count, areaEndX);
     return;
   }
   for (int i = 0; i < count; ++i) ShadeSpanScalar(pipeline, triangle, spans[i].y, spans[i].xBegin, spans[i].xEnd);

@@ -15,7 +15,9 @@ struct Span {
 };
 
 struct PixelPipeline;
-using SpanShader = void (*)(const PixelPipeline&, const SetupTriangle&, const Span* spans, int count);
+// Pixels from the runs' rows up to areaEndX - 1 belong to the caller's area (its tile): a shader
+// may read them and write them back unchanged.
+using SpanShader = void (*)(const PixelPipeline&, const SetupTriangle&, const Span* spans, int count, int areaEndX);
 
 // A draw's state, checked and resolved once per draw.
 struct PixelPipeline {
@@ -37,7 +39,8 @@ PixelPipeline PreparePixelPipeline(const DrawCall& call);
 
 // Shades runs of pixels, all covered by the triangle, with the SIMD span shader where it
 // serves the state and the scalar one otherwise.
-void ShadeSpans(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count);
+void ShadeSpans(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
+                int areaEndX);
 
 // The scalar pipeline, one pixel at a time: the definition the SIMD shader follows.
 void ShadeSpanScalar(const PixelPipeline& pipeline, const SetupTriangle& triangle, int y, int xBegin,

@@ -44,7 +44,7 @@ void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle
   Span spans[tuning::kTileSize];
   int spanCount = 0;
   auto flush = [&] {
-    if (spanCount > 0) ShadeSpans(pipeline, triangle, spans, spanCount);
+    if (spanCount > 0) ShadeSpans(pipeline, triangle, spans, spanCount, area.maxX + 1);
     spanCount = 0;
   };
   auto add = [&](int y, int xBegin, int xEnd) {

@@ -13,8 +13,10 @@ namespace {
 // past it (only possible for pretransformed input) is refused rather than overflowed.
 constexpr float kLargestCoordinate = 1 << 20;
 
+// Rounds half away from zero; |coordinate| is below kLargestCoordinate, so the sum is exact.
 int64_t Snap(float coordinate) {
-  return static_cast<int64_t>(std::nearbyint(coordinate * tuning::kSubpixelScale));
+  double scaled = static_cast<double>(coordinate) * tuning::kSubpixelScale;
+  return static_cast<int64_t>(scaled < 0.0 ? scaled - 0.5 : scaled + 0.5);
 }
 
 // Edge from p to q. The top-left rule: a pixel centre exactly on an edge belongs to the

@@ -305,15 +305,17 @@ alignas(16) const int32_t kKeepLanes[16][4] = {
     {-1, 0, 0, -1},   {0, 0, 0, -1},   {-1, -1, -1, 0}, {0, -1, -1, 0}, {-1, 0, -1, 0},  {0, 0, -1, 0},
     {-1, -1, 0, 0},   {0, -1, 0, 0},   {-1, 0, 0, 0},   {0, 0, 0, 0}};
 
-// Depth test and write for four pixels; returns the lanes that pass.
+// Depth test and write for the lanes in `live`; returns those that pass. With `wide`, all four
+// depths may be read and written back (unchanged where a lane is not live).
 inline unsigned TestDepth(const PixelPipeline& pipeline, const DepthTest& test, uint16_t* depth, int lanes,
-                          __m128 z) {
+                          bool wide, unsigned live, __m128 z) {
   z = _mm_min_ps(_mm_max_ps(z, _mm_setzero_ps()), _mm_set1_ps(1.0f));
   __m128i incoming = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(z, _mm_set1_ps(65535.0f)), _mm_set1_ps(0.5f)));
-  if (lanes == 4) {
+  if (wide) {
     __m128i stored = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depth)), _mm_setzero_si128());
-    __m128i passes = DepthPassMask(test, incoming, stored);
-    unsigned live = unsigned(_mm_movemask_ps(_mm_castsi128_ps(passes)));
+    __m128i passes = _mm_andnot_si128(_mm_load_si128(reinterpret_cast<const __m128i*>(kKeepLanes[live])),
+                                      DepthPassMask(test, incoming, stored));
+    live = unsigned(_mm_movemask_ps(_mm_castsi128_ps(passes)));
     if (live != 0 && pipeline.depthState.writeEnable) {
       __m128i merged = _mm_or_si128(_mm_and_si128(passes, incoming), _mm_andnot_si128(passes, stored));
       // Pack 0..65535 through the signed saturating pack by moving it to -32768..32767.
@@ -326,7 +328,7 @@ inline unsigned TestDepth(const PixelPipeline& pipeline, const DepthTest& test, 
   }
   alignas(16) int32_t value[4];
   _mm_store_si128(reinterpret_cast<__m128i*>(value), incoming);
-  unsigned live = 0;
+  live = 0;
   for (int lane = 0; lane < lanes; ++lane) {
     uint16_t incomingLane = static_cast<uint16_t>(value[lane]);
     if (!DepthPasses(pipeline.depthState.compare, incomingLane, depth[lane])) continue;
@@ -337,7 +339,8 @@ inline unsigned TestDepth(const PixelPipeline& pipeline, const DepthTest& test, 
 }
 
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count) {
+void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
+                      int areaEndX) {
   SpanTexture texture;
   if (pipeline.readsTexture) {
     const TextureLevel& level = pipeline.sampler.texture->levels[0];
@@ -397,8 +400,12 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
     // (float)x - originX per lane, as the scalar pipeline computes it.
     const __m128 dx = _mm_sub_ps(_mm_add_ps(_mm_set1_ps(static_cast<float>(x)), laneOffsets), originX);
     unsigned live = (1u << lanes) - 1;
+    // A short group at the end of a run still reads and writes four pixels when they all lie
+    // in the caller's area: this thread owns them, and the ones not live are written back as
+    // they were.
+    const bool wide = x + 4 <= areaEndX;
     if (depthRow != nullptr) {
-      live = TestDepth(pipeline, depthTest, depthRow + x, lanes, depthRowPlane.At(dx));
+      live = TestDepth(pipeline, depthTest, depthRow + x, lanes, wide, live, depthRowPlane.At(dx));
       if (live == 0) continue;
     }
 
@@ -442,7 +449,7 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
     __m128i sourceHigh = CombineStage16<kStage>(pipeline.stage, texelHigh, diffuseHigh);
 
     alignas(16) uint32_t partial[4] = {0, 0, 0, 0};
-    const bool fullGroup = lanes == 4;
+    const bool fullGroup = wide;
     __m128i destination;
     if (fullGroup) {
       destination = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colorRow + x));
