@@ -61,5 +61,5 @@ HRESULT AllocatePalette(DecodedImage* image, ImagePaletteEntry fill, ImagePalett
 uint16_t UnitFloatTo16(float value) {
   if (!(value > 0.0f)) return 0;  // also NaN
   if (value >= 1.0f) return 65535;
-  return static_cast<uint16_t>(std::lround(value * 65535.0f));
+  return static_cast<uint16_t>(std::lround(static_cast<double>(value) * 65535.0));  // float would round twice
 }
