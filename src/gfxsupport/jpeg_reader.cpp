@@ -81,6 +81,9 @@ HRESULT RunDecode(JpegDecode* decode, DecodedImage* image) {
   jpeg_decompress_struct* info = &decode->info;
   if (setjmp(decode->trap.jump) != 0) return E_FAIL;
 
+  // Progressive and multi-scan files keep the whole picture's coefficients; beyond this limit
+  // libjpeg refuses the file instead of asking for ever more memory.
+  info->mem->max_memory_to_use = static_cast<long>(MaxImageBytes);
   jpeg_read_header(info, TRUE);
   if (info->image_width == 0 || info->image_height == 0 || info->image_width > MaxImageDimension ||
       info->image_height > MaxImageDimension)
