@@ -172,6 +172,13 @@ XToken XBinaryTokenizer::Next() {
 
 XToken XBinaryTokenizer::Peek() {
   if (integersLeft_ > 0 || floatsLeft_ > 0) return Punctuation(XTokenKind::Error);
+  if (!hasPeeked_ && end_ - position_ >= 2) {
+    // Values stay unread when only looked at, so that a member can still take them.
+    uint16_t code = uint16_t(position_[0] | position_[1] << 8);
+    if (code == kTokenInteger || code == kTokenIntegerList || code == kTokenFloatList) {
+      return Punctuation(XTokenKind::List);
+    }
+  }
   if (!hasPeeked_) {
     peeked_ = Scan();
     hasPeeked_ = true;
