@@ -5,6 +5,11 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "gfxsupport/argb32_rows.h"
 #include "gfxsupport/conversion_pass.h"
 
 std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destinationSize,
@@ -31,6 +36,16 @@ namespace {
 // One source row resampled across: w0 * P[first] + w1 * P[second] for every column.
 void ResampleAcross(const std::vector<FloatColour>& sourceRow,
                     const std::vector<BilinearTaps>& columns, FloatColour* out) {
+#if defined(__SSE2__)
+  // The same products and sums, four channels at a time.
+  for (size_t x = 0; x < columns.size(); ++x) {
+    const BilinearTaps& tap = columns[x];
+    const __m128 p0 = _mm_loadu_ps(&sourceRow[tap.first].r);
+    const __m128 p1 = _mm_loadu_ps(&sourceRow[tap.second].r);
+    _mm_storeu_ps(&out[x].r, _mm_add_ps(_mm_mul_ps(_mm_set1_ps(tap.firstWeight), p0),
+                                        _mm_mul_ps(_mm_set1_ps(tap.secondWeight), p1)));
+  }
+#else
   for (size_t x = 0; x < columns.size(); ++x) {
     const BilinearTaps& tap = columns[x];
     const FloatColour& p0 = sourceRow[tap.first];
@@ -40,16 +55,12 @@ void ResampleAcross(const std::vector<FloatColour>& sourceRow,
               tap.firstWeight * p0.b + tap.secondWeight * p1.b,
               tap.firstWeight * p0.a + tap.secondWeight * p1.a};
   }
+#endif
 }
 
 void Blend(const FloatColour* top, float topWeight, const FloatColour* bottom,
            float bottomWeight, size_t count, FloatColour* out) {
-  for (size_t x = 0; x < count; ++x) {
-    out[x] = {topWeight * top[x].r + bottomWeight * bottom[x].r,
-              topWeight * top[x].g + bottomWeight * bottom[x].g,
-              topWeight * top[x].b + bottomWeight * bottom[x].b,
-              topWeight * top[x].a + bottomWeight * bottom[x].a};
-  }
+  BlendRows(top, topWeight, bottom, bottomWeight, static_cast<uint32_t>(count), out);
 }
 
 // Source rows of one slice, resampled across, two kept at a time: each destination row needs

@@ -4,8 +4,11 @@
 #include <bit>
 #include <climits>
 #include <cstring>
+#include <new>
 #include <utility>
+#include <vector>
 
+#include "gfxsupport/pixel_conversion.h"
 #include "gfxsupport/pixel_format_table.h"
 #include "gfxsupport/texture_loading.h"
 
@@ -174,6 +177,67 @@ HRESULT FilterLevelFromAbove(IDirect3DTexture9* texture, UINT index,
   return result;
 }
 
+// Direct resampling makes every remaining level from the same source level. Reading that
+// level once into floats (palette looked up, key applied) spares reading and keying it again
+// for each level; the levels come out the same. Not done for sRGB conversions, nor for images
+// whose float copy would take more than 64 MB.
+constexpr uint64_t kMaxPreparedPixels = 4u << 20;
+
+struct PreparedLevel {
+  std::vector<FloatColour> pixels;
+  uint32_t width = 0, height = 0;
+};
+
+bool PrepareLevel(const DecodedImage& level, const SourceImage& source, DWORD filter,
+                  PreparedLevel* prepared) {
+  const ImageBox& box = level.sourceBox;
+  const uint32_t width = box.right - box.left, height = box.bottom - box.top;
+  if ((filter & FilterSrgb) != 0 || width == 0 || height == 0 ||
+      uint64_t{width} * height > kMaxPreparedPixels)
+    return false;
+  const D3DFORMAT format = level.format == static_cast<DWORD>(D3DFMT_P8)
+                               ? source.format
+                               : static_cast<D3DFORMAT>(level.format);
+  const PixelFormatDescriptor* descriptor = FindPixelFormat(format);
+  if (descriptor == nullptr || descriptor->BytesPerPixel() == 0) return false;
+  try {
+    prepared->pixels.resize(size_t{width} * height);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  SourceBlock from;
+  from.format = format;
+  from.width = width;
+  from.height = height;
+  from.rowPitch = level.rowPitch;
+  from.palette = source.palette;
+  from.data = level.pixels + size_t{box.top} * level.rowPitch +
+              size_t{box.left} * descriptor->BytesPerPixel();
+  DestinationBlock to;
+  to.format = D3DFMT_A32B32G32R32F;
+  to.width = width;
+  to.height = height;
+  to.rowPitch = size_t{width} * sizeof(FloatColour);
+  to.data = reinterpret_cast<BYTE*>(prepared->pixels.data());
+  prepared->width = width;
+  prepared->height = height;
+  return SUCCEEDED(ConvertPixelBlock(to, from, FilterNone, source.colourKey));
+}
+
+HRESULT LoadPreparedLevel(IDirect3DTexture9* texture, UINT index, const PreparedLevel& prepared,
+                          DWORD filter) {
+  IDirect3DSurface9* surface = nullptr;
+  HRESULT result = texture->GetSurfaceLevel(index, &surface);
+  if (FAILED(result)) return result;
+  const RECT rect{0, 0, static_cast<LONG>(prepared.width), static_cast<LONG>(prepared.height)};
+  result = LoadSurfaceFromMemory(surface, nullptr, nullptr, prepared.pixels.data(),
+                                 D3DFMT_A32B32G32R32F,
+                                 static_cast<UINT>(prepared.width * sizeof(FloatColour)), nullptr,
+                                 &rect, filter, 0);
+  surface->Release();
+  return result;
+}
+
 HRESULT FillLevels(IDirect3DTexture9* texture, const SourceImage& source,
                    const ImagePaletteEntry* paletteOut, DWORD filter, DWORD mipFilter,
                    bool chainFiltering) {
@@ -188,6 +252,22 @@ HRESULT FillLevels(IDirect3DTexture9* texture, const SourceImage& source,
   }
   // A palette texture's levels keep the caller's palette; conversions read it too.
   const ImagePaletteEntry* chainPalette = paletteOut != nullptr ? paletteOut : source.palette;
+  const PixelFormatDescriptor* textureFormat = nullptr;
+  D3DSURFACE_DESC description{};
+  if (SUCCEEDED(texture->GetLevelDesc(0, &description)))
+    textureFormat = FindPixelFormat(description.Format);
+  // A palette texture keeps choosing among its entries from the source itself.
+  const bool paletteTexture =
+      textureFormat != nullptr && textureFormat->layout == PixelLayout::PaletteIndex;
+  PreparedLevel prepared;
+  if (!chainFiltering && !paletteTexture && index < textureLevels &&
+      PrepareLevel(*lastUsed, source, filter, &prepared)) {
+    for (; index < textureLevels; ++index) {
+      const HRESULT result = LoadPreparedLevel(texture, index, prepared, filter);
+      if (FAILED(result)) return result;
+    }
+    return S_OK;
+  }
   for (; index < textureLevels; ++index) {
     const HRESULT result =
         chainFiltering ? FilterLevelFromAbove(texture, index, chainPalette, mipFilter)
