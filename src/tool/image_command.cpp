@@ -77,6 +77,13 @@ class MemorySurface final : public IDirect3DSurface9 {
     return D3D_OK;
   }
   HRESULT UnlockRect() override { return D3D_OK; }
+  // The rest of the full Windows interface (private data, device contexts), which nothing
+  // here calls; the stand-in interface leaves them out.
+  HRESULT SetPrivateData(REFGUID, const void*, DWORD, DWORD) { return E_NOTIMPL; }
+  HRESULT GetPrivateData(REFGUID, void*, DWORD*) { return E_NOTIMPL; }
+  HRESULT FreePrivateData(REFGUID) { return E_NOTIMPL; }
+  HRESULT GetDC(HDC*) { return E_NOTIMPL; }
+  HRESULT ReleaseDC(HDC) { return E_NOTIMPL; }
 
  private:
   UINT width_, height_;
