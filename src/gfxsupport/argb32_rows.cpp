@@ -25,6 +25,26 @@ void ReadArgb32Row(const uint8_t* row, uint32_t count, bool opaque, FloatColour*
   }
 }
 
+void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_t keyBits,
+                        uint32_t keyMask, FloatColour* out) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128 scale = _mm_set1_ps(255.0f);
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t pixel;
+    std::memcpy(&pixel, row + 4 * i, 4);
+    if ((pixel & keyMask) == keyBits) {
+      _mm_storeu_ps(&out[i].r, _mm_setzero_ps());
+      continue;
+    }
+    const __m128i lanes =
+        _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(pixel)), zero), zero);
+    __m128 value = _mm_div_ps(_mm_cvtepi32_ps(lanes), scale);
+    value = _mm_shuffle_ps(value, value, _MM_SHUFFLE(3, 0, 1, 2));
+    _mm_storeu_ps(&out[i].r, value);
+    if (opaque) out[i].a = 1.0f;
+  }
+}
+
 void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, bool opaque,
                     const float* ditherRow, uint32_t x) {
   const __m128 scale = _mm_set1_ps(255.0f);
@@ -83,6 +103,16 @@ void ReadArgb32Row(const uint8_t* row, uint32_t count, bool opaque, FloatColour*
   for (uint32_t i = 0; i < count; ++i, row += 4) {
     out[i] = {row[2] / 255.0f, row[1] / 255.0f, row[0] / 255.0f,
               opaque ? 1.0f : row[3] / 255.0f};
+  }
+}
+
+void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_t keyBits,
+                        uint32_t keyMask, FloatColour* out) {
+  ReadArgb32Row(row, count, opaque, out);
+  for (uint32_t i = 0; i < count; ++i, row += 4) {
+    uint32_t pixel;
+    std::memcpy(&pixel, row, 4);
+    if ((pixel & keyMask) == keyBits) out[i] = {0.0f, 0.0f, 0.0f, 0.0f};
   }
 }
 

@@ -10,6 +10,9 @@
 
 // `opaque`: the fourth byte is unused (X8R8G8B8), read as alpha 1 and written as 0xFF.
 void ReadArgb32Row(const uint8_t* row, uint32_t count, bool opaque, FloatColour* out);
+// The same, and pixels whose bits under `keyMask` equal `keyBits` read as transparent black.
+void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_t keyBits,
+                        uint32_t keyMask, FloatColour* out);
 // `ditherRow`: four offsets for x & 3, or none for rounding to nearest (offset 0.5).
 void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, bool opaque,
                     const float* ditherRow, uint32_t x);

@@ -34,8 +34,8 @@ std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destina
 namespace {
 
 // One source row resampled across: w0 * P[first] + w1 * P[second] for every column.
-void ResampleAcross(const std::vector<FloatColour>& sourceRow,
-                    const std::vector<BilinearTaps>& columns, FloatColour* out) {
+void ResampleAcross(const FloatColour* sourceRow, const std::vector<BilinearTaps>& columns,
+                    FloatColour* out) {
 #if defined(__SSE2__)
   // The same products and sums, four channels at a time.
   for (size_t x = 0; x < columns.size(); ++x) {
@@ -86,8 +86,12 @@ class AcrossRowCache {
       if (held_[slot] == wanted) return rows_[slot].data();
     }
     const int slot = held_[0] == keep ? 1 : 0;
-    pass_.ReadSourceRow(slice_, wanted, sourceRow_.data());
-    ResampleAcross(sourceRow_, columns_, rows_[slot].data());
+    const FloatColour* source = pass_.SourceRowInPlace(slice_, wanted);
+    if (source == nullptr) {
+      pass_.ReadSourceRow(slice_, wanted, sourceRow_.data());
+      source = sourceRow_.data();
+    }
+    ResampleAcross(source, columns_, rows_[slot].data());
     held_[slot] = wanted;
     return rows_[slot].data();
   }

@@ -190,16 +190,15 @@ void PixelCodec::ReadRawRow(const BYTE* row, uint32_t count, FloatColour* out) c
 }
 
 void PixelCodec::ReadRow(const BYTE* row, uint32_t count, FloatColour* out) const {
-  ReadRawRow(row, count, out);
   if (hasKey_ && keyBitsUsable_) {
     // 8-bit channels map one to one onto their floats: comparing the stored bits is the same
     // as comparing the values read, and much cheaper.
-    for (uint32_t i = 0; i < count; ++i, row += 4) {
-      uint32_t pixel;
-      std::memcpy(&pixel, row, 4);
-      if ((pixel & keyBitsMask_) == keyBits_) out[i] = {0.0f, 0.0f, 0.0f, 0.0f};
-    }
-  } else if (hasKey_) {
+    ReadKeyedArgb32Row(row, count, descriptor_->format == D3DFMT_X8R8G8B8, keyBits_,
+                       keyBitsMask_, out);
+  } else {
+    ReadRawRow(row, count, out);
+  }
+  if (hasKey_ && !keyBitsUsable_) {
     for (uint32_t i = 0; i < count; ++i) {
       if (out[i] == key_) out[i] = {0.0f, 0.0f, 0.0f, 0.0f};
     }

@@ -61,6 +61,18 @@ void ConvertSameSize(const ConversionPass& pass) {
     ConvertSameSizeAsBits(pass);
     return;
   }
+  // Into FloatColour values as they are: read straight into the destination rows.
+  if (pass.destination.format == D3DFMT_A32B32G32R32F && !pass.writer.SrgbConversion() &&
+      reinterpret_cast<uintptr_t>(pass.destination.data) % alignof(FloatColour) == 0 &&
+      pass.destination.rowPitch % alignof(FloatColour) == 0 &&
+      pass.destination.slicePitch % alignof(FloatColour) == 0) {
+    for (uint32_t z = 0; z < pass.destination.depth; ++z) {
+      for (uint32_t y = 0; y < pass.destination.height; ++y) {
+        pass.ReadSourceRow(z, y, reinterpret_cast<FloatColour*>(pass.DestinationRow(z, y)));
+      }
+    }
+    return;
+  }
   std::vector<FloatColour> row(pass.source.width);
   for (uint32_t z = 0; z < pass.destination.depth; ++z) {
     pass.writer.BeginSlice();

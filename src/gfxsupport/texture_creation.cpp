@@ -4,6 +4,7 @@
 #include <bit>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
@@ -184,7 +185,7 @@ HRESULT FilterLevelFromAbove(IDirect3DTexture9* texture, UINT index,
 constexpr uint64_t kMaxPreparedPixels = 4u << 20;
 
 struct PreparedLevel {
-  std::vector<FloatColour> pixels;
+  std::unique_ptr<FloatColour[]> pixels;  // left uninitialised: every pixel is written
   uint32_t width = 0, height = 0;
 };
 
@@ -200,11 +201,8 @@ bool PrepareLevel(const DecodedImage& level, const SourceImage& source, DWORD fi
                                : static_cast<D3DFORMAT>(level.format);
   const PixelFormatDescriptor* descriptor = FindPixelFormat(format);
   if (descriptor == nullptr || descriptor->BytesPerPixel() == 0) return false;
-  try {
-    prepared->pixels.resize(size_t{width} * height);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  prepared->pixels.reset(new (std::nothrow) FloatColour[size_t{width} * height]);
+  if (prepared->pixels == nullptr) return false;
   SourceBlock from;
   from.format = format;
   from.width = width;
@@ -218,7 +216,7 @@ bool PrepareLevel(const DecodedImage& level, const SourceImage& source, DWORD fi
   to.width = width;
   to.height = height;
   to.rowPitch = size_t{width} * sizeof(FloatColour);
-  to.data = reinterpret_cast<BYTE*>(prepared->pixels.data());
+  to.data = reinterpret_cast<BYTE*>(prepared->pixels.get());
   prepared->width = width;
   prepared->height = height;
   return SUCCEEDED(ConvertPixelBlock(to, from, FilterNone, source.colourKey));
@@ -230,7 +228,7 @@ HRESULT LoadPreparedLevel(IDirect3DTexture9* texture, UINT index, const Prepared
   HRESULT result = texture->GetSurfaceLevel(index, &surface);
   if (FAILED(result)) return result;
   const RECT rect{0, 0, static_cast<LONG>(prepared.width), static_cast<LONG>(prepared.height)};
-  result = LoadSurfaceFromMemory(surface, nullptr, nullptr, prepared.pixels.data(),
+  result = LoadSurfaceFromMemory(surface, nullptr, nullptr, prepared.pixels.get(),
                                  D3DFMT_A32B32G32R32F,
                                  static_cast<UINT>(prepared.width * sizeof(FloatColour)), nullptr,
                                  &rect, filter, 0);
@@ -238,43 +236,55 @@ HRESULT LoadPreparedLevel(IDirect3DTexture9* texture, UINT index, const Prepared
   return result;
 }
 
+bool SameSizeAsLevel(IDirect3DTexture9* texture, UINT index, const DecodedImage& level) {
+  D3DSURFACE_DESC description{};
+  if (FAILED(texture->GetLevelDesc(index, &description))) return false;
+  const ImageBox& box = level.sourceBox;
+  return description.Width == box.right - box.left && description.Height == box.bottom - box.top;
+}
+
 HRESULT FillLevels(IDirect3DTexture9* texture, const SourceImage& source,
                    const ImagePaletteEntry* paletteOut, DWORD filter, DWORD mipFilter,
                    bool chainFiltering) {
   const UINT textureLevels = texture->GetLevelCount();
-  const DecodedImage* level = source.levels;
-  const DecodedImage* lastUsed = level;
-  UINT index = 0;
-  for (; index < textureLevels && level != nullptr; ++index, level = level->nextLevel) {
-    const HRESULT result = LoadLevel(texture, index, *level, source, paletteOut, filter);
-    if (FAILED(result)) return result;
-    lastUsed = level;
-  }
-  // A palette texture's levels keep the caller's palette; conversions read it too.
-  const ImagePaletteEntry* chainPalette = paletteOut != nullptr ? paletteOut : source.palette;
-  const PixelFormatDescriptor* textureFormat = nullptr;
+  if (textureLevels == 0) return S_OK;
+  const UINT loadedLevels = std::min(textureLevels, source.levelCount);
   D3DSURFACE_DESC description{};
-  if (SUCCEEDED(texture->GetLevelDesc(0, &description)))
-    textureFormat = FindPixelFormat(description.Format);
+  HRESULT result = texture->GetLevelDesc(0, &description);
+  if (FAILED(result)) return result;
+  const PixelFormatDescriptor* textureFormat = FindPixelFormat(description.Format);
   // A palette texture keeps choosing among its entries from the source itself.
   const bool paletteTexture =
       textureFormat != nullptr && textureFormat->layout == PixelLayout::PaletteIndex;
-  PreparedLevel prepared;
-  if (!chainFiltering && !paletteTexture && index < textureLevels &&
-      PrepareLevel(*lastUsed, source, filter, &prepared)) {
-    for (; index < textureLevels; ++index) {
-      const HRESULT result = LoadPreparedLevel(texture, index, prepared, filter);
-      if (FAILED(result)) return result;
-    }
-    return S_OK;
-  }
-  for (; index < textureLevels; ++index) {
-    const HRESULT result =
-        chainFiltering ? FilterLevelFromAbove(texture, index, chainPalette, mipFilter)
-                       : LoadLevel(texture, index, *lastUsed, source, paletteOut, filter);
+
+  const DecodedImage* level = source.levels;
+  for (UINT index = 0; index + 1 < loadedLevels; ++index, level = level->nextLevel) {
+    result = LoadLevel(texture, index, *level, source, paletteOut, filter);
     if (FAILED(result)) return result;
   }
-  return S_OK;
+  const DecodedImage& lastUsed = *level;
+  const UINT lastIndex = loadedLevels - 1;
+
+  PreparedLevel prepared;
+  if (!chainFiltering && !paletteTexture && textureLevels > loadedLevels &&
+      PrepareLevel(lastUsed, source, filter, &prepared)) {
+    // A same-size level converts fastest straight from the source.
+    result = SameSizeAsLevel(texture, lastIndex, lastUsed)
+                 ? LoadLevel(texture, lastIndex, lastUsed, source, paletteOut, filter)
+                 : LoadPreparedLevel(texture, lastIndex, prepared, filter);
+    for (UINT index = lastIndex + 1; SUCCEEDED(result) && index < textureLevels; ++index)
+      result = LoadPreparedLevel(texture, index, prepared, filter);
+    return result;
+  }
+
+  result = LoadLevel(texture, lastIndex, lastUsed, source, paletteOut, filter);
+  // A palette texture's levels keep the caller's palette; conversions read it too.
+  const ImagePaletteEntry* chainPalette = paletteOut != nullptr ? paletteOut : source.palette;
+  for (UINT index = lastIndex + 1; SUCCEEDED(result) && index < textureLevels; ++index) {
+    result = chainFiltering ? FilterLevelFromAbove(texture, index, chainPalette, mipFilter)
+                            : LoadLevel(texture, index, lastUsed, source, paletteOut, filter);
+  }
+  return result;
 }
 
 }  // namespace
