@@ -332,6 +332,17 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"format from the file that the device lacks", true, 0, kLinear,
                     FormatFromFile, D3DERR_NOTAVAILABLE}));
 
+TEST(TextureCreation, FromAMissingResourceReportsItAndCreatesNothing) {
+  MemoryDevice device;
+  IDirect3DTexture9* texture = nullptr;
+  EXPECT_EQ(CreateTextureFromResource(&device, nullptr, 9999, 0, 0, 0, 0, D3DFMT_A8R8G8B8,
+                                      D3DPOOL_MANAGED, kLinear, kLinear, 0xFF000000, nullptr,
+                                      nullptr, &texture),
+            ErrInvalidData);
+  EXPECT_EQ(texture, nullptr);
+  EXPECT_TRUE(device.created.empty());
+}
+
 TEST(TextureCreation, RefusesMissingArguments) {
   const auto png = EncodePng(1, 1, 1, {0});
   MemoryDevice device;
