@@ -36,18 +36,22 @@ namespace {
 // One source row resampled across: w0 * P[first] + w1 * P[second] for every column.
 void ResampleAcross(const FloatColour* sourceRow, const std::vector<BilinearTaps>& columns,
                     FloatColour* out) {
+  // Taken out of the vector first: stores through `out` would otherwise make the compiler
+  // reload the vector's bounds on every pixel.
+  const BilinearTaps* taps = columns.data();
+  const size_t count = columns.size();
 #if defined(__SSE2__)
   // The same products and sums, four channels at a time.
-  for (size_t x = 0; x < columns.size(); ++x) {
-    const BilinearTaps& tap = columns[x];
+  for (size_t x = 0; x < count; ++x) {
+    const BilinearTaps& tap = taps[x];
     const __m128 p0 = _mm_loadu_ps(&sourceRow[tap.first].r);
     const __m128 p1 = _mm_loadu_ps(&sourceRow[tap.second].r);
     _mm_storeu_ps(&out[x].r, _mm_add_ps(_mm_mul_ps(_mm_set1_ps(tap.firstWeight), p0),
                                         _mm_mul_ps(_mm_set1_ps(tap.secondWeight), p1)));
   }
 #else
-  for (size_t x = 0; x < columns.size(); ++x) {
-    const BilinearTaps& tap = columns[x];
+  for (size_t x = 0; x < count; ++x) {
+    const BilinearTaps& tap = taps[x];
     const FloatColour& p0 = sourceRow[tap.first];
     const FloatColour& p1 = sourceRow[tap.second];
     out[x] = {tap.firstWeight * p0.r + tap.secondWeight * p1.r,
