@@ -45,34 +45,57 @@ void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_
   }
 }
 
-void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, bool opaque,
-                    const float* ditherRow, uint32_t x) {
-  const __m128 scale = _mm_set1_ps(255.0f);
-  const __m128 top = _mm_set1_ps(255.0f);
-  const __m128 zero = _mm_setzero_ps();
+namespace {
+
+// One pixel (r, g, b, a) to its four bytes (b, g, r, a) as 32-bit lanes.
+inline __m128i QuantisePixel(__m128 value, float offset) {
+  value = _mm_shuffle_ps(value, value, _MM_SHUFFLE(3, 0, 1, 2));  // b, g, r, a
+  value = _mm_add_ps(_mm_mul_ps(value, _mm_set1_ps(255.0f)), _mm_set1_ps(offset));
+  value = _mm_min_ps(_mm_max_ps(value, _mm_setzero_ps()), _mm_set1_ps(255.0f));  // NaN: 0
+  return _mm_cvttps_epi32(value);
+}
+
+// Writes `count` pixels, each made by `pixelAt(i)`, four at a time where it can.
+template <typename PixelAt>
+void StoreArgb32Row(uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
+                    uint32_t x, PixelAt pixelAt) {
   const __m128i alphaBits = _mm_set1_epi32(opaque ? static_cast<int>(0xFF000000u) : 0);
-  uint32_t i = 0;
-  auto quantise = [&](uint32_t index) {
-    const float offset = ditherRow != nullptr ? ditherRow[(x + index) & 3] : 0.5f;
-    __m128 value = _mm_loadu_ps(&values[index].r);
-    value = _mm_shuffle_ps(value, value, _MM_SHUFFLE(3, 0, 1, 2));  // b, g, r, a
-    value = _mm_add_ps(_mm_mul_ps(value, scale), _mm_set1_ps(offset));
-    value = _mm_min_ps(_mm_max_ps(value, zero), top);  // max first: NaN becomes 0
-    return _mm_cvttps_epi32(value);
+  auto quantise = [&](uint32_t i) {
+    return QuantisePixel(pixelAt(i), ditherRow != nullptr ? ditherRow[(x + i) & 3] : 0.5f);
   };
+  uint32_t i = 0;
   for (; i + 4 <= count; i += 4) {
     const __m128i low = _mm_packs_epi32(quantise(i), quantise(i + 1));
     const __m128i high = _mm_packs_epi32(quantise(i + 2), quantise(i + 3));
-    __m128i bytes = _mm_packus_epi16(low, high);
-    bytes = _mm_or_si128(bytes, alphaBits);
+    const __m128i bytes = _mm_or_si128(_mm_packus_epi16(low, high), alphaBits);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 4 * i), bytes);
   }
   for (; i < count; ++i) {
     const __m128i lanes = quantise(i);
-    const __m128i bytes = _mm_or_si128(_mm_packus_epi16(_mm_packs_epi32(lanes, lanes), lanes), alphaBits);
+    const __m128i words = _mm_packs_epi32(lanes, lanes);
+    const __m128i bytes = _mm_or_si128(_mm_packus_epi16(words, words), alphaBits);
     const int32_t pixel = _mm_cvtsi128_si32(bytes);
     std::memcpy(row + 4 * i, &pixel, 4);
   }
+}
+
+}  // namespace
+
+void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, bool opaque,
+                    const float* ditherRow, uint32_t x) {
+  StoreArgb32Row(count, row, opaque, ditherRow, x,
+                 [values](uint32_t i) { return _mm_loadu_ps(&values[i].r); });
+}
+
+void BlendToArgb32Row(const FloatColour* a, float w0, const FloatColour* b, float w1,
+                      uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
+                      uint32_t x) {
+  const __m128 first = _mm_set1_ps(w0);
+  const __m128 second = _mm_set1_ps(w1);
+  StoreArgb32Row(count, row, opaque, ditherRow, x, [&](uint32_t i) {
+    return _mm_add_ps(_mm_mul_ps(first, _mm_loadu_ps(&a[i].r)),
+                      _mm_mul_ps(second, _mm_loadu_ps(&b[i].r)));
+  });
 }
 
 void BlendRows(const FloatColour* a, float w0, const FloatColour* b, float w1, uint32_t count,
@@ -125,6 +148,17 @@ void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, boo
     row[1] = QuantiseByte(v.g, offset);
     row[2] = QuantiseByte(v.r, offset);
     row[3] = opaque ? 0xFF : QuantiseByte(v.a, offset);
+  }
+}
+
+void BlendToArgb32Row(const FloatColour* a, float w0, const FloatColour* b, float w1,
+                      uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
+                      uint32_t x) {
+  FloatColour blended[64];
+  for (uint32_t start = 0; start < count; start += 64) {
+    const uint32_t part = std::min<uint32_t>(64, count - start);
+    BlendRows(a + start, w0, b + start, w1, part, blended);
+    WriteArgb32Row(blended, part, row + 4 * start, opaque, ditherRow, x + start);
   }
 }
 

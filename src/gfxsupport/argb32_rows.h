@@ -17,6 +17,11 @@ void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_
 void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, bool opaque,
                     const float* ditherRow, uint32_t x);
 
+// BlendRows then WriteArgb32Row in one pass, with the same results.
+void BlendToArgb32Row(const FloatColour* a, float w0, const FloatColour* b, float w1,
+                      uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
+                      uint32_t x);
+
 // out[i] = w0 * a[i] + w1 * b[i], channel by channel.
 void BlendRows(const FloatColour* a, float w0, const FloatColour* b, float w1, uint32_t count,
                FloatColour* out);

@@ -112,9 +112,23 @@ void ResampleSlice(const ConversionPass& pass, const std::vector<BilinearTaps>& 
                    const std::vector<BilinearTaps>& rows, uint32_t sourceSlice,
                    uint32_t destinationSlice, std::vector<FloatColour>& out) {
   AcrossRowCache cache(pass, columns, sourceSlice);
+  const D3DFORMAT format = pass.destination.format;
+  // Into 32-bit ARGB without sRGB or diffusion, blending and writing go in one pass.
+  const bool argb32 = (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) &&
+                      !pass.writer.SrgbConversion() &&
+                      pass.writer.Dither() != DitherMode::Diffusion;
+  const bool ordered = pass.writer.Dither() == DitherMode::Ordered;
   for (uint32_t y = 0; y < pass.destination.height; ++y) {
     const BilinearTaps& tap = rows[y];
     auto [top, bottom] = cache.Get(tap.first, tap.second);
+    if (argb32) {
+      BlendToArgb32Row(top, tap.firstWeight, bottom, tap.secondWeight,
+                       static_cast<uint32_t>(columns.size()),
+                       pass.DestinationRow(destinationSlice, y), format == D3DFMT_X8R8G8B8,
+                       ordered ? kOrderedDither[(pass.destination.y + y) & 3] : nullptr,
+                       pass.destination.x);
+      continue;
+    }
     Blend(top, tap.firstWeight, bottom, tap.secondWeight, columns.size(), out.data());
     pass.WriteDestinationRow(destinationSlice, y, out.data());
   }
