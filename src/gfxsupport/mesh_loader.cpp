@@ -150,6 +150,12 @@ HRESULT CreateMesh(BuiltMesh& built, DWORD options, IDirect3DDevice9* device, DW
   }
   if (SUCCEEDED(result)) {
     std::memcpy(created->Attributes(), built.attributes.data(), built.attributes.size() * sizeof(DWORD));
+    // The working copies are done with; giving them back first keeps the sort's own copies
+    // from adding to them.
+    built.vertices = {};
+    built.extra = {};
+    built.indices = {};
+    built.attributes = {};
     result = created->SortByAttribute(adjacency);
   }
   if (FAILED(result)) {
