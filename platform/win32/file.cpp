@@ -1,3 +1,5 @@
+// Implements: CreateFileA, ReadFile, WriteFile, GetFileSize and read-only mapping over POSIX
+// open/read/write/mmap. Leaves out: overlapped I/O, writable and named mappings, share modes.
 #include "file.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// Implements: the handle table and CloseHandle. Leaves out: handle inheritance and duplication.
 #include "kernel_object_table.h"
 
 #include <memory>

@@ -1,3 +1,4 @@
+// Implements: CreateMutexA as a lock file held with flock. Leaves out: waiting and ownership.
 #include "mutex.h"
 
 #include <fcntl.h>

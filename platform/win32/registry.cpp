@@ -1,3 +1,5 @@
+// Implements: the Reg* calls over the registry file; HKEY_LOCAL_MACHINE finds nothing.
+// Leaves out: enumeration, key deletion, security and notifications.
 #include "registry.h"
 
 #include <cstring>
@@ -84,7 +86,8 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, 
 
   RegistryDocument document;
   DWORD disposition = REG_OPENED_EXISTING_KEY;
-  if (ReadRegistryFile(&document) != ERROR_SUCCESS || !document.KeyExists(path)) {
+  bool isRoot = path == kCurrentUserRoot;  // the root always exists and needs no section
+  if (!isRoot && (ReadRegistryFile(&document) != ERROR_SUCCESS || !document.KeyExists(path))) {
     LSTATUS status = ChangeRegistryFile([&](RegistryDocument& current, LONG*) {
       if (current.KeyExists(path)) return false;  // another process made it meanwhile
       current.AddKey(path);

@@ -1,3 +1,6 @@
+// Implements: the registry export text (REGEDIT4) in both directions, line by line, so that a
+// damaged line costs only itself. Leaves out: the UTF-16 "Windows Registry Editor 5.00" form,
+// deletion lines ("[-key]", "name"=-).
 #include "registry_document.h"
 
 #include <cstdio>
@@ -135,6 +138,9 @@ std::vector<std::string> LogicalLines(std::string_view text) {
     size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = TrimRight(text.substr(start, end - start));
+    // Continuation lines are indented; anything else ends the list, which then stays broken
+    // (its trailing comma does not read) instead of swallowing the next key or value.
+    if (continuing && (line.empty() || (line.front() != ' ' && line.front() != '\t'))) continuing = false;
     if (continuing) {
       line = TrimLeft(line);
       lines.back().append(line);
@@ -296,7 +302,8 @@ RegistryDocument ParseRegistryText(std::string_view text) {
   std::vector<std::string> lines = LogicalLines(text);
   size_t first = 0;
   while (first < lines.size() && lines[first].empty()) ++first;
-  if (first == lines.size() || lines[first] != kHeader) {
+  if (first == lines.size()) return document;  // an empty file holds no values and lost none
+  if (lines[first] != kHeader) {
     // Without the header the text may be anything; whatever still reads as keys and values
     // below is kept all the same.
     document.damaged = true;
@@ -306,7 +313,7 @@ RegistryDocument ParseRegistryText(std::string_view text) {
 
   RegistryKeyContents* currentKey = nullptr;
   for (size_t index = first; index < lines.size(); ++index) {
-    std::string_view line = lines[index];
+    std::string_view line = TrimLeft(lines[index]);  // hand-edited files may indent lines
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[') {
       currentKey = nullptr;

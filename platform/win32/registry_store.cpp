@@ -1,3 +1,5 @@
+// Implements: finding, reading and atomically replacing the registry file under a lock file.
+// Leaves out: watching the file for changes made by others.
 #include "registry_store.h"
 
 #include <fcntl.h>
@@ -79,9 +81,9 @@ LONG ReadWholeFile(const std::string& path, std::string* text, bool* missing) {
   return status;
 }
 
-// Keeps the damaged file under a name of its own; a link costs nothing and the rename that
-// follows then leaves the damaged bytes untouched.
-bool KeepDamagedFileAside(const std::string& path) {
+// Keeps a copy of the damaged file under a name of its own before the rewrite drops what could
+// not be read. The copy is written from the bytes just read: the lock keeps the file unchanged.
+bool KeepDamagedFileAside(const std::string& path, const std::string& damagedText) {
   char stamp[32];
   std::time_t now = std::time(nullptr);
   std::tm parts{};
@@ -89,7 +91,13 @@ bool KeepDamagedFileAside(const std::string& path) {
   std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &parts);
   std::string aside = path + ".damaged-" + stamp;
   for (int attempt = 1; attempt < 1000; ++attempt) {
-    if (link(path.c_str(), aside.c_str()) == 0) return true;
+    int descriptor = open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (descriptor >= 0) {
+      bool written = WriteAll(descriptor, damagedText) && fsync(descriptor) == 0;
+      written = close(descriptor) == 0 && written;
+      if (!written) unlink(aside.c_str());
+      return written;
+    }
     if (errno != EEXIST) return false;
     aside = path + ".damaged-" + stamp + "-" + std::to_string(attempt);
   }
@@ -171,6 +179,6 @@ LONG ChangeRegistryFile(const std::function<bool(RegistryDocument&, LONG* status
 
   LONG status = ERROR_SUCCESS;
   if (!change(document, &status)) return status;
-  if (document.damaged && !KeepDamagedFileAside(path)) return ERROR_CANTWRITE;
+  if (document.damaged && !KeepDamagedFileAside(path, text)) return ERROR_CANTWRITE;
   return ReplaceFile(path, FormatRegistryText(document));
 }

@@ -1,3 +1,5 @@
+// Implements: GetModuleHandleA and the resource lookup over the program's linked .res.
+// Leaves out: other modules, language choice, FreeResource.
 #include "resource.h"
 
 #include <mutex>

@@ -1,3 +1,4 @@
+// Implements: the .res reader with every size checked before use. Leaves out: writing .res files.
 #include "resource_table.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Implements: choosing the per-user folder for lock files. Leaves out: cleaning it up.
 #include "runtime_directory.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,5 @@
+// Implements: timeGetTime, timeBeginPeriod, timeEndPeriod, Sleep and the test clock control.
+// Leaves out: timer events and device capabilities.
 #include "timer.h"
 
 #include <time.h>

@@ -141,6 +141,9 @@ const char* PixelFormatName(D3DFORMAT format) {
 }
 
 bool CanStandIn(PixelKind requested, PixelKind candidate) {
+  // Writing into a palette means choosing among its colours: never done in place of the
+  // format that was asked for.
+  if (candidate == PixelKind::Palette) return false;
   if (requested == candidate) return true;
   switch (requested) {
     // Grey, alpha-only, palette and compressed data all fit into plain colour; colour never

@@ -1,6 +1,8 @@
 #include "hyperbolic_tiling.h"
 
 #include <cmath>
+#include <map>
+#include <utility>
 #include <numbers>
 
 namespace hyperbolic {
@@ -74,6 +76,40 @@ FoldResult Tiling::Fold(Point z, int maxReflections) const {
     ++result.reflections;
   }
   return result;
+}
+
+Point Tiling::Apply(const std::vector<int>& word, Point z) const {
+  for (auto step = word.rbegin(); step != word.rend(); ++step) z = edges_[static_cast<size_t>(*step)].Reflect(z);
+  return z;
+}
+
+std::vector<Tile> Tiling::TilesWithin(double discRadius, size_t maxTiles) const {
+  std::vector<Tile> tiles;
+  // Tiles are told apart by their centres, rounded on a grid that shrinks towards the rim as
+  // the tiles do (their size in the disc goes with 1 - |z|^2).
+  std::map<std::pair<long long, long long>, bool> seen;
+  auto key = [](Point centre) {
+    double cell = 1e-7 * (1 - std::norm(centre));
+    return std::pair{std::llround(centre.real() / cell), std::llround(centre.imag() / cell)};
+  };
+  auto add = [&](std::vector<int> word) {
+    Point centre = Apply(word, Point(0, 0));
+    if (std::abs(centre) > discRadius || !seen.emplace(key(centre), true).second) return;
+    Tile tile{std::move(word), centre, {}};
+    for (const Point& vertex : vertices_) tile.vertices.push_back(Apply(tile.word, vertex));
+    tiles.push_back(std::move(tile));
+  };
+  add({});
+  // Breadth first: the neighbour of tile g across its edge k is g followed by R_k.
+  for (size_t next = 0; next < tiles.size() && tiles.size() < maxTiles; ++next) {
+    for (int edge = 0; edge < sides_ && tiles.size() < maxTiles; ++edge) {
+      std::vector<int> word = tiles[next].word;
+      if (!word.empty() && word.back() == edge) continue;  // straight back where it came from
+      word.push_back(edge);
+      add(std::move(word));
+    }
+  }
+  return tiles;
 }
 
 }  // namespace hyperbolic

@@ -31,6 +31,15 @@ struct FoldResult {
   bool reached = false;  // false when the step limit ran out (only very close to the rim)
 };
 
+// One tile: the image of the central tile under the reflections in `word` (edge indices of the
+// central tile, applied last to first: word {a, b} maps z to R_a(R_b(z))).
+struct Tile {
+  std::vector<int> word;
+  Point centre;
+  std::vector<Point> vertices;  // in the order of the central tile's vertices (mirrored when odd)
+  bool odd() const { return word.size() % 2 != 0; }
+};
+
 class Tiling {
  public:
   // Refuses shapes that are not hyperbolic (1/p + 1/q >= 1/2), odd q, and p < 3. `rotation`
@@ -47,6 +56,13 @@ class Tiling {
   bool InCentralTile(Point z) const;
   // Reflects z into the central tile, one side at a time; z must lie inside the unit disc.
   FoldResult Fold(Point z, int maxReflections = 256) const;
+
+  // Applies the reflections of a word (last first) to a point.
+  Point Apply(const std::vector<int>& word, Point z) const;
+  // Every tile whose centre lies within `discRadius` (< 1) of the origin, nearest first by
+  // the number of reflections, at most `maxTiles` of them. Neighbours across an edge have
+  // words one reflection apart.
+  std::vector<Tile> TilesWithin(double discRadius, size_t maxTiles = 100000) const;
 
  private:
   int sides_ = 0;

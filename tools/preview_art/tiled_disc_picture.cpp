@@ -16,7 +16,9 @@ struct Coverage {
 };
 
 // Samples one pixel of a disc of the given radius centred at (centreX, centreY).
-Coverage SamplePixel(const hyperbolic::Tiling& tiling, int x, int y, double centreX, double centreY, double radius) {
+// `reach` is how far towards the rim of the tiled disc the picture's edge goes (1: all of it).
+Coverage SamplePixel(const hyperbolic::Tiling& tiling, int x, int y, double centreX, double centreY, double radius,
+                     double reach = 1) {
   Coverage coverage;
   const double step = 1.0 / kSamplesPerAxis;
   for (int sy = 0; sy < kSamplesPerAxis; ++sy) {
@@ -27,7 +29,7 @@ Coverage SamplePixel(const hyperbolic::Tiling& tiling, int x, int y, double cent
       hyperbolic::Point z((px - centreX) / radius, (centreY - py) / radius);
       if (std::abs(z) >= 1) continue;
       coverage.disc += 1;
-      hyperbolic::FoldResult folded = tiling.Fold(z);
+      hyperbolic::FoldResult folded = tiling.Fold(z * reach);
       // Near the rim the tiles are far smaller than a sample; an unfinished fold counts as the
       // grey the rim averages to.
       if (!folded.reached) {
@@ -69,9 +71,12 @@ RgbaImage DrawIconPicture(int size) {
   hyperbolic::Tiling tiling = MotifTiling();
   RgbaImage image{size, size, std::vector<uint8_t>(static_cast<size_t>(size) * size * 4, 0)};
   double radius = size / 2.0;
+  // Tiles near the rim are smaller than a pixel of a small icon and blur into grey; small
+  // icons show the disc only out to where its tiles still read.
+  double reach = std::min(0.97, 0.5 + size / 64.0);
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
-      Coverage coverage = SamplePixel(tiling, x, y, radius, radius, radius);
+      Coverage coverage = SamplePixel(tiling, x, y, radius, radius, radius, reach);
       uint8_t* pixel = &image.rgba[(static_cast<size_t>(y) * size + x) * 4];
       // Colour is the disc's own (black and white tiles), alpha its coverage of the pixel.
       uint8_t shade = coverage.disc > 0 ? ToByte(coverage.white / coverage.disc) : 0;

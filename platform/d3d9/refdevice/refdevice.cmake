@@ -19,3 +19,7 @@ if(NOT TARGET orbelune_refdevice)
   # The rasterizer is the frame's hot path; it is built optimized even in debug trees.
   target_compile_options(orbelune_refdevice PRIVATE -O2)
 endif()
+
+if(TARGET orbelune_d3d9)
+  target_link_libraries(orbelune_d3d9 PUBLIC orbelune_refdevice)
+endif()

@@ -1,0 +1,310 @@
+// IDirect3DDevice9 of the stand-in: scenes, Clear and drawing through the reference device.
+#include <algorithm>
+#include <limits>
+
+#include "device.h"
+#include "draw_translation.h"
+#include "format_info.h"
+
+namespace d3d9 {
+
+namespace {
+
+bool ToPrimitive(D3DPRIMITIVETYPE type, refdevice::PrimitiveType& out) {
+  switch (type) {
+    case D3DPT_TRIANGLELIST:
+      out = refdevice::PrimitiveType::TriangleList;
+      return true;
+    case D3DPT_TRIANGLESTRIP:
+      out = refdevice::PrimitiveType::TriangleStrip;
+      return true;
+    case D3DPT_TRIANGLEFAN:
+      out = refdevice::PrimitiveType::TriangleFan;
+      return true;
+    default:
+      return false;  // points and lines are not implemented
+  }
+}
+
+bool IsPrimitiveType(D3DPRIMITIVETYPE type) { return type >= D3DPT_POINTLIST && type <= D3DPT_TRIANGLEFAN; }
+
+// Vertices (or indices) that `count` primitives of a triangle type read.
+uint64_t ElementsFor(refdevice::PrimitiveType type, UINT count) {
+  return type == refdevice::PrimitiveType::TriangleList ? uint64_t{count} * 3 : uint64_t{count} + 2;
+}
+
+refdevice::ColorTarget ColorTargetOf(Surface& surface) {
+  refdevice::ColorTarget target;
+  target.pixels = reinterpret_cast<uint32_t*>(surface.Bits());
+  target.width = static_cast<int>(surface.Describe().width);
+  target.height = static_cast<int>(surface.Describe().height);
+  target.pitchBytes = surface.PitchBytes();
+  target.alphaIsOpaque = HasOpaqueAlpha(surface.Describe().format);
+  return target;
+}
+
+refdevice::DepthTarget DepthTargetOf(Surface& surface) {
+  refdevice::DepthTarget target;
+  target.depth = reinterpret_cast<uint16_t*>(surface.Bits());
+  target.width = static_cast<int>(surface.Describe().width);
+  target.height = static_cast<int>(surface.Describe().height);
+  target.pitchBytes = surface.PitchBytes();
+  return target;
+}
+
+// Checks the primitive type and count shared by every draw; `type` receives the translation.
+HRESULT CheckPrimitives(D3DPRIMITIVETYPE primitiveType, UINT count, refdevice::PrimitiveType& type) {
+  if (!IsPrimitiveType(primitiveType)) return D3DERR_INVALIDCALL;
+  if (!ToPrimitive(primitiveType, type)) return D3DERR_NOTAVAILABLE;
+  if (count > 0x00FFFFFF) return D3DERR_INVALIDCALL;  // MaxPrimitiveCount
+  return D3D_OK;
+}
+
+}  // namespace
+
+HRESULT Device::BeginScene() {
+  if (inScene_) return D3DERR_INVALIDCALL;
+  inScene_ = true;
+  return D3D_OK;
+}
+
+HRESULT Device::EndScene() {
+  if (!inScene_) return D3DERR_INVALIDCALL;
+  inScene_ = false;
+  return D3D_OK;
+}
+
+HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD /*Stencil*/) {
+  constexpr DWORD kAllFlags = D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL;
+  if (Flags == 0 || (Flags & ~kAllFlags) != 0 || (Count > 0 && pRects == nullptr)) return D3DERR_INVALIDCALL;
+  Surface* depth = depthStencil_.Get();
+  // The 16-bit depth format has no stencil bits.
+  if ((Flags & D3DCLEAR_STENCIL) != 0) return D3DERR_INVALIDCALL;
+  if ((Flags & D3DCLEAR_ZBUFFER) != 0 && (depth == nullptr || !(Z >= 0.0f && Z <= 1.0f))) return D3DERR_INVALIDCALL;
+  if (lost_) return D3D_OK;
+
+  // Clearing stays inside the viewport.
+  const D3DVIEWPORT9& viewport = state_.viewport;
+  const refdevice::Rect area{static_cast<int>(viewport.X), static_cast<int>(viewport.Y),
+                             static_cast<int>(viewport.X + viewport.Width),
+                             static_cast<int>(viewport.Y + viewport.Height)};
+  std::vector<refdevice::Rect> rects;
+  if (Count == 0 || pRects == nullptr) {
+    rects.push_back(area);
+  } else {
+    for (DWORD i = 0; i < Count; ++i) {
+      const D3DRECT& r = pRects[i];
+      refdevice::Rect clipped{std::max<int>(r.x1, area.left), std::max<int>(r.y1, area.top),
+                              std::min<int>(r.x2, area.right), std::min<int>(r.y2, area.bottom)};
+      if (clipped.left < clipped.right && clipped.top < clipped.bottom) rects.push_back(clipped);
+    }
+  }
+  for (const refdevice::Rect& rect : rects) {
+    if ((Flags & D3DCLEAR_TARGET) != 0) rasterizer_.ClearColor(ColorTargetOf(*renderTarget_.Get()), rect, Color);
+    if ((Flags & D3DCLEAR_ZBUFFER) != 0) rasterizer_.ClearDepth(DepthTargetOf(*depth), rect, Z);
+  }
+  return D3D_OK;
+}
+
+HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) {
+  if (!inScene_) return D3DERR_INVALIDCALL;
+  DrawSpec spec;
+  if (const HRESULT result = CheckPrimitives(PrimitiveType, PrimitiveCount, spec.range.type); FAILED(result)) {
+    return result;
+  }
+  if (PrimitiveCount == 0) return D3D_OK;
+  spec.range.primitiveCount = PrimitiveCount;
+  spec.range.firstVertex = StartVertex;
+  spec.windowFirst = StartVertex;
+  spec.windowCount = ElementsFor(spec.range.type, PrimitiveCount);
+  return Draw(spec, nullptr);
+}
+
+HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT MinVertexIndex,
+                                     UINT NumVertices, UINT startIndex, UINT primCount) {
+  if (!inScene_) return D3DERR_INVALIDCALL;
+  DrawSpec spec;
+  if (const HRESULT result = CheckPrimitives(PrimitiveType, primCount, spec.range.type); FAILED(result)) {
+    return result;
+  }
+  IndexBuffer* indices = indices_.Get();
+  if (indices == nullptr || NumVertices == 0) return D3DERR_INVALIDCALL;
+  if (primCount == 0) return D3D_OK;
+  const int64_t windowFirst = int64_t{BaseVertexIndex} + MinVertexIndex;
+  if (windowFirst < 0) return D3DERR_INVALIDCALL;
+
+  const UINT indexSize = indices->Format() == D3DFMT_INDEX32 ? 4 : 2;
+  spec.indices.data = indices->Storage().Bytes();
+  spec.indices.indexCount = indices->Storage().Length() / indexSize;
+  spec.indices.format = indexSize == 4 ? refdevice::IndexFormat::Bits32 : refdevice::IndexFormat::Bits16;
+  if (uint64_t{startIndex} + ElementsFor(spec.range.type, primCount) > spec.indices.indexCount) {
+    return D3DERR_INVALIDCALL;
+  }
+  spec.range.primitiveCount = primCount;
+  spec.range.firstIndex = startIndex;
+  spec.range.baseVertex = BaseVertexIndex;
+  spec.range.minVertexIndex = MinVertexIndex;
+  spec.range.vertexRange = NumVertices;
+  spec.windowFirst = static_cast<size_t>(windowFirst);
+  spec.windowCount = NumVertices;
+  return Draw(spec, nullptr);
+}
+
+HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
+                                const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
+  if (!inScene_ || pVertexStreamZeroData == nullptr || VertexStreamZeroStride == 0) return D3DERR_INVALIDCALL;
+  DrawSpec spec;
+  if (const HRESULT result = CheckPrimitives(PrimitiveType, PrimitiveCount, spec.range.type); FAILED(result)) {
+    return result;
+  }
+  // Stream 0 is unbound afterwards, as on the real runtime.
+  streams_[0].buffer.Set(nullptr);
+  streams_[0].offset = 0;
+  streams_[0].stride = 0;
+  if (PrimitiveCount == 0) return D3D_OK;
+  const size_t vertexCount = ElementsFor(spec.range.type, PrimitiveCount);
+  const StreamView caller{static_cast<const uint8_t*>(pVertexStreamZeroData), vertexCount, VertexStreamZeroStride};
+  spec.range.primitiveCount = PrimitiveCount;
+  spec.windowCount = vertexCount;
+  return Draw(spec, &caller);
+}
+
+HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex, UINT NumVertices,
+                                       UINT PrimitiveCount, const void* pIndexData, D3DFORMAT IndexDataFormat,
+                                       const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
+  if (!inScene_ || pIndexData == nullptr || pVertexStreamZeroData == nullptr || VertexStreamZeroStride == 0 ||
+      NumVertices == 0) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (IndexDataFormat != D3DFMT_INDEX16 && IndexDataFormat != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
+  DrawSpec spec;
+  if (const HRESULT result = CheckPrimitives(PrimitiveType, PrimitiveCount, spec.range.type); FAILED(result)) {
+    return result;
+  }
+  // Stream 0 and the index buffer are unbound afterwards, as on the real runtime.
+  streams_[0].buffer.Set(nullptr);
+  streams_[0].offset = 0;
+  streams_[0].stride = 0;
+  indices_.Set(nullptr);
+  if (PrimitiveCount == 0) return D3D_OK;
+  const StreamView caller{static_cast<const uint8_t*>(pVertexStreamZeroData), size_t{MinVertexIndex} + NumVertices,
+                          VertexStreamZeroStride};
+  spec.indices.data = pIndexData;
+  spec.indices.indexCount = ElementsFor(spec.range.type, PrimitiveCount);
+  spec.indices.format =
+      IndexDataFormat == D3DFMT_INDEX32 ? refdevice::IndexFormat::Bits32 : refdevice::IndexFormat::Bits16;
+  spec.range.primitiveCount = PrimitiveCount;
+  spec.range.minVertexIndex = MinVertexIndex;
+  spec.range.vertexRange = NumVertices;
+  spec.windowFirst = MinVertexIndex;
+  spec.windowCount = NumVertices;
+  return Draw(spec, &caller);
+}
+
+const std::vector<D3DVERTEXELEMENT9>* Device::CurrentElements() const {
+  if (declaration_.Get() != nullptr) return &declaration_.Get()->Elements();
+  if (fvf_ != 0) return &fvfElements_;
+  return nullptr;
+}
+
+HRESULT Device::CollectStreams(const std::vector<D3DVERTEXELEMENT9>& elements, const StreamView* callerStream,
+                               StreamViews& streams) const {
+  for (const D3DVERTEXELEMENT9& element : elements) {
+    StreamView& view = streams[element.Stream];
+    if (view.data != nullptr) continue;
+    if (callerStream != nullptr) {
+      if (element.Stream != 0) return D3DERR_INVALIDCALL;  // caller memory is stream 0 only
+      view = *callerStream;
+      continue;
+    }
+    const StreamSource& source = streams_[element.Stream];
+    const VertexBuffer* buffer = source.buffer.Get();
+    if (buffer == nullptr || source.stride == 0) return D3DERR_INVALIDCALL;
+    const UINT length = buffer->Storage().Length();
+    if (source.offset > length) return D3DERR_INVALIDCALL;
+    view.data = buffer->Storage().Bytes() + source.offset;
+    view.vertexCount = (length - source.offset) / source.stride;
+    view.stride = source.stride;
+  }
+  return D3D_OK;
+}
+
+HRESULT Device::UpdateTranslation() {
+  if ((dirty_ & kDirtyTransforms) != 0) {
+    translated_.transforms.world = ToRasterMatrix(state_.world[0]);
+    translated_.transforms.view = ToRasterMatrix(state_.view);
+    translated_.transforms.projection = ToRasterMatrix(state_.projection);
+  }
+  if ((dirty_ & kDirtyViewport) != 0) translated_.viewport = ToRasterViewport(state_.viewport);
+  if ((dirty_ & (kDirtyRaster | kDirtyTargets)) != 0) {
+    rasterResult_ = TranslateRasterStates(state_, depthStencil_.Get() != nullptr, translated_.cull,
+                                          translated_.depthState, translated_.blend);
+  }
+  if ((dirty_ & kDirtyStage) != 0) {
+    DWORD maxMipLevel = 0;
+    stageResult_ = TranslateTextureStage(state_, translated_.stage, maxMipLevel);
+    translated_.stage.texture = nullptr;
+    if (Texture* texture = textures_[0].Get(); texture != nullptr && SUCCEEDED(stageResult_)) {
+      if (!IsColorTargetFormat(texture->Format())) {
+        stageResult_ = D3DERR_WRONGTEXTUREFORMAT;
+      } else {
+        texture->DescribeForSampling(sampledTexture_, maxMipLevel);
+        translated_.stage.texture = &sampledTexture_;
+      }
+    }
+  }
+  dirty_ = 0;
+  return FAILED(rasterResult_) ? rasterResult_ : stageResult_;
+}
+
+HRESULT Device::BindTargets(refdevice::DrawCall& call) const {
+  Surface* color = renderTarget_.Get();
+  call.color = ColorTargetOf(*color);
+  call.depth = refdevice::DepthTarget{};
+  if (Surface* depth = depthStencil_.Get(); depth != nullptr) {
+    const bool depthUsed = call.depthState.testEnable || call.depthState.writeEnable;
+    if (depthUsed && (depth->Describe().width < color->Describe().width ||
+                      depth->Describe().height < color->Describe().height)) {
+      return D3DERR_INVALIDCALL;  // a depth surface must cover its render target
+    }
+    call.depth = DepthTargetOf(*depth);
+  }
+  // A texture cannot be read while it is being drawn into.
+  if (call.stage.texture != nullptr && color->Container() == textures_[0].Get()) return D3DERR_INVALIDCALL;
+  return D3D_OK;
+}
+
+HRESULT Device::Draw(DrawSpec spec, const StreamView* callerStream) {
+  if (lost_) return D3D_OK;  // a lost device accepts draws and shows nothing
+  if (const HRESULT result = UpdateTranslation(); FAILED(result)) return result;
+  const std::vector<D3DVERTEXELEMENT9>* elements = CurrentElements();
+  if (elements == nullptr) return D3DERR_INVALIDCALL;
+
+  const VertexInputs inputs = FindInputs(*elements, state_.stageStates[0][D3DTSS_TEXCOORDINDEX] & 0xFFFF);
+  if (!inputs.position) return D3DERR_INVALIDCALL;
+  const LightingInputs lighting = LightingOf(state_, inputs, *elements);
+  if (const HRESULT result = CheckVertexPipelineStates(state_, lighting.specular.has_value()); FAILED(result)) {
+    return result;
+  }
+  StreamViews streams{};
+  if (const HRESULT result = CollectStreams(*elements, callerStream, streams); FAILED(result)) return result;
+
+  refdevice::DrawCall call = translated_;
+  if (!DescribeInPlace(inputs, lighting, streams, call.vertices)) {
+    const HRESULT result =
+        RepackVertices(inputs, lighting, streams, spec.windowFirst, spec.windowCount, repacked_, call.vertices);
+    if (FAILED(result)) return result;
+    // The copy starts at the window's first vertex.
+    if (spec.indices.format == refdevice::IndexFormat::None) {
+      spec.range.firstVertex -= static_cast<unsigned>(spec.windowFirst);
+    } else {
+      spec.range.baseVertex = static_cast<int>(int64_t{spec.range.baseVertex} - static_cast<int64_t>(spec.windowFirst));
+    }
+  }
+  call.indices = spec.indices;
+  call.range = spec.range;
+  if (const HRESULT result = BindTargets(call); FAILED(result)) return result;
+  return rasterizer_.Draw(call) == refdevice::Status::Ok ? D3D_OK : D3DERR_INVALIDCALL;
+}
+
+}  // namespace d3d9

@@ -1,0 +1,55 @@
+// Environment switches that tests and benchmarks use to steer the stand-in.
+#include "test_switches.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace d3d9 {
+
+namespace {
+
+std::string_view NameOf(CreationStep step) {
+  switch (step) {
+    case CreationStep::Direct3D:
+      return "create";
+    case CreationStep::DisplayMode:
+      return "displaymode";
+    case CreationStep::HalHardwareVertex:
+      return "hal-hw";
+    case CreationStep::HalSoftwareVertex:
+      return "hal-sw";
+    case CreationStep::Reference:
+      return "ref";
+  }
+  return {};
+}
+
+bool IsDeviceCreation(CreationStep step) {
+  return step == CreationStep::HalHardwareVertex || step == CreationStep::HalSoftwareVertex ||
+         step == CreationStep::Reference;
+}
+
+}  // namespace
+
+bool IsMadeToFail(CreationStep step) {
+  const char* value = std::getenv("ORBELUNE_D3D_FAIL");
+  if (value == nullptr) return false;
+  std::string_view list(value);
+  while (!list.empty()) {
+    const size_t comma = list.find(',');
+    std::string_view item = list.substr(0, comma);
+    while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
+    while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
+    if (item == NameOf(step) || (item == "all" && IsDeviceCreation(step))) return true;
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+  return false;
+}
+
+bool PresentPacingDisabled() {
+  const char* value = std::getenv("ORBELUNE_NO_VSYNC");
+  return value != nullptr && value[0] != '\0' && std::string_view(value) != "0";
+}
+
+}  // namespace d3d9

@@ -1,0 +1,21 @@
+// Environment switches that tests and benchmarks use to steer the stand-in (documented in
+// d3d9.h): ORBELUNE_D3D_FAIL makes creation steps fail on purpose, ORBELUNE_NO_VSYNC turns off
+// the pacing of Present. Both are read at each use, so a test may change them between calls.
+#pragma once
+
+#include "d3d9.h"
+
+namespace d3d9 {
+
+enum class CreationStep {
+  Direct3D,          // Direct3DCreate9
+  DisplayMode,       // IDirect3D9::GetAdapterDisplayMode
+  HalHardwareVertex, // CreateDevice(HAL, hardware vertex processing)
+  HalSoftwareVertex, // CreateDevice(HAL, software or mixed vertex processing)
+  Reference,         // CreateDevice(REF)
+};
+
+bool IsMadeToFail(CreationStep step);
+bool PresentPacingDisabled();
+
+}  // namespace d3d9

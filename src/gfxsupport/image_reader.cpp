@@ -1,0 +1,65 @@
+// Size limits and checked allocation shared by the recognisers.
+#include "gfxsupport/image_reader.h"
+
+#include <cmath>
+#include <cstdlib>
+
+bool ImageSizeAllowed(UINT width, UINT height, UINT depth, UINT bytesPerPixel) {
+  if (width == 0 || height == 0 || depth == 0) return false;
+  if (width > MaxImageDimension || height > MaxImageDimension || depth > MaxImageDimension) return false;
+  size_t bytes = 0;
+  return MultiplySize(width, height, &bytes) && MultiplySize(bytes, depth, &bytes) &&
+         MultiplySize(bytes, bytesPerPixel, &bytes) && bytes <= MaxImageBytes;
+}
+
+static void DescribeLevel(DecodedImage* image, DWORD format, UINT width, UINT height, UINT depth, UINT rowPitch) {
+  image->format = format;
+  image->width = width;
+  image->height = height;
+  image->depth = depth;
+  image->rowPitch = rowPitch;
+  image->slicePitch = rowPitch * height;  // fits: checked by ImageSizeAllowed
+  image->sourceBox = ImageBox{0, 0, width, height, 0, depth};
+}
+
+HRESULT AllocateImageLevel(DecodedImage* image, DWORD format, UINT width, UINT height, UINT depth, UINT bytesPerPixel) {
+  if (!ImageSizeAllowed(width, height, depth, bytesPerPixel)) return E_FAIL;
+  DescribeLevel(image, format, width, height, depth, width * bytesPerPixel);
+  if (!image->decodePixels) return S_OK;
+  void* block = std::malloc(static_cast<size_t>(image->slicePitch) * depth);
+  if (block == nullptr) return E_OUTOFMEMORY;
+  image->pixels = static_cast<const BYTE*>(block);
+  image->ownsPixels = true;
+  return S_OK;
+}
+
+HRESULT ReferenceImageLevel(DecodedImage* image, DWORD format, UINT width, UINT height, UINT depth,
+                            UINT bytesPerPixel, const BYTE* pixels, UINT rowPitch) {
+  if (!ImageSizeAllowed(width, height, depth, bytesPerPixel)) return E_FAIL;
+  size_t sliceBytes = 0;
+  if (rowPitch < width * bytesPerPixel || !MultiplySize(rowPitch, height, &sliceBytes) ||
+      sliceBytes > MaxImageBytes)
+    return E_FAIL;
+  DescribeLevel(image, format, width, height, depth, rowPitch);
+  if (image->decodePixels) {
+    image->pixels = pixels;
+    image->ownsPixels = false;
+  }
+  return S_OK;
+}
+
+HRESULT AllocatePalette(DecodedImage* image, ImagePaletteEntry fill, ImagePaletteEntry** palette) {
+  auto* entries = static_cast<ImagePaletteEntry*>(std::malloc(256 * sizeof(ImagePaletteEntry)));
+  if (entries == nullptr) return E_OUTOFMEMORY;
+  for (int i = 0; i < 256; ++i) entries[i] = fill;
+  image->palette = entries;
+  image->ownsPalette = true;
+  *palette = entries;
+  return S_OK;
+}
+
+uint16_t UnitFloatTo16(float value) {
+  if (!(value > 0.0f)) return 0;  // also NaN
+  if (value >= 1.0f) return 65535;
+  return static_cast<uint16_t>(std::lround(value * 65535.0f));
+}
