@@ -1,8 +1,8 @@
 // The device code on the Direct3D 9 stand-in and the headless display: which device a run
 // gets, what the user is shown when there is none, and where the screenshot comes from.
 // ctest runs this with ORBELUNE_DISPLAY=headless and a 320 x 240 screen.
-#include "render/graphics_device.h"
-#include "render/kaleido_scene.h"
+#include "render/process_objects.h"
+#include "render/renderer.h"
 #include "render/screen_capture.h"
 
 #include <gtest/gtest.h>
@@ -229,6 +229,56 @@ TEST(ScreenCapture, NoFileWithoutTheRequest) {
     InTemporaryDirectory scratch;
     graphics.PresentFrame(window.handle, &scene, 25, 0, FALSE);
     EXPECT_FALSE(std::filesystem::exists(kScreenshotFileName));
+}
+
+}  // namespace
+
+namespace {
+
+class TemporaryRegistry {
+public:
+    TemporaryRegistry() {
+        char pattern[] = "/tmp/render_registry_XXXXXX";
+        directory = mkdtemp(pattern);
+        file = directory / "registry.reg";
+        setenv("ORBELUNE_REGISTRY", file.c_str(), 1);
+    }
+    ~TemporaryRegistry() {
+        unsetenv("ORBELUNE_REGISTRY");
+        std::filesystem::remove_all(directory);
+    }
+    std::filesystem::path directory;
+    std::filesystem::path file;
+};
+
+bool PaintPending(HWND window) {
+    MSG message;
+    return PeekMessageA(&message, window, WM_PAINT, WM_PAINT, PM_NOREMOVE) != FALSE;
+}
+
+TEST(StartRenderer, PreviewStartsNothingAndARunGetsDeviceAndScene) {
+    TemporaryRegistry registry;
+    TestWindow window(0, 0, 160, 120);
+
+    EXPECT_TRUE(StartRenderer(window.handle, TRUE));
+    EXPECT_FALSE(std::filesystem::exists(registry.file)) << "a preview reads no settings";
+    EXPECT_EQ(g_graphicsDevice.GetDevice(), nullptr);
+
+    ASSERT_TRUE(PaintPending(window.handle));
+    EXPECT_TRUE(StartRenderer(window.handle, FALSE));
+    EXPECT_NE(g_graphicsDevice.GetDevice(), nullptr);
+    EXPECT_TRUE(std::filesystem::exists(registry.file)) << "the next start's image is written back";
+    EXPECT_FALSE(PaintPending(window.handle)) << "the frames paint the window, not WM_PAINT";
+    RenderIdleFrame(window.handle, FALSE);
+
+    {
+        ScopedFailures failures("all");
+        EXPECT_FALSE(StartRenderer(window.handle, FALSE));
+        EXPECT_EQ(g_graphicsDevice.GetDevice(), nullptr);
+        EXPECT_EQ(PendingQuitCode(), 1);
+    }
+    g_kaleidoScene.Release();
+    g_graphicsDevice.Release();
 }
 
 }  // namespace
