@@ -90,6 +90,34 @@ TEST(Conversion, StraightCopyKeepsBytesThatAConversionWouldRewrite) {
   EXPECT_EQ(AsArgb(out), (std::vector<uint32_t>{0xFF112233, 0xFF445566}));
 }
 
+// Between the 32-bit formats a same-size conversion works on the bits; it must give what the
+// general path through floats gives.
+TEST(Conversion, ThirtyTwoBitShortcutMatchesTheFloatPath) {
+  std::vector<uint32_t> pixels(64);
+  uint32_t noise = 7;
+  for (uint32_t& pixel : pixels) {
+    noise = noise * 1664525u + 1013904223u;
+    pixel = noise;
+  }
+  pixels[3] = 0xFF000000;
+  pixels[9] = 0x00000000;
+  for (D3DFORMAT from : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
+    for (D3DFORMAT to : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
+      for (DWORD dither : {0u, FilterDither}) {
+        Block image = Argb(8, 8, pixels);
+        image.format = from;
+        std::vector<BYTE> direct, viaFloats, floats;
+        ASSERT_EQ(Convert(image, to, 8, 8, FilterNone | dither, 0xFF000000, &direct), S_OK);
+        ASSERT_EQ(Convert(image, D3DFMT_A32B32G32R32F, 8, 8, FilterNone, 0xFF000000, &floats),
+                  S_OK);
+        const Block wide{D3DFMT_A32B32G32R32F, 8, 8, floats};
+        ASSERT_EQ(Convert(wide, to, 8, 8, FilterNone | dither, 0, &viaFloats), S_OK);
+        EXPECT_EQ(direct, viaFloats) << from << " to " << to << " dither " << dither;
+      }
+    }
+  }
+}
+
 struct SrgbCase {
   DWORD flags;
   uint32_t expectedRed;
