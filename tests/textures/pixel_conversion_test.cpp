@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "gfxsupport/conversion_pass.h"
 #include "gfxsupport/pixel_conversion.h"
 
 namespace {
@@ -237,6 +238,40 @@ TEST(Strategies, TriangleKeepsFlatAreasFlatAndSmoothsDetail) {
   const Block three = Argb(3, 1, {0xFF000000, 0xFF303030, 0xFF606060});
   EXPECT_EQ(ConvertArgb(three, 2, 1, FilterBox),
             (std::vector<uint32_t>{0xFF101010, 0xFF505050}));
+}
+
+// Large images are resampled a row at a time instead of all at once: same pixels.
+TEST(Strategies, GeneralResamplerGivesTheSamePixelsWithinAnyMemory) {
+  std::vector<uint32_t> pixels(13 * 9);
+  uint32_t noise = 5;
+  for (uint32_t& pixel : pixels) pixel = noise = noise * 1664525u + 1013904223u;
+  const Block image = Argb(13, 9, pixels);
+  SourceBlock source;
+  source.format = D3DFMT_A8R8G8B8;
+  source.width = 13;
+  source.height = 9;
+  source.rowPitch = 13 * 4;
+  source.data = image.bytes.data();
+  for (DWORD filter : {FilterTriangle, FilterBox | FilterMirror}) {
+    std::vector<BYTE> results[2];
+    for (size_t limit : {kGeneralResamplerMemory, size_t{0}}) {
+      std::vector<BYTE>& out = results[limit == 0];
+      out.assign(5 * 20 * 4, 0);
+      DestinationBlock destination;
+      destination.format = D3DFMT_A8R8G8B8;
+      destination.width = 5;
+      destination.height = 20;
+      destination.rowPitch = 5 * 4;
+      destination.data = out.data();
+      FilterOptions options;
+      ASSERT_EQ(ParseFilter(filter, &options), S_OK);
+      PixelCodec reader, writer;
+      ASSERT_EQ(reader.Init(D3DFMT_A8R8G8B8, nullptr), S_OK);
+      ASSERT_EQ(writer.Init(D3DFMT_A8R8G8B8, nullptr), S_OK);
+      ResampleGeneralWithin(ConversionPass{source, destination, reader, writer, options}, limit);
+    }
+    EXPECT_EQ(results[0], results[1]) << filter;
+  }
 }
 
 TEST(Conversion, PaletteSourceReadsItsEntriesAndKeepsThemForAPaletteDestination) {
