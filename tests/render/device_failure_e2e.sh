@@ -6,7 +6,7 @@
 set -uo pipefail
 program=$1
 
-fail() { echo "FAIL: $*"; [[ -n "${pid:-}" ]] && kill "$pid" 2>/dev/null; exit 1; }
+fail() { echo "FAIL: $*"; [[ -n "${pid:-}" ]] && kill -KILL "$pid" 2>/dev/null; exit 1; }
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
