@@ -37,17 +37,17 @@ sleep 0.5
 xdotool windowfocus --sync "$window" 2>/dev/null
 xdotool key --clearmodifiers F12
 
-for _ in $(seq 100); do
+for _ in $(seq 200); do
   [[ -s OrbeluneSS.bmp ]] && break
   sleep 0.05
 done
 sleep 0.3  # let the writer finish
-[[ -s OrbeluneSS.bmp ]] || fail "no OrbeluneSS.bmp 5 s after F12"
+[[ -s OrbeluneSS.bmp ]] || fail "no OrbeluneSS.bmp 10 s after F12"
 
 # Ending the run releases the scene and the device at process exit; that has to go cleanly.
 xdotool key --clearmodifiers alt+F4
 status=""
-for _ in $(seq 100); do
+for _ in $(seq 200); do
   if ! kill -0 "$pid" 2>/dev/null; then
     wait "$pid"
     status=$?
@@ -55,7 +55,7 @@ for _ in $(seq 100); do
   fi
   sleep 0.05
 done
-[[ -n "$status" ]] || fail "the program is still running 5 s after Alt+F4"
+[[ -n "$status" ]] || fail "the program is still running 10 s after Alt+F4"
 [[ "$status" -eq 0 ]] || fail "exit code $status after Alt+F4, expected 0"
 
 read -r width height < <(od -An -tu4 -j18 -N8 OrbeluneSS.bmp)
