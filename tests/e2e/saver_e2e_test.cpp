@@ -163,6 +163,16 @@ TEST_F(SaverEndToEnd, SmallMovesAddUpFromWhereThePointerStarted) {
   EXPECT_EQ(*exitCode, 0);
 }
 
+TEST_F(SaverEndToEnd, SwitchingToAnotherWindowEndsAFullScreenRun) {
+  const ::Window other = x11_.CreateHost(100, 100, 0x00FF00);
+  const pid_t program = StartFullScreen();
+  ASSERT_TRUE(Xdotool("windowfocus " + std::to_string(other)));
+  const auto exitCode = WaitForExit(program, kEndSeconds);
+  ASSERT_TRUE(exitCode.has_value()) << "losing the focus did not end the run";
+  EXPECT_EQ(*exitCode, 0);
+  x11_.Destroy(other);
+}
+
 TEST_F(SaverEndToEnd, OnlyOneFullScreenOrTestRunAtATimeButAPreviewBeside) {
   const pid_t first = StartFullScreen();
   for (const char* second : {"/s", "/w"}) {
