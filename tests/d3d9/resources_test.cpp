@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "device_fixture.h"
+#include "vertex_format.h"
 
 namespace d3d9test {
 namespace {
@@ -272,6 +273,34 @@ TEST_F(ResourcesTest, VertexDeclarationsRoundTripAndRejectMalformedLists) {
   IDirect3DVertexDeclaration9* rejected = nullptr;
   EXPECT_EQ(device_->CreateVertexDeclaration(unterminated.data(), &rejected), D3DERR_INVALIDCALL)
       << "no end marker within the longest declaration";
+}
+
+}  // namespace
+}  // namespace d3d9test
+
+namespace d3d9test {
+namespace {
+
+// The vertex sizes the runtime derives from FVF codes; buffers and draws rely on them.
+TEST(VertexFormatTest, FvfCodesGiveTheRuntimesVertexSizes) {
+  struct Case {
+    DWORD fvf;
+    UINT size;  // 0: the code is refused
+  };
+  const Case cases[] = {
+      {D3DFVF_XYZ, 12},
+      {D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1, 24},
+      {D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, 32},
+      {D3DFVF_XYZRHW | D3DFVF_DIFFUSE, 20},
+      {D3DFVF_XYZ | D3DFVF_TEX2 | D3DFVF_TEXCOORDSIZE3(1), 32},
+      {D3DFVF_XYZ | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE1(0), 16},
+      {D3DFVF_XYZB2 | D3DFVF_LASTBETA_UBYTE4, 20},
+      {D3DFVF_XYZW | D3DFVF_SPECULAR | D3DFVF_PSIZE, 24},
+      {D3DFVF_DIFFUSE, 0},               // no position
+      {D3DFVF_XYZ | 0x2000, 0},          // reserved bit
+      {D3DFVF_XYZ | (9u << 8), 0},       // more than eight texture sets
+  };
+  for (const Case& c : cases) EXPECT_EQ(d3d9::FvfVertexSize(c.fvf), c.size) << std::hex << c.fvf;
 }
 
 }  // namespace
