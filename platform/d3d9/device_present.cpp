@@ -1,4 +1,6 @@
 // IDirect3DDevice9 of the stand-in: presentation, Reset and the front buffer.
+// Implements: Present with refresh pacing, Reset, GetFrontBufferData, GetRasterStatus.
+// Leaves out: partial presentation (rectangles, dirty regions).
 #include <algorithm>
 #include <cstring>
 #include <thread>

@@ -1,4 +1,6 @@
 // Vertex layouts: FVF codes and vertex declarations.
+// Implements: FVF element lists, declaration checks, input lookup.
+// Leaves out: tessellation methods.
 #include "vertex_format.h"
 
 namespace d3d9 {
