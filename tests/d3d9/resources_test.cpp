@@ -232,6 +232,47 @@ TEST_F(ResourcesTest, UpdateTextureCopiesSystemMemoryLevelsIntoTheDefaultPool) {
   destination->Release();
 }
 
+TEST_F(ResourcesTest, UpdateSurfaceAndColorFillTouchOnlyTheirRectangles) {
+  IDirect3DSurface9* source = nullptr;
+  IDirect3DSurface9* destination = nullptr;
+  ASSERT_EQ(device_->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &source, nullptr), D3D_OK);
+  ASSERT_EQ(device_->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &destination, nullptr),
+            D3D_OK);
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(source->LockRect(&locked, nullptr, 0), D3D_OK);
+  for (UINT row = 0; row < 4; ++row) {
+    for (UINT column = 0; column < 4; ++column) {
+      reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + row * locked.Pitch)[column] =
+          0xFF000000u | (row << 4) | column;
+    }
+  }
+  source->UnlockRect();
+  ASSERT_EQ(device_->ColorFill(destination, nullptr, 0xFF0000FFu), D3D_OK);
+  const RECT fill{3, 0, 4, 4};
+  ASSERT_EQ(device_->ColorFill(destination, &fill, 0xFF00FF00u), D3D_OK);
+  // Source rows 1-2, columns 0-1, to destination (1, 2).
+  const RECT from{0, 1, 2, 3};
+  const POINT to{1, 2};
+  ASSERT_EQ(device_->UpdateSurface(source, &from, destination, &to), D3D_OK);
+  const POINT outside{3, 2};
+  EXPECT_EQ(device_->UpdateSurface(source, &from, destination, &outside), D3DERR_INVALIDCALL);
+
+  ASSERT_EQ(destination->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  std::vector<uint32_t> pixels;
+  for (UINT row = 0; row < 4; ++row) {
+    const auto* line = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) + row * locked.Pitch);
+    pixels.insert(pixels.end(), line, line + 4);
+  }
+  destination->UnlockRect();
+  const uint32_t B = 0xFF0000FFu, G = 0xFF00FF00u;
+  EXPECT_EQ(pixels, (std::vector<uint32_t>{B, B, B, G,  //
+                                           B, B, B, G,  //
+                                           B, 0xFF000010u, 0xFF000011u, G,  //
+                                           B, 0xFF000020u, 0xFF000021u, G}));
+  source->Release();
+  destination->Release();
+}
+
 TEST_F(ResourcesTest, VertexDeclarationsRoundTripAndRejectMalformedLists) {
   const D3DVERTEXELEMENT9 elements[] = {
       {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
