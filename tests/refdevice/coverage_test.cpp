@@ -65,43 +65,47 @@ TEST(FillRule, PixelCentresOnEdgesFollowTopLeftRule) {
 }
 
 // A jittered grid of triangles whose outer border runs between pixel centres: every pixel
-// inside must be drawn exactly once, whatever the slopes of the shared inner edges.
+// inside must be drawn exactly once, whatever the slopes of the shared inner edges. Small cells
+// are walked pixel by pixel, large ones get their runs from the edge equations.
 TEST(FillRule, SharedEdgesOfAMeshAreDrawnOnce) {
-  constexpr int kCells = 6, kSize = 48;
-  std::mt19937 random(7);
-  std::uniform_real_distribution<float> jitter(-3.0f, 3.0f);
-  float grid[kCells + 1][kCells + 1][2];
-  for (int j = 0; j <= kCells; ++j) {
-    for (int i = 0; i <= kCells; ++i) {
-      bool border = i == 0 || j == 0 || i == kCells || j == kCells;
-      grid[j][i][0] = 0.5f + i * 7.5f + (border ? 0 : jitter(random));
-      grid[j][i][1] = 0.5f + j * 7.5f + (border ? 0 : jitter(random));
-      // Some inner corners land exactly on pixel centres, the hardest ties.
-      if (!border && (i + j) % 3 == 0) {
-        grid[j][i][0] = std::round(grid[j][i][0]);
-        grid[j][i][1] = std::round(grid[j][i][1]);
+  constexpr int kCells = 6;
+  for (float cellSize : {7.5f, 31.5f}) {
+    const int size = int(cellSize * kCells) + 3;
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> jitter(-cellSize * 0.4f, cellSize * 0.4f);
+    float grid[kCells + 1][kCells + 1][2];
+    for (int j = 0; j <= kCells; ++j) {
+      for (int i = 0; i <= kCells; ++i) {
+        bool border = i == 0 || j == 0 || i == kCells || j == kCells;
+        grid[j][i][0] = 0.5f + i * cellSize + (border ? 0 : jitter(random));
+        grid[j][i][1] = 0.5f + j * cellSize + (border ? 0 : jitter(random));
+        // Some inner corners land exactly on pixel centres, the hardest ties.
+        if (!border && (i + j) % 3 == 0) {
+          grid[j][i][0] = std::round(grid[j][i][0]);
+          grid[j][i][1] = std::round(grid[j][i][1]);
+        }
       }
     }
-  }
-  std::vector<ScreenSpaceVertex> triangles;
-  auto corner = [&](int i, int j) { return At(grid[j][i][0], grid[j][i][1]); };
-  for (int j = 0; j < kCells; ++j) {
-    for (int i = 0; i < kCells; ++i) {
-      bool flip = (i + j) % 2 == 0;
-      if (flip) {
-        triangles.insert(triangles.end(), {corner(i, j), corner(i + 1, j), corner(i + 1, j + 1)});
-        triangles.insert(triangles.end(), {corner(i, j), corner(i + 1, j + 1), corner(i, j + 1)});
-      } else {
-        triangles.insert(triangles.end(), {corner(i, j), corner(i + 1, j), corner(i, j + 1)});
-        triangles.insert(triangles.end(), {corner(i + 1, j), corner(i + 1, j + 1), corner(i, j + 1)});
+    std::vector<ScreenSpaceVertex> triangles;
+    auto corner = [&](int i, int j) { return At(grid[j][i][0], grid[j][i][1]); };
+    for (int j = 0; j < kCells; ++j) {
+      for (int i = 0; i < kCells; ++i) {
+        if ((i + j) % 2 == 0) {
+          triangles.insert(triangles.end(), {corner(i, j), corner(i + 1, j), corner(i + 1, j + 1)});
+          triangles.insert(triangles.end(), {corner(i, j), corner(i + 1, j + 1), corner(i, j + 1)});
+        } else {
+          triangles.insert(triangles.end(), {corner(i, j), corner(i + 1, j), corner(i, j + 1)});
+          triangles.insert(triangles.end(), {corner(i + 1, j), corner(i + 1, j + 1), corner(i, j + 1)});
+        }
       }
     }
-  }
-  std::vector<uint32_t> counts = CoverageCounts(kSize, kSize, triangles);
-  for (int y = 0; y < kSize; ++y) {
-    for (int x = 0; x < kSize; ++x) {
-      bool inside = x >= 1 && y >= 1 && x <= 45 && y <= 45;
-      ASSERT_EQ(counts[y * kSize + x], inside ? 1u : 0u) << "pixel " << x << "," << y;
+    std::vector<uint32_t> counts = CoverageCounts(size, size, triangles);
+    const int last = int(0.5f + kCells * cellSize);  // the last pixel centre inside the border
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size; ++x) {
+        bool inside = x >= 1 && y >= 1 && x <= last && y <= last;
+        ASSERT_EQ(counts[y * size + x], inside ? 1u : 0u) << "cell " << cellSize << " pixel " << x << "," << y;
+      }
     }
   }
 }

@@ -6,6 +6,7 @@
 #include "blend.h"
 #include "color.h"
 #include "depth.h"
+#include "span_simd.h"
 #include "texture_stage.h"
 
 namespace refdevice {
@@ -53,11 +54,22 @@ PixelPipeline PreparePixelPipeline(const DrawCall& call) {
   pipeline.stage = call.stage;
   pipeline.readsTexture = StageReadsTexture(call.stage);
   pipeline.sampler = BindSampler(call.stage.texture, call.stage.sampler);
+  pipeline.simd = SimdSpanSupports(pipeline);
+  if (pipeline.simd) PrepareSimdSpans(pipeline);
   return pipeline;
 }
 
-void ShadeSpan(const PixelPipeline& pipeline, const SetupTriangle& triangle, int y, int xBegin,
-               int xEnd) {
+void ShadeSpans(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
+                int areaEndX) {
+  if (pipeline.simd) {
+    pipeline.simdShader(pipeline, triangle, spans, count, areaEndX);
+    return;
+  }
+  for (int i = 0; i < count; ++i) ShadeSpanScalar(pipeline, triangle, spans[i].y, spans[i].xBegin, spans[i].xEnd);
+}
+
+void ShadeSpanScalar(const PixelPipeline& pipeline, const SetupTriangle& triangle, int y, int xBegin,
+                     int xEnd) {
   uint32_t* colorRow = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pipeline.color.pixels) +
                                                    y * pipeline.color.pitchBytes);
   uint16_t* depthRow = nullptr;

@@ -9,6 +9,16 @@
 
 namespace refdevice {
 
+// Pixels xBegin .. xEnd - 1 of row y.
+struct Span {
+  int y, xBegin, xEnd;
+};
+
+struct PixelPipeline;
+// Pixels from the runs' rows up to areaEndX - 1 belong to the caller's area (its tile): a shader
+// may read them and write them back unchanged.
+using SpanShader = void (*)(const PixelPipeline&, const SetupTriangle&, const Span* spans, int count, int areaEndX);
+
 // A draw's state, checked and resolved once per draw.
 struct PixelPipeline {
   ColorTarget color;
@@ -19,12 +29,21 @@ struct PixelPipeline {
   TextureStage stage;
   BoundSampler sampler;
   bool readsTexture = false;
+  bool simd = false;  // the SIMD span shader serves this state
+  SpanShader simdShader = nullptr;
+  int textureRowShift = 0;  // log2 of the texture's pitch in texels
+  bool depthAcceptsLess = false, depthAcceptsEqual = false, depthAcceptsGreater = false;
 };
 
 PixelPipeline PreparePixelPipeline(const DrawCall& call);
 
-// Shades pixels xBegin .. xEnd - 1 of row y, all covered by the triangle.
-void ShadeSpan(const PixelPipeline& pipeline, const SetupTriangle& triangle, int y, int xBegin,
-               int xEnd);
+// Shades runs of pixels, all covered by the triangle, with the SIMD span shader where it
+// serves the state and the scalar one otherwise.
+void ShadeSpans(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
+                int areaEndX);
+
+// The scalar pipeline, one pixel at a time: the definition the SIMD shader follows.
+void ShadeSpanScalar(const PixelPipeline& pipeline, const SetupTriangle& triangle, int y, int xBegin,
+                     int xEnd);
 
 }  // namespace refdevice

@@ -10,6 +10,7 @@ if(NOT TARGET orbelune_refdevice)
     ${ORBELUNE_REFDEVICE_DIR}/raster.cpp
     ${ORBELUNE_REFDEVICE_DIR}/sampler.cpp
     ${ORBELUNE_REFDEVICE_DIR}/setup.cpp
+    ${ORBELUNE_REFDEVICE_DIR}/span_simd.cpp
     ${ORBELUNE_REFDEVICE_DIR}/texture_stage.cpp
     ${ORBELUNE_REFDEVICE_DIR}/tiles.cpp
     ${ORBELUNE_REFDEVICE_DIR}/vertex_processing.cpp
@@ -17,9 +18,6 @@ if(NOT TARGET orbelune_refdevice)
   target_include_directories(orbelune_refdevice PUBLIC ${ORBELUNE_REFDEVICE_DIR})
   target_link_libraries(orbelune_refdevice PUBLIC Threads::Threads)
   # The rasterizer is the frame's hot path; it is built optimized even in debug trees.
-  target_compile_options(orbelune_refdevice PRIVATE -O2)
+  target_compile_options(orbelune_refdevice PRIVATE -O3)
 endif()
 
-if(TARGET orbelune_d3d9)
-  target_link_libraries(orbelune_d3d9 PUBLIC orbelune_refdevice)
-endif()

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "color.h"
+#include "texel_position.h"
 #include "tuning.h"
 
 namespace refdevice {
@@ -13,20 +14,7 @@ namespace {
 constexpr uint32_t kOpaqueBlack = 0xFF000000u;
 constexpr int kWeightOne = 1 << tuning::kFilterWeightBits;
 
-// Beyond this a coordinate has no fractional precision left; it is read as 0.
-constexpr double kLargestTexelCoordinate = 4.0e15;
-
 bool IsPowerOfTwo(int n) { return (n & (n - 1)) == 0; }
-
-int64_t FloorToInteger(double value, double& fraction) {
-  if (!(std::fabs(value) < kLargestTexelCoordinate)) {
-    fraction = 0.0;
-    return 0;
-  }
-  double whole = std::floor(value);
-  fraction = value - whole;
-  return static_cast<int64_t>(whole);
-}
 
 uint32_t Fetch(const TextureLevel& level, int x, int y) {
   const uint8_t* row = reinterpret_cast<const uint8_t*>(level.texels) + y * level.pitchBytes;
@@ -63,23 +51,19 @@ int ApplyAddressing(int64_t index, int size, Address mode) {
 
 uint32_t SampleLevel(const TextureLevel& level, Filter filter, Address addressU, Address addressV,
                      float u, float v) {
-  double fractionX, fractionY;
+  TexelPosition x = ToTexelPosition(u, level.width, addressU, filter);
+  TexelPosition y = ToTexelPosition(v, level.height, addressV, filter);
   if (filter == Filter::Point) {
-    int64_t x = FloorToInteger(static_cast<double>(u) * level.width, fractionX);
-    int64_t y = FloorToInteger(static_cast<double>(v) * level.height, fractionY);
-    return Fetch(level, ApplyAddressing(x, level.width, addressU), ApplyAddressing(y, level.height, addressV));
+    return Fetch(level, ApplyAddressing(x.index, level.width, addressU),
+                 ApplyAddressing(y.index, level.height, addressV));
   }
-  int64_t x = FloorToInteger(static_cast<double>(u) * level.width - 0.5, fractionX);
-  int64_t y = FloorToInteger(static_cast<double>(v) * level.height - 0.5, fractionY);
-  int weightX = static_cast<int>(fractionX * kWeightOne + 0.5);
-  int weightY = static_cast<int>(fractionY * kWeightOne + 0.5);
-  int x0 = ApplyAddressing(x, level.width, addressU);
-  int x1 = ApplyAddressing(x + 1, level.width, addressU);
-  int y0 = ApplyAddressing(y, level.height, addressV);
-  int y1 = ApplyAddressing(y + 1, level.height, addressV);
-  uint32_t top = LerpTexels(Fetch(level, x0, y0), Fetch(level, x1, y0), weightX);
-  uint32_t bottom = LerpTexels(Fetch(level, x0, y1), Fetch(level, x1, y1), weightX);
-  return LerpTexels(top, bottom, weightY);
+  int x0 = ApplyAddressing(x.index, level.width, addressU);
+  int x1 = ApplyAddressing(x.index + 1, level.width, addressU);
+  int y0 = ApplyAddressing(y.index, level.height, addressV);
+  int y1 = ApplyAddressing(y.index + 1, level.height, addressV);
+  uint32_t top = LerpTexels(Fetch(level, x0, y0), Fetch(level, x1, y0), x.weight);
+  uint32_t bottom = LerpTexels(Fetch(level, x0, y1), Fetch(level, x1, y1), x.weight);
+  return LerpTexels(top, bottom, y.weight);
 }
 
 BoundSampler BindSampler(const Texture* texture, const SamplerState& state) {

@@ -13,8 +13,10 @@ namespace {
 // past it (only possible for pretransformed input) is refused rather than overflowed.
 constexpr float kLargestCoordinate = 1 << 20;
 
+// Rounds half away from zero; |coordinate| is below kLargestCoordinate, so the sum is exact.
 int64_t Snap(float coordinate) {
-  return static_cast<int64_t>(std::nearbyint(coordinate * tuning::kSubpixelScale));
+  double scaled = static_cast<double>(coordinate) * tuning::kSubpixelScale;
+  return static_cast<int64_t>(scaled < 0.0 ? scaled - 0.5 : scaled + 0.5);
 }
 
 // Edge from p to q. The top-left rule: a pixel centre exactly on an edge belongs to the
@@ -29,6 +31,12 @@ EdgeFunction MakeEdge(int64_t px, int64_t py, int64_t qx, int64_t qy) {
   bool topLeft = edge.a > 0 || (edge.a == 0 && edge.b > 0);
   if (!topLeft) edge.c -= 1;
   return edge;
+}
+
+uint32_t ColorChannelToByte(float value) {
+  if (!(value > 0.0f)) return 0;
+  if (value >= 255.0f) return 255;
+  return static_cast<uint32_t>(value + 0.5f);
 }
 
 AttributePlane MakePlane(double f0, double f1, double f2, double dx1, double dy1, double dx2,
@@ -112,8 +120,10 @@ bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In,
   for (int i = 0; i < 4; ++i) {
     if (v0->color[i] != v1->color[i] || v0->color[i] != v2->color[i]) out.flatColor = false;
   }
+  out.flatDiffuse = 0;
   for (int i = 0; i < 4; ++i) {
     if (out.flatColor) {
+      out.flatDiffuse |= ColorChannelToByte(v0->color[i]) << (8 * i);
       out.color[i] = {0.0f, 0.0f, v0->color[i]};
     } else {
       out.color[i] = plane(v0->color[i] * q0, v1->color[i] * q1, v2->color[i] * q2);

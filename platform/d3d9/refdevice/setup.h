@@ -35,6 +35,7 @@ struct SetupTriangle {
   AttributePlane color[4];
   bool perspective;
   bool flatColor;  // all three corners have the same colour: color[i].c is it
+  uint32_t flatDiffuse;  // that colour packed as 0xAARRGGBB, when flat
 };
 
 // Pixel rectangle that drawing may touch (viewport within the target), bounds inclusive.

@@ -1,0 +1,25 @@
+// The bench frame drawn through the Direct3D 9 interface, as the saver draws: a hidden window,
+// a reference device without presentation pacing, buffers, textures and states, two passes.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "scene_files.h"
+
+class D3d9SceneRenderer {
+ public:
+  // Returns null and sets `error` when the window, the device or a resource cannot be made.
+  static std::unique_ptr<D3d9SceneRenderer> Create(const SceneData& scene, int width, int height, int threads,
+                                                   std::string& error);
+  ~D3d9SceneRenderer();
+
+  bool DrawFrame(float theta);
+  bool WriteFrame(const std::string& path);
+
+  struct Objects;
+
+ private:
+  explicit D3d9SceneRenderer(std::unique_ptr<Objects> objects);
+  std::unique_ptr<Objects> objects_;
+};
