@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <numeric>
 #include <string>
-#include <ctime>
 #include <vector>
 
 #include "bmp_writer.h"
@@ -66,8 +66,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       return false;
     }
   }
-  return !options.sceneDirectory.empty() && options.width > 0 && options.height > 0 &&
-         options.width <= 16384 && options.height <= 16384 && options.frames >= 0 && options.warmup >= 0;
+  return !options.sceneDirectory.empty() && options.width > 0 && options.height > 0 && options.width <= 16384 &&
+         options.height <= 16384 && options.frames >= 0 && options.warmup >= 0;
 }
 
 struct QuadVertex {
@@ -119,10 +119,16 @@ class ThroughD3d9 : public FrameRenderer {
 class SceneRenderer : public FrameRenderer {
  public:
   SceneRenderer(const SceneData& scene, int width, int height, int threads)
-      : scene_(scene), device_(threads), width_(width), height_(height),
-        backBuffer_(size_t(width) * height), backDepth_(size_t(width) * height),
-        offscreen_(size_t(kOffscreenSize) * kOffscreenSize), offscreenDepth_(offscreen_.size()),
-        objectQuad_(Quad(1, 0, 0xE6FFF2E6u, 2)), maskQuad_(Quad(8.85f, -0.1f, 0xFF8CBFFFu, 8.85f)) {
+      : scene_(scene),
+        device_(threads),
+        width_(width),
+        height_(height),
+        backBuffer_(size_t(width) * height),
+        backDepth_(size_t(width) * height),
+        offscreen_(size_t(kOffscreenSize) * kOffscreenSize),
+        offscreenDepth_(offscreen_.size()),
+        objectQuad_(Quad(1, 0, 0xE6FFF2E6u, 2)),
+        maskQuad_(Quad(8.85f, -0.1f, 0xFF8CBFFFu, 8.85f)) {
     objectTexture_ = OneLevelTexture(scene.objectImage.data(), SceneData::kObjectWidth, SceneData::kObjectHeight);
     maskTexture_ = OneLevelTexture(scene.maskImage.data(), SceneData::kMaskWidth, SceneData::kMaskHeight);
     offscreenTexture_ = OneLevelTexture(offscreen_.data(), kOffscreenSize, kOffscreenSize);

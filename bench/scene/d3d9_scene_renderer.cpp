@@ -183,8 +183,8 @@ struct D3d9SceneRenderer::Objects {
   }
 };
 
-std::unique_ptr<D3d9SceneRenderer> D3d9SceneRenderer::Create(const SceneData& scene, int width, int height,
-                                                             int threads, std::string& error) {
+std::unique_ptr<D3d9SceneRenderer> D3d9SceneRenderer::Create(const SceneData& scene, int width, int height, int threads,
+                                                             std::string& error) {
   // The device reads these when it is made: its worker count, and no waiting for the display.
   setenv("ORBELUNE_REF_THREADS", std::to_string(threads).c_str(), 1);
   setenv("ORBELUNE_NO_VSYNC", "1", 1);

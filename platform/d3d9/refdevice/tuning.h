@@ -26,7 +26,6 @@ constexpr int kTileSize = 1 << kTileSizeLog2;
 constexpr unsigned kTrianglesPerChunk = 2048;
 constexpr unsigned kVerticesPerChunk = 4096;
 
-
 constexpr int kMaxThreads = 32;
 
 // Bilinear weights are quantized to this many bits, as texture units do (changes pixels).

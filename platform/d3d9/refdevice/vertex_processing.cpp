@@ -49,8 +49,7 @@ ClipVertex FetchVertex(const VertexStream& stream, size_t index, const Matrix& m
     out.position[3] = ReadFloat(position + 12);
   } else {
     for (int column = 0; column < 4; ++column) {
-      out.position[column] =
-          x * m.m[0][column] + y * m.m[1][column] + z * m.m[2][column] + m.m[3][column];
+      out.position[column] = x * m.m[0][column] + y * m.m[1][column] + z * m.m[2][column] + m.m[3][column];
     }
   }
 
