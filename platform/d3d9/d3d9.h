@@ -24,6 +24,8 @@
 //                       Creation refused this way answers D3DERR_NOTAVAILABLE.
 //   ORBELUNE_NO_VSYNC=1 Present does not wait for the display's refresh, whatever the
 //                       presentation interval (benchmarks).
+//   ORBELUNE_REF_THREADS=N  the reference device draws with N worker threads (read when a
+//                       device is created; unset or 0: one per core).
 #pragma once
 
 #include "d3d9types.h"

@@ -67,9 +67,7 @@ Device::Device(Direct3D* direct3d, D3DDEVTYPE type, HWND focusWindow, DWORD beha
 
 Device::~Device() {
   // Bindings go first: they may hold the last reference of resources callers have released.
-  ResetStateAndBindings();
-  renderTarget_.Set(nullptr);
-  depthStencil_.Set(nullptr);
+  UnbindAll();
   for (Resource* resource : std::vector<Resource*>(resources_.begin(), resources_.end())) {
     resource->DetachFromDevice();
   }
@@ -144,8 +142,9 @@ HRESULT Device::CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& parameters) {
   return D3D_OK;
 }
 
-void Device::ResetStateAndBindings() {
-  SetDefaultState(state_, automaticDepth_ != nullptr);
+void Device::UnbindAll() {
+  renderTarget_.Set(nullptr);
+  depthStencil_.Set(nullptr);
   for (Binding<Texture>& texture : textures_) texture.Set(nullptr);
   for (StreamSource& stream : streams_) {
     stream.buffer.Set(nullptr);
@@ -156,11 +155,14 @@ void Device::ResetStateAndBindings() {
   declaration_.Set(nullptr);
   fvf_ = 0;
   fvfElements_.clear();
+}
+
+void Device::ResetStateAndBindings() {
+  UnbindAll();
+  SetDefaultState(state_, automaticDepth_ != nullptr);
   renderTarget_.Set(backBuffer_.get());
   depthStencil_.Set(automaticDepth_.get());
-  if (backBuffer_) {
-    state_.viewport = D3DVIEWPORT9{0, 0, backBuffer_->Describe().width, backBuffer_->Describe().height, 0.0f, 1.0f};
-  }
+  state_.viewport = D3DVIEWPORT9{0, 0, backBuffer_->Describe().width, backBuffer_->Describe().height, 0.0f, 1.0f};
   inScene_ = false;
   dirty_ = kDirtyAll;
 }

@@ -156,6 +156,8 @@ class Device final : public IDirect3DDevice9, public Lifetime {
   // Presentation parameters: checks them, fills in what the window decides.
   static HRESULT CompleteParameters(HWND focusWindow, D3DPRESENT_PARAMETERS& parameters);
   HRESULT CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& parameters);
+  void UnbindAll();
+  // Default state; the back buffer and automatic depth surface bound.
   void ResetStateAndBindings();
   HWND PresentationWindow() const;
   void WaitForRefresh(UINT interval);

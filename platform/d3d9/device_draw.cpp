@@ -243,15 +243,20 @@ HRESULT Device::UpdateTranslation() {
   if ((dirty_ & kDirtyStage) != 0) {
     DWORD maxMipLevel = 0;
     stageResult_ = TranslateTextureStage(state_, translated_.stage, maxMipLevel);
-    translated_.stage.texture = nullptr;
+    // A stage without a texture reads opaque white, so that default states show the vertex
+    // colours, as on the real device.
+    static const uint32_t kWhiteTexel = 0xFFFFFFFFu;
+    sampledTexture_ = refdevice::Texture{};
+    sampledTexture_.levels[0] = refdevice::TextureLevel{&kWhiteTexel, 1, 1, sizeof kWhiteTexel};
+    sampledTexture_.levelCount = 1;
     if (Texture* texture = textures_[0].Get(); texture != nullptr && SUCCEEDED(stageResult_)) {
       if (!IsColorTargetFormat(texture->Format())) {
         stageResult_ = D3DERR_WRONGTEXTUREFORMAT;
       } else {
         texture->DescribeForSampling(sampledTexture_, maxMipLevel);
-        translated_.stage.texture = &sampledTexture_;
       }
     }
+    translated_.stage.texture = &sampledTexture_;
   }
   dirty_ = 0;
   return FAILED(rasterResult_) ? rasterResult_ : stageResult_;
@@ -270,7 +275,7 @@ HRESULT Device::BindTargets(refdevice::DrawCall& call) const {
     call.depth = DepthTargetOf(*depth);
   }
   // A texture cannot be read while it is being drawn into.
-  if (call.stage.texture != nullptr && color->Container() == textures_[0].Get()) return D3DERR_INVALIDCALL;
+  if (color->Container() != nullptr && color->Container() == textures_[0].Get()) return D3DERR_INVALIDCALL;
   return D3D_OK;
 }
 

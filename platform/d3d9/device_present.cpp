@@ -78,11 +78,9 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
     return result;
   }
   // Unbinding drops default-pool resources that only the device still held.
-  renderTarget_.Set(nullptr);
-  depthStencil_.Set(nullptr);
-  ResetStateAndBindings();
+  UnbindAll();
   if (const HRESULT result = CreateSwapSurfaces(completed); FAILED(result)) {
-    ResetStateAndBindings();
+    ResetStateAndBindings();  // the previous surfaces stay
     lost_ = true;
     return result;
   }

@@ -3,16 +3,6 @@
 
 #include "../win32/win32_api.h"
 
-// TEMPORARY until the window stand-in arrives on main: its declarations, identical to the
-// ones window.h will carry.
-#ifndef SM_CXSCREEN
-#define SM_CXSCREEN 0
-#define SM_CYSCREEN 1
-#endif
-BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
-int WINAPI GetSystemMetrics(int index);
-BOOL WINAPI IsWindow(HWND window);
-
 namespace d3d9 {
 
 bool WindowExists(HWND window) { return window != nullptr && IsWindow(window); }

@@ -33,8 +33,15 @@ class HeadlessDisplay final : public DisplayBackend {
   bool OpenWindow(HWND, const WindowShape& shape) override { return shape.foreignParent == 0; }
   void CloseWindow(HWND window) override {
     std::erase_if(pending_, [window](const DisplayEvent& event) { return event.window == window; });
+    if (focused_ == window) focused_ = nullptr;
   }
-  void SetVisible(HWND, bool) override {}
+  void SetVisible(HWND window, bool visible) override {
+    if (visible) {
+      focused_ = window;
+    } else if (focused_ == window) {
+      focused_ = nullptr;
+    }
+  }
   void Place(HWND, int, int, int, int) override {}
   void SetTitle(HWND, const std::string&) override {}
   bool ShowPicture(HWND, const uint32_t*, int, int, size_t) override { return true; }
@@ -46,7 +53,10 @@ class HeadlessDisplay final : public DisplayBackend {
       }
       return;
     }
-    events.insert(events.end(), pending_.begin(), pending_.end());
+    for (DisplayEvent& event : pending_) {
+      if (event.window == nullptr) event.window = focused_;
+      events.push_back(event);
+    }
     pending_.clear();
   }
 
@@ -81,6 +91,7 @@ class HeadlessDisplay final : public DisplayBackend {
   bool cursorVisible_ = true;
   bool textInput_ = true;
   std::vector<DisplayEvent> pending_;
+  HWND focused_ = nullptr;
 };
 
 HeadlessDisplay* ActiveHeadless() { return dynamic_cast<HeadlessDisplay*>(&Display()); }

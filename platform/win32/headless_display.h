@@ -13,6 +13,7 @@ bool Active();
 bool SetCursorPosition(int x, int y);
 
 // Input the display delivers at the next look at the queue, as if the user had made it.
+// A null window stands for the window that has the focus then: the one shown last.
 bool QueueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // What the display was last told about the pointer and text input.

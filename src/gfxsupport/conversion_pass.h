@@ -21,6 +21,16 @@ struct ConversionPass {
   BYTE* DestinationRow(uint32_t z, uint32_t y) const {
     return destination.data + z * destination.slicePitch + y * destination.rowPitch;
   }
+  // The row itself when the source already holds FloatColour values that need no key or
+  // sRGB treatment; none otherwise (read it with ReadSourceRow).
+  const FloatColour* SourceRowInPlace(uint32_t z, uint32_t y) const {
+    if (source.format != D3DFMT_A32B32G32R32F || reader.HasColourKey() ||
+        reader.SrgbConversion())
+      return nullptr;
+    const BYTE* row = SourceRow(z, y);
+    if (reinterpret_cast<uintptr_t>(row) % alignof(FloatColour) != 0) return nullptr;
+    return reinterpret_cast<const FloatColour*>(row);
+  }
   void ReadSourceRow(uint32_t z, uint32_t y, FloatColour* out) const {
     reader.ReadRow(SourceRow(z, y), source.width, out);
   }

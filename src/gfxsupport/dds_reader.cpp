@@ -175,25 +175,6 @@ bool StoredLevelBytes(const PixelLayout& p, UINT width, UINT height, UINT depth,
 
 size_t StoredRowBytes(const PixelLayout& p, UINT width) { return (static_cast<size_t>(width) * p.storedBits + 7) / 8; }
 
-struct ChannelShape {
-  unsigned shift = 0;
-  unsigned bits = 0;
-};
-
-ChannelShape ShapeOf(uint32_t mask) {
-  ChannelShape shape;
-  if (mask == 0) return shape;
-  while (((mask >> shape.shift) & 1u) == 0) ++shape.shift;
-  while (shape.shift + shape.bits < 32 && ((mask >> (shape.shift + shape.bits)) & 1u)) ++shape.bits;
-  return shape;
-}
-
-uint32_t Extract(uint32_t pixel, ChannelShape shape, unsigned targetBits) {
-  if (shape.bits == 0) return 0;
-  const uint32_t limit = shape.bits >= 32 ? 0xFFFFFFFFu : ((1u << shape.bits) - 1);
-  return ScaleBits((pixel >> shape.shift) & limit, shape.bits, targetBits);
-}
-
 uint32_t ReadStoredPixel(const BYTE* p, unsigned bits) {
   switch (bits) {
     case 8: return p[0];
@@ -230,8 +211,8 @@ void ConvertLevel(const PixelLayout& p, const BYTE* stored, DecodedImage* level)
     return;
   }
   const size_t storedRow = StoredRowBytes(p, level->width);
-  ChannelShape shapes[4];
-  for (int c = 0; c < 4; ++c) shapes[c] = ShapeOf(p.masks[c]);
+  MaskChannel shapes[4];
+  for (int c = 0; c < 4; ++c) shapes[c] = DescribeMask(p.masks[c]);
   for (size_t row = 0; row < rows; ++row) {
     const BYTE* source = stored + row * storedRow;
     BYTE* target = pixels + row * level->rowPitch;
@@ -239,10 +220,10 @@ void ConvertLevel(const PixelLayout& p, const BYTE* stored, DecodedImage* level)
       switch (p.layout) {
         case Layout::Masked8: {
           const uint32_t pixel = ReadStoredPixel(source + x * (p.storedBits / 8), p.storedBits);
-          target[4 * x + 0] = static_cast<BYTE>(Extract(pixel, shapes[2], 8));
-          target[4 * x + 1] = static_cast<BYTE>(Extract(pixel, shapes[1], 8));
-          target[4 * x + 2] = static_cast<BYTE>(Extract(pixel, shapes[0], 8));
-          target[4 * x + 3] = p.masks[3] ? static_cast<BYTE>(Extract(pixel, shapes[3], 8)) : 0xFF;
+          target[4 * x + 0] = static_cast<BYTE>(ExtractChannel(pixel, shapes[2], 8));
+          target[4 * x + 1] = static_cast<BYTE>(ExtractChannel(pixel, shapes[1], 8));
+          target[4 * x + 2] = static_cast<BYTE>(ExtractChannel(pixel, shapes[0], 8));
+          target[4 * x + 3] = p.masks[3] ? static_cast<BYTE>(ExtractChannel(pixel, shapes[3], 8)) : 0xFF;
           break;
         }
         case Layout::Masked16: {
@@ -250,8 +231,8 @@ void ConvertLevel(const PixelLayout& p, const BYTE* stored, DecodedImage* level)
           // A colour channel the layout lacks (blue of G16R16) reads 1, as the device samples it.
           for (int c = 0; c < 3; ++c)
             WriteLittle16(target + 8 * x + 2 * c,
-                          p.masks[c] ? static_cast<uint16_t>(Extract(pixel, shapes[c], 16)) : 0xFFFF);
-          WriteLittle16(target + 8 * x + 6, p.masks[3] ? static_cast<uint16_t>(Extract(pixel, shapes[3], 16)) : 0xFFFF);
+                          p.masks[c] ? static_cast<uint16_t>(ExtractChannel(pixel, shapes[c], 16)) : 0xFFFF);
+          WriteLittle16(target + 8 * x + 6, p.masks[3] ? static_cast<uint16_t>(ExtractChannel(pixel, shapes[3], 16)) : 0xFFFF);
           break;
         }
         case Layout::AlphaLum4: {

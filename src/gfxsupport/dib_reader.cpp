@@ -34,29 +34,6 @@ struct DibHeader {
   size_t tableEnd = 0;     // end of colour table (and of masks that precede it)
 };
 
-// One channel of a bit-field layout.
-struct Channel {
-  uint32_t mask = 0;
-  unsigned shift = 0;
-  unsigned bits = 0;
-};
-
-Channel DescribeMask(uint32_t mask) {
-  Channel channel;
-  channel.mask = mask;
-  if (mask == 0) return channel;
-  while (((mask >> channel.shift) & 1u) == 0) ++channel.shift;
-  // Only the contiguous run above the lowest set bit counts; gaps would make no sense.
-  while (channel.shift + channel.bits < 32 && ((mask >> (channel.shift + channel.bits)) & 1u) != 0) ++channel.bits;
-  return channel;
-}
-
-uint8_t ExtractChannel(uint32_t pixel, const Channel& channel) {
-  if (channel.bits == 0) return 0;
-  const uint32_t value = (pixel >> channel.shift) & ((channel.bits >= 32) ? 0xFFFFFFFFu : ((1u << channel.bits) - 1));
-  return static_cast<uint8_t>(ScaleBits(value, channel.bits, 8));
-}
-
 bool ParseHeader(const BYTE* data, size_t size, DibHeader* header) {
   if (size < 4) return false;
   header->headerSize = ReadLittle32(data);
@@ -212,7 +189,7 @@ DWORD DirectMaskedFormat(unsigned bitCount, const uint32_t masks[4]) {
 }
 
 HRESULT DecodeMaskedRows(const BYTE* rows, size_t stride, const DibHeader& header, DecodedImage* image) {
-  Channel channels[4];
+  MaskChannel channels[4];
   for (int i = 0; i < 4; ++i) channels[i] = DescribeMask(header.masks[i]);
   const bool alpha = channels[3].bits > 0;
   const size_t bytesPerPixel = header.bitCount / 8;
@@ -223,10 +200,10 @@ HRESULT DecodeMaskedRows(const BYTE* rows, size_t stride, const DibHeader& heade
     for (size_t x = 0; x < header.width; ++x) {
       const BYTE* p = source + x * bytesPerPixel;
       const uint32_t pixel = bytesPerPixel == 2 ? ReadLittle16(p) : ReadLittle32(p);
-      target[4 * x + 0] = ExtractChannel(pixel, channels[2]);
-      target[4 * x + 1] = ExtractChannel(pixel, channels[1]);
-      target[4 * x + 2] = ExtractChannel(pixel, channels[0]);
-      target[4 * x + 3] = alpha ? ExtractChannel(pixel, channels[3]) : 0xFF;
+      target[4 * x + 0] = static_cast<BYTE>(ExtractChannel(pixel, channels[2], 8));
+      target[4 * x + 1] = static_cast<BYTE>(ExtractChannel(pixel, channels[1], 8));
+      target[4 * x + 2] = static_cast<BYTE>(ExtractChannel(pixel, channels[0], 8));
+      target[4 * x + 3] = alpha ? static_cast<BYTE>(ExtractChannel(pixel, channels[3], 8)) : 0xFF;
     }
   }
   return S_OK;

@@ -101,8 +101,9 @@ struct ImageBox {
 // faces in the order +X, -X, +Y, -Y, +Z, -Z).
 //
 // A volume keeps its slices one after another, slicePitch bytes apart, in one pixel block.
-// A 2-D consumer (texture creation) reads a cube map's first face and a volume's first slice;
-// resourceType tells it that the file holds more.
+// Cube maps and volumes are measured like any image (resourceType says which they are), so a
+// user may pick one as the object image; the 2-D object texture then shows the cube map's
+// first face (+X) and the volume's first slice, each with its own mip levels.
 //
 // Decoded formats worth knowing: DXT1 to DXT5 blocks become A8R8G8B8 (DXT2 and DXT4 are stored
 // premultiplied; their colour is divided back by alpha); DDS layouts that are not one of the

@@ -58,8 +58,22 @@ HRESULT AllocatePalette(DecodedImage* image, ImagePaletteEntry fill, ImagePalett
   return S_OK;
 }
 
+MaskChannel DescribeMask(uint32_t mask) {
+  MaskChannel channel;
+  if (mask == 0) return channel;
+  while (((mask >> channel.shift) & 1u) == 0) ++channel.shift;
+  while (channel.shift + channel.bits < 32 && ((mask >> (channel.shift + channel.bits)) & 1u) != 0) ++channel.bits;
+  return channel;
+}
+
+uint32_t ExtractChannel(uint32_t pixel, MaskChannel channel, unsigned targetBits) {
+  if (channel.bits == 0) return 0;
+  const uint32_t limit = channel.bits >= 32 ? 0xFFFFFFFFu : ((1u << channel.bits) - 1);
+  return ScaleBits((pixel >> channel.shift) & limit, channel.bits, targetBits);
+}
+
 uint16_t UnitFloatTo16(float value) {
   if (!(value > 0.0f)) return 0;  // also NaN
   if (value >= 1.0f) return 65535;
-  return static_cast<uint16_t>(std::lround(value * 65535.0f));
+  return static_cast<uint16_t>(std::lround(static_cast<double>(value) * 65535.0));  // float would round twice
 }

@@ -73,5 +73,16 @@ inline uint32_t ScaleBits(uint32_t value, unsigned bits, unsigned targetBits) {
   return static_cast<uint32_t>((value * maxOut + maxIn / 2) / maxIn);
 }
 
+// One channel of a bit-field pixel layout: the contiguous run of set bits that starts at the
+// mask's lowest set bit (bits above a gap do not count).
+struct MaskChannel {
+  unsigned shift = 0;
+  unsigned bits = 0;
+};
+MaskChannel DescribeMask(uint32_t mask);
+
+// The channel's value in a pixel, scaled to targetBits (8 or 16); 0 for an empty mask.
+uint32_t ExtractChannel(uint32_t pixel, MaskChannel channel, unsigned targetBits);
+
 // A 0..1 float (values outside clamp, NaN gives 0) as a 16-bit sample.
 uint16_t UnitFloatTo16(float value);

@@ -81,6 +81,9 @@ HRESULT RunDecode(JpegDecode* decode, DecodedImage* image) {
   jpeg_decompress_struct* info = &decode->info;
   if (setjmp(decode->trap.jump) != 0) return E_FAIL;
 
+  // Progressive and multi-scan files keep the whole picture's coefficients; beyond this limit
+  // libjpeg refuses the file instead of asking for ever more memory.
+  info->mem->max_memory_to_use = static_cast<long>(MaxImageBytes);
   jpeg_read_header(info, TRUE);
   if (info->image_width == 0 || info->image_height == 0 || info->image_width > MaxImageDimension ||
       info->image_height > MaxImageDimension)
@@ -129,8 +132,9 @@ HRESULT RunDecode(JpegDecode* decode, DecodedImage* image) {
 }  // namespace
 
 HRESULT RecogniseJpeg(const BYTE* data, size_t size, DecodedImage* image) {
-  // The start-of-image marker; anything else is not worth starting libjpeg for.
-  if (size < 3 || data[0] != 0xFF || data[1] != 0xD8 || data[2] != 0xFF) return E_FAIL;
+  // libjpeg accepts nothing that does not begin with the start-of-image marker; other data is
+  // passed on without setting it up.
+  if (size < 2 || data[0] != 0xFF || data[1] != 0xD8) return E_FAIL;
 
   auto* decode = new (std::nothrow) JpegDecode();
   if (decode == nullptr) return E_OUTOFMEMORY;

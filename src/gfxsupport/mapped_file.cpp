@@ -14,9 +14,13 @@ HRESULT MappedFile::Open(LPCSTR path) {
     Close();
     return ErrInvalidData;
   }
-  // An empty file cannot be mapped; a file of 4 GiB or more is no image we read. Both are
-  // left to the recognition run, which refuses data of size 0.
-  if ((sizeLow == 0 && sizeHigh == 0) || sizeHigh != 0) return S_OK;
+  // Image sizes are 32-bit: a file of 4 GiB or more is no image we read.
+  if (sizeHigh != 0) {
+    Close();
+    return ErrInvalidData;
+  }
+  // An empty file cannot be mapped; the recognition run refuses its size of 0.
+  if (sizeLow == 0) return S_OK;
   mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
   if (mapping_ == nullptr) {
     Close();

@@ -10,9 +10,9 @@ class MappedFile {
   MappedFile(const MappedFile&) = delete;
   MappedFile& operator=(const MappedFile&) = delete;
 
-  // Opens and maps the file. A failing step gives ErrInvalidData and leaves nothing open.
-  // An empty file opens without a view: Data() none, Size() 0. So does a file of 4 GiB or
-  // more, which no image operation takes (their sizes are 32-bit).
+  // Opens and maps the file. A failing step, or a file of 4 GiB or more (image sizes are
+  // 32-bit), gives ErrInvalidData and leaves nothing open. An empty file opens without a
+  // view: Data() none, Size() 0.
   HRESULT Open(LPCSTR path);
   void Close();
 

@@ -150,6 +150,12 @@ HRESULT CreateMesh(BuiltMesh& built, DWORD options, IDirect3DDevice9* device, DW
   }
   if (SUCCEEDED(result)) {
     std::memcpy(created->Attributes(), built.attributes.data(), built.attributes.size() * sizeof(DWORD));
+    // The working copies are done with; giving them back first keeps the sort's own copies
+    // from adding to them.
+    built.vertices = {};
+    built.extra = {};
+    built.indices = {};
+    built.attributes = {};
     result = created->SortByAttribute(adjacency);
   }
   if (FAILED(result)) {
@@ -163,10 +169,14 @@ HRESULT CreateMesh(BuiltMesh& built, DWORD options, IDirect3DDevice9* device, DW
 HRESULT Load(const void* data, size_t size, DWORD options, IDirect3DDevice9* device, std::vector<DWORD>* adjacency,
              std::vector<MeshMaterial>* materials, std::vector<MeshEffectInstance>* effectInstances,
              DWORD* materialCount, TriangleMesh** mesh) {
-  XFileParser parser;
-  HRESULT result = RegisterLoaderTemplates(&parser);
-  if (FAILED(result)) return result;
+  // The three template blocks are registered once; every load starts from a copy of that
+  // registry, so templates a file declares never leak into the next load.
+  static XFileParser registered;
+  static const HRESULT registration = RegisterLoaderTemplates(&registered);
+  if (FAILED(registration)) return registration;
+  XFileParser parser = registered;
   XFileDocument document;
+  HRESULT result;
   result = parser.Parse(data, size, &document);
   if (FAILED(result)) return result;
 

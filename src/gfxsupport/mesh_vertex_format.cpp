@@ -66,9 +66,10 @@ bool BuildVertexLayout(DWORD fvf, bool hasNormals, bool hasColors, bool hasTexCo
       layout->extraBytes += 4;
       break;
     case D3DFVF_XYZB1: case D3DFVF_XYZB2: case D3DFVF_XYZB3: case D3DFVF_XYZB4: case D3DFVF_XYZB5: {
-      uint32_t betas = ((fvf & D3DFVF_POSITION_MASK) - D3DFVF_XYZ) / 2;
+      uint32_t betas = ((fvf & D3DFVF_POSITION_MASK) - D3DFVF_XYZRHW) / 2;
       bool lastIsIndices = (fvf & (D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR)) != 0;
       uint32_t weights = lastIsIndices ? betas - 1 : betas;
+      if (weights > 4) return false;  // no declaration type holds five weights
       if (weights > 0) writer.Add(4 * weights, VertexSource::Extra, TypeForFloats(weights), D3DDECLUSAGE_BLENDWEIGHT, 0);
       if (lastIsIndices) {
         BYTE type = (fvf & D3DFVF_LASTBETA_UBYTE4) ? D3DDECLTYPE_UBYTE4 : D3DDECLTYPE_D3DCOLOR;

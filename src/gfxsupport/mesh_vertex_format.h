@@ -40,6 +40,7 @@ uint32_t DeclarationTypeSize(DWORD type);
 
 // Lays out fvf, followed by the given extra elements (their offsets are assigned here).
 // The given sources say which elements the mesh itself provides; every other element is
-// read from the extra values. False for an FVF with more than 8 texture sets.
+// read from the extra values. False for an FVF with more than 8 texture sets or five blend
+// weights, which no declaration can describe.
 bool BuildVertexLayout(DWORD fvf, bool hasNormals, bool hasColors, bool hasTexCoords,
                        const std::vector<D3DVERTEXELEMENT9>& extraElements, VertexLayout* layout);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "gfxsupport/argb32_rows.h"
 #include "gfxsupport/half_float.h"
 #include "gfxsupport/srgb.h"
 
@@ -110,6 +111,10 @@ void PixelCodec::SetColourKey(D3DCOLOR key) {
   BYTE pixel[16] = {};
   WriteRawPixel(wanted, pixel);
   key_ = ReadRawPixel(pixel);
+  keyBitsUsable_ = descriptor_->format == D3DFMT_A8R8G8B8 || descriptor_->format == D3DFMT_X8R8G8B8;
+  keyBitsMask_ = descriptor_->format == D3DFMT_X8R8G8B8 ? 0x00FFFFFFu : 0xFFFFFFFFu;
+  std::memcpy(&keyBits_, pixel, 4);
+  keyBits_ &= keyBitsMask_;
 }
 
 void PixelCodec::BeginSlice() {
@@ -134,11 +139,7 @@ void PixelCodec::ReadRawRow(const BYTE* row, uint32_t count, FloatColour* out) c
   switch (d.layout) {
     case PixelLayout::PackedFields:
       if (d.format == D3DFMT_A8R8G8B8 || d.format == D3DFMT_X8R8G8B8) {
-        const bool opaque = d.format == D3DFMT_X8R8G8B8;
-        for (uint32_t i = 0; i < count; ++i, row += 4) {
-          out[i] = {kByteToFloat[row[2]], kByteToFloat[row[1]], kByteToFloat[row[0]],
-                    opaque ? 1.0f : kByteToFloat[row[3]]};
-        }
+        ReadArgb32Row(row, count, d.format == D3DFMT_X8R8G8B8, out);
         return;
       }
       for (uint32_t i = 0; i < count; ++i, row += bytes) {
@@ -165,6 +166,10 @@ void PixelCodec::ReadRawRow(const BYTE* row, uint32_t count, FloatColour* out) c
       return;
     case PixelLayout::Float16:
     case PixelLayout::Float32:
+      if (d.format == D3DFMT_A32B32G32R32F) {
+        std::memcpy(out, row, size_t{count} * sizeof(FloatColour));
+        return;
+      }
       for (uint32_t i = 0; i < count; ++i, row += bytes) {
         float channels[4] = {1.0f, 1.0f, 1.0f, 1.0f};
         for (uint32_t c = 0; c < d.floatChannels; ++c) {
@@ -185,8 +190,15 @@ void PixelCodec::ReadRawRow(const BYTE* row, uint32_t count, FloatColour* out) c
 }
 
 void PixelCodec::ReadRow(const BYTE* row, uint32_t count, FloatColour* out) const {
-  ReadRawRow(row, count, out);
-  if (hasKey_) {
+  if (hasKey_ && keyBitsUsable_) {
+    // 8-bit channels map one to one onto their floats: comparing the stored bits is the same
+    // as comparing the values read, and much cheaper.
+    ReadKeyedArgb32Row(row, count, descriptor_->format == D3DFMT_X8R8G8B8, keyBits_,
+                       keyBitsMask_, out);
+  } else {
+    ReadRawRow(row, count, out);
+  }
+  if (hasKey_ && !keyBitsUsable_) {
     for (uint32_t i = 0; i < count; ++i) {
       if (out[i] == key_) out[i] = {0.0f, 0.0f, 0.0f, 0.0f};
     }
@@ -239,15 +251,7 @@ void PixelCodec::WriteRowRounded(const FloatColour* values, uint32_t count, BYTE
   switch (d.layout) {
     case PixelLayout::PackedFields:
       if (d.format == D3DFMT_A8R8G8B8 || d.format == D3DFMT_X8R8G8B8) {
-        const bool opaque = d.format == D3DFMT_X8R8G8B8;
-        for (uint32_t i = 0; i < count; ++i, row += 4) {
-          const float offset = ordered ? ditherRow[(x + i) & 3] : 0.5f;
-          const FloatColour& v = values[i];
-          row[0] = static_cast<BYTE>(WriteField(v.b, BitField{0, 8}, offset));
-          row[1] = static_cast<BYTE>(WriteField(v.g, BitField{0, 8}, offset));
-          row[2] = static_cast<BYTE>(WriteField(v.r, BitField{0, 8}, offset));
-          row[3] = opaque ? 0xFF : static_cast<BYTE>(WriteField(v.a, BitField{0, 8}, offset));
-        }
+        WriteArgb32Row(values, count, row, d.format == D3DFMT_X8R8G8B8, ordered ? ditherRow : nullptr, x);
         return;
       }
       for (uint32_t i = 0; i < count; ++i, row += bytes) {
@@ -263,6 +267,10 @@ void PixelCodec::WriteRowRounded(const FloatColour* values, uint32_t count, BYTE
       return;
     case PixelLayout::Float16:
     case PixelLayout::Float32:
+      if (d.format == D3DFMT_A32B32G32R32F) {
+        std::memcpy(row, values, size_t{count} * sizeof(FloatColour));
+        return;
+      }
       for (uint32_t i = 0; i < count; ++i, row += bytes) {
         const float channels[4] = {values[i].r, values[i].g, values[i].b, values[i].a};
         for (uint32_t c = 0; c < d.floatChannels; ++c) {

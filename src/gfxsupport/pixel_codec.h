@@ -35,6 +35,13 @@ class PixelCodec {
   void BeginSlice();
 
   const PixelFormatDescriptor& Descriptor() const { return *descriptor_; }
+  bool HasColourKey() const { return hasKey_; }
+  bool SrgbConversion() const { return srgb_; }
+  DitherMode Dither() const { return dither_; }
+  // For a 32-bit ARGB reader with a key: a pixel is keyed out when (bits & mask) == key bits.
+  bool KeyComparesBits() const { return hasKey_ && keyBitsUsable_; }
+  uint32_t KeyBits() const { return keyBits_; }
+  uint32_t KeyBitsMask() const { return keyBitsMask_; }
   uint32_t BytesPerPixel() const { return descriptor_->BytesPerPixel(); }
 
   void ReadRow(const BYTE* row, uint32_t count, FloatColour* out) const;
@@ -58,6 +65,9 @@ class PixelCodec {
   std::vector<FloatColour> palette_;
   bool hasKey_ = false;
   FloatColour key_{};
+  // For 32-bit ARGB sources the key is compared on the stored bits.
+  bool keyBitsUsable_ = false;
+  uint32_t keyBits_ = 0, keyBitsMask_ = 0;
   bool srgb_ = false;
   DitherMode dither_ = DitherMode::None;
   // Diffusion: errors carried into the current and the next row, one entry per pixel.

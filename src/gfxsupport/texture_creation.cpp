@@ -4,8 +4,12 @@
 #include <bit>
 #include <climits>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <utility>
+#include <vector>
 
+#include "gfxsupport/pixel_conversion.h"
 #include "gfxsupport/pixel_format_table.h"
 #include "gfxsupport/texture_loading.h"
 
@@ -174,27 +178,113 @@ HRESULT FilterLevelFromAbove(IDirect3DTexture9* texture, UINT index,
   return result;
 }
 
+// Direct resampling makes every remaining level from the same source level. Reading that
+// level once into floats (palette looked up, key applied) spares reading and keying it again
+// for each level; the levels come out the same. Not done for sRGB conversions, nor for images
+// whose float copy would take more than 64 MB.
+constexpr uint64_t kMaxPreparedPixels = 4u << 20;
+
+struct PreparedLevel {
+  std::unique_ptr<FloatColour[]> pixels;  // left uninitialised: every pixel is written
+  uint32_t width = 0, height = 0;
+};
+
+bool PrepareLevel(const DecodedImage& level, const SourceImage& source, DWORD filter,
+                  PreparedLevel* prepared) {
+  const ImageBox& box = level.sourceBox;
+  const uint32_t width = box.right - box.left, height = box.bottom - box.top;
+  if ((filter & FilterSrgb) != 0 || width == 0 || height == 0 ||
+      uint64_t{width} * height > kMaxPreparedPixels)
+    return false;
+  const D3DFORMAT format = level.format == static_cast<DWORD>(D3DFMT_P8)
+                               ? source.format
+                               : static_cast<D3DFORMAT>(level.format);
+  const PixelFormatDescriptor* descriptor = FindPixelFormat(format);
+  if (descriptor == nullptr || descriptor->BytesPerPixel() == 0) return false;
+  prepared->pixels.reset(new (std::nothrow) FloatColour[size_t{width} * height]);
+  if (prepared->pixels == nullptr) return false;
+  SourceBlock from;
+  from.format = format;
+  from.width = width;
+  from.height = height;
+  from.rowPitch = level.rowPitch;
+  from.palette = source.palette;
+  from.data = level.pixels + size_t{box.top} * level.rowPitch +
+              size_t{box.left} * descriptor->BytesPerPixel();
+  DestinationBlock to;
+  to.format = D3DFMT_A32B32G32R32F;
+  to.width = width;
+  to.height = height;
+  to.rowPitch = size_t{width} * sizeof(FloatColour);
+  to.data = reinterpret_cast<BYTE*>(prepared->pixels.get());
+  prepared->width = width;
+  prepared->height = height;
+  return SUCCEEDED(ConvertPixelBlock(to, from, FilterNone, source.colourKey));
+}
+
+HRESULT LoadPreparedLevel(IDirect3DTexture9* texture, UINT index, const PreparedLevel& prepared,
+                          DWORD filter) {
+  IDirect3DSurface9* surface = nullptr;
+  HRESULT result = texture->GetSurfaceLevel(index, &surface);
+  if (FAILED(result)) return result;
+  const RECT rect{0, 0, static_cast<LONG>(prepared.width), static_cast<LONG>(prepared.height)};
+  result = LoadSurfaceFromMemory(surface, nullptr, nullptr, prepared.pixels.get(),
+                                 D3DFMT_A32B32G32R32F,
+                                 static_cast<UINT>(prepared.width * sizeof(FloatColour)), nullptr,
+                                 &rect, filter, 0);
+  surface->Release();
+  return result;
+}
+
+bool SameSizeAsLevel(IDirect3DTexture9* texture, UINT index, const DecodedImage& level) {
+  D3DSURFACE_DESC description{};
+  if (FAILED(texture->GetLevelDesc(index, &description))) return false;
+  const ImageBox& box = level.sourceBox;
+  return description.Width == box.right - box.left && description.Height == box.bottom - box.top;
+}
+
 HRESULT FillLevels(IDirect3DTexture9* texture, const SourceImage& source,
                    const ImagePaletteEntry* paletteOut, DWORD filter, DWORD mipFilter,
                    bool chainFiltering) {
   const UINT textureLevels = texture->GetLevelCount();
+  if (textureLevels == 0) return S_OK;
+  const UINT loadedLevels = std::min(textureLevels, source.levelCount);
+  D3DSURFACE_DESC description{};
+  HRESULT result = texture->GetLevelDesc(0, &description);
+  if (FAILED(result)) return result;
+  const PixelFormatDescriptor* textureFormat = FindPixelFormat(description.Format);
+  // A palette texture keeps choosing among its entries from the source itself.
+  const bool paletteTexture =
+      textureFormat != nullptr && textureFormat->layout == PixelLayout::PaletteIndex;
+
   const DecodedImage* level = source.levels;
-  const DecodedImage* lastUsed = level;
-  UINT index = 0;
-  for (; index < textureLevels && level != nullptr; ++index, level = level->nextLevel) {
-    const HRESULT result = LoadLevel(texture, index, *level, source, paletteOut, filter);
+  for (UINT index = 0; index + 1 < loadedLevels; ++index, level = level->nextLevel) {
+    result = LoadLevel(texture, index, *level, source, paletteOut, filter);
     if (FAILED(result)) return result;
-    lastUsed = level;
   }
+  const DecodedImage& lastUsed = *level;
+  const UINT lastIndex = loadedLevels - 1;
+
+  PreparedLevel prepared;
+  if (!chainFiltering && !paletteTexture && textureLevels > loadedLevels &&
+      PrepareLevel(lastUsed, source, filter, &prepared)) {
+    // A same-size level converts fastest straight from the source.
+    result = SameSizeAsLevel(texture, lastIndex, lastUsed)
+                 ? LoadLevel(texture, lastIndex, lastUsed, source, paletteOut, filter)
+                 : LoadPreparedLevel(texture, lastIndex, prepared, filter);
+    for (UINT index = lastIndex + 1; SUCCEEDED(result) && index < textureLevels; ++index)
+      result = LoadPreparedLevel(texture, index, prepared, filter);
+    return result;
+  }
+
+  result = LoadLevel(texture, lastIndex, lastUsed, source, paletteOut, filter);
   // A palette texture's levels keep the caller's palette; conversions read it too.
   const ImagePaletteEntry* chainPalette = paletteOut != nullptr ? paletteOut : source.palette;
-  for (; index < textureLevels; ++index) {
-    const HRESULT result =
-        chainFiltering ? FilterLevelFromAbove(texture, index, chainPalette, mipFilter)
-                       : LoadLevel(texture, index, *lastUsed, source, paletteOut, filter);
-    if (FAILED(result)) return result;
+  for (UINT index = lastIndex + 1; SUCCEEDED(result) && index < textureLevels; ++index) {
+    result = chainFiltering ? FilterLevelFromAbove(texture, index, chainPalette, mipFilter)
+                            : LoadLevel(texture, index, lastUsed, source, paletteOut, filter);
   }
-  return S_OK;
+  return result;
 }
 
 }  // namespace

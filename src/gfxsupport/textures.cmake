@@ -3,6 +3,7 @@ add_library(orbelune_textures STATIC
   pixel_format_table.cpp
   half_float.cpp
   srgb.cpp
+  argb32_rows.cpp
   pixel_codec.cpp
   pixel_conversion.cpp
   simple_resamplers.cpp

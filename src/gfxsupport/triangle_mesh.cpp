@@ -168,6 +168,8 @@ void TriangleMesh::SetIndexAt(void* indices, size_t i, uint32_t value) const {
 }
 
 HRESULT TriangleMesh::SortByAttribute(DWORD* adjacency) {
+  if (std::is_sorted(attributes_.begin(), attributes_.end())) return BuildAttributeTable();
+  bool locked = false;
   try {
     // A stable order keeps the faces of one attribute in their original order.
     std::vector<DWORD> order(faceCount_);
@@ -178,6 +180,7 @@ HRESULT TriangleMesh::SortByAttribute(DWORD* adjacency) {
     void* indices;
     HRESULT result = LockIndexBuffer(0, &indices);
     if (FAILED(result)) return result;
+    locked = true;
     const size_t indexWidth = Has32BitIndices() ? 4 : 2;
     std::vector<uint8_t> oldIndices(static_cast<uint8_t*>(indices),
                                     static_cast<uint8_t*>(indices) + size_t(faceCount_) * 3 * indexWidth);
@@ -201,6 +204,21 @@ HRESULT TriangleMesh::SortByAttribute(DWORD* adjacency) {
       }
     }
 
+    locked = false;
+    result = UnlockIndexBuffer();
+    if (FAILED(result)) return result;
+    return BuildAttributeTable();
+  } catch (const std::bad_alloc&) {
+    if (locked) UnlockIndexBuffer();
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT TriangleMesh::BuildAttributeTable() {
+  void* indices;
+  HRESULT result = LockIndexBuffer(D3DLOCK_READONLY, &indices);
+  if (FAILED(result)) return result;
+  try {
     attributeTable_.clear();
     for (DWORD face = 0; face < faceCount_;) {
       AttributeRange range{attributes_[face], face, 0, 0xFFFFFFFF, 0};
@@ -216,12 +234,12 @@ HRESULT TriangleMesh::SortByAttribute(DWORD* adjacency) {
       range.VertexCount = highest - range.VertexStart + 1;
       attributeTable_.push_back(range);
     }
-    tableValid_ = true;
-    return UnlockIndexBuffer();
   } catch (const std::bad_alloc&) {
     UnlockIndexBuffer();
     return E_OUTOFMEMORY;
   }
+  tableValid_ = true;
+  return UnlockIndexBuffer();
 }
 
 HRESULT TriangleMesh::DrawSubset(DWORD attributeId) {

@@ -63,6 +63,7 @@ class TriangleMesh {
   TriangleMesh() = default;
   ~TriangleMesh();
   HRESULT CreateBuffers(const D3DVERTEXELEMENT9* declaration);
+  HRESULT BuildAttributeTable();
   // The index of triangle corner i, whatever the index width.
   uint32_t IndexAt(const void* indices, size_t i) const;
   void SetIndexAt(void* indices, size_t i, uint32_t value) const;

@@ -16,7 +16,7 @@ namespace {
 constexpr unsigned kDeepestObject = 256;
 constexpr unsigned kDeepestTemplate = 32;
 // Values are read in chunks of this many through a small buffer.
-constexpr size_t kChunk = 1024;
+constexpr size_t kChunk = 256;
 
 size_t StoredSize(XMemberType type) {
   switch (type) {
@@ -85,6 +85,12 @@ bool ParseCount(const XToken& token, uint32_t* value) {
   }
   *value = uint32_t(result);
   return !token.text.empty();
+}
+
+// Makes room for more bytes without giving up the vector's geometric growth.
+void Reserve(std::vector<uint8_t>* data, uint64_t more) {
+  uint64_t needed = data->size() + more;
+  if (needed > data->capacity()) data->reserve(size_t(std::max<uint64_t>(needed, 2 * data->capacity())));
 }
 
 void Append(std::vector<uint8_t>* data, const void* bytes, size_t size) {
@@ -308,6 +314,10 @@ bool XFileParser::AddTemplate(XTemplate declared) {
   }
   if (declared.nesting > kDeepestTemplate) return false;
   if (onlyFloats && floats <= 4096) declared.floatCount = uint32_t(floats);
+  const std::vector<XMember>& members = declared.members;
+  declared.isCountedDwords = members.size() == 2 && members[0].type == XMemberType::Dword &&
+                             members[0].dimensions.empty() && members[1].type == XMemberType::Dword &&
+                             members[1].dimensions.size() == 1 && members[1].dimensions[0].memberIndex == 0;
 
   // A repeated name takes the new declaration from now on; objects read earlier keep theirs.
   templates_.push_back(std::move(declared));
@@ -359,6 +369,11 @@ bool XFileParser::ParseObject(XTokenizer& tokens, const XToken& type, unsigned d
     object->hasGuid = true;
   }
   if (!ReadInstance(tokens, *known, object.get())) return false;
+  // Arrays of variable-sized elements grow the data geometrically; a large object should not
+  // keep that slack for the rest of the load.
+  if (object->data.capacity() - object->data.size() > object->data.size() / 8 + 4096) {
+    object->data.shrink_to_fit();
+  }
   if (!ParseChildren(tokens, object.get(), depth, document)) return false;
 
   const XDataObject* stored = object.get();
@@ -460,18 +475,40 @@ bool XFileParser::ReadInstance(XTokenizer& tokens, const XTemplate& type, XDataO
 
 bool XFileParser::ReadArray(XTokenizer& tokens, const XMember& member, uint64_t count, XDataObject* object) {
   if (member.type != XMemberType::Template) {
-    object->data.reserve(object->data.size() + count * StoredSize(member.type));
+    Reserve(&object->data, count * StoredSize(member.type));
     uint32_t ignored;
     return ReadValues(tokens, member.type, count, object, &ignored);
   }
   const XTemplate& element = templates_[member.templateIndex];
+  if (element.isCountedDwords) return ReadCountedDwords(tokens, count, object);
   if (element.floatCount > 0) {
     uint64_t floats = count * element.floatCount;
-    object->data.reserve(object->data.size() + floats * sizeof(float));
+    Reserve(&object->data, floats * sizeof(float));
     return ReadValues(tokens, XMemberType::Float, floats, object, nullptr);
   }
   for (uint64_t i = 0; i < count; ++i) {
     if (!ReadInstance(tokens, element, object)) return false;
+  }
+  return true;
+}
+
+bool XFileParser::ReadCountedDwords(XTokenizer& tokens, uint64_t count, XDataObject* object) {
+  constexpr uint32_t kShortList = 31;
+  std::vector<uint8_t>& data = object->data;
+  for (uint64_t i = 0; i < count; ++i) {
+    uint32_t values[kShortList + 1];
+    if (!tokens.ReadIntegers(values, 1)) return false;
+    const uint32_t n = values[0];
+    if (n > kShortList) {
+      // Long lists take the general path, which checks the count against the file first.
+      uint32_t ignored;
+      if (n > tokens.RemainingBytes()) return false;
+      Append(&data, values, 4);
+      if (!ReadValues(tokens, XMemberType::Dword, n, object, &ignored)) return false;
+      continue;
+    }
+    if (!tokens.ReadIntegers(values + 1, n)) return false;
+    Append(&data, values, (size_t(n) + 1) * 4);
   }
   return true;
 }
@@ -516,16 +553,19 @@ bool XFileParser::ReadValues(XTokenizer& tokens, XMemberType type, uint64_t coun
       break;
   }
   const size_t width = StoredSize(type);
+  Reserve(&data, count * width);
   uint32_t chunk[kChunk];
   for (uint64_t done = 0; done < count;) {
     size_t n = size_t(std::min<uint64_t>(kChunk, count - done));
     if (!tokens.ReadIntegers(chunk, n)) return false;
+    const size_t at = data.size();
+    data.resize(at + n * width);
     if (width == 4) {
-      Append(&data, chunk, n * 4);
+      std::memcpy(&data[at], chunk, n * 4);
     } else {
       for (size_t i = 0; i < n; ++i) {
         uint64_t wide = chunk[i];  // narrowed to the member's width, little-endian
-        Append(&data, &wide, width);
+        std::memcpy(&data[at + i * width], &wide, width);
       }
     }
     if (lastValue != nullptr) *lastValue = chunk[n - 1];

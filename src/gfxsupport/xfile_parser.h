@@ -56,6 +56,8 @@ struct XTemplate {
   unsigned nesting = 1;
   uint64_t fewestValues = 0;
   uint32_t floatCount = 0;
+  // "DWORD n; array DWORD values[n];", the shape of faces, read by a quicker path.
+  bool isCountedDwords = false;
 };
 
 struct XDataObject;
@@ -112,6 +114,7 @@ class XFileParser {
   bool ParseReference(XTokenizer& tokens, const XDataObject** target);
   bool ReadInstance(XTokenizer& tokens, const XTemplate& type, XDataObject* object);
   bool ReadArray(XTokenizer& tokens, const XMember& member, uint64_t count, XDataObject* object);
+  bool ReadCountedDwords(XTokenizer& tokens, uint64_t count, XDataObject* object);
   bool ReadValues(XTokenizer& tokens, XMemberType type, uint64_t count, XDataObject* object,
                   uint32_t* lastValue);
   bool MayHoldChild(const XTemplate& parent, const XTemplate& child) const;

@@ -60,7 +60,7 @@ float AnimationTrack::PhaseAt(uint32_t now) const {
 }
 
 int32_t AnimationTrack::FindKey(float phase) const {
-    if (phase < keyTimes[0]) return -1;
+    if (keyCount <= 0 || phase < keyTimes[0]) return -1;
     int32_t found = -1;
     // `<=` is false for a time that cannot be compared with the phase, which ends the visit.
     for (int32_t k = 0; k < keyCount && keyTimes[k] <= phase; ++k) found = k;

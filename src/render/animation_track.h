@@ -32,7 +32,7 @@ public:
     float PhaseAt(uint32_t now) const;
 
     // Index of the last key whose time is at or below the phase (among equal times the later
-    // key), or -1 when the phase lies before the first key. Needs at least one key.
+    // key), or -1 when the phase lies before the first key or there are no keys.
     int32_t FindKey(float phase) const;
 
     // Writes the curve's value at the clock reading and whether it was held (a one-pass curve

@@ -1,8 +1,158 @@
+// orbelune-tool mesh FILE [--dump]: loads an X file as the saver loads its disc mesh (options
+// 0x110) and prints what came out; with --dump every vertex and face, one a line, so that two
+// loads can be compared with diff. The mesh is loaded without a device, into plain memory.
+#include <cinttypes>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
+#include "gfxsupport/mesh_loader.h"
+#include "gfxsupport/xfile_errors.h"
 #include "tool/commands.h"
 
-int RunMeshCommand(int, char**) {
-  std::fprintf(stderr, "orbelune-tool: the mesh command is not built yet\n");
-  return 2;
+namespace {
+
+constexpr DWORD kSaverMeshOptions = 0x110;
+
+const char* Meaning(HRESULT result) {
+  switch (result) {
+    case S_OK: return "the mesh loaded";
+    case ErrXFileBadType: return "not an X file, or an unknown format";
+    case ErrXFileBadVersion: return "unknown X-file version";
+    case ErrXFileBadFloatSize: return "unknown float size";
+    case D3DERR_INVALIDCALL: return "invalid call (no data, or a vertex format the loader cannot build)";
+    case E_OUTOFMEMORY: return "out of memory";
+    case E_FAIL: return "damaged or inconsistent data, or no mesh in the file";
+    default: return "failed";
+  }
+}
+
+bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  uint8_t chunk[65536];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
+  bool ok = !std::ferror(file);
+  std::fclose(file);
+  return ok;
+}
+
+const char* UsageName(BYTE usage) {
+  static const char* const kNames[] = {"position", "blendweight", "blendindices", "normal", "psize",
+                                       "texcoord", "tangent", "binormal", "tessfactor", "positiont",
+                                       "color", "fog", "depth", "sample"};
+  return usage < sizeof kNames / sizeof kNames[0] ? kNames[usage] : "usage?";
+}
+
+// Floats print exactly (%.9g); colours and packed types as hexadecimal words.
+void PrintElement(const D3DVERTEXELEMENT9& element, const uint8_t* vertex) {
+  std::printf(" %s%u", UsageName(element.Usage), unsigned(element.UsageIndex));
+  const uint8_t* at = vertex + element.Offset;
+  int floats = 0;
+  switch (element.Type) {
+    case D3DDECLTYPE_FLOAT1: floats = 1; break;
+    case D3DDECLTYPE_FLOAT2: floats = 2; break;
+    case D3DDECLTYPE_FLOAT3: floats = 3; break;
+    case D3DDECLTYPE_FLOAT4: floats = 4; break;
+    default: break;
+  }
+  if (floats > 0) {
+    for (int i = 0; i < floats; ++i) {
+      float value;
+      std::memcpy(&value, at + 4 * i, 4);
+      std::printf(" %.9g", double(value));
+    }
+  } else {
+    unsigned words = element.Type == D3DDECLTYPE_SHORT4 || element.Type == D3DDECLTYPE_SHORT4N ||
+                             element.Type == D3DDECLTYPE_USHORT4N || element.Type == D3DDECLTYPE_FLOAT16_4
+                         ? 2
+                         : 1;
+    for (unsigned i = 0; i < words; ++i) {
+      uint32_t value;
+      std::memcpy(&value, at + 4 * i, 4);
+      std::printf(" 0x%08" PRIX32, value);
+    }
+  }
+  std::printf(";");
+}
+
+void PrintMesh(TriangleMesh* mesh, bool dump) {
+  std::printf("fvf: 0x%08lX\n", static_cast<unsigned long>(mesh->Fvf()));
+  std::printf("vertices: %lu\n", static_cast<unsigned long>(mesh->VertexCount()));
+  std::printf("faces: %lu\n", static_cast<unsigned long>(mesh->FaceCount()));
+  std::printf("index width: %d bits\n", mesh->Has32BitIndices() ? 32 : 16);
+  std::printf("attribute table: %zu entries\n", mesh->AttributeTable().size());
+  for (const AttributeRange& range : mesh->AttributeTable()) {
+    std::printf("  attribute %lu: first face %lu, faces %lu, first vertex %lu, vertices %lu\n",
+                static_cast<unsigned long>(range.AttribId), static_cast<unsigned long>(range.FaceStart),
+                static_cast<unsigned long>(range.FaceCount), static_cast<unsigned long>(range.VertexStart),
+                static_cast<unsigned long>(range.VertexCount));
+  }
+  if (!dump) return;
+
+  void* data;
+  if (SUCCEEDED(mesh->LockVertexBuffer(D3DLOCK_READONLY, &data))) {
+    const uint8_t* vertices = static_cast<const uint8_t*>(data);
+    for (DWORD v = 0; v < mesh->VertexCount(); ++v) {
+      std::printf("vertex %lu:", static_cast<unsigned long>(v));
+      for (const D3DVERTEXELEMENT9& element : mesh->Declaration()) {
+        if (element.Stream == 0xFF) break;
+        PrintElement(element, vertices + size_t(v) * mesh->VertexSize());
+      }
+      std::printf("\n");
+    }
+    mesh->UnlockVertexBuffer();
+  }
+  if (SUCCEEDED(mesh->LockIndexBuffer(D3DLOCK_READONLY, &data))) {
+    for (DWORD f = 0; f < mesh->FaceCount(); ++f) {
+      unsigned long corner[3];
+      for (int i = 0; i < 3; ++i) {
+        size_t at = size_t(f) * 3 + i;
+        corner[i] = mesh->Has32BitIndices() ? static_cast<const uint32_t*>(data)[at]
+                                            : static_cast<const uint16_t*>(data)[at];
+      }
+      std::printf("face %lu: %lu %lu %lu attribute %lu\n", static_cast<unsigned long>(f), corner[0], corner[1],
+                  corner[2], static_cast<unsigned long>(mesh->Attributes()[f]));
+    }
+    mesh->UnlockIndexBuffer();
+  }
+}
+
+}  // namespace
+
+int RunMeshCommand(int argc, char** argv) {
+  const char* path = nullptr;
+  bool dump = false;
+  for (int i = 0; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--dump") == 0) {
+      dump = true;
+    } else if (path == nullptr) {
+      path = argv[i];
+    } else {
+      std::fprintf(stderr, "usage: orbelune-tool mesh FILE [--dump]\n");
+      return 2;
+    }
+  }
+  if (path == nullptr) {
+    std::fprintf(stderr, "usage: orbelune-tool mesh FILE [--dump]\n");
+    return 2;
+  }
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(path, &bytes)) {
+    std::fprintf(stderr, "orbelune-tool: cannot read %s\n", path);
+    return 1;
+  }
+
+  TriangleMesh* mesh = nullptr;
+  HRESULT result = LoadMeshFromMemory(bytes.data(), bytes.size(), kSaverMeshOptions, nullptr, nullptr, nullptr,
+                                      nullptr, nullptr, &mesh);
+  std::printf("result: 0x%08lX (%s)\n", static_cast<unsigned long>(static_cast<uint32_t>(result)), Meaning(result));
+  if (FAILED(result)) {
+    std::fprintf(stderr, "orbelune-tool: %s does not load: %s\n", path, Meaning(result));
+    return 1;
+  }
+  PrintMesh(mesh, dump);
+  mesh->Release();
+  return 0;
 }

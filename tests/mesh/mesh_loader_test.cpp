@@ -413,3 +413,32 @@ TEST(MeshForms, BinaryListsMayBeSplitOrMergedAnyhow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MeshLoad, FvfDataPositionKindsSetTheVertexSize) {
+  const struct {
+    DWORD fvf;
+    HRESULT result;
+    DWORD vertexSize;
+  } cases[] = {
+      {D3DFVF_XYZB1, S_OK, 16},
+      {D3DFVF_XYZB4, S_OK, 28},
+      {D3DFVF_XYZB5 | D3DFVF_LASTBETA_UBYTE4, S_OK, 32},
+      {D3DFVF_XYZB5, E_FAIL, 0},
+      {D3DFVF_XYZRHW, S_OK, 16},
+      {D3DFVF_NORMAL, S_OK, 24},  // no position bit: XYZ is added
+  };
+  for (const auto& c : cases) {
+    HRESULT result;
+    MeshContents mesh = LoadText("Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; FVFData { " + std::to_string(c.fvf) +
+                                     "; 0; ; } }",
+                                 &result);
+    EXPECT_EQ(result, c.result) << c.fvf;
+    if (SUCCEEDED(result)) {
+      EXPECT_EQ(mesh.vertexSize, c.vertexSize) << c.fvf;
+    }
+  }
+}
+
+}  // namespace

@@ -45,6 +45,7 @@ TEST(AnimationTrackEmpty, WritesNothingWithoutKeysOrDestinations) {
         EXPECT_EQ(s.result, 0u);
         EXPECT_EQ(s.value, -12345.0f);
         EXPECT_EQ(s.held, 77u);
+        EXPECT_EQ(track->FindKey(0.5f), -1);
     }
 
     AnimationTrack keyed;

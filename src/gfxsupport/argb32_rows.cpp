@@ -1,0 +1,173 @@
+#include "gfxsupport/argb32_rows.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#if defined(__SSE2__)
+
+void ReadArgb32Row(const uint8_t* row, uint32_t count, bool opaque, FloatColour* out) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128 scale = _mm_set1_ps(255.0f);
+  for (uint32_t i = 0; i < count; ++i) {
+    int32_t pixel;
+    std::memcpy(&pixel, row + 4 * i, 4);
+    const __m128i bytes = _mm_cvtsi32_si128(pixel);
+    const __m128i words = _mm_unpacklo_epi8(bytes, zero);
+    const __m128i lanes = _mm_unpacklo_epi16(words, zero);  // b, g, r, a
+    __m128 value = _mm_div_ps(_mm_cvtepi32_ps(lanes), scale);
+    value = _mm_shuffle_ps(value, value, _MM_SHUFFLE(3, 0, 1, 2));  // r, g, b, a
+    _mm_storeu_ps(&out[i].r, value);
+    if (opaque) out[i].a = 1.0f;
+  }
+}
+
+void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_t keyBits,
+                        uint32_t keyMask, FloatColour* out) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128 scale = _mm_set1_ps(255.0f);
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t pixel;
+    std::memcpy(&pixel, row + 4 * i, 4);
+    if ((pixel & keyMask) == keyBits) {
+      _mm_storeu_ps(&out[i].r, _mm_setzero_ps());
+      continue;
+    }
+    const __m128i lanes =
+        _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(pixel)), zero), zero);
+    __m128 value = _mm_div_ps(_mm_cvtepi32_ps(lanes), scale);
+    value = _mm_shuffle_ps(value, value, _MM_SHUFFLE(3, 0, 1, 2));
+    _mm_storeu_ps(&out[i].r, value);
+    if (opaque) out[i].a = 1.0f;
+  }
+}
+
+namespace {
+
+// One pixel (r, g, b, a) to its four bytes (b, g, r, a) as 32-bit lanes.
+inline __m128i QuantisePixel(__m128 value, float offset) {
+  value = _mm_shuffle_ps(value, value, _MM_SHUFFLE(3, 0, 1, 2));  // b, g, r, a
+  value = _mm_add_ps(_mm_mul_ps(value, _mm_set1_ps(255.0f)), _mm_set1_ps(offset));
+  value = _mm_min_ps(_mm_max_ps(value, _mm_setzero_ps()), _mm_set1_ps(255.0f));  // NaN: 0
+  return _mm_cvttps_epi32(value);
+}
+
+// Writes `count` pixels, each made by `pixelAt(i)`, four at a time where it can.
+template <typename PixelAt>
+void StoreArgb32Row(uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
+                    uint32_t x, PixelAt pixelAt) {
+  const __m128i alphaBits = _mm_set1_epi32(opaque ? static_cast<int>(0xFF000000u) : 0);
+  auto quantise = [&](uint32_t i) {
+    return QuantisePixel(pixelAt(i), ditherRow != nullptr ? ditherRow[(x + i) & 3] : 0.5f);
+  };
+  uint32_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const __m128i low = _mm_packs_epi32(quantise(i), quantise(i + 1));
+    const __m128i high = _mm_packs_epi32(quantise(i + 2), quantise(i + 3));
+    const __m128i bytes = _mm_or_si128(_mm_packus_epi16(low, high), alphaBits);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 4 * i), bytes);
+  }
+  for (; i < count; ++i) {
+    const __m128i lanes = quantise(i);
+    const __m128i words = _mm_packs_epi32(lanes, lanes);
+    const __m128i bytes = _mm_or_si128(_mm_packus_epi16(words, words), alphaBits);
+    const int32_t pixel = _mm_cvtsi128_si32(bytes);
+    std::memcpy(row + 4 * i, &pixel, 4);
+  }
+}
+
+}  // namespace
+
+void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, bool opaque,
+                    const float* ditherRow, uint32_t x) {
+  StoreArgb32Row(count, row, opaque, ditherRow, x,
+                 [values](uint32_t i) { return _mm_loadu_ps(&values[i].r); });
+}
+
+void BlendToArgb32Row(const FloatColour* a, float w0, const FloatColour* b, float w1,
+                      uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
+                      uint32_t x) {
+  const __m128 first = _mm_set1_ps(w0);
+  const __m128 second = _mm_set1_ps(w1);
+  StoreArgb32Row(count, row, opaque, ditherRow, x, [&](uint32_t i) {
+    return _mm_add_ps(_mm_mul_ps(first, _mm_loadu_ps(&a[i].r)),
+                      _mm_mul_ps(second, _mm_loadu_ps(&b[i].r)));
+  });
+}
+
+void BlendRows(const FloatColour* a, float w0, const FloatColour* b, float w1, uint32_t count,
+               FloatColour* out) {
+  const __m128 first = _mm_set1_ps(w0);
+  const __m128 second = _mm_set1_ps(w1);
+  for (uint32_t i = 0; i < count; ++i) {
+    const __m128 value = _mm_add_ps(_mm_mul_ps(first, _mm_loadu_ps(&a[i].r)),
+                                    _mm_mul_ps(second, _mm_loadu_ps(&b[i].r)));
+    _mm_storeu_ps(&out[i].r, value);
+  }
+}
+
+#else
+
+namespace {
+
+uint8_t QuantiseByte(float value, float offset) {
+  const float scaled = value * 255.0f + offset;
+  if (!(scaled > 0.0f)) return 0;
+  if (scaled >= 255.0f) return 255;
+  return static_cast<uint8_t>(scaled);
+}
+
+}  // namespace
+
+void ReadArgb32Row(const uint8_t* row, uint32_t count, bool opaque, FloatColour* out) {
+  for (uint32_t i = 0; i < count; ++i, row += 4) {
+    out[i] = {row[2] / 255.0f, row[1] / 255.0f, row[0] / 255.0f,
+              opaque ? 1.0f : row[3] / 255.0f};
+  }
+}
+
+void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_t keyBits,
+                        uint32_t keyMask, FloatColour* out) {
+  ReadArgb32Row(row, count, opaque, out);
+  for (uint32_t i = 0; i < count; ++i, row += 4) {
+    uint32_t pixel;
+    std::memcpy(&pixel, row, 4);
+    if ((pixel & keyMask) == keyBits) out[i] = {0.0f, 0.0f, 0.0f, 0.0f};
+  }
+}
+
+void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, bool opaque,
+                    const float* ditherRow, uint32_t x) {
+  for (uint32_t i = 0; i < count; ++i, row += 4) {
+    const float offset = ditherRow != nullptr ? ditherRow[(x + i) & 3] : 0.5f;
+    const FloatColour& v = values[i];
+    row[0] = QuantiseByte(v.b, offset);
+    row[1] = QuantiseByte(v.g, offset);
+    row[2] = QuantiseByte(v.r, offset);
+    row[3] = opaque ? 0xFF : QuantiseByte(v.a, offset);
+  }
+}
+
+void BlendToArgb32Row(const FloatColour* a, float w0, const FloatColour* b, float w1,
+                      uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
+                      uint32_t x) {
+  FloatColour blended[64];
+  for (uint32_t start = 0; start < count; start += 64) {
+    const uint32_t part = std::min<uint32_t>(64, count - start);
+    BlendRows(a + start, w0, b + start, w1, part, blended);
+    WriteArgb32Row(blended, part, row + 4 * start, opaque, ditherRow, x + start);
+  }
+}
+
+void BlendRows(const FloatColour* a, float w0, const FloatColour* b, float w1, uint32_t count,
+               FloatColour* out) {
+  for (uint32_t i = 0; i < count; ++i) {
+    out[i] = {w0 * a[i].r + w1 * b[i].r, w0 * a[i].g + w1 * b[i].g, w0 * a[i].b + w1 * b[i].b,
+              w0 * a[i].a + w1 * b[i].a};
+  }
+}
+
+#endif

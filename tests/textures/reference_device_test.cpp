@@ -1,0 +1,91 @@
+// The scene's texture calls on the reference device itself, in a hidden window.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "d3d9api.h"
+#include "gfxsupport/texture_loading.h"
+#include "image_encoders.h"
+
+namespace {
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class ReferenceDevice : public testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.lpszClassName = "OrbeluneTextureTest";
+    RegisterClassA(&windowClass);
+    window_ = CreateWindowExA(0, "OrbeluneTextureTest", "textures", WS_POPUP, 0, 0, 64, 64,
+                              nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window_, nullptr);
+    direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+    ASSERT_NE(direct3d_, nullptr);
+    D3DPRESENT_PARAMETERS parameters{};
+    parameters.Windowed = TRUE;
+    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    parameters.BackBufferFormat = D3DFMT_UNKNOWN;
+    parameters.hDeviceWindow = window_;
+    ASSERT_EQ(direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, window_,
+                                      D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &device_),
+              D3D_OK);
+  }
+  void TearDown() override {
+    if (device_ != nullptr) device_->Release();
+    if (direct3d_ != nullptr) direct3d_->Release();
+    if (window_ != nullptr) DestroyWindow(window_);
+  }
+
+  HWND window_ = nullptr;
+  IDirect3D9* direct3d_ = nullptr;
+  IDirect3DDevice9* device_ = nullptr;
+};
+
+TEST_F(ReferenceDevice, MakesTheSceneTexturesWithFullChains) {
+  struct Case {
+    uint32_t width, height;
+    UINT expectedWidth, expectedHeight, expectedLevels;
+  };
+  for (const Case& c : {Case{512, 512, 512, 512, 10}, Case{640, 480, 1024, 512, 11}}) {
+    std::vector<uint8_t> rgba(size_t{c.width} * c.height * 4, 0);
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+      rgba[i] = 200, rgba[i + 1] = 100, rgba[i + 2] = 50, rgba[i + 3] = 255;
+    }
+    rgba[0] = rgba[1] = rgba[2] = 0;  // one opaque black pixel, keyed out
+    const auto png = EncodePng(c.width, c.height, 4, rgba);
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(CreateTextureFromMemory(device_, png.data(), static_cast<UINT>(png.size()), 0, 0, 0,
+                                      0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, FilterLinear,
+                                      FilterLinear, 0xFF000000, nullptr, nullptr, &texture),
+              D3D_OK);
+    EXPECT_EQ(texture->GetLevelCount(), c.expectedLevels);
+    D3DSURFACE_DESC description{};
+    ASSERT_EQ(texture->GetLevelDesc(0, &description), D3D_OK);
+    EXPECT_EQ(description.Width, c.expectedWidth);
+    EXPECT_EQ(description.Height, c.expectedHeight);
+    EXPECT_EQ(description.Format, D3DFMT_A8R8G8B8);
+    EXPECT_EQ(description.Pool, D3DPOOL_MANAGED);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(texture->LockRect(c.expectedLevels - 1, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    uint32_t last;
+    std::memcpy(&last, locked.pBits, 4);
+    texture->UnlockRect(c.expectedLevels - 1);
+    EXPECT_EQ(last, 0xFFC86432u);  // the smallest level sees only the flat middle
+    if (c.width == c.expectedWidth) {
+      ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+      uint32_t first[2];
+      std::memcpy(first, locked.pBits, 8);
+      texture->UnlockRect(0);
+      EXPECT_EQ(first[0], 0x00000000u);
+      EXPECT_EQ(first[1], 0xFFC86432u);
+    }
+    EXPECT_EQ(texture->Release(), 0u);
+  }
+}
+
+}  // namespace
