@@ -1,3 +1,4 @@
+// Implements: the blend of blend.h, one channel at a time. Leaves out: what blend.h lists.
 #include "blend.h"
 
 #include "color.h"

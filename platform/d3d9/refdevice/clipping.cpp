@@ -1,3 +1,5 @@
+// Implements: Sutherland-Hodgman clipping against the planes named by the outcodes.
+// Leaves out: user clip planes.
 #include "clipping.h"
 
 #include <utility>

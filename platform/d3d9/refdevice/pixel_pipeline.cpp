@@ -1,3 +1,5 @@
+// Implements: the scalar pixel pipeline and the choice between it and the SIMD span shader.
+// Leaves out: alpha test, fog, specular (see refdevice.h).
 #include "pixel_pipeline.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Implements: coverage of a triangle within a rectangle, row by row, walked or solved.
+// Leaves out: multisampling, points and lines.
 #include "raster.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Implements: scalar sampling with point and bilinear filters and mip selection.
+// Leaves out: what sampler.h lists.
 #include "sampler.h"
 
 #include <algorithm>

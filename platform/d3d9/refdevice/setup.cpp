@@ -1,3 +1,5 @@
+// Implements: snapping, culling, edge functions and attribute planes of one triangle.
+// Leaves out: flat shading (colours are always interpolated), depth bias.
 #include "setup.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// Implements: the SSE2 span shader and its copies specialised by addressing, blend and stage.
+// Leaves out: mip-mapped sampling, differing min/mag filters and textures with sides or pitch
+// not a power of two; those draws take the scalar pipeline.
 #include "span_simd.h"
 
 #include "depth.h"

@@ -1,3 +1,4 @@
+// Implements: stage 0's colour and alpha operations. Leaves out: what texture_stage.h lists.
 #include "texture_stage.h"
 
 #include "color.h"

@@ -1,3 +1,5 @@
+// Implements: vertex fetch, the combined transform, outcodes and the viewport mapping.
+// Leaves out: what vertex_processing.h lists.
 #include "vertex_processing.h"
 
 #include <cmath>
