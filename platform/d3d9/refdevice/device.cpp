@@ -31,8 +31,6 @@ struct Device::Workers {
 
 namespace {
 
-constexpr size_t kRowsPerClearBand = 32;
-
 bool ValidColorTarget(const ColorTarget& target) {
   return target.pixels != nullptr && target.width > 0 && target.height > 0 &&
          target.pitchBytes >= static_cast<size_t>(target.width) * 4;
@@ -237,10 +235,10 @@ void FillRect(WorkerPool& pool, Pixel* pixels, size_t pitchBytes, int width, int
   int right = std::min(rect.right, width), bottom = std::min(rect.bottom, height);
   if (left >= right || top >= bottom) return;
   size_t rows = static_cast<size_t>(bottom - top);
-  size_t bands = (rows + kRowsPerClearBand - 1) / kRowsPerClearBand;
+  size_t bands = (rows + tuning::kRowsPerClearBand - 1) / tuning::kRowsPerClearBand;
   pool.ParallelFor(bands, [&](size_t band) {
-    size_t firstRow = top + band * kRowsPerClearBand;
-    size_t endRow = std::min<size_t>(firstRow + kRowsPerClearBand, bottom);
+    size_t firstRow = top + band * tuning::kRowsPerClearBand;
+    size_t endRow = std::min<size_t>(firstRow + tuning::kRowsPerClearBand, bottom);
     for (size_t y = firstRow; y < endRow; ++y) {
       Pixel* row = reinterpret_cast<Pixel*>(reinterpret_cast<uint8_t*>(pixels) + y * pitchBytes);
       std::fill(row + left, row + right, value);
