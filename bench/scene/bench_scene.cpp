@@ -5,16 +5,16 @@
 // the reference device's own interface directly, which shows what the API layer costs.
 //
 //   bench_scene --scene DIR [--size WxH] [--threads N] [--frames N] [--warmup N]
-//               [--theta DEGREES] [--write-frame PATH.bmp] [--interface d3d9|refdevice]
+//               [--theta DEGREES] [--write-frame PATH.bmp] [--interface d3d9|refdevice] [--without-mask]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <numeric>
 #include <string>
-#include <ctime>
 #include <vector>
 
 #include "bmp_writer.h"
@@ -37,11 +37,16 @@ struct Options {
   float thetaDegrees = kReferenceThetaDegrees;
   std::string writeFrame;
   bool direct = false;  // the reference device's interface instead of Direct3D 9
+  bool withMask = true;
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     std::string name = argv[i];
+    if (name == "--without-mask") {
+      options.withMask = false;
+      continue;
+    }
     if (i + 1 >= argc) return false;
     const char* value = argv[++i];
     if (name == "--scene") {
@@ -66,8 +71,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       return false;
     }
   }
-  return !options.sceneDirectory.empty() && options.width > 0 && options.height > 0 &&
-         options.width <= 16384 && options.height <= 16384 && options.frames >= 0 && options.warmup >= 0;
+  return !options.sceneDirectory.empty() && options.width > 0 && options.height > 0 && options.width <= 16384 &&
+         options.height <= 16384 && options.frames >= 0 && options.warmup >= 0;
 }
 
 struct QuadVertex {
@@ -101,14 +106,14 @@ refdevice::Texture OneLevelTexture(const uint32_t* texels, int width, int height
 class FrameRenderer {
  public:
   virtual ~FrameRenderer() = default;
-  virtual bool DrawFrame(float theta) = 0;
+  virtual bool DrawFrame(float theta, bool withMask) = 0;
   virtual bool WriteFrame(const std::string& path) = 0;
 };
 
 class ThroughD3d9 : public FrameRenderer {
  public:
   explicit ThroughD3d9(std::unique_ptr<D3d9SceneRenderer> renderer) : renderer_(std::move(renderer)) {}
-  bool DrawFrame(float theta) override { return renderer_->DrawFrame(theta); }
+  bool DrawFrame(float theta, bool withMask) override { return renderer_->DrawFrame(theta, withMask); }
   bool WriteFrame(const std::string& path) override { return renderer_->WriteFrame(path); }
 
  private:
@@ -119,16 +124,22 @@ class ThroughD3d9 : public FrameRenderer {
 class SceneRenderer : public FrameRenderer {
  public:
   SceneRenderer(const SceneData& scene, int width, int height, int threads)
-      : scene_(scene), device_(threads), width_(width), height_(height),
-        backBuffer_(size_t(width) * height), backDepth_(size_t(width) * height),
-        offscreen_(size_t(kOffscreenSize) * kOffscreenSize), offscreenDepth_(offscreen_.size()),
-        objectQuad_(Quad(1, 0, 0xE6FFF2E6u, 2)), maskQuad_(Quad(8.85f, -0.1f, 0xFF8CBFFFu, 8.85f)) {
+      : scene_(scene),
+        device_(threads),
+        width_(width),
+        height_(height),
+        backBuffer_(size_t(width) * height),
+        backDepth_(size_t(width) * height),
+        offscreen_(size_t(kOffscreenSize) * kOffscreenSize),
+        offscreenDepth_(offscreen_.size()),
+        objectQuad_(Quad(1, 0, 0xE6FFF2E6u, 2)),
+        maskQuad_(Quad(8.85f, -0.1f, 0xFF8CBFFFu, 8.85f)) {
     objectTexture_ = OneLevelTexture(scene.objectImage.data(), SceneData::kObjectWidth, SceneData::kObjectHeight);
     maskTexture_ = OneLevelTexture(scene.maskImage.data(), SceneData::kMaskWidth, SceneData::kMaskHeight);
     offscreenTexture_ = OneLevelTexture(offscreen_.data(), kOffscreenSize, kOffscreenSize);
   }
 
-  bool DrawFrame(float theta) override {
+  bool DrawFrame(float theta, bool withMask) override {
     using namespace refdevice;
     DrawCall base;
     base.cull = CullMode::CounterClockwise;
@@ -193,7 +204,7 @@ class SceneRenderer : public FrameRenderer {
     mask.range = {};
     mask.range.type = PrimitiveType::TriangleStrip;
     mask.range.primitiveCount = 2;
-    ok = ok && device_.Draw(mask) == Status::Ok;
+    if (withMask) ok = ok && device_.Draw(mask) == Status::Ok;
     return ok;
   }
 
@@ -220,7 +231,8 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, options)) {
     std::fprintf(stderr,
                  "usage: bench_scene --scene DIR [--size WxH] [--threads N] [--frames N] [--warmup N]\n"
-                 "                   [--theta DEGREES] [--write-frame PATH.bmp] [--interface d3d9|refdevice]\n");
+                 "                   [--theta DEGREES] [--write-frame PATH.bmp] [--interface d3d9|refdevice] "
+                 "[--without-mask]\n");
     return 2;
   }
   SceneData scene;
@@ -245,21 +257,21 @@ int main(int argc, char** argv) {
   float theta = options.thetaDegrees * 3.14159265358979f / 180.0f;
 
   if (!options.writeFrame.empty()) {
-    if (!renderer.DrawFrame(theta) || !renderer.WriteFrame(options.writeFrame)) {
+    if (!renderer.DrawFrame(theta, options.withMask) || !renderer.WriteFrame(options.writeFrame)) {
       std::fprintf(stderr, "bench_scene: cannot draw or write %s\n", options.writeFrame.c_str());
       return 1;
     }
     if (options.frames == 0) return 0;
   }
 
-  for (int i = 0; i < options.warmup; ++i) renderer.DrawFrame(theta);
+  for (int i = 0; i < options.warmup; ++i) renderer.DrawFrame(theta, options.withMask);
   std::vector<double> milliseconds;
   // Processor time next to wall time: on a busy machine it still shows what a frame costs.
   std::timespec cpuStart{}, cpuEnd{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpuStart);
   for (int i = 0; i < options.frames; ++i) {
     auto start = std::chrono::steady_clock::now();
-    if (!renderer.DrawFrame(theta)) {
+    if (!renderer.DrawFrame(theta, options.withMask)) {
       std::fprintf(stderr, "bench_scene: a draw failed\n");
       return 1;
     }

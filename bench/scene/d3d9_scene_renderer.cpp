@@ -183,8 +183,8 @@ struct D3d9SceneRenderer::Objects {
   }
 };
 
-std::unique_ptr<D3d9SceneRenderer> D3d9SceneRenderer::Create(const SceneData& scene, int width, int height,
-                                                             int threads, std::string& error) {
+std::unique_ptr<D3d9SceneRenderer> D3d9SceneRenderer::Create(const SceneData& scene, int width, int height, int threads,
+                                                             std::string& error) {
   // The device reads these when it is made: its worker count, and no waiting for the display.
   setenv("ORBELUNE_REF_THREADS", std::to_string(threads).c_str(), 1);
   setenv("ORBELUNE_NO_VSYNC", "1", 1);
@@ -240,7 +240,7 @@ D3d9SceneRenderer::D3d9SceneRenderer(std::unique_ptr<Objects> objects) : objects
 
 D3d9SceneRenderer::~D3d9SceneRenderer() = default;
 
-bool D3d9SceneRenderer::DrawFrame(float theta) {
+bool D3d9SceneRenderer::DrawFrame(float theta, bool withMask) {
   Objects& o = *objects_;
   IDirect3DDevice9* device = o.device;
   HRESULT result = device->BeginScene();
@@ -292,13 +292,15 @@ bool D3d9SceneRenderer::DrawFrame(float theta) {
   step(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, UINT(SceneData::kDiscVertices), 0,
                                     UINT(SceneData::kDiscIndices / 3)));
 
-  step(device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE));
-  world = ToD3d(refdevice::Matrix{});
-  step(device->SetTransform(D3DTS_WORLD, &world));
-  step(device->SetTexture(0, o.maskTexture));
-  step(device->SetFVF(kQuadFvf));
-  step(device->SetStreamSource(0, o.maskQuad, 0, sizeof(QuadVertex)));
-  step(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2));
+  if (withMask) {
+    step(device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE));
+    world = ToD3d(refdevice::Matrix{});
+    step(device->SetTransform(D3DTS_WORLD, &world));
+    step(device->SetTexture(0, o.maskTexture));
+    step(device->SetFVF(kQuadFvf));
+    step(device->SetStreamSource(0, o.maskQuad, 0, sizeof(QuadVertex)));
+    step(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2));
+  }
   step(device->EndScene());
   return SUCCEEDED(result);
 }

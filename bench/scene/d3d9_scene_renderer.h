@@ -14,7 +14,8 @@ class D3d9SceneRenderer {
                                                    std::string& error);
   ~D3d9SceneRenderer();
 
-  bool DrawFrame(float theta);
+  // Without the mask the disc's full extent shows, for checking its coverage.
+  bool DrawFrame(float theta, bool withMask = true);
   bool WriteFrame(const std::string& path);
 
   struct Objects;

@@ -35,8 +35,8 @@ std::string LoadSceneData(const std::string& directory, SceneData& scene) {
     error = ReadWords(directory + "/disc.indices", SceneData::kDiscIndices * 4, scene.discIndices);
   }
   if (error.empty()) {
-    error = ReadWords(directory + "/object.bgra",
-                      size_t(SceneData::kObjectWidth) * SceneData::kObjectHeight * 4, scene.objectImage);
+    error = ReadWords(directory + "/object.bgra", size_t(SceneData::kObjectWidth) * SceneData::kObjectHeight * 4,
+                      scene.objectImage);
   }
   if (error.empty()) {
     error = ReadWords(directory + "/mask.bgra", size_t(SceneData::kMaskWidth) * SceneData::kMaskHeight * 4,

@@ -163,8 +163,8 @@ TEST(Culling, WindingSeenThroughTheCameraMatchesScreenWinding) {
   DrawCall call = BasicDraw(canvas);
   call.cull = CullMode::CounterClockwise;
   // (0,0) -> (0,1) -> (1,0): clockwise with y up.
-  std::vector<ColorTexVertex> vertices = {{0, 0, 0.5f, 0xFFFFFFFF, 0, 0}, {0, 0.9f, 0.5f, 0xFFFFFFFF, 0, 0},
-                                          {0.9f, 0, 0.5f, 0xFFFFFFFF, 0, 0}};
+  std::vector<ColorTexVertex> vertices = {
+      {0, 0, 0.5f, 0xFFFFFFFF, 0, 0}, {0, 0.9f, 0.5f, 0xFFFFFFFF, 0, 0}, {0.9f, 0, 0.5f, 0xFFFFFFFF, 0, 0}};
   call.vertices = StreamOf(vertices);
   SetTriangleList(call, 1);
   Device device(1);

@@ -37,8 +37,10 @@ TEST(Perspective, TiltedQuadInterpolatesInWorldSpace) {
       call.stage.texture = &texture;
       call.stage.sampler = {Filter::Point, Filter::Point, MipFilter::None, Address::Clamp, Address::Clamp};
     }
-    std::vector<ColorTexVertex> quad = {{-1, 1, 6, 0xFF0000FFu, 0, 1}, {1, 1, 6, 0xFF0000FFu, 1, 1},
-                                        {-1, -1, 2, 0xFF000000u, 0, 0}, {1, -1, 2, 0xFF000000u, 1, 0}};
+    std::vector<ColorTexVertex> quad = {{-1, 1, 6, 0xFF0000FFu, 0, 1},
+                                        {1, 1, 6, 0xFF0000FFu, 1, 1},
+                                        {-1, -1, 2, 0xFF000000u, 0, 0},
+                                        {1, -1, 2, 0xFF000000u, 1, 0}};
     call.vertices = StreamOf(quad);
     call.range.type = PrimitiveType::TriangleStrip;
     call.range.primitiveCount = 2;
@@ -65,7 +67,7 @@ TEST(Perspective, TiltedQuadInterpolatesInWorldSpace) {
       if (std::fabs(affine - t) > 0.05f) ++affineWouldFail;
       ++checked;
     }
-    EXPECT_GT(checked, 12);  // the quad spans about 21 rows
+    EXPECT_GT(checked, 12);         // the quad spans about 21 rows
     EXPECT_GT(affineWouldFail, 5);  // the quad is tilted enough for the check to mean something
   }
 }
@@ -124,8 +126,10 @@ TEST(Clipping, QuadFarLargerThanTheScreen) {
   // The visible region is about 2.2 x 1.6 units; the quad spans 2000, its centre the texel
   // corner where all four texels meet. Shifted slightly into the lower right texel.
   const float h = 1000.0f;
-  std::vector<ColorTexVertex> quad = {{-h - 3, h + 3, 0, 0xFFFFFFFFu, 0, 0}, {h - 3, h + 3, 0, 0xFFFFFFFFu, 1, 0},
-                                      {-h - 3, -h + 3, 0, 0xFFFFFFFFu, 0, 1}, {h - 3, -h + 3, 0, 0xFFFFFFFFu, 1, 1}};
+  std::vector<ColorTexVertex> quad = {{-h - 3, h + 3, 0, 0xFFFFFFFFu, 0, 0},
+                                      {h - 3, h + 3, 0, 0xFFFFFFFFu, 1, 0},
+                                      {-h - 3, -h + 3, 0, 0xFFFFFFFFu, 0, 1},
+                                      {h - 3, -h + 3, 0, 0xFFFFFFFFu, 1, 1}};
   call.vertices = StreamOf(quad);
   call.range.type = PrimitiveType::TriangleStrip;
   call.range.primitiveCount = 2;
@@ -139,7 +143,8 @@ TEST(Viewport, MapsClipSpaceIntoItsRectangleOnly) {
   DrawCall call = BasicDraw(canvas);
   call.viewport = {2, 3, 4, 5, 0.0f, 1.0f};
   // Larger than clip space: the viewport's pixels and nothing else.
-  std::vector<ColorTexVertex> triangle = {{-3, -3, 0.5f, ~0u, 0, 0}, {-3, 9, 0.5f, ~0u, 0, 0}, {9, -3, 0.5f, ~0u, 0, 0}};
+  std::vector<ColorTexVertex> triangle = {
+      {-3, -3, 0.5f, ~0u, 0, 0}, {-3, 9, 0.5f, ~0u, 0, 0}, {9, -3, 0.5f, ~0u, 0, 0}};
   call.vertices = StreamOf(triangle);
   SetTriangleList(call, 1);
   Device device(1);
@@ -157,7 +162,8 @@ TEST(Viewport, DepthRangeMapsToMinAndMaxZ) {
   DrawCall call = BasicDraw(canvas);
   call.viewport = {0, 0, 4, 4, 0.25f, 0.75f};
   call.depthState = {true, true, CompareFunction::Always};
-  std::vector<ColorTexVertex> triangle = {{-3, -3, 0.5f, ~0u, 0, 0}, {-3, 9, 0.5f, ~0u, 0, 0}, {9, -3, 0.5f, ~0u, 0, 0}};
+  std::vector<ColorTexVertex> triangle = {
+      {-3, -3, 0.5f, ~0u, 0, 0}, {-3, 9, 0.5f, ~0u, 0, 0}, {9, -3, 0.5f, ~0u, 0, 0}};
   call.vertices = StreamOf(triangle);
   SetTriangleList(call, 1);
   Device device(1);
@@ -182,8 +188,9 @@ TEST(Clipping, UnusableVerticesDropOnlyTheirTriangles) {
   for (const Case& c : cases) {
     Canvas canvas(8, 8, 0);
     DrawCall call = BasicDraw(canvas);
-    std::vector<ColorTexVertex> clip = {{-1, 1, 0.5f, ~0u, 0, 0}, {0, 1, 0.5f, ~0u, 0, 0}, {-1, 0, 0.5f, ~0u, 0, 0},
-                                        {c.badX, -1, 0.5f, ~0u, 0, 0}, {1, -1, 0.5f, ~0u, 0, 0}, {1, 0, 0.5f, ~0u, 0, 0}};
+    std::vector<ColorTexVertex> clip = {{-1, 1, 0.5f, ~0u, 0, 0}, {0, 1, 0.5f, ~0u, 0, 0},
+                                        {-1, 0, 0.5f, ~0u, 0, 0}, {c.badX, -1, 0.5f, ~0u, 0, 0},
+                                        {1, -1, 0.5f, ~0u, 0, 0}, {1, 0, 0.5f, ~0u, 0, 0}};
     std::vector<ScreenSpaceVertex> screen = {{0, 0, 0.5f, 1, ~0u, 0, 0}, {4, 0, 0.5f, 1, ~0u, 0, 0},
                                              {0, 4, 0.5f, 1, ~0u, 0, 0}, {c.badX, 8, 0.5f, 1, ~0u, 0, 0},
                                              {8, 8, 0.5f, 1, ~0u, 0, 0}, {8, 4, 0.5f, 1, ~0u, 0, 0}};

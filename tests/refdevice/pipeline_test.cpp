@@ -73,9 +73,8 @@ TEST(Depth, LessEqualKeepsTheNearestAndWrites) {
   };
   const uint32_t first = 0xFFFF0000u, second = 0xFF00FF00u;
   const Case cases[] = {
-      {0.25f, 0.75f, true, true, first, 16384},
-      {0.75f, 0.25f, true, true, second, 16384},
-      {0.5f, 0.5f, true, true, second, 32768},  // equal passes
+      {0.25f, 0.75f, true, true, first, 16384},   {0.75f, 0.25f, true, true, second, 16384},
+      {0.5f, 0.5f, true, true, second, 32768},     // equal passes
       {0.25f, 0.75f, true, false, second, 65535},  // nothing written, both pass against 1.0
       {0.25f, 0.75f, false, true, second, 65535},  // no test: no write either
   };
@@ -119,8 +118,8 @@ TEST(RenderTarget, TextureDrawnThenSampled) {
   Canvas offscreen(8, 8, 0xFF000000u);
   Device device(1);
   DrawCall fill = BasicDraw(offscreen);
-  std::vector<ScreenSpaceVertex> triangle = {{0, 0, 0, 1, 0xFF20C040u, 0, 0}, {8, 0, 0, 1, 0xFF20C040u, 0, 0},
-                                             {0, 8, 0, 1, 0xFF20C040u, 0, 0}};
+  std::vector<ScreenSpaceVertex> triangle = {
+      {0, 0, 0, 1, 0xFF20C040u, 0, 0}, {8, 0, 0, 1, 0xFF20C040u, 0, 0}, {0, 8, 0, 1, 0xFF20C040u, 0, 0}};
   fill.vertices = StreamOf(triangle);
   SetTriangleList(fill, 1);
   ASSERT_EQ(device.Draw(fill), Status::Ok);
@@ -132,8 +131,10 @@ TEST(RenderTarget, TextureDrawnThenSampled) {
   copy.stage.alpha = copy.stage.color;
   copy.stage.texture = &texture;
   copy.stage.sampler = {Filter::Point, Filter::Point, MipFilter::None, Address::Clamp, Address::Clamp};
-  std::vector<ScreenSpaceVertex> quad = {{-0.5f, -0.5f, 0, 1, ~0u, 0, 0}, {7.5f, -0.5f, 0, 1, ~0u, 1, 0},
-                                         {-0.5f, 7.5f, 0, 1, ~0u, 0, 1}, {7.5f, 7.5f, 0, 1, ~0u, 1, 1}};
+  std::vector<ScreenSpaceVertex> quad = {{-0.5f, -0.5f, 0, 1, ~0u, 0, 0},
+                                         {7.5f, -0.5f, 0, 1, ~0u, 1, 0},
+                                         {-0.5f, 7.5f, 0, 1, ~0u, 0, 1},
+                                         {7.5f, 7.5f, 0, 1, ~0u, 1, 1}};
   copy.vertices = StreamOf(quad);
   copy.range.type = PrimitiveType::TriangleStrip;
   copy.range.primitiveCount = 2;
@@ -150,8 +151,8 @@ TEST(Threads, SamePixelsWhateverTheThreadCount) {
   std::uniform_real_distribution<float> coordinate(-1.2f, 1.2f), depth(0.1f, 0.9f), unit(0.0f, 1.0f);
   std::vector<ColorTexVertex> vertices;
   for (int i = 0; i < 3 * 3000; ++i) {
-    vertices.push_back({coordinate(random), coordinate(random), depth(random),
-                        uint32_t(random()) | 0x40000000u, unit(random) * 3, unit(random) * 3});
+    vertices.push_back({coordinate(random), coordinate(random), depth(random), uint32_t(random()) | 0x40000000u,
+                        unit(random) * 3, unit(random) * 3});
   }
   std::vector<uint32_t> texels(64 * 64);
   for (uint32_t& texel : texels) texel = uint32_t(random());

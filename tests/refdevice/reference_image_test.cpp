@@ -20,7 +20,9 @@ bool Regenerating() {
   return value != nullptr && std::string(value) == "1";
 }
 
-std::string ReferencePath(const std::string& name) { return std::string(REFDEVICE_REFERENCE_DIR) + "/" + name + ".ppm"; }
+std::string ReferencePath(const std::string& name) {
+  return std::string(REFDEVICE_REFERENCE_DIR) + "/" + name + ".ppm";
+}
 
 void WritePpm(const std::string& path, const Canvas& canvas) {
   std::ofstream file(path, std::ios::binary);

@@ -12,7 +12,9 @@ namespace refdevice::testing {
 // A colour target with its depth target, owned.
 struct Canvas {
   Canvas(int width, int height, uint32_t clearColor = 0xFF000000u)
-      : width(width), height(height), pixels(size_t(width) * height, clearColor),
+      : width(width),
+        height(height),
+        pixels(size_t(width) * height, clearColor),
         depth(size_t(width) * height, 0xFFFF) {}
 
   ColorTarget Color() { return {pixels.data(), width, height, size_t(width) * 4, false}; }
@@ -102,4 +104,3 @@ inline Matrix Translation(float x, float y, float z) {
 }
 
 }  // namespace refdevice::testing
-

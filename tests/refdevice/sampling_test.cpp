@@ -15,11 +15,11 @@ TEST(Addressing, FoldsIndicesIntoTheTexture) {
     int expected;
   };
   const Case cases[] = {
-      {Address::Wrap, 4, 5, 1},    {Address::Wrap, 4, -1, 3},   {Address::Wrap, 3, -1, 2},
-      {Address::Wrap, 3, 7, 1},    {Address::Mirror, 4, 4, 3},  {Address::Mirror, 4, 7, 0},
-      {Address::Mirror, 4, 8, 0},  {Address::Mirror, 4, -1, 0}, {Address::Mirror, 4, -5, 3},
-      {Address::Mirror, 3, 3, 2},  {Address::Mirror, 3, -2, 1}, {Address::Clamp, 4, -9, 0},
-      {Address::Clamp, 4, 9, 3},   {Address::Mirror, 1, 5, 0},  {Address::Wrap, 4, int64_t(1) << 40, 0},
+      {Address::Wrap, 4, 5, 1},   {Address::Wrap, 4, -1, 3},   {Address::Wrap, 3, -1, 2},
+      {Address::Wrap, 3, 7, 1},   {Address::Mirror, 4, 4, 3},  {Address::Mirror, 4, 7, 0},
+      {Address::Mirror, 4, 8, 0}, {Address::Mirror, 4, -1, 0}, {Address::Mirror, 4, -5, 3},
+      {Address::Mirror, 3, 3, 2}, {Address::Mirror, 3, -2, 1}, {Address::Clamp, 4, -9, 0},
+      {Address::Clamp, 4, 9, 3},  {Address::Mirror, 1, 5, 0},  {Address::Wrap, 4, int64_t(1) << 40, 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ApplyAddressing(c.index, c.size, c.mode), c.expected)
@@ -37,9 +37,9 @@ TEST(Bilinear, WeightsFollowTexelCentres) {
     uint32_t blue;
   };
   const Case cases[] = {
-      {Address::Clamp, 0.25f, 0},   {Address::Clamp, 0.75f, 200}, {Address::Clamp, 0.5f, 100},
-      {Address::Clamp, 0.375f, 50}, {Address::Clamp, 0.0f, 0},    {Address::Clamp, 1.0f, 200},
-      {Address::Wrap, 0.0f, 100},   {Address::Wrap, 1.0f, 100},   {Address::Mirror, 0.0f, 0},
+      {Address::Clamp, 0.25f, 0},   {Address::Clamp, 0.75f, 200},  {Address::Clamp, 0.5f, 100},
+      {Address::Clamp, 0.375f, 50}, {Address::Clamp, 0.0f, 0},     {Address::Clamp, 1.0f, 200},
+      {Address::Wrap, 0.0f, 100},   {Address::Wrap, 1.0f, 100},    {Address::Mirror, 0.0f, 0},
       {Address::Mirror, 1.0f, 200}, {Address::Mirror, 1.25f, 200}, {Address::Wrap, 1.25f, 0},
   };
   for (const Case& c : cases) {
@@ -68,8 +68,10 @@ TEST(TexturedQuad, MapsTexelsToPixelsExactly) {
       call.stage.alpha = call.stage.color;
       call.stage.texture = &texture;
       call.stage.sampler = {filter, filter, MipFilter::None, Address::Wrap, Address::Wrap};
-      std::vector<ScreenSpaceVertex> screen = {{-0.5f, -0.5f, 0, 1, ~0u, 0, 0}, {7.5f, -0.5f, 0, 1, ~0u, 1, 0},
-                                               {-0.5f, 7.5f, 0, 1, ~0u, 0, 1}, {7.5f, 7.5f, 0, 1, ~0u, 1, 1}};
+      std::vector<ScreenSpaceVertex> screen = {{-0.5f, -0.5f, 0, 1, ~0u, 0, 0},
+                                               {7.5f, -0.5f, 0, 1, ~0u, 1, 0},
+                                               {-0.5f, 7.5f, 0, 1, ~0u, 0, 1},
+                                               {7.5f, 7.5f, 0, 1, ~0u, 1, 1}};
       // The same corners in clip space: screen X = (x + 1) * 4, Y = (1 - y) * 4.
       std::vector<ColorTexVertex> clip;
       for (const ScreenSpaceVertex& v : screen) clip.push_back({v.x / 4 - 1, 1 - v.y / 4, 0, ~0u, v.u, v.v});
@@ -102,14 +104,17 @@ TEST(TexturedQuad, AddressingModesRepeatTheImage) {
     call.stage.color = {StageOperation::SelectArg1, StageArgument::Texture, StageArgument::Diffuse};
     call.stage.texture = &texture;
     call.stage.sampler = {Filter::Point, Filter::Point, MipFilter::None, c.mode, c.mode};
-    std::vector<ScreenSpaceVertex> quad = {{-0.5f, -0.5f, 0, 1, ~0u, 0, 0}, {7.5f, -0.5f, 0, 1, ~0u, 2, 0},
-                                           {-0.5f, 0.5f, 0, 1, ~0u, 0, 1}, {7.5f, 0.5f, 0, 1, ~0u, 2, 1}};
+    std::vector<ScreenSpaceVertex> quad = {{-0.5f, -0.5f, 0, 1, ~0u, 0, 0},
+                                           {7.5f, -0.5f, 0, 1, ~0u, 2, 0},
+                                           {-0.5f, 0.5f, 0, 1, ~0u, 0, 1},
+                                           {7.5f, 0.5f, 0, 1, ~0u, 2, 1}};
     call.vertices = StreamOf(quad);
     call.range.type = PrimitiveType::TriangleStrip;
     call.range.primitiveCount = 2;
     Device device(1);
     ASSERT_EQ(device.Draw(call), Status::Ok);
-    for (int x = 0; x < 8; ++x) EXPECT_EQ(canvas.At(x, 0) & 0xFFu, c.expected[x]) << "mode " << int(c.mode) << " x " << x;
+    for (int x = 0; x < 8; ++x)
+      EXPECT_EQ(canvas.At(x, 0) & 0xFFu, c.expected[x]) << "mode " << int(c.mode) << " x " << x;
   }
 }
 
@@ -150,8 +155,10 @@ TEST(MipSelection, PicksLevelsByTexelsPerPixel) {
     call.stage.texture = &texture;
     call.stage.sampler = {c.min, c.mag, c.mip, Address::Clamp, Address::Clamp};
     float edge = c.pixels - 0.5f;
-    std::vector<ScreenSpaceVertex> quad = {{-0.5f, -0.5f, 0, 1, ~0u, 0, 0}, {edge, -0.5f, 0, 1, ~0u, 1, 0},
-                                           {-0.5f, edge, 0, 1, ~0u, 0, 1}, {edge, edge, 0, 1, ~0u, 1, 1}};
+    std::vector<ScreenSpaceVertex> quad = {{-0.5f, -0.5f, 0, 1, ~0u, 0, 0},
+                                           {edge, -0.5f, 0, 1, ~0u, 1, 0},
+                                           {-0.5f, edge, 0, 1, ~0u, 0, 1},
+                                           {edge, edge, 0, 1, ~0u, 1, 1}};
     call.vertices = StreamOf(quad);
     call.range.type = PrimitiveType::TriangleStrip;
     call.range.primitiveCount = 2;
@@ -181,8 +188,10 @@ TEST(MipSelection, MagnificationAndMinificationUseTheirFilters) {
                           MipFilter::None, Address::Clamp, Address::Clamp};
     // Magnified: 16 pixels over the two texels. Minified: one pixel over 2 x 16 repeats.
     float uEnd = magnified ? 1.0f : 16.0f;
-    std::vector<ScreenSpaceVertex> quad = {{-0.5f, -0.5f, 0, 1, ~0u, 0, 0}, {15.5f, -0.5f, 0, 1, ~0u, uEnd, 0},
-                                           {-0.5f, 0.5f, 0, 1, ~0u, 0, 1}, {15.5f, 0.5f, 0, 1, ~0u, uEnd, 1}};
+    std::vector<ScreenSpaceVertex> quad = {{-0.5f, -0.5f, 0, 1, ~0u, 0, 0},
+                                           {15.5f, -0.5f, 0, 1, ~0u, uEnd, 0},
+                                           {-0.5f, 0.5f, 0, 1, ~0u, 0, 1},
+                                           {15.5f, 0.5f, 0, 1, ~0u, uEnd, 1}};
     call.vertices = StreamOf(quad);
     call.range.type = PrimitiveType::TriangleStrip;
     call.range.primitiveCount = 2;

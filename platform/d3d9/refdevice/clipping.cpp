@@ -1,3 +1,5 @@
+// Implements: Sutherland-Hodgman clipping against the planes named by the outcodes.
+// Leaves out: user clip planes.
 #include "clipping.h"
 
 #include <utility>
@@ -12,13 +14,20 @@ namespace {
 float PlaneDistance(const ClipVertex& v, int plane, const GuardBand& band) {
   float x = v.position[0], y = v.position[1], z = v.position[2], w = v.position[3];
   switch (plane) {
-    case 0: return z;
-    case 1: return w - z;
-    case 2: return x + band.x * w;
-    case 3: return band.x * w - x;
-    case 4: return y + band.y * w;
-    case 5: return band.y * w - y;
-    default: return w - tuning::kMinimumW;
+    case 0:
+      return z;
+    case 1:
+      return w - z;
+    case 2:
+      return x + band.x * w;
+    case 3:
+      return band.x * w - x;
+    case 4:
+      return y + band.y * w;
+    case 5:
+      return band.y * w - y;
+    default:
+      return w - tuning::kMinimumW;
   }
 }
 
@@ -32,16 +41,15 @@ ClipVertex Lerp(const ClipVertex& from, const ClipVertex& to, float t) {
 
 // The crossing point of an edge always starts from its inside end, so that two triangles that
 // share the edge get the very same new vertex and no crack opens between them.
-ClipVertex Intersect(const ClipVertex& inside, float insideDistance, const ClipVertex& outside,
-                     float outsideDistance) {
+ClipVertex Intersect(const ClipVertex& inside, float insideDistance, const ClipVertex& outside, float outsideDistance) {
   float t = insideDistance / (insideDistance - outsideDistance);
   return Lerp(inside, outside, t);
 }
 
 }  // namespace
 
-void ClipTriangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, uint32_t planes,
-                  const GuardBand& band, ClippedPolygon& out) {
+void ClipTriangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, uint32_t planes, const GuardBand& band,
+                  ClippedPolygon& out) {
   ClippedPolygon scratch;
   ClippedPolygon* current = &out;
   ClippedPolygon* next = &scratch;
@@ -62,8 +70,8 @@ void ClipTriangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c,
       bool toInside = toDistance >= 0.0f;
       if (fromInside) next->corners[next->count++] = from;
       if (fromInside != toInside) {
-        next->corners[next->count++] = fromInside ? Intersect(from, fromDistance, to, toDistance)
-                                                  : Intersect(to, toDistance, from, fromDistance);
+        next->corners[next->count++] =
+            fromInside ? Intersect(from, fromDistance, to, toDistance) : Intersect(to, toDistance, from, fromDistance);
       }
     }
     std::swap(current, next);

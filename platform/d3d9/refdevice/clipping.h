@@ -20,7 +20,7 @@ struct ClippedPolygon {
 
 // Cuts the triangle by every plane named in `planes` (ClipPlaneBit values). The polygon keeps
 // the triangle's winding; it is empty when nothing remains.
-void ClipTriangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, uint32_t planes,
-                  const GuardBand& band, ClippedPolygon& out);
+void ClipTriangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, uint32_t planes, const GuardBand& band,
+                  ClippedPolygon& out);
 
 }  // namespace refdevice

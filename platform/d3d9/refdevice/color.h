@@ -11,9 +11,7 @@ namespace refdevice {
 using Channels = std::array<uint32_t, 4>;
 constexpr int kAlphaChannel = 3;
 
-inline Channels Unpack(uint32_t argb) {
-  return {argb & 0xFFu, (argb >> 8) & 0xFFu, (argb >> 16) & 0xFFu, argb >> 24};
-}
+inline Channels Unpack(uint32_t argb) { return {argb & 0xFFu, (argb >> 8) & 0xFFu, (argb >> 16) & 0xFFu, argb >> 24}; }
 
 // round(x / 255) for the products of two or three 8-bit values.
 inline uint32_t DivideBy255(uint32_t x) { return (x + 127u) / 255u; }

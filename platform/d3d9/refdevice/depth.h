@@ -15,14 +15,22 @@ inline uint16_t DepthToUnorm16(float z) {
 
 inline bool DepthPasses(CompareFunction compare, uint16_t incoming, uint16_t stored) {
   switch (compare) {
-    case CompareFunction::Never: return false;
-    case CompareFunction::Less: return incoming < stored;
-    case CompareFunction::Equal: return incoming == stored;
-    case CompareFunction::LessEqual: return incoming <= stored;
-    case CompareFunction::Greater: return incoming > stored;
-    case CompareFunction::NotEqual: return incoming != stored;
-    case CompareFunction::GreaterEqual: return incoming >= stored;
-    case CompareFunction::Always: return true;
+    case CompareFunction::Never:
+      return false;
+    case CompareFunction::Less:
+      return incoming < stored;
+    case CompareFunction::Equal:
+      return incoming == stored;
+    case CompareFunction::LessEqual:
+      return incoming <= stored;
+    case CompareFunction::Greater:
+      return incoming > stored;
+    case CompareFunction::NotEqual:
+      return incoming != stored;
+    case CompareFunction::GreaterEqual:
+      return incoming >= stored;
+    case CompareFunction::Always:
+      return true;
   }
   return false;
 }

@@ -31,8 +31,6 @@ struct Device::Workers {
 
 namespace {
 
-constexpr size_t kRowsPerClearBand = 32;
-
 bool ValidColorTarget(const ColorTarget& target) {
   return target.pixels != nullptr && target.width > 0 && target.height > 0 &&
          target.pitchBytes >= static_cast<size_t>(target.width) * 4;
@@ -87,8 +85,8 @@ uint32_t IndexAt(const IndexStream& indices, size_t position) {
 // The stream vertex at a position of the draw's vertex sequence (checked beforehand).
 size_t VertexAt(const DrawCall& call, size_t position) {
   if (call.indices.format == IndexFormat::None) return call.range.firstVertex + position;
-  int64_t vertex = static_cast<int64_t>(call.range.baseVertex) +
-                   IndexAt(call.indices, call.range.firstIndex + position);
+  int64_t vertex =
+      static_cast<int64_t>(call.range.baseVertex) + IndexAt(call.indices, call.range.firstIndex + position);
   return static_cast<size_t>(vertex);
 }
 
@@ -130,8 +128,8 @@ Status CheckVertexRange(const DrawCall& call, size_t& lowest, size_t& highest) {
   }
   int64_t low = INT64_MAX, high = INT64_MIN;
   for (size_t position = 0; position < length; ++position) {
-    int64_t vertex = static_cast<int64_t>(call.range.baseVertex) +
-                     IndexAt(call.indices, call.range.firstIndex + position);
+    int64_t vertex =
+        static_cast<int64_t>(call.range.baseVertex) + IndexAt(call.indices, call.range.firstIndex + position);
     low = std::min(low, vertex);
     high = std::max(high, vertex);
   }
@@ -144,14 +142,12 @@ Status CheckVertexRange(const DrawCall& call, size_t& lowest, size_t& highest) {
 Status CheckDraw(const DrawCall& call) {
   if (!ValidColorTarget(call.color)) return Status::InvalidArgument;
   if (call.depthState.testEnable && call.depth.depth != nullptr) {
-    if (!ValidDepthTarget(call.depth) || call.depth.width < call.color.width ||
-        call.depth.height < call.color.height) {
+    if (!ValidDepthTarget(call.depth) || call.depth.width < call.color.width || call.depth.height < call.color.height) {
       return Status::InvalidArgument;
     }
   }
   const Viewport& viewport = call.viewport;
-  if (viewport.width <= 0 || viewport.height <= 0 || !std::isfinite(viewport.minZ) ||
-      !std::isfinite(viewport.maxZ)) {
+  if (viewport.width <= 0 || viewport.height <= 0 || !std::isfinite(viewport.minZ) || !std::isfinite(viewport.maxZ)) {
     return Status::InvalidArgument;
   }
   if (call.stage.texture != nullptr && !ValidTexture(*call.stage.texture)) return Status::InvalidArgument;
@@ -165,14 +161,16 @@ ScissorRect DrawableArea(const DrawCall& call) {
   ScissorRect area;
   area.minX = std::max(viewport.x, 0);
   area.minY = std::max(viewport.y, 0);
-  area.maxX = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(viewport.x) + viewport.width, call.color.width) - 1);
-  area.maxY = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(viewport.y) + viewport.height, call.color.height) - 1);
+  area.maxX =
+      static_cast<int>(std::min<int64_t>(static_cast<int64_t>(viewport.x) + viewport.width, call.color.width) - 1);
+  area.maxY =
+      static_cast<int>(std::min<int64_t>(static_cast<int64_t>(viewport.y) + viewport.height, call.color.height) - 1);
   return area;
 }
 
 struct TriangleSource {
   const DrawCall& call;
-  const ClipVertex* clipVertices;    // indexed by stream vertex - lowest
+  const ClipVertex* clipVertices;  // indexed by stream vertex - lowest
   const uint32_t* outcodes;
   const ScreenVertex* screenVertices;
   size_t lowest;
@@ -202,8 +200,8 @@ void SetupTriangleAt(const TriangleSource& source, size_t t, TriangleChunk& chun
   }
   SetupTriangle triangle;
   ClippedPolygon polygon;
-  ClipTriangle(source.clipVertices[slot[0]], source.clipVertices[slot[1]], source.clipVertices[slot[2]],
-               any, source.band, polygon);
+  ClipTriangle(source.clipVertices[slot[0]], source.clipVertices[slot[1]], source.clipVertices[slot[2]], any,
+               source.band, polygon);
   if (polygon.count < 3) return;
   ScreenVertex projected[kMaxClippedCorners];
   for (int i = 0; i < polygon.count; ++i) projected[i] = ProjectToScreen(polygon.corners[i], call.viewport);
@@ -231,16 +229,16 @@ int Device::ThreadCount() const { return workers_->pool.ThreadCount(); }
 namespace {
 
 template <typename Pixel>
-void FillRect(WorkerPool& pool, Pixel* pixels, size_t pitchBytes, int width, int height,
-              const Rect& rect, Pixel value) {
+void FillRect(WorkerPool& pool, Pixel* pixels, size_t pitchBytes, int width, int height, const Rect& rect,
+              Pixel value) {
   int left = std::max(rect.left, 0), top = std::max(rect.top, 0);
   int right = std::min(rect.right, width), bottom = std::min(rect.bottom, height);
   if (left >= right || top >= bottom) return;
   size_t rows = static_cast<size_t>(bottom - top);
-  size_t bands = (rows + kRowsPerClearBand - 1) / kRowsPerClearBand;
+  size_t bands = (rows + tuning::kRowsPerClearBand - 1) / tuning::kRowsPerClearBand;
   pool.ParallelFor(bands, [&](size_t band) {
-    size_t firstRow = top + band * kRowsPerClearBand;
-    size_t endRow = std::min<size_t>(firstRow + kRowsPerClearBand, bottom);
+    size_t firstRow = top + band * tuning::kRowsPerClearBand;
+    size_t endRow = std::min<size_t>(firstRow + tuning::kRowsPerClearBand, bottom);
     for (size_t y = firstRow; y < endRow; ++y) {
       Pixel* row = reinterpret_cast<Pixel*>(reinterpret_cast<uint8_t*>(pixels) + y * pitchBytes);
       std::fill(row + left, row + right, value);
@@ -259,8 +257,7 @@ Status Device::ClearColor(const ColorTarget& target, const Rect& rect, uint32_t 
 
 Status Device::ClearDepth(const DepthTarget& target, const Rect& rect, float depth) {
   if (!ValidDepthTarget(target) || std::isnan(depth)) return Status::InvalidArgument;
-  FillRect(workers_->pool, target.depth, target.pitchBytes, target.width, target.height, rect,
-           DepthToUnorm16(depth));
+  FillRect(workers_->pool, target.depth, target.pitchBytes, target.width, target.height, rect, DepthToUnorm16(depth));
   return Status::Ok;
 }
 
@@ -295,8 +292,8 @@ Status Device::Draw(const DrawCall& call) {
       workers.clipVertices[i] = vertex;
       if (pretransformed) {
         ScreenVertex screen = PretransformedToScreen(vertex);
-        bool finite = std::isfinite(screen.x) && std::isfinite(screen.y) && std::isfinite(screen.z) &&
-                      std::isfinite(screen.q);
+        bool finite =
+            std::isfinite(screen.x) && std::isfinite(screen.y) && std::isfinite(screen.z) && std::isfinite(screen.q);
         // Pretransformed vertices are never clipped; the pixel loop keeps to the viewport.
         workers.outcodes[i] = finite ? 0u : uint32_t{kClipNotFinite};
         workers.screenVertices[i] = screen;
@@ -313,8 +310,8 @@ Status Device::Draw(const DrawCall& call) {
   size_t triangleCount = call.range.primitiveCount;
   size_t chunkCount = (triangleCount + tuning::kTrianglesPerChunk - 1) / tuning::kTrianglesPerChunk;
   if (workers.chunks.size() < chunkCount) workers.chunks.resize(chunkCount);
-  TriangleSource source{call, workers.clipVertices.data(), workers.outcodes.data(),
-                        workers.screenVertices.data(), lowest, band, area};
+  TriangleSource source{
+      call, workers.clipVertices.data(), workers.outcodes.data(), workers.screenVertices.data(), lowest, band, area};
   pool.ParallelFor(chunkCount, [&](size_t chunkIndex) {
     TriangleChunk& chunk = workers.chunks[chunkIndex];
     chunk.triangles.clear();

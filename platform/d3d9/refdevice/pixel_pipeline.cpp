@@ -1,3 +1,5 @@
+// Implements: the scalar pixel pipeline and the choice between it and the SIMD span shader.
+// Leaves out: alpha test, fog, specular (see refdevice.h).
 #include "pixel_pipeline.h"
 
 #include <algorithm>
@@ -68,14 +70,13 @@ void ShadeSpans(const PixelPipeline& pipeline, const SetupTriangle& triangle, co
   for (int i = 0; i < count; ++i) ShadeSpanScalar(pipeline, triangle, spans[i].y, spans[i].xBegin, spans[i].xEnd);
 }
 
-void ShadeSpanScalar(const PixelPipeline& pipeline, const SetupTriangle& triangle, int y, int xBegin,
-                     int xEnd) {
-  uint32_t* colorRow = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pipeline.color.pixels) +
-                                                   y * pipeline.color.pitchBytes);
+void ShadeSpanScalar(const PixelPipeline& pipeline, const SetupTriangle& triangle, int y, int xBegin, int xEnd) {
+  uint32_t* colorRow =
+      reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pipeline.color.pixels) + y * pipeline.color.pitchBytes);
   uint16_t* depthRow = nullptr;
   if (pipeline.depthActive) {
-    depthRow = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(pipeline.depth.depth) +
-                                           y * pipeline.depth.pitchBytes);
+    depthRow =
+        reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(pipeline.depth.depth) + y * pipeline.depth.pitchBytes);
   }
   float dy = static_cast<float>(y) - triangle.originY;
   bool targetAlphaOpaque = pipeline.color.alphaIsOpaque;

@@ -43,7 +43,6 @@ void ShadeSpans(const PixelPipeline& pipeline, const SetupTriangle& triangle, co
                 int areaEndX);
 
 // The scalar pipeline, one pixel at a time: the definition the SIMD shader follows.
-void ShadeSpanScalar(const PixelPipeline& pipeline, const SetupTriangle& triangle, int y, int xBegin,
-                     int xEnd);
+void ShadeSpanScalar(const PixelPipeline& pipeline, const SetupTriangle& triangle, int y, int xBegin, int xEnd);
 
 }  // namespace refdevice

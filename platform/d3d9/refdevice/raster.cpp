@@ -1,3 +1,5 @@
+// Implements: coverage of a triangle within a rectangle, row by row, walked or solved.
+// Leaves out: multisampling, points and lines.
 #include "raster.h"
 
 #include <algorithm>
@@ -7,10 +9,6 @@
 namespace refdevice {
 
 namespace {
-
-// Narrow triangles are walked pixel by pixel; wider ones get each row's run from the edge
-// equations directly, which costs a few divisions instead of a test per pixel.
-constexpr int kWalkWidth = 24;
 
 int64_t FloorDivide(int64_t numerator, int64_t denominator) {  // denominator > 0
   int64_t quotient = numerator / denominator;
@@ -53,7 +51,7 @@ void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle
   };
 
   const EdgeFunction* edges = triangle.edges;
-  if (maxX - minX >= kWalkWidth) {
+  if (maxX - minX >= tuning::kWalkWidth) {
     for (int y = minY; y <= maxY; ++y) {
       int64_t rowY = static_cast<int64_t>(y) * tuning::kSubpixelScale;
       int64_t first = minX, last = maxX;

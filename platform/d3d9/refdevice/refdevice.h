@@ -82,11 +82,11 @@ constexpr int kAbsent = -1;
 
 struct VertexLayout {
   size_t strideBytes = 0;
-  int positionOffset = 0;       // 3 floats x, y, z; or 4 floats x, y, z, rhw when pretransformed
-  bool pretransformed = false;  // position is already in screen pixels; no transform or clip
-  int normalOffset = kAbsent;   // 3 floats; carried but unused while lighting is off
-  int diffuseOffset = kAbsent;  // uint32 0xAARRGGBB; absent reads as 0xFFFFFFFF
-  int texcoordOffset = kAbsent; // 2 floats u, v; absent reads as (0, 0)
+  int positionOffset = 0;        // 3 floats x, y, z; or 4 floats x, y, z, rhw when pretransformed
+  bool pretransformed = false;   // position is already in screen pixels; no transform or clip
+  int normalOffset = kAbsent;    // 3 floats; carried but unused while lighting is off
+  int diffuseOffset = kAbsent;   // uint32 0xAARRGGBB; absent reads as 0xFFFFFFFF
+  int texcoordOffset = kAbsent;  // 2 floats u, v; absent reads as (0, 0)
 };
 
 struct VertexStream {
@@ -173,7 +173,7 @@ struct BlendState {
 };
 
 enum class StageOperation {
-  Disable,     // colour: the stage passes the diffuse colour on (no texturing)
+  Disable,  // colour: the stage passes the diffuse colour on (no texturing)
   SelectArg1,
   SelectArg2,
   Modulate,    // arg1 * arg2

@@ -1,3 +1,5 @@
+// Implements: scalar sampling with point and bilinear filters and mip selection.
+// Leaves out: what sampler.h lists.
 #include "sampler.h"
 
 #include <algorithm>
@@ -49,8 +51,7 @@ int ApplyAddressing(int64_t index, int size, Address mode) {
   }
 }
 
-uint32_t SampleLevel(const TextureLevel& level, Filter filter, Address addressU, Address addressV,
-                     float u, float v) {
+uint32_t SampleLevel(const TextureLevel& level, Filter filter, Address addressU, Address addressV, float u, float v) {
   TexelPosition x = ToTexelPosition(u, level.width, addressU, filter);
   TexelPosition y = ToTexelPosition(v, level.height, addressV, filter);
   if (filter == Filter::Point) {
@@ -89,8 +90,8 @@ uint32_t SampleTexture(const BoundSampler& sampler, float u, float v, float leve
 
   int lastLevel = texture.levelCount - 1;
   auto sampleAt = [&](int level) {
-    return SampleLevel(texture.levels[std::min(level, lastLevel)], state.minFilter, state.addressU,
-                       state.addressV, u, v);
+    return SampleLevel(texture.levels[std::min(level, lastLevel)], state.minFilter, state.addressU, state.addressV, u,
+                       v);
   };
   // Capped so the conversions below stay in range whatever the derivatives were.
   float lod = std::min(levelOfDetail, static_cast<float>(kMaxTextureLevels));

@@ -25,8 +25,7 @@ BoundSampler BindSampler(const Texture* texture, const SamplerState& state);
 uint32_t SampleTexture(const BoundSampler& sampler, float u, float v, float levelOfDetail);
 
 // One level with one filter; exposed for tests of the weights and addressing.
-uint32_t SampleLevel(const TextureLevel& level, Filter filter, Address addressU, Address addressV,
-                     float u, float v);
+uint32_t SampleLevel(const TextureLevel& level, Filter filter, Address addressU, Address addressV, float u, float v);
 
 // Texel index after addressing, for an integer index that may lie outside 0..size-1.
 int ApplyAddressing(int64_t index, int size, Address mode);

@@ -1,3 +1,5 @@
+// Implements: snapping, culling, edge functions and attribute planes of one triangle.
+// Leaves out: flat shading (colours are always interpolated), depth bias.
 #include "setup.h"
 
 #include <algorithm>
@@ -39,8 +41,8 @@ uint32_t ColorChannelToByte(float value) {
   return static_cast<uint32_t>(value + 0.5f);
 }
 
-AttributePlane MakePlane(double f0, double f1, double f2, double dx1, double dy1, double dx2,
-                         double dy2, double inverseDeterminant) {
+AttributePlane MakePlane(double f0, double f1, double f2, double dx1, double dy1, double dx2, double dy2,
+                         double inverseDeterminant) {
   double d1 = f1 - f0, d2 = f2 - f0;
   AttributePlane plane;
   plane.a = static_cast<float>((d1 * dy2 - d2 * dy1) * inverseDeterminant);
@@ -51,9 +53,8 @@ AttributePlane MakePlane(double f0, double f1, double f2, double dx1, double dy1
 
 }  // namespace
 
-bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In,
-                         const ScreenVertex& v2In, CullMode cull, const ScissorRect& scissor,
-                         SetupTriangle& out) {
+bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In, const ScreenVertex& v2In, CullMode cull,
+                         const ScissorRect& scissor, SetupTriangle& out) {
   for (const ScreenVertex* v : {&v0In, &v1In, &v2In}) {
     if (!(std::fabs(v->x) < kLargestCoordinate) || !(std::fabs(v->y) < kLargestCoordinate)) {
       return false;

@@ -34,7 +34,7 @@ struct SetupTriangle {
   AttributePlane texcoord[2];
   AttributePlane color[4];
   bool perspective;
-  bool flatColor;  // all three corners have the same colour: color[i].c is it
+  bool flatColor;        // all three corners have the same colour: color[i].c is it
   uint32_t flatDiffuse;  // that colour packed as 0xAARRGGBB, when flat
 };
 
@@ -45,7 +45,7 @@ struct ScissorRect {
 
 // Fills `out` and returns true when the triangle may cover a pixel: not culled, not
 // degenerate, within the scissor rectangle and within the fixed-point range.
-bool SetupScreenTriangle(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2,
-                         CullMode cull, const ScissorRect& scissor, SetupTriangle& out);
+bool SetupScreenTriangle(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2, CullMode cull,
+                         const ScissorRect& scissor, SetupTriangle& out);
 
 }  // namespace refdevice

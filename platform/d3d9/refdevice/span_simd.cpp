@@ -1,3 +1,6 @@
+// Implements: the SSE2 span shader and its copies specialised by addressing, blend and stage.
+// Leaves out: mip-mapped sampling, differing min/mag filters and textures with sides or pitch
+// not a power of two; those draws take the scalar pipeline.
 #include "span_simd.h"
 
 #include "depth.h"
@@ -82,8 +85,8 @@ inline __attribute__((always_inline)) void TexelPositions(__m128 coordinate, con
   if (ModeOf<kPlan>(axis) == Address::Clamp) s = _mm_min_ps(_mm_max_ps(s, _mm_set1_ps(-1.0f)), axis.size);
   index = FloorToInt(s);
   __m128 fraction = _mm_sub_ps(s, _mm_cvtepi32_ps(index));
-  weight = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(fraction, _mm_set1_ps(float(1 << tuning::kFilterWeightBits))),
-                                       _mm_set1_ps(0.5f)));
+  weight = _mm_cvttps_epi32(
+      _mm_add_ps(_mm_mul_ps(fraction, _mm_set1_ps(float(1 << tuning::kFilterWeightBits))), _mm_set1_ps(0.5f)));
 }
 
 // ApplyAddressing for power-of-two sizes.
@@ -141,10 +144,14 @@ inline __m128i BroadcastAlpha(__m128i x) { return _mm_shufflehi_epi16(_mm_shuffl
 
 inline __m128i Operate(StageOperation operation, __m128i first, __m128i second, __m128i diffuse) {
   switch (operation) {
-    case StageOperation::Disable: return diffuse;
-    case StageOperation::SelectArg1: return first;
-    case StageOperation::SelectArg2: return second;
-    case StageOperation::Modulate: return DivideBy255(_mm_mullo_epi16(first, second));
+    case StageOperation::Disable:
+      return diffuse;
+    case StageOperation::SelectArg1:
+      return first;
+    case StageOperation::SelectArg2:
+      return second;
+    case StageOperation::Modulate:
+      return DivideBy255(_mm_mullo_epi16(first, second));
     case StageOperation::Modulate2x: {
       __m128i product = _mm_mullo_epi16(first, second);
       return Saturate255(DivideBy255(_mm_adds_epu16(product, product)));
@@ -154,7 +161,8 @@ inline __m128i Operate(StageOperation operation, __m128i first, __m128i second, 
       __m128i doubled = _mm_adds_epu16(product, product);
       return Saturate255(DivideBy255(_mm_adds_epu16(doubled, doubled)));
     }
-    case StageOperation::Add: return Saturate255(_mm_adds_epu16(first, second));
+    case StageOperation::Add:
+      return Saturate255(_mm_adds_epu16(first, second));
   }
   return diffuse;
 }
@@ -185,16 +193,26 @@ inline __m128i CombineStage16(const TextureStage& stage, __m128i texel, __m128i 
 inline __m128i BlendFactor16(BlendFactor factor, __m128i source, __m128i destination) {
   const __m128i full = _mm_set1_epi16(255);
   switch (factor) {
-    case BlendFactor::Zero: return _mm_setzero_si128();
-    case BlendFactor::One: return full;
-    case BlendFactor::SourceColor: return source;
-    case BlendFactor::InverseSourceColor: return _mm_sub_epi16(full, source);
-    case BlendFactor::SourceAlpha: return BroadcastAlpha(source);
-    case BlendFactor::InverseSourceAlpha: return _mm_sub_epi16(full, BroadcastAlpha(source));
-    case BlendFactor::DestinationAlpha: return BroadcastAlpha(destination);
-    case BlendFactor::InverseDestinationAlpha: return _mm_sub_epi16(full, BroadcastAlpha(destination));
-    case BlendFactor::DestinationColor: return destination;
-    case BlendFactor::InverseDestinationColor: return _mm_sub_epi16(full, destination);
+    case BlendFactor::Zero:
+      return _mm_setzero_si128();
+    case BlendFactor::One:
+      return full;
+    case BlendFactor::SourceColor:
+      return source;
+    case BlendFactor::InverseSourceColor:
+      return _mm_sub_epi16(full, source);
+    case BlendFactor::SourceAlpha:
+      return BroadcastAlpha(source);
+    case BlendFactor::InverseSourceAlpha:
+      return _mm_sub_epi16(full, BroadcastAlpha(source));
+    case BlendFactor::DestinationAlpha:
+      return BroadcastAlpha(destination);
+    case BlendFactor::InverseDestinationAlpha:
+      return _mm_sub_epi16(full, BroadcastAlpha(destination));
+    case BlendFactor::DestinationColor:
+      return destination;
+    case BlendFactor::InverseDestinationColor:
+      return _mm_sub_epi16(full, destination);
   }
   return _mm_setzero_si128();
 }
@@ -230,8 +248,8 @@ struct SpanTexture {
 
 // Samples four pixels' texels; returns them as 32-bit pixels in 16-bit lanes.
 template <AddressPlan kAddress>
-inline __attribute__((always_inline)) void SampleFour(const SpanTexture& texture, __m128 u, __m128 v,
-                                                      __m128i& low, __m128i& high) {
+inline __attribute__((always_inline)) void SampleFour(const SpanTexture& texture, __m128 u, __m128 v, __m128i& low,
+                                                      __m128i& high) {
   __m128i indexU, weightU, indexV, weightV;
   TexelPositions<kAddress>(u, texture.axisU, texture.linear, indexU, weightU);
   TexelPositions<kAddress>(v, texture.axisV, texture.linear, indexV, weightV);
@@ -241,8 +259,8 @@ inline __attribute__((always_inline)) void SampleFour(const SpanTexture& texture
   if (!texture.linear) {
     alignas(16) int32_t offset[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(offset), _mm_add_epi32(row0, x0));
-    __m128i fetched = _mm_setr_epi32(int(texels[offset[0]]), int(texels[offset[1]]), int(texels[offset[2]]),
-                                     int(texels[offset[3]]));
+    __m128i fetched =
+        _mm_setr_epi32(int(texels[offset[0]]), int(texels[offset[1]]), int(texels[offset[2]]), int(texels[offset[3]]));
     low = Low16(fetched);
     high = High16(fetched);
     return;
@@ -300,15 +318,15 @@ inline __m128i DepthPassMask(const DepthTest& test, __m128i incoming, __m128i st
 }
 
 // Lanes to keep from the destination, by the bit mask of lanes written.
-alignas(16) const int32_t kKeepLanes[16][4] = {
-    {-1, -1, -1, -1}, {0, -1, -1, -1}, {-1, 0, -1, -1}, {0, 0, -1, -1}, {-1, -1, 0, -1}, {0, -1, 0, -1},
-    {-1, 0, 0, -1},   {0, 0, 0, -1},   {-1, -1, -1, 0}, {0, -1, -1, 0}, {-1, 0, -1, 0},  {0, 0, -1, 0},
-    {-1, -1, 0, 0},   {0, -1, 0, 0},   {-1, 0, 0, 0},   {0, 0, 0, 0}};
+alignas(16) const int32_t kKeepLanes[16][4] = {{-1, -1, -1, -1}, {0, -1, -1, -1}, {-1, 0, -1, -1}, {0, 0, -1, -1},
+                                               {-1, -1, 0, -1},  {0, -1, 0, -1},  {-1, 0, 0, -1},  {0, 0, 0, -1},
+                                               {-1, -1, -1, 0},  {0, -1, -1, 0},  {-1, 0, -1, 0},  {0, 0, -1, 0},
+                                               {-1, -1, 0, 0},   {0, -1, 0, 0},   {-1, 0, 0, 0},   {0, 0, 0, 0}};
 
 // Depth test and write for the lanes in `live`; returns those that pass. With `wide`, all four
 // depths may be read and written back (unchanged where a lane is not live).
-inline unsigned TestDepth(const PixelPipeline& pipeline, const DepthTest& test, uint16_t* depth, int lanes,
-                          bool wide, unsigned live, __m128 z) {
+inline unsigned TestDepth(const PixelPipeline& pipeline, const DepthTest& test, uint16_t* depth, int lanes, bool wide,
+                          unsigned live, __m128 z) {
   z = _mm_min_ps(_mm_max_ps(z, _mm_setzero_ps()), _mm_set1_ps(1.0f));
   __m128i incoming = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(z, _mm_set1_ps(65535.0f)), _mm_set1_ps(0.5f)));
   if (wide) {
@@ -382,116 +400,122 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
   const __m128 originX = _mm_set1_ps(triangle.originX);
 
   for (const Span* span = spans; span != spans + count; ++span) {
-  const int y = span->y, xBegin = span->xBegin, xEnd = span->xEnd;
-  uint32_t* colorRow = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pipeline.color.pixels) +
-                                                   size_t(y) * pipeline.color.pitchBytes);
-  uint16_t* depthRow = nullptr;
-  if (pipeline.depthActive) {
-    depthRow = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(pipeline.depth.depth) +
-                                           size_t(y) * pipeline.depth.pitchBytes);
-  }
-  const float dy = static_cast<float>(y) - triangle.originY;
-  auto row = [dy](const Plane& p) { return Row{p.a, _mm_set1_ps(p.b * dy), p.c}; };
-  auto rowOf = [dy](const AttributePlane& p) { return Row{_mm_set1_ps(p.a), _mm_set1_ps(p.b * dy), _mm_set1_ps(p.c)}; };
-  const Row depthRowPlane = row(depthPlane), qRow = row(qPlane), uRow = row(uPlane), vRow = row(vPlane);
-
-  for (int x = xBegin; x < xEnd; x += 4) {
-    const int lanes = xEnd - x < 4 ? xEnd - x : 4;
-    // (float)x - originX per lane, as the scalar pipeline computes it.
-    const __m128 dx = _mm_sub_ps(_mm_add_ps(_mm_set1_ps(static_cast<float>(x)), laneOffsets), originX);
-    unsigned live = (1u << lanes) - 1;
-    // A short group at the end of a run still reads and writes four pixels when they all lie
-    // in the caller's area: this thread owns them, and the ones not live are written back as
-    // they were.
-    const bool wide = x + 4 <= areaEndX;
-    if (depthRow != nullptr) {
-      live = TestDepth(pipeline, depthTest, depthRow + x, lanes, wide, live, depthRowPlane.At(dx));
-      if (live == 0) continue;
+    const int y = span->y, xBegin = span->xBegin, xEnd = span->xEnd;
+    uint32_t* colorRow = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pipeline.color.pixels) +
+                                                     size_t(y) * pipeline.color.pitchBytes);
+    uint16_t* depthRow = nullptr;
+    if (pipeline.depthActive) {
+      depthRow = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(pipeline.depth.depth) +
+                                             size_t(y) * pipeline.depth.pitchBytes);
     }
+    const float dy = static_cast<float>(y) - triangle.originY;
+    auto row = [dy](const Plane& p) { return Row{p.a, _mm_set1_ps(p.b * dy), p.c}; };
+    auto rowOf = [dy](const AttributePlane& p) {
+      return Row{_mm_set1_ps(p.a), _mm_set1_ps(p.b * dy), _mm_set1_ps(p.c)};
+    };
+    const Row depthRowPlane = row(depthPlane), qRow = row(qPlane), uRow = row(uPlane), vRow = row(vPlane);
 
-    __m128 w = _mm_set1_ps(1.0f);
-    if (triangle.perspective) w = _mm_div_ps(_mm_set1_ps(1.0f), qRow.At(dx));
-
-    __m128i diffuseLow = flatDiffuseLow, diffuseHigh = flatDiffuseHigh;
-    if (!triangle.flatColor) {
-      __m128i channels[4];
-      for (int channel = 0; channel < 4; ++channel) {
-        __m128 value = rowOf(triangle.color[channel]).At(dx);
-        if (triangle.perspective) value = _mm_mul_ps(value, w);
-        channels[channel] = ToChannels(value);
+    for (int x = xBegin; x < xEnd; x += 4) {
+      const int lanes = xEnd - x < 4 ? xEnd - x : 4;
+      // (float)x - originX per lane, as the scalar pipeline computes it.
+      const __m128 dx = _mm_sub_ps(_mm_add_ps(_mm_set1_ps(static_cast<float>(x)), laneOffsets), originX);
+      unsigned live = (1u << lanes) - 1;
+      // A short group at the end of a run still reads and writes four pixels when they all lie
+      // in the caller's area: this thread owns them, and the ones not live are written back as
+      // they were.
+      const bool wide = x + 4 <= areaEndX;
+      if (depthRow != nullptr) {
+        live = TestDepth(pipeline, depthTest, depthRow + x, lanes, wide, live, depthRowPlane.At(dx));
+        if (live == 0) continue;
       }
-      __m128i packed = _mm_or_si128(_mm_or_si128(channels[0], _mm_slli_epi32(channels[1], 8)),
-                                    _mm_or_si128(_mm_slli_epi32(channels[2], 16), _mm_slli_epi32(channels[3], 24)));
-      diffuseLow = Low16(packed);
-      diffuseHigh = High16(packed);
-    }
 
-    __m128i texelLow, texelHigh;
-    if (pipeline.readsTexture) {
-      __m128 u = uRow.At(dx), v = vRow.At(dx);
-      if (triangle.perspective) {
-        u = _mm_mul_ps(u, w);
-        v = _mm_mul_ps(v, w);
+      __m128 w = _mm_set1_ps(1.0f);
+      if (triangle.perspective) w = _mm_div_ps(_mm_set1_ps(1.0f), qRow.At(dx));
+
+      __m128i diffuseLow = flatDiffuseLow, diffuseHigh = flatDiffuseHigh;
+      if (!triangle.flatColor) {
+        __m128i channels[4];
+        for (int channel = 0; channel < 4; ++channel) {
+          __m128 value = rowOf(triangle.color[channel]).At(dx);
+          if (triangle.perspective) value = _mm_mul_ps(value, w);
+          channels[channel] = ToChannels(value);
+        }
+        __m128i packed = _mm_or_si128(_mm_or_si128(channels[0], _mm_slli_epi32(channels[1], 8)),
+                                      _mm_or_si128(_mm_slli_epi32(channels[2], 16), _mm_slli_epi32(channels[3], 24)));
+        diffuseLow = Low16(packed);
+        diffuseHigh = High16(packed);
       }
-      SampleFour<kAddress>(texture, u, v, texelLow, texelHigh);
-      if (opaqueTexels) {
-        __m128i texels = _mm_or_si128(_mm_packus_epi16(texelLow, texelHigh), _mm_set1_epi32(int(0xFF000000u)));
-        texelLow = Low16(texels);
-        texelHigh = High16(texels);
+
+      __m128i texelLow, texelHigh;
+      if (pipeline.readsTexture) {
+        __m128 u = uRow.At(dx), v = vRow.At(dx);
+        if (triangle.perspective) {
+          u = _mm_mul_ps(u, w);
+          v = _mm_mul_ps(v, w);
+        }
+        SampleFour<kAddress>(texture, u, v, texelLow, texelHigh);
+        if (opaqueTexels) {
+          __m128i texels = _mm_or_si128(_mm_packus_epi16(texelLow, texelHigh), _mm_set1_epi32(int(0xFF000000u)));
+          texelLow = Low16(texels);
+          texelHigh = High16(texels);
+        }
+      } else {
+        __m128i black = _mm_set1_epi32(int(0xFF000000u));
+        texelLow = Low16(black);
+        texelHigh = High16(black);
       }
-    } else {
-      __m128i black = _mm_set1_epi32(int(0xFF000000u));
-      texelLow = Low16(black);
-      texelHigh = High16(black);
-    }
 
-    __m128i sourceLow = CombineStage16<kStage>(pipeline.stage, texelLow, diffuseLow);
-    __m128i sourceHigh = CombineStage16<kStage>(pipeline.stage, texelHigh, diffuseHigh);
+      __m128i sourceLow = CombineStage16<kStage>(pipeline.stage, texelLow, diffuseLow);
+      __m128i sourceHigh = CombineStage16<kStage>(pipeline.stage, texelHigh, diffuseHigh);
 
-    alignas(16) uint32_t partial[4] = {0, 0, 0, 0};
-    const bool fullGroup = wide;
-    __m128i destination;
-    if (fullGroup) {
-      destination = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colorRow + x));
-    } else {
-      for (int lane = 0; lane < lanes; ++lane) partial[lane] = colorRow[x + lane];
-      destination = _mm_load_si128(reinterpret_cast<const __m128i*>(partial));
+      alignas(16) uint32_t partial[4] = {0, 0, 0, 0};
+      const bool fullGroup = wide;
+      __m128i destination;
+      if (fullGroup) {
+        destination = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colorRow + x));
+      } else {
+        for (int lane = 0; lane < lanes; ++lane) partial[lane] = colorRow[x + lane];
+        destination = _mm_load_si128(reinterpret_cast<const __m128i*>(partial));
+      }
+      __m128i result;
+      if constexpr (kBlend == BlendPlan::Off) {
+        result = _mm_packus_epi16(sourceLow, sourceHigh);
+      } else {
+        __m128i readDestination = _mm_or_si128(destination, targetAlphaMask);
+        result = _mm_packus_epi16(Blend16<kBlend>(pipeline.blend, sourceLow, Low16(readDestination)),
+                                  Blend16<kBlend>(pipeline.blend, sourceHigh, High16(readDestination)));
+      }
+      result = _mm_or_si128(result, targetAlphaMask);
+      if (live != 0xFu) {
+        __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kKeepLanes[live]));
+        result = _mm_or_si128(_mm_and_si128(keep, destination), _mm_andnot_si128(keep, result));
+      }
+      if (fullGroup) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(colorRow + x), result);
+      } else {
+        _mm_store_si128(reinterpret_cast<__m128i*>(partial), result);
+        for (int lane = 0; lane < lanes; ++lane) colorRow[x + lane] = partial[lane];
+      }
     }
-    __m128i result;
-    if constexpr (kBlend == BlendPlan::Off) {
-      result = _mm_packus_epi16(sourceLow, sourceHigh);
-    } else {
-      __m128i readDestination = _mm_or_si128(destination, targetAlphaMask);
-      result = _mm_packus_epi16(Blend16<kBlend>(pipeline.blend, sourceLow, Low16(readDestination)),
-                                Blend16<kBlend>(pipeline.blend, sourceHigh, High16(readDestination)));
-    }
-    result = _mm_or_si128(result, targetAlphaMask);
-    if (live != 0xFu) {
-      __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kKeepLanes[live]));
-      result = _mm_or_si128(_mm_and_si128(keep, destination), _mm_andnot_si128(keep, result));
-    }
-    if (fullGroup) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(colorRow + x), result);
-    } else {
-      _mm_store_si128(reinterpret_cast<__m128i*>(partial), result);
-      for (int lane = 0; lane < lanes; ++lane) colorRow[x + lane] = partial[lane];
-    }
-  }
   }
 }
 
 template <AddressPlan kAddress, BlendPlan kBlend>
 SpanShader PickStage(StagePlan stage) {
-  return stage == StagePlan::ModulateWithDoubledAlpha ? &ShadeSpanPlanned<kAddress, kBlend, StagePlan::ModulateWithDoubledAlpha>
-                                                       : &ShadeSpanPlanned<kAddress, kBlend, StagePlan::Generic>;
+  return stage == StagePlan::ModulateWithDoubledAlpha
+             ? &ShadeSpanPlanned<kAddress, kBlend, StagePlan::ModulateWithDoubledAlpha>
+             : &ShadeSpanPlanned<kAddress, kBlend, StagePlan::Generic>;
 }
 
 template <AddressPlan kAddress>
 SpanShader PickBlend(BlendPlan blend, StagePlan stage) {
   switch (blend) {
-    case BlendPlan::Off: return PickStage<kAddress, BlendPlan::Off>(stage);
-    case BlendPlan::SourceAlphaOver: return PickStage<kAddress, BlendPlan::SourceAlphaOver>(stage);
-    default: return PickStage<kAddress, BlendPlan::Generic>(stage);
+    case BlendPlan::Off:
+      return PickStage<kAddress, BlendPlan::Off>(stage);
+    case BlendPlan::SourceAlphaOver:
+      return PickStage<kAddress, BlendPlan::SourceAlphaOver>(stage);
+    default:
+      return PickStage<kAddress, BlendPlan::Generic>(stage);
   }
 }
 
@@ -505,8 +529,9 @@ SpanShader PickShader(const PixelPipeline& pipeline) {
   const SamplerState& sampler = pipeline.sampler.state;
   AddressPlan address = AddressPlan::Mixed;
   if (sampler.addressU == sampler.addressV) {
-    address = sampler.addressU == Address::Wrap ? AddressPlan::Wrap
-              : sampler.addressU == Address::Mirror ? AddressPlan::Mirror : AddressPlan::Clamp;
+    address = sampler.addressU == Address::Wrap     ? AddressPlan::Wrap
+              : sampler.addressU == Address::Mirror ? AddressPlan::Mirror
+                                                    : AddressPlan::Clamp;
   }
   BlendPlan blend = BlendPlan::Generic;
   if (!pipeline.blend.enable) {
@@ -522,10 +547,14 @@ SpanShader PickShader(const PixelPipeline& pipeline) {
     stagePlan = StagePlan::ModulateWithDoubledAlpha;
   }
   switch (address) {
-    case AddressPlan::Wrap: return PickBlend<AddressPlan::Wrap>(blend, stagePlan);
-    case AddressPlan::Mirror: return PickBlend<AddressPlan::Mirror>(blend, stagePlan);
-    case AddressPlan::Clamp: return PickBlend<AddressPlan::Clamp>(blend, stagePlan);
-    default: return PickBlend<AddressPlan::Mixed>(blend, stagePlan);
+    case AddressPlan::Wrap:
+      return PickBlend<AddressPlan::Wrap>(blend, stagePlan);
+    case AddressPlan::Mirror:
+      return PickBlend<AddressPlan::Mirror>(blend, stagePlan);
+    case AddressPlan::Clamp:
+      return PickBlend<AddressPlan::Clamp>(blend, stagePlan);
+    default:
+      return PickBlend<AddressPlan::Mixed>(blend, stagePlan);
   }
 }
 

@@ -1,3 +1,4 @@
+// Implements: stage 0's colour and alpha operations. Leaves out: what texture_stage.h lists.
 #include "texture_stage.h"
 
 #include "color.h"
@@ -13,22 +14,32 @@ uint32_t Argument(StageArgument argument, uint32_t texel, uint32_t diffuse) {
 
 uint32_t Operate(StageOperation operation, uint32_t first, uint32_t second, uint32_t diffuse) {
   switch (operation) {
-    case StageOperation::Disable: return diffuse;
-    case StageOperation::SelectArg1: return first;
-    case StageOperation::SelectArg2: return second;
-    case StageOperation::Modulate: return DivideBy255(first * second);
-    case StageOperation::Modulate2x: return Saturate255(DivideBy255(2 * first * second));
-    case StageOperation::Modulate4x: return Saturate255(DivideBy255(4 * first * second));
-    case StageOperation::Add: return Saturate255(first + second);
+    case StageOperation::Disable:
+      return diffuse;
+    case StageOperation::SelectArg1:
+      return first;
+    case StageOperation::SelectArg2:
+      return second;
+    case StageOperation::Modulate:
+      return DivideBy255(first * second);
+    case StageOperation::Modulate2x:
+      return Saturate255(DivideBy255(2 * first * second));
+    case StageOperation::Modulate4x:
+      return Saturate255(DivideBy255(4 * first * second));
+    case StageOperation::Add:
+      return Saturate255(first + second);
   }
   return diffuse;
 }
 
 bool ReadsTexture(const StageCombiner& combiner) {
   switch (combiner.operation) {
-    case StageOperation::Disable: return false;
-    case StageOperation::SelectArg1: return combiner.argument1 == StageArgument::Texture;
-    case StageOperation::SelectArg2: return combiner.argument2 == StageArgument::Texture;
+    case StageOperation::Disable:
+      return false;
+    case StageOperation::SelectArg1:
+      return combiner.argument1 == StageArgument::Texture;
+    case StageOperation::SelectArg2:
+      return combiner.argument2 == StageArgument::Texture;
     default:
       return combiner.argument1 == StageArgument::Texture || combiner.argument2 == StageArgument::Texture;
   }

@@ -1,3 +1,5 @@
+// Implements: the tile grid and the binning of a chunk's triangles by their bounds.
+// Leaves out: finer binning by edges (a tile may receive a triangle that misses it).
 #include "tiles.h"
 
 #include "tuning.h"

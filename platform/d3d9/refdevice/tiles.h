@@ -21,8 +21,8 @@ struct TileGrid {
 
 struct TriangleChunk {
   std::vector<SetupTriangle> triangles;
-  std::vector<uint32_t> tileStart;     // Count() + 1 offsets into tileEntries
-  std::vector<uint32_t> tileEntries;   // triangle indices, tile by tile, in draw order
+  std::vector<uint32_t> tileStart;    // Count() + 1 offsets into tileEntries
+  std::vector<uint32_t> tileEntries;  // triangle indices, tile by tile, in draw order
 
   // Sorts `triangles` into the tiles their bounds touch.
   void Bin(const TileGrid& grid);

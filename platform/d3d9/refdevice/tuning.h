@@ -3,6 +3,8 @@
 // thread count, which is what keeps the output identical however many workers run.
 #pragma once
 
+#include <cstddef>
+
 namespace refdevice::tuning {
 
 // Vertex positions snap to 1/256 pixel before coverage is decided (changes pixels).
@@ -26,8 +28,14 @@ constexpr int kTileSize = 1 << kTileSizeLog2;
 constexpr unsigned kTrianglesPerChunk = 2048;
 constexpr unsigned kVerticesPerChunk = 4096;
 
-
 constexpr int kMaxThreads = 32;
+
+// Triangles narrower than this many pixels are walked pixel by pixel; wider ones get each row's
+// run from the edge equations directly, a few divisions instead of a test per pixel.
+constexpr int kWalkWidth = 24;
+
+// Rows a worker clears at a time.
+constexpr size_t kRowsPerClearBand = 32;
 
 // Bilinear weights are quantized to this many bits, as texture units do (changes pixels).
 constexpr int kFilterWeightBits = 8;

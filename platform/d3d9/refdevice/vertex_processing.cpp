@@ -1,3 +1,5 @@
+// Implements: vertex fetch, the combined transform, outcodes and the viewport mapping.
+// Leaves out: what vertex_processing.h lists.
 #include "vertex_processing.h"
 
 #include <cmath>
@@ -49,8 +51,7 @@ ClipVertex FetchVertex(const VertexStream& stream, size_t index, const Matrix& m
     out.position[3] = ReadFloat(position + 12);
   } else {
     for (int column = 0; column < 4; ++column) {
-      out.position[column] =
-          x * m.m[0][column] + y * m.m[1][column] + z * m.m[2][column] + m.m[3][column];
+      out.position[column] = x * m.m[0][column] + y * m.m[1][column] + z * m.m[2][column] + m.m[3][column];
     }
   }
 

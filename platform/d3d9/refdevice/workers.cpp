@@ -1,3 +1,4 @@
+// Implements: the worker pool of workers.h. Leaves out: work stealing and priorities.
 #include "workers.h"
 
 #include <algorithm>
