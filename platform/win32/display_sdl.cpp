@@ -352,6 +352,10 @@ std::unique_ptr<DisplayBackend> CreateSdlDisplay() {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   // A termination signal ends the program as it would any other; SDL would only queue it.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // Frames arrive finished from the reference device: the plain window framebuffer shows them
+  // cheaply, where an accelerated one would go through OpenGL (software GL on most machines
+  // without a GPU) and would recreate the window under the saver the first time it presents.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
   return std::make_unique<SdlDisplay>();
 }
