@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <mmsystem.h>
+#include <winnls32.h>
 #else
 #include "../win32/win32_api.h"
 #endif

@@ -4,9 +4,6 @@
 
 #include "shell/saver_state.h"
 
-// <winnls32.h> declares this on Windows, but <windows.h> does not include it.
-extern "C" BOOL WINAPI WINNLSEnableIME(HWND window, BOOL enable);
-
 namespace {
 
 constexpr const char* kClassName = "WindowsScreenSaverClass";
