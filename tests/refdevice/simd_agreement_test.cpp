@@ -1,6 +1,6 @@
 // The SIMD span shader must give exactly the scalar pipeline's pixels and depths, for every
 // state it serves: random triangles (perspective, per-vertex colours, coordinates far outside
-// the texture) drawn both ways under a table of states.
+// the texture, triangles large and tiny) drawn both ways under a table of states.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -107,13 +107,19 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
 
     std::uniform_real_distribution<float> position(-20.0f, 117.0f), texcoord(-3.0f, 4.0f), depth(0.0f, 1.0f),
         q(0.2f, 3.0f);
-    for (int t = 0; t < 60; ++t) {
+    // Half the triangles are a few pixels across, like a dense mesh's: their rows are shorter
+    // than a group of four and take the shader's gathered path.
+    std::uniform_real_distribution<float> nearby(-4.0f, 4.0f);
+    for (int t = 0; t < 120; ++t) {
       ScreenVertex corners[3];
-      bool flat = t % 3 == 0, affine = t % 4 == 0;
+      bool flat = t % 3 == 0, affine = t % 4 == 0, small = t % 2 == 1;
       uint32_t flatColor = anyColor(random);
+      float centreX = position(random), centreY = position(random);
       for (ScreenVertex& v : corners) {
         uint32_t color = flat ? flatColor : anyColor(random);
-        v = {position(random), position(random), depth(random), affine ? 1.0f : q(random), {}, {}};
+        float x = small ? centreX + nearby(random) : position(random);
+        float y = small ? centreY + nearby(random) : position(random);
+        v = {x, y, depth(random), affine ? 1.0f : q(random), {}, {}};
         for (int channel = 0; channel < 4; ++channel) v.color[channel] = float((color >> (8 * channel)) & 0xFF);
         v.texcoord[0] = t == 7 ? 1.0e9f : texcoord(random);
         v.texcoord[1] = texcoord(random);
