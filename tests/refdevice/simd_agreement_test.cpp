@@ -21,6 +21,7 @@ struct StateCase {
   BlendState blend;
   CompareFunction depth;
   bool opaqueTexture;
+  bool alphaInBlocks = false;  // texel alpha 0 or 255 in patches, as masks have it
 };
 
 const StageCombiner kModulate{StageOperation::Modulate, StageArgument::Texture, StageArgument::Diffuse};
@@ -77,13 +78,23 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
        {true, BlendFactor::InverseDestinationColor, BlendFactor::DestinationAlpha},
        CompareFunction::Equal,
        false},
+      {"opaque and clear sources over the target", Filter::Linear, Address::Wrap, Address::Wrap, kModulate, kTexture,
+       kOver, CompareFunction::LessEqual, false, true},
   };
   std::mt19937 random(5);
   std::vector<uint32_t> texels(32 * 16);
   for (uint32_t& texel : texels) texel = uint32_t(random());
 
+  std::vector<uint32_t> blockAlphaTexels(texels);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 32; ++x) {
+      uint32_t alpha = ((x / 8 + y / 8) % 2 == 0) ? 0xFF000000u : 0u;
+      blockAlphaTexels[y * 32 + x] = (texels[y * 32 + x] & 0x00FFFFFFu) | alpha;
+    }
+  }
+
   for (const StateCase& c : cases) {
-    Texture texture = TextureOf(texels, 32, 16);
+    Texture texture = TextureOf(c.alphaInBlocks ? blockAlphaTexels : texels, 32, 16);
     texture.alphaIsOpaque = c.opaqueTexture;
     Canvas scalarCanvas(97, 71), simdCanvas(97, 71);
     std::uniform_int_distribution<uint32_t> anyColor;

@@ -304,14 +304,17 @@ inline __attribute__((always_inline)) void SampleFour(const SpanTexture& texture
 // A comparison as the outcomes it accepts: less, equal, greater.
 struct DepthTest {
   __m128i less, equal, greater;
+  bool notGreater;  // accepts exactly less and equal, the usual test: one comparison
 };
 
 DepthTest MakeDepthTest(const PixelPipeline& pipeline) {
   auto mask = [](bool accepted) { return _mm_set1_epi32(accepted ? -1 : 0); };
-  return {mask(pipeline.depthAcceptsLess), mask(pipeline.depthAcceptsEqual), mask(pipeline.depthAcceptsGreater)};
+  return {mask(pipeline.depthAcceptsLess), mask(pipeline.depthAcceptsEqual), mask(pipeline.depthAcceptsGreater),
+          pipeline.depthAcceptsLess && pipeline.depthAcceptsEqual && !pipeline.depthAcceptsGreater};
 }
 
 inline __m128i DepthPassMask(const DepthTest& test, __m128i incoming, __m128i stored) {
+  if (test.notGreater) return _mm_xor_si128(_mm_cmpgt_epi32(incoming, stored), _mm_set1_epi32(-1));
   return _mm_or_si128(_mm_or_si128(_mm_and_si128(test.less, _mm_cmplt_epi32(incoming, stored)),
                                    _mm_and_si128(test.equal, _mm_cmpeq_epi32(incoming, stored))),
                       _mm_and_si128(test.greater, _mm_cmpgt_epi32(incoming, stored)));
@@ -432,6 +435,17 @@ inline __attribute__((always_inline)) __m128i BlendFour(const PixelPipeline& pip
   if constexpr (kBlend == BlendPlan::Off) {
     result = _mm_packus_epi16(sourceLow, sourceHigh);
   } else {
+    if constexpr (kBlend == BlendPlan::SourceAlphaOver) {
+      // Fully opaque sources replace the destination exactly, (s * 255 + 127) / 255 = s, and
+      // fully transparent ones leave it as it was, (d * 255 + 127) / 255 = d.
+      constexpr int kAlphaBytes = 0xC0C0;
+      __m128i bothOpaque = _mm_cmpeq_epi16(_mm_and_si128(sourceLow, sourceHigh), _mm_set1_epi16(255));
+      if ((_mm_movemask_epi8(bothOpaque) & kAlphaBytes) == kAlphaBytes) {
+        return _mm_or_si128(_mm_packus_epi16(sourceLow, sourceHigh), k.targetAlphaMask);
+      }
+      __m128i bothClear = _mm_cmpeq_epi16(_mm_or_si128(sourceLow, sourceHigh), _mm_setzero_si128());
+      if ((_mm_movemask_epi8(bothClear) & kAlphaBytes) == kAlphaBytes) return _mm_or_si128(destination, k.targetAlphaMask);
+    }
     __m128i readDestination = _mm_or_si128(destination, k.targetAlphaMask);
     result = _mm_packus_epi16(Blend16<kBlend>(pipeline.blend, sourceLow, Low16(readDestination)),
                               Blend16<kBlend>(pipeline.blend, sourceHigh, High16(readDestination)));
