@@ -64,12 +64,18 @@ void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle
 
   int64_t stepX[3];
   for (int i = 0; i < 3; ++i) stepX[i] = edges[i].a * tuning::kSubpixelScale;
+  // Each row's values at minX, stepped from the first row's: exact integers, so the same as
+  // evaluating the edge functions afresh.
   int64_t startX = static_cast<int64_t>(minX) * tuning::kSubpixelScale;
+  int64_t firstRowY = static_cast<int64_t>(minY) * tuning::kSubpixelScale;
+  int64_t rowStart[3], stepY[3];
+  for (int i = 0; i < 3; ++i) {
+    rowStart[i] = edges[i].a * startX + edges[i].b * firstRowY + edges[i].c;
+    stepY[i] = edges[i].b * tuning::kSubpixelScale;
+  }
   for (int y = minY; y <= maxY; ++y) {
-    int64_t rowY = static_cast<int64_t>(y) * tuning::kSubpixelScale;
-    int64_t e0 = edges[0].a * startX + edges[0].b * rowY + edges[0].c;
-    int64_t e1 = edges[1].a * startX + edges[1].b * rowY + edges[1].c;
-    int64_t e2 = edges[2].a * startX + edges[2].b * rowY + edges[2].c;
+    int64_t e0 = rowStart[0], e1 = rowStart[1], e2 = rowStart[2];
+    for (int i = 0; i < 3; ++i) rowStart[i] += stepY[i];
     int x = minX;
     // All three are >= 0 exactly when their bitwise or has no sign bit.
     while (x <= maxX && (e0 | e1 | e2) < 0) {
