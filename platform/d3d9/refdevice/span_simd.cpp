@@ -454,26 +454,32 @@ inline __attribute__((always_inline)) __m128i BlendFour(const PixelPipeline& pip
 }
 
 // Pixels gathered from several rows, shaded four at a time: what is left of the runs after
-// their whole groups of four, which for small triangles is nearly every pixel.
+// their whole groups of four, which for small triangles is nearly every pixel. Each pixel's
+// colour and depth are found at its byte offsets from the targets' first pixel.
 struct ScatteredPixels {
+  static constexpr int kCapacity = 3 * tuning::kTileSize + 4;
   int count = 0;
-  alignas(16) int32_t x[3 * tuning::kTileSize + 4];
-  alignas(16) int32_t y[3 * tuning::kTileSize + 4];
+  alignas(16) int32_t x[kCapacity];
+  alignas(16) int32_t y[kCapacity];
+  size_t colorOffset[kCapacity];
+  size_t depthOffset[kCapacity];
 };
 
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 void ShadeScattered(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ShadeConstants& k,
                     ScatteredPixels& pixels) {
-  // Pad the last group with copies of the first pixel: read, never written.
-  int count = pixels.count;
+  // Pad the last group with copies of its last pixel. Lanes are written back from the last to
+  // the first, each either shaded or as it was read, so the real lane's value is what stays.
+  const int count = pixels.count;
   for (int i = count; i % 4 != 0; ++i) {
-    pixels.x[i] = pixels.x[0];
-    pixels.y[i] = pixels.y[0];
+    pixels.x[i] = pixels.x[count - 1];
+    pixels.y[i] = pixels.y[count - 1];
+    pixels.colorOffset[i] = pixels.colorOffset[count - 1];
+    pixels.depthOffset[i] = pixels.depthOffset[count - 1];
   }
   const __m128 originX = _mm_set1_ps(triangle.originX), originY = _mm_set1_ps(triangle.originY);
   uint8_t* const colorBase = reinterpret_cast<uint8_t*>(pipeline.color.pixels);
   uint8_t* const depthBase = reinterpret_cast<uint8_t*>(pipeline.depth.depth);
-  const size_t colorPitch = pipeline.color.pitchBytes, depthPitch = pipeline.depth.pitchBytes;
 
   for (int first = 0; first < count; first += 4) {
     const __m128i xs = _mm_load_si128(reinterpret_cast<const __m128i*>(pixels.x + first));
@@ -487,27 +493,26 @@ void ShadeScattered(const PixelPipeline& pipeline, const SetupTriangle& triangle
     };
     const int lanes = count - first < 4 ? count - first : 4;
     unsigned live = (1u << lanes) - 1;
-    uint16_t* depth[4];
     uint32_t* color[4];
     for (int lane = 0; lane < 4; ++lane) {
-      color[lane] = reinterpret_cast<uint32_t*>(colorBase + size_t(pixels.y[first + lane]) * colorPitch) +
-                    pixels.x[first + lane];
+      color[lane] = reinterpret_cast<uint32_t*>(colorBase + pixels.colorOffset[first + lane]);
     }
     if (pipeline.depthActive) {
+      uint16_t* depth[4];
       for (int lane = 0; lane < 4; ++lane) {
-        depth[lane] = reinterpret_cast<uint16_t*>(depthBase + size_t(pixels.y[first + lane]) * depthPitch) +
-                      pixels.x[first + lane];
+        depth[lane] = reinterpret_cast<uint16_t*>(depthBase + pixels.depthOffset[first + lane]);
       }
       __m128i incoming = DepthToUnorm16Four(at(triangle.depth));
       __m128i stored = _mm_setr_epi32(*depth[0], *depth[1], *depth[2], *depth[3]);
-      live &= unsigned(_mm_movemask_ps(_mm_castsi128_ps(DepthPassMask(k.depthTest, incoming, stored))));
+      __m128i passes = _mm_andnot_si128(_mm_load_si128(reinterpret_cast<const __m128i*>(kKeepLanes[live])),
+                                        DepthPassMask(k.depthTest, incoming, stored));
+      live = unsigned(_mm_movemask_ps(_mm_castsi128_ps(passes)));
       if (live == 0) continue;
       if (pipeline.depthState.writeEnable) {
-        alignas(16) int32_t value[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(value), incoming);
-        for (int lane = 0; lane < 4; ++lane) {
-          if (live & (1u << lane)) *depth[lane] = static_cast<uint16_t>(value[lane]);
-        }
+        alignas(16) int32_t merged[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(merged),
+                        _mm_or_si128(_mm_and_si128(passes, incoming), _mm_andnot_si128(passes, stored)));
+        for (int lane = 3; lane >= 0; --lane) *depth[lane] = static_cast<uint16_t>(merged[lane]);
       }
     }
 
@@ -518,15 +523,13 @@ void ShadeScattered(const PixelPipeline& pipeline, const SetupTriangle& triangle
         pipeline, triangle, k, w, at(triangle.texcoord[0]), at(triangle.texcoord[1]),
         [&](int channel) { return at(triangle.color[channel]); }, sourceLow, sourceHigh);
 
-    __m128i destination = _mm_setzero_si128();
-    if constexpr (kBlend != BlendPlan::Off) {
-      destination = _mm_setr_epi32(int(*color[0]), int(*color[1]), int(*color[2]), int(*color[3]));
-    }
-    alignas(16) uint32_t result[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(result), BlendFour<kBlend>(pipeline, k, sourceLow, sourceHigh, destination));
-    for (int lane = 0; lane < 4; ++lane) {
-      if (live & (1u << lane)) *color[lane] = result[lane];
-    }
+    const __m128i destination = _mm_setr_epi32(int(*color[0]), int(*color[1]), int(*color[2]), int(*color[3]));
+    __m128i result = BlendFour<kBlend>(pipeline, k, sourceLow, sourceHigh, destination);
+    __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kKeepLanes[live]));
+    alignas(16) uint32_t merged[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(merged),
+                    _mm_or_si128(_mm_and_si128(keep, destination), _mm_andnot_si128(keep, result)));
+    for (int lane = 3; lane >= 0; --lane) *color[lane] = merged[lane];
   }
 }
 
@@ -555,10 +558,14 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
     const int y = span->y, xBegin = span->xBegin, xEnd = span->xEnd;
     // Whole groups of four are shaded along the row; the rest joins the scattered pixels.
     const int groupsEnd = xBegin + ((xEnd - xBegin) & ~3);
+    const size_t colorRowOffset = size_t(y) * pipeline.color.pitchBytes;
+    const size_t depthRowOffset = size_t(y) * pipeline.depth.pitchBytes;
     for (int x = groupsEnd; x < xEnd; ++x) {
-      scattered.x[scattered.count] = x;
-      scattered.y[scattered.count] = y;
-      ++scattered.count;
+      const int i = scattered.count++;
+      scattered.x[i] = x;
+      scattered.y[i] = y;
+      scattered.colorOffset[i] = colorRowOffset + size_t(x) * 4;
+      scattered.depthOffset[i] = depthRowOffset + size_t(x) * 2;
     }
     if (groupsEnd == xBegin) continue;
 
