@@ -145,5 +145,46 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
   }
 }
 
+// The shader gathers short runs' pixels in a buffer of its own; a call with more runs than a
+// tile has rows must still shade every one of them, exactly as the scalar pipeline does.
+TEST(SimdAgreement, ManyShortRunsInOneCall) {
+  std::vector<uint32_t> texels(16 * 16);
+  std::mt19937 random(11);
+  for (uint32_t& texel : texels) texel = uint32_t(random());
+  Texture texture = TextureOf(texels, 16, 16);
+  Canvas scalarCanvas(97, 71), simdCanvas(97, 71);
+  DrawCall call = BasicDraw(scalarCanvas);
+  call.depthState = {true, true, CompareFunction::LessEqual};
+  call.blend = kOver;
+  call.stage.color = kModulate;
+  call.stage.alpha = kModulate2x;
+  call.stage.texture = &texture;
+  call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Mirror, Address::Mirror};
+  PixelPipeline scalar = PreparePixelPipeline(call);
+  scalar.simd = false;
+  call.color = simdCanvas.Color();
+  call.depth = simdCanvas.Depth();
+  PixelPipeline simd = PreparePixelPipeline(call);
+  ASSERT_TRUE(simd.simd);
+
+  ScreenVertex corners[3] = {{-10, -10, 0.2f, 1, {}, {}}, {200, -10, 0.7f, 1, {}, {}}, {-10, 200, 0.4f, 1, {}, {}}};
+  for (int i = 0; i < 3; ++i) {
+    corners[i].texcoord[0] = float(i) * 1.5f;
+    corners[i].texcoord[1] = float(i % 2) * 2.5f;
+    for (float& channel : corners[i].color) channel = 200.0f;
+  }
+  SetupTriangle triangle;
+  ASSERT_TRUE(SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle));
+  std::vector<Span> spans;  // runs of 1 to 3 pixels, 280 of them, none overlapping
+  for (int y = 0; y < 70; ++y) {
+    for (int run = 0; run < 4; ++run) spans.push_back({y, run * 8, run * 8 + 1 + (y + run) % 3});
+  }
+  ShadeSpans(scalar, triangle, spans.data(), int(spans.size()), 97);
+  ShadeSpans(simd, triangle, spans.data(), int(spans.size()), 97);
+  EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels);
+  EXPECT_EQ(simdCanvas.depth, scalarCanvas.depth);
+  EXPECT_NE(simdCanvas.pixels, Canvas(97, 71).pixels) << "the runs should have been drawn";
+}
+
 }  // namespace
 }  // namespace refdevice::testing

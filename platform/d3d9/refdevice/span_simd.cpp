@@ -471,7 +471,7 @@ void ShadeScattered(const PixelPipeline& pipeline, const SetupTriangle& triangle
   // Pad the last group with copies of its last pixel. Lanes are written back from the last to
   // the first, each either shaded or as it was read, so the real lane's value is what stays.
   const int count = pixels.count;
-  for (int i = count; i % 4 != 0; ++i) {
+  for (int i = count; i < count + 3; ++i) {
     pixels.x[i] = pixels.x[count - 1];
     pixels.y[i] = pixels.y[count - 1];
     pixels.colorOffset[i] = pixels.colorOffset[count - 1];
@@ -560,12 +560,20 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
     const int groupsEnd = xBegin + ((xEnd - xBegin) & ~3);
     const size_t colorRowOffset = size_t(y) * pipeline.color.pitchBytes;
     const size_t depthRowOffset = size_t(y) * pipeline.depth.pitchBytes;
-    for (int x = groupsEnd; x < xEnd; ++x) {
-      const int i = scattered.count++;
+    // Always three entries (there is room past the count), of which the leftover ones count:
+    // no branch on the run's length.
+    for (int j = 0; j < 3; ++j) {
+      const int i = scattered.count + j, x = groupsEnd + j;
       scattered.x[i] = x;
       scattered.y[i] = y;
       scattered.colorOffset[i] = colorRowOffset + size_t(x) * 4;
       scattered.depthOffset[i] = depthRowOffset + size_t(x) * 2;
+    }
+    scattered.count += xEnd - groupsEnd;
+    // Callers may pass any number of runs: shade what is gathered before the room runs out.
+    if (scattered.count > ScatteredPixels::kCapacity - 8) {
+      ShadeScattered<kAddress, kBlend, kStage>(pipeline, triangle, k, scattered);
+      scattered.count = 0;
     }
     if (groupsEnd == xBegin) continue;
 
