@@ -8,7 +8,7 @@ program=$1
 seconds=${2:-5}
 
 scratch=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$scratch"' EXIT
+trap 'kill -KILL "$pid" 2>/dev/null || true; rm -rf "$scratch"' EXIT
 export ORBELUNE_REGISTRY="$scratch/registry.reg"
 export XDG_RUNTIME_DIR="$scratch"
 

@@ -1,4 +1,6 @@
 // The one adapter of the stand-in and what the reference device on it can do.
+// Implements: the display mode, caps and format answers of adapter.h.
+// Leaves out: other adapters and device types.
 #include "adapter.h"
 
 #include "../win32/display_bridge.h"

@@ -1,5 +1,7 @@
-// A device's hold on an object bound to it (texture, buffer, surface, declaration): an
-// internal reference, so that the object outlives the caller's last Release while bound.
+// A device's hold on an object bound to it (texture, buffer, surface, declaration).
+// Implements: an internal reference on the bound object (a texture level's texture), so that
+// the object outlives the caller's last Release while it stays bound.
+// Leaves out: public references; Get methods add those themselves.
 #pragma once
 
 #include <type_traits>

@@ -1,4 +1,6 @@
 // IDirect3DVertexBuffer9 and IDirect3DIndexBuffer9 of the stand-in.
+// Implements: the buffers of buffers.h.
+// Leaves out: lock flags beyond their meaning for memory.
 #include "buffers.h"
 
 #include <new>

@@ -1,4 +1,6 @@
 // IDirect3DDevice9 of the stand-in: creation, lifetime and the query methods.
+// Implements: Create, the destructor, state reset, QueryInterface and the query methods.
+// Leaves out: the methods in the other device_*.cpp files.
 #include "device.h"
 
 #include <cstdlib>

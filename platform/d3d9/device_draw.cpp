@@ -1,4 +1,6 @@
 // IDirect3DDevice9 of the stand-in: scenes, Clear and drawing through the reference device.
+// Implements: BeginScene, EndScene, Clear, the four draw methods and the draw-time translation.
+// Leaves out: points and lines.
 #include <algorithm>
 #include <limits>
 

@@ -1,4 +1,6 @@
 // IDirect3DDevice9 of the stand-in: presentation, Reset and the front buffer.
+// Implements: Present with refresh pacing, Reset, GetFrontBufferData, GetRasterStatus.
+// Leaves out: partial presentation (rectangles, dirty regions).
 #include <algorithm>
 #include <cstring>
 #include <thread>
@@ -8,6 +10,7 @@
 #include "device.h"
 #include "format_info.h"
 #include "test_switches.h"
+#include "window_services.h"
 
 namespace d3d9 {
 
@@ -52,7 +55,9 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
   if (!standin::PresentToWindow(window, reinterpret_cast<const uint32_t*>(frame.Bits()),
                                 static_cast<int>(frame.Describe().width), static_cast<int>(frame.Describe().height),
                                 frame.PitchBytes())) {
-    // The window is gone or the display refused the frame: the device is lost until Reset.
+    // Without its window the device is lost until a Reset finds one; a frame the display
+    // refused is a failure of this present only.
+    if (WindowExists(window)) return D3DERR_DRIVERINTERNALERROR;
     lost_ = true;
     return D3DERR_DEVICELOST;
   }

@@ -1,4 +1,6 @@
 // IDirect3DDevice9 of the stand-in: creating resources and copying between them.
+// Implements: the Create methods, UpdateTexture, UpdateSurface, GetRenderTargetData, ColorFill.
+// Leaves out: cube and volume textures, multisampled surfaces.
 #include <algorithm>
 #include <cstring>
 

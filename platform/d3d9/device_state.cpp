@@ -1,4 +1,6 @@
 // The state of a device that callers set and read back, with the real device defaults.
+// Implements: the defaults and the state type checks of device_state.h.
+// Leaves out: lights, materials, clip planes.
 #include "device_state.h"
 
 #include <bit>

@@ -1,4 +1,6 @@
 // IDirect3D9 of the stand-in.
+// Implements: Direct3DCreate9 and the methods of direct3d.h.
+// Leaves out: adapter identification and mode enumeration.
 #include "direct3d.h"
 
 #include <new>

@@ -1,4 +1,6 @@
 // Translation of the Direct3D state of a device into the reference device's draw description.
+// Implements: the translations of draw_translation.h.
+// Leaves out: vertex layouts.
 #include "draw_translation.h"
 
 #include <optional>

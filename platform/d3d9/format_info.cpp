@@ -1,4 +1,6 @@
 // Pixel format layouts and the reference device's format support.
+// Implements: the layouts and format support of format_info.h.
+// Leaves out: channel layouts.
 #include "format_info.h"
 
 #include <limits>

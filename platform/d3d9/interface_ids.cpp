@@ -1,5 +1,7 @@
 // Interface identifiers of the Direct3D 9 subset, with their real values, for QueryInterface
 // and GetContainer.
+// Implements: the identifiers declared in d3d9.h.
+// Leaves out: identifiers of interfaces the stand-in does not offer.
 #include "d3d9.h"
 
 const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};

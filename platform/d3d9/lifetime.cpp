@@ -1,4 +1,6 @@
 // Counted lifetime of the stand-in's objects.
+// Implements: the counts of lifetime.h.
+// Leaves out: thread safety.
 #include "lifetime.h"
 
 namespace d3d9 {

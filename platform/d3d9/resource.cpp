@@ -1,4 +1,6 @@
 // The part that every resource of the stand-in shares.
+// Implements: the shared resource part of resource.h.
+// Leaves out: private data.
 #include "resource.h"
 
 #include <cstring>

@@ -1,4 +1,6 @@
 // IDirect3DSurface9 of the stand-in.
+// Implements: the surface of surface.h.
+// Leaves out: GetDC/ReleaseDC.
 #include "surface.h"
 
 #include <new>

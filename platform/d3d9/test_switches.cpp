@@ -1,4 +1,6 @@
 // Environment switches that tests and benchmarks use to steer the stand-in.
+// Implements: reading ORBELUNE_D3D_FAIL and ORBELUNE_NO_VSYNC.
+// Leaves out: any other switch.
 #include "test_switches.h"
 
 #include <cstdlib>

@@ -1,6 +1,7 @@
 // Environment switches that tests and benchmarks use to steer the stand-in (documented in
 // d3d9.h): ORBELUNE_D3D_FAIL makes creation steps fail on purpose, ORBELUNE_NO_VSYNC turns off
 // the pacing of Present. Both are read at each use, so a test may change them between calls.
+// Implements: reading the two switches. Leaves out: ORBELUNE_REF_THREADS, read by the device.
 #pragma once
 
 #include "d3d9.h"

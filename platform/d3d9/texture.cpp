@@ -1,4 +1,6 @@
 // IDirect3DTexture9 of the stand-in.
+// Implements: the texture of texture.h.
+// Leaves out: automatic mipmap generation.
 #include "texture.h"
 
 #include <algorithm>

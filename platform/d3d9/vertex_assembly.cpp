@@ -1,4 +1,6 @@
 // Vertex assembly: how the rasterizer reads the vertices of a draw.
+// Implements: in-place description and repacking of vertices, with the lighting colours.
+// Leaves out: lights and materials.
 #include "vertex_assembly.h"
 
 #include <algorithm>

@@ -1,4 +1,6 @@
 // IDirect3DVertexDeclaration9 of the stand-in.
+// Implements: the declaration object of vertex_declaration.h.
+// Leaves out: nothing of the interface.
 #include "vertex_declaration.h"
 
 #include <new>

@@ -1,4 +1,6 @@
 // Vertex layouts: FVF codes and vertex declarations.
+// Implements: FVF element lists, declaration checks, input lookup.
+// Leaves out: tessellation methods.
 #include "vertex_format.h"
 
 namespace d3d9 {
@@ -99,7 +101,7 @@ std::optional<std::vector<D3DVERTEXELEMENT9>> ElementsOfFvf(DWORD fvf) {
     case D3DFVF_XYZB4:
     case D3DFVF_XYZB5: {
       add(D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION, 0);
-      UINT betas = (position - D3DFVF_XYZ) / 2;
+      UINT betas = (position - D3DFVF_XYZRHW) / 2;  // XYZB1 (6) has one, XYZB5 (14) five
       const bool lastBetaIsIndices = (fvf & (D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR)) != 0;
       if (lastBetaIsIndices) --betas;
       if (betas > 0) add(FloatType(betas), D3DDECLUSAGE_BLENDWEIGHT, 0);

@@ -1,4 +1,6 @@
 // What the Direct3D 9 stand-in asks of the window stand-in.
+// Implements: the three questions of window_services.h over the window stand-in.
+// Leaves out: everything else of windows.
 #include "window_services.h"
 
 #include "../win32/win32_api.h"

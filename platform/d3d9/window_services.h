@@ -1,6 +1,8 @@
-// What the Direct3D 9 stand-in asks of the window stand-in: whether a window exists, the size
-// of its client area, and the size of the screen. Kept in one place so that the device code
-// depends on the window system through these three questions and display_bridge.h alone.
+// What the Direct3D 9 stand-in asks of the window stand-in.
+// Implements: whether a window exists, the size of its client area, and the size of the screen,
+// so that the device code depends on the window system through these three questions and
+// display_bridge.h alone.
+// Leaves out: everything else of windows (the device never changes a window).
 #pragma once
 
 #include "d3d9.h"

@@ -58,6 +58,11 @@ void ResampleBoxHalf(const ConversionPass& pass);
 void ResampleBilinear(const ConversionPass& pass);
 void ResampleTrilinear(const ConversionPass& pass);
 void ResampleGeneral(const ConversionPass& pass);
+// The general resampler keeps every source row resampled across while that fits in
+// `memoryLimit` bytes (kGeneralResamplerMemory normally); beyond, it resamples rows as they
+// are needed. Both give the same pixels.
+inline constexpr size_t kGeneralResamplerMemory = size_t{64} << 20;
+void ResampleGeneralWithin(const ConversionPass& pass, size_t memoryLimit);
 
 // The two bilinear taps of each destination index: weights w0 for tap j - 1, 1 - w0 for j.
 // Taps outside wrap to the other edge, or clamp when `clampEdges`.

@@ -63,26 +63,37 @@ void AddScaled(FloatColour& sum, const FloatColour& value, float weight) {
 }  // namespace
 
 void ResampleGeneral(const ConversionPass& pass) {
+  ResampleGeneralWithin(pass, kGeneralResamplerMemory);
+}
+
+void ResampleGeneralWithin(const ConversionPass& pass, size_t memoryLimit) {
   const SourceBlock& source = pass.source;
   const DestinationBlock& destination = pass.destination;
   const DWORD code = pass.options.code;
   const auto columns = MakeAxisTaps(source.width, destination.width, code, pass.options.mirrorU);
   const auto rows = MakeAxisTaps(source.height, destination.height, code, pass.options.mirrorV);
   const auto slices = MakeAxisTaps(source.depth, destination.depth, code, pass.options.mirrorW);
-
-  // Every source row resampled across once, then combined down and through the slices.
   const size_t width = destination.width;
-  std::vector<FloatColour> across(size_t{source.depth} * source.height * width);
   std::vector<FloatColour> sourceRow(source.width);
-  for (uint32_t z = 0; z < source.depth; ++z) {
-    for (uint32_t y = 0; y < source.height; ++y) {
-      pass.ReadSourceRow(z, y, sourceRow.data());
-      FloatColour* out = &across[(size_t{z} * source.height + y) * width];
-      for (size_t x = 0; x < width; ++x) {
-        FloatColour sum{};
-        for (const FilterTap& tap : columns[x]) AddScaled(sum, sourceRow[tap.index], tap.weight);
-        out[x] = sum;
-      }
+
+  auto resampleAcross = [&](uint32_t z, uint32_t y, FloatColour* out) {
+    pass.ReadSourceRow(z, y, sourceRow.data());
+    for (size_t x = 0; x < width; ++x) {
+      FloatColour sum{};
+      for (const FilterTap& tap : columns[x]) AddScaled(sum, sourceRow[tap.index], tap.weight);
+      out[x] = sum;
+    }
+  };
+
+  // Every source row resampled across once, then combined down and through the slices; when
+  // that would take too much memory, each source row is resampled across where it is needed.
+  const size_t acrossRows = size_t{source.depth} * source.height;
+  const bool keepAll = acrossRows * width * sizeof(FloatColour) <= memoryLimit;
+  std::vector<FloatColour> across(keepAll ? acrossRows * width : width);
+  if (keepAll) {
+    for (uint32_t z = 0; z < source.depth; ++z) {
+      for (uint32_t y = 0; y < source.height; ++y)
+        resampleAcross(z, y, &across[(size_t{z} * source.height + y) * width]);
     }
   }
   std::vector<FloatColour> row(width);
@@ -93,8 +104,12 @@ void ResampleGeneral(const ConversionPass& pass) {
       for (const FilterTap& sliceTap : slices[z]) {
         for (const FilterTap& rowTap : rows[y]) {
           const float weight = sliceTap.weight * rowTap.weight;
-          const FloatColour* in =
-              &across[(size_t{sliceTap.index} * source.height + rowTap.index) * width];
+          const FloatColour* in = across.data();
+          if (keepAll) {
+            in += (size_t{sliceTap.index} * source.height + rowTap.index) * width;
+          } else {
+            resampleAcross(sliceTap.index, rowTap.index, across.data());
+          }
           for (size_t x = 0; x < width; ++x) AddScaled(row[x], in[x], weight);
         }
       }

@@ -204,7 +204,7 @@ class MeshBuilder {
     built_->hasNormals = (fvf & D3DFVF_NORMAL) != 0;
     built_->hasColors = children_.vertexColors != nullptr;
     built_->hasTexCoords = children_.textureCoords != nullptr;
-    if (!BuildVertexLayout(fvf, built_->hasNormals, built_->hasColors, built_->hasTexCoords, declared,
+    if (!BuildVertexLayout(fvf, built_->hasColors, built_->hasTexCoords, declared,
                            &built_->layout)) {
       return E_FAIL;
     }

@@ -36,7 +36,7 @@ void MergeMesh(BuiltMesh&& next, std::vector<DWORD>&& nextAdjacency, BuiltMesh* 
     if (kept->hasNormals) fvf |= D3DFVF_NORMAL;
     if (kept->hasColors) fvf |= D3DFVF_DIFFUSE;
     if (kept->hasTexCoords) fvf |= D3DFVF_TEX1;
-    BuildVertexLayout(fvf, kept->hasNormals, kept->hasColors, kept->hasTexCoords, {}, &kept->layout);
+    BuildVertexLayout(fvf, kept->hasColors, kept->hasTexCoords, {}, &kept->layout);
     kept->extra.clear();
     next.extra.clear();
   }

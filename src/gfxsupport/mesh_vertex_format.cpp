@@ -47,7 +47,7 @@ uint32_t DeclarationTypeSize(DWORD type) {
   }
 }
 
-bool BuildVertexLayout(DWORD fvf, bool hasNormals, bool hasColors, bool hasTexCoords,
+bool BuildVertexLayout(DWORD fvf, bool hasColors, bool hasTexCoords,
                        const std::vector<D3DVERTEXELEMENT9>& extraElements, VertexLayout* layout) {
   *layout = VertexLayout();
   layout->fvf = fvf;
@@ -81,7 +81,6 @@ bool BuildVertexLayout(DWORD fvf, bool hasNormals, bool hasColors, bool hasTexCo
       break;
   }
   if (fvf & D3DFVF_NORMAL) writer.Add(12, VertexSource::Normal, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL, 0);
-  (void)hasNormals;  // normals the file does not give are computed, never read as extra values
   if (fvf & D3DFVF_PSIZE) writer.Add(4, VertexSource::Extra, D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_PSIZE, 0);
   if (fvf & D3DFVF_DIFFUSE) {
     writer.Add(4, hasColors ? VertexSource::Diffuse : VertexSource::Extra, D3DDECLTYPE_D3DCOLOR,

@@ -39,8 +39,9 @@ constexpr DWORD kMeshFvfBits = D3DFVF_POSITION_MASK | D3DFVF_NORMAL | D3DFVF_PSI
 uint32_t DeclarationTypeSize(DWORD type);
 
 // Lays out fvf, followed by the given extra elements (their offsets are assigned here).
-// The given sources say which elements the mesh itself provides; every other element is
-// read from the extra values. False for an FVF with more than 8 texture sets or five blend
+// The normal always comes from the mesh (given or computed); hasColors and hasTexCoords say
+// whether the diffuse colour and texture set 0 do too. Every other element is read from the
+// extra values. False for an FVF with more than 8 texture sets or five blend
 // weights, which no declaration can describe.
-bool BuildVertexLayout(DWORD fvf, bool hasNormals, bool hasColors, bool hasTexCoords,
+bool BuildVertexLayout(DWORD fvf, bool hasColors, bool hasTexCoords,
                        const std::vector<D3DVERTEXELEMENT9>& extraElements, VertexLayout* layout);

@@ -1,5 +1,6 @@
-// Portable pixmaps: "P3" (samples as decimal text) and "P6" (binary samples: one byte each
-// for a maximum up to 255, two bytes, most significant first, up to 65535), maximum up to 65535. Header numbers are separated by white space, and
+// Portable pixmaps: "P3" (samples as decimal text, maximum up to 65535) and "P6" (binary
+// samples of one byte each, maximum up to 255; the two-byte form is not taken: such a file is
+// refused rather than misread). Header numbers are separated by white space, and
 // "#" starts a comment up to the end of its line. Decoded as X8R8G8B8, every sample scaled to
 // 0..255 with rounding. Width, height or maximum of 0, samples above the maximum and data that
 // ends early are damage. Only the first image of a multi-image file is read.
@@ -32,8 +33,7 @@ HRESULT ReadTextSamples(TextScanner& scanner, uint32_t maximum, DecodedImage* im
 }
 
 HRESULT ReadBinarySamples(const BYTE* samples, size_t available, uint32_t maximum, DecodedImage* image) {
-  const size_t sampleBytes = maximum > 255 ? 2 : 1;
-  const size_t rowBytes = static_cast<size_t>(image->width) * 3 * sampleBytes;
+  const size_t rowBytes = static_cast<size_t>(image->width) * 3;
   if (rowBytes * image->height > available) return E_FAIL;  // both factors are capped
   BYTE* pixels = WritablePixels(image);
   for (UINT y = 0; y < image->height; ++y) {
@@ -42,8 +42,7 @@ HRESULT ReadBinarySamples(const BYTE* samples, size_t available, uint32_t maximu
     for (UINT x = 0; x < image->width; ++x) {
       uint32_t rgb[3];
       for (size_t c = 0; c < 3; ++c) {
-        const BYTE* sample = source + (3 * x + c) * sampleBytes;
-        rgb[c] = sampleBytes == 2 ? static_cast<uint32_t>((sample[0] << 8) | sample[1]) : sample[0];
+        rgb[c] = source[3 * x + c];
         if (rgb[c] > maximum) return E_FAIL;
       }
       row[4 * x + 0] = ScaleSample(rgb[2], maximum);
@@ -72,6 +71,7 @@ HRESULT RecognisePpm(const BYTE* data, size_t size, DecodedImage* image) {
   scanner.SkipSpace(true);
   if (!scanner.ReadUnsigned(&maximum)) return E_FAIL;
   if (width == 0 || height == 0 || maximum == 0 || maximum > 65535) return E_FAIL;
+  if (binary && maximum > 255) return E_FAIL;
 
   image->fileFormat = ImageFileFormatPpm;
   const HRESULT hr = AllocateImageLevel(image, ImagePixelFormat::X8R8G8B8, width, height, 1, 4);

@@ -10,9 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "gfxsupport/xfile_token.h"
 #include "winapi.h"
-
-class XTokenizer;
 
 // Member types. Values are stored little-endian in the object's data: WORD and SWORD 2 bytes,
 // DWORD, SDWORD and FLOAT 4, DOUBLE and ULONGLONG 8, CHAR and UCHAR 1, and a STRING as the
@@ -102,12 +101,12 @@ class XFileParser {
   HRESULT ParseFile(const uint8_t* data, size_t size, XFileDocument* document);
   HRESULT ParseBody(XTokenizer& tokens, XFileDocument* document);
   bool ParseTemplate(XTokenizer& tokens);
-  bool ParseMember(XTokenizer& tokens, XTemplate* declared, const struct XToken& first);
+  bool ParseMember(XTokenizer& tokens, XTemplate* declared, const XToken& first);
   bool ParseRestriction(XTokenizer& tokens, XTemplate* declared);
   bool AddTemplate(XTemplate declared);
   // Reads an object whose type name has just been read; false when the file is damaged.
   // An object of an unknown type is skipped and comes back as nullptr.
-  bool ParseObject(XTokenizer& tokens, const struct XToken& type, unsigned depth,
+  bool ParseObject(XTokenizer& tokens, const XToken& type, unsigned depth,
                    XFileDocument* document, const XDataObject** object);
   bool ParseChildren(XTokenizer& tokens, XDataObject* object, unsigned depth,
                      XFileDocument* document);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "device_fixture.h"
+#include "vertex_format.h"
 
 namespace d3d9test {
 namespace {
@@ -231,6 +232,47 @@ TEST_F(ResourcesTest, UpdateTextureCopiesSystemMemoryLevelsIntoTheDefaultPool) {
   destination->Release();
 }
 
+TEST_F(ResourcesTest, UpdateSurfaceAndColorFillTouchOnlyTheirRectangles) {
+  IDirect3DSurface9* source = nullptr;
+  IDirect3DSurface9* destination = nullptr;
+  ASSERT_EQ(device_->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &source, nullptr), D3D_OK);
+  ASSERT_EQ(device_->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &destination, nullptr),
+            D3D_OK);
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(source->LockRect(&locked, nullptr, 0), D3D_OK);
+  for (UINT row = 0; row < 4; ++row) {
+    for (UINT column = 0; column < 4; ++column) {
+      reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + row * locked.Pitch)[column] =
+          0xFF000000u | (row << 4) | column;
+    }
+  }
+  source->UnlockRect();
+  ASSERT_EQ(device_->ColorFill(destination, nullptr, 0xFF0000FFu), D3D_OK);
+  const RECT fill{3, 0, 4, 4};
+  ASSERT_EQ(device_->ColorFill(destination, &fill, 0xFF00FF00u), D3D_OK);
+  // Source rows 1-2, columns 0-1, to destination (1, 2).
+  const RECT from{0, 1, 2, 3};
+  const POINT to{1, 2};
+  ASSERT_EQ(device_->UpdateSurface(source, &from, destination, &to), D3D_OK);
+  const POINT outside{3, 2};
+  EXPECT_EQ(device_->UpdateSurface(source, &from, destination, &outside), D3DERR_INVALIDCALL);
+
+  ASSERT_EQ(destination->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  std::vector<uint32_t> pixels;
+  for (UINT row = 0; row < 4; ++row) {
+    const auto* line = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) + row * locked.Pitch);
+    pixels.insert(pixels.end(), line, line + 4);
+  }
+  destination->UnlockRect();
+  const uint32_t B = 0xFF0000FFu, G = 0xFF00FF00u;
+  EXPECT_EQ(pixels, (std::vector<uint32_t>{B, B, B, G,  //
+                                           B, B, B, G,  //
+                                           B, 0xFF000010u, 0xFF000011u, G,  //
+                                           B, 0xFF000020u, 0xFF000021u, G}));
+  source->Release();
+  destination->Release();
+}
+
 TEST_F(ResourcesTest, VertexDeclarationsRoundTripAndRejectMalformedLists) {
   const D3DVERTEXELEMENT9 elements[] = {
       {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
@@ -272,6 +314,34 @@ TEST_F(ResourcesTest, VertexDeclarationsRoundTripAndRejectMalformedLists) {
   IDirect3DVertexDeclaration9* rejected = nullptr;
   EXPECT_EQ(device_->CreateVertexDeclaration(unterminated.data(), &rejected), D3DERR_INVALIDCALL)
       << "no end marker within the longest declaration";
+}
+
+}  // namespace
+}  // namespace d3d9test
+
+namespace d3d9test {
+namespace {
+
+// The vertex sizes the runtime derives from FVF codes; buffers and draws rely on them.
+TEST(VertexFormatTest, FvfCodesGiveTheRuntimesVertexSizes) {
+  struct Case {
+    DWORD fvf;
+    UINT size;  // 0: the code is refused
+  };
+  const Case cases[] = {
+      {D3DFVF_XYZ, 12},
+      {D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1, 24},
+      {D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, 32},
+      {D3DFVF_XYZRHW | D3DFVF_DIFFUSE, 20},
+      {D3DFVF_XYZ | D3DFVF_TEX2 | D3DFVF_TEXCOORDSIZE3(1), 32},
+      {D3DFVF_XYZ | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE1(0), 16},
+      {D3DFVF_XYZB2 | D3DFVF_LASTBETA_UBYTE4, 20},
+      {D3DFVF_XYZW | D3DFVF_SPECULAR | D3DFVF_PSIZE, 24},
+      {D3DFVF_DIFFUSE, 0},               // no position
+      {D3DFVF_XYZ | 0x2000, 0},          // reserved bit
+      {D3DFVF_XYZ | (9u << 8), 0},       // more than eight texture sets
+  };
+  for (const Case& c : cases) EXPECT_EQ(d3d9::FvfVertexSize(c.fvf), c.size) << std::hex << c.fvf;
 }
 
 }  // namespace

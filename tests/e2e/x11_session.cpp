@@ -113,18 +113,6 @@ void X11Session::Destroy(::Window window) {
   XSync(display_, False);
 }
 
-void X11Session::RequestClose(::Window window) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display_, window, False, NoEventMask, &event);
-  XSync(display_, False);
-}
-
 std::vector<uint32_t> X11Session::Pixels(::Window window, int& width, int& height) {
   std::vector<uint32_t> pixels;
   const WindowGeometry geometry = Geometry(window);
@@ -145,6 +133,28 @@ std::vector<uint32_t> X11Session::Pixels(::Window window, int& width, int& heigh
   }
   XDestroyImage(image);
   return pixels;
+}
+
+bool X11Session::WaitForPicture(::Window window, double seconds) {
+  constexpr int kSide = 64;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  do {
+    const WindowGeometry geometry = Geometry(window);
+    if (geometry.width >= kSide && geometry.height >= kSide) {
+      XImage* image = XGetImage(display_, window, (geometry.width - kSide) / 2,
+                                (geometry.height - kSide) / 2, kSide, kSide, AllPlanes, ZPixmap);
+      bool drawn = false;
+      if (image != nullptr) {
+        for (int y = 0; y < kSide && !drawn; ++y) {
+          for (int x = 0; x < kSide && !drawn; ++x) drawn = XGetPixel(image, x, y) != 0;
+        }
+        XDestroyImage(image);
+      }
+      if (drawn) return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  } while (std::chrono::steady_clock::now() < deadline);
+  return false;
 }
 
 }  // namespace e2e

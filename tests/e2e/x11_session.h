@@ -36,12 +36,14 @@ class X11Session {
   ::Window CreateHost(int width, int height, unsigned long colour);
   void Resize(::Window window, int width, int height);
   void Destroy(::Window window);
-  // What the close box does: WM_DELETE_WINDOW through WM_PROTOCOLS.
-  void RequestClose(::Window window);
 
   // The window's pixels as shown (0x00RRGGBB, rows top-down), children included.
   std::vector<uint32_t> Pixels(::Window window, int& width, int& height);
   std::vector<::Window> Children(::Window window);
+
+  // Waits up to `seconds` until the middle of the window shows anything but black: the first
+  // frame of a run that draws. False when it stayed black that long.
+  bool WaitForPicture(::Window window, double seconds);
 
  private:
   long ProcessOf(::Window window);

@@ -58,7 +58,7 @@ const ToolVariant variants[] = {
      false},
     {"TgaGrey", Plasma, "tga", "-alpha off -colorspace gray", ImageFileFormatTga, F::L8, 0, false},
     {"PpmBinary", Plasma, "ppm", "-depth 8", ImageFileFormatPpm, F::X8R8G8B8, 0, false},
-    {"PpmBinary16", Plasma, "ppm", "-depth 16", ImageFileFormatPpm, F::X8R8G8B8, 1, false},
+    {"PpmBinary16Refused", Plasma, "ppm", "-depth 16", ImageFileFormatPpm, 0, 0, true},
     {"PpmText", Plasma, "ppm", "-compress none -depth 8", ImageFileFormatPpm, F::X8R8G8B8, 0, false},
     {"PpmText16", Plasma, "ppm", "-compress none -depth 16", ImageFileFormatPpm, F::X8R8G8B8, 1, false},
     {"PfmColour", Plasma, "pfm", "", ImageFileFormatPfm, F::A16B16G16R16, 1, false},

@@ -442,3 +442,24 @@ TEST(MeshLoad, FvfDataPositionKindsSetTheVertexSize) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MeshLoad, ComputedNormalsIgnoreTrianglesWithoutArea) {
+  // Triangle (0,1,3) is a line: it adds no direction instead of an undefined one.
+  HRESULT result;
+  MeshContents mesh = LoadText(
+      "Mesh { 4; 0;0;0;, 1;0;0;, 0;1;0;, 2;0;0;; 2; 3;0,1,2;, 3;0,1,3;;\n"
+      "  FVFData { " + std::to_string(D3DFVF_XYZ | D3DFVF_NORMAL) + "; 0; ; } }",
+      &result);
+  ASSERT_EQ(result, S_OK);
+  ASSERT_EQ(mesh.vertexSize, 24u);
+  for (size_t v = 0; v < 3; ++v) {
+    EXPECT_EQ(mesh.FloatAt(v, 20), 1.0f) << v;  // the one real triangle's normal, alone
+  }
+  EXPECT_EQ(mesh.FloatAt(3, 12), 0.0f);
+  EXPECT_EQ(mesh.FloatAt(3, 16), 0.0f);
+  EXPECT_EQ(mesh.FloatAt(3, 20), 0.0f);
+}
+
+}  // namespace

@@ -6,7 +6,7 @@
 set -uo pipefail
 program=$1
 
-fail() { echo "FAIL: $*"; [[ -n "${pid:-}" ]] && kill "$pid" 2>/dev/null; exit 1; }
+fail() { echo "FAIL: $*"; [[ -n "${pid:-}" ]] && kill -KILL "$pid" 2>/dev/null; exit 1; }
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -41,7 +41,7 @@ xdotool windowfocus --sync "$box" 2>/dev/null
 xdotool key --clearmodifiers Return
 
 status=""
-for _ in $(seq 100); do
+for _ in $(seq 200); do
   if ! kill -0 "$pid" 2>/dev/null; then
     wait "$pid"
     status=$?
@@ -49,6 +49,6 @@ for _ in $(seq 100); do
   fi
   sleep 0.05
 done
-[[ -n "$status" ]] || fail "the program is still running 5 s after the message box was closed"
+[[ -n "$status" ]] || fail "the program is still running 10 s after the message box was closed"
 [[ "$status" -eq 1 ]] || fail "exit code $status, expected 1"
 echo "PASS: one message box, saver window hidden, exit code 1"

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "gfxsupport/conversion_pass.h"
 #include "gfxsupport/pixel_conversion.h"
 
 namespace {
@@ -88,6 +89,34 @@ TEST(Conversion, StraightCopyKeepsBytesThatAConversionWouldRewrite) {
   // A key forbids the copy: the unused byte is then written as ones.
   ASSERT_EQ(Convert(unused, D3DFMT_X8R8G8B8, 2, 1, FilterNone, 0xFF000001, &out), S_OK);
   EXPECT_EQ(AsArgb(out), (std::vector<uint32_t>{0xFF112233, 0xFF445566}));
+}
+
+// Between the 32-bit formats a same-size conversion works on the bits; it must give what the
+// general path through floats gives.
+TEST(Conversion, ThirtyTwoBitShortcutMatchesTheFloatPath) {
+  std::vector<uint32_t> pixels(64);
+  uint32_t noise = 7;
+  for (uint32_t& pixel : pixels) {
+    noise = noise * 1664525u + 1013904223u;
+    pixel = noise;
+  }
+  pixels[3] = 0xFF000000;
+  pixels[9] = 0x00000000;
+  for (D3DFORMAT from : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
+    for (D3DFORMAT to : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
+      for (DWORD dither : {0u, FilterDither}) {
+        Block image = Argb(8, 8, pixels);
+        image.format = from;
+        std::vector<BYTE> direct, viaFloats, floats;
+        ASSERT_EQ(Convert(image, to, 8, 8, FilterNone | dither, 0xFF000000, &direct), S_OK);
+        ASSERT_EQ(Convert(image, D3DFMT_A32B32G32R32F, 8, 8, FilterNone, 0xFF000000, &floats),
+                  S_OK);
+        const Block wide{D3DFMT_A32B32G32R32F, 8, 8, floats};
+        ASSERT_EQ(Convert(wide, to, 8, 8, FilterNone | dither, 0, &viaFloats), S_OK);
+        EXPECT_EQ(direct, viaFloats) << from << " to " << to << " dither " << dither;
+      }
+    }
+  }
 }
 
 struct SrgbCase {
@@ -209,6 +238,40 @@ TEST(Strategies, TriangleKeepsFlatAreasFlatAndSmoothsDetail) {
   const Block three = Argb(3, 1, {0xFF000000, 0xFF303030, 0xFF606060});
   EXPECT_EQ(ConvertArgb(three, 2, 1, FilterBox),
             (std::vector<uint32_t>{0xFF101010, 0xFF505050}));
+}
+
+// Large images are resampled a row at a time instead of all at once: same pixels.
+TEST(Strategies, GeneralResamplerGivesTheSamePixelsWithinAnyMemory) {
+  std::vector<uint32_t> pixels(13 * 9);
+  uint32_t noise = 5;
+  for (uint32_t& pixel : pixels) pixel = noise = noise * 1664525u + 1013904223u;
+  const Block image = Argb(13, 9, pixels);
+  SourceBlock source;
+  source.format = D3DFMT_A8R8G8B8;
+  source.width = 13;
+  source.height = 9;
+  source.rowPitch = 13 * 4;
+  source.data = image.bytes.data();
+  for (DWORD filter : {FilterTriangle, FilterBox | FilterMirror}) {
+    std::vector<BYTE> results[2];
+    for (size_t limit : {kGeneralResamplerMemory, size_t{0}}) {
+      std::vector<BYTE>& out = results[limit == 0];
+      out.assign(5 * 20 * 4, 0);
+      DestinationBlock destination;
+      destination.format = D3DFMT_A8R8G8B8;
+      destination.width = 5;
+      destination.height = 20;
+      destination.rowPitch = 5 * 4;
+      destination.data = out.data();
+      FilterOptions options;
+      ASSERT_EQ(ParseFilter(filter, &options), S_OK);
+      PixelCodec reader, writer;
+      ASSERT_EQ(reader.Init(D3DFMT_A8R8G8B8, nullptr), S_OK);
+      ASSERT_EQ(writer.Init(D3DFMT_A8R8G8B8, nullptr), S_OK);
+      ResampleGeneralWithin(ConversionPass{source, destination, reader, writer, options}, limit);
+    }
+    EXPECT_EQ(results[0], results[1]) << filter;
+  }
 }
 
 TEST(Conversion, PaletteSourceReadsItsEntriesAndKeepsThemForAPaletteDestination) {

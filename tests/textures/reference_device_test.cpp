@@ -1,10 +1,14 @@
 // The scene's texture calls on the reference device itself, in a hidden window.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "d3d9api.h"
+#include "gfxsupport/surface_saving.h"
 #include "gfxsupport/texture_loading.h"
 #include "image_encoders.h"
 
@@ -86,6 +90,37 @@ TEST_F(ReferenceDevice, MakesTheSceneTexturesWithFullChains) {
     }
     EXPECT_EQ(texture->Release(), 0u);
   }
+}
+
+// The screenshot path: a scratch surface of the device, a rectangle of it, a BMP file.
+TEST_F(ReferenceDevice, SavesARectangleOfAScratchSurface) {
+  IDirect3DSurface9* surface = nullptr;
+  ASSERT_EQ(device_->CreateOffscreenPlainSurface(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_SCRATCH, &surface,
+                                                 nullptr),
+            D3D_OK);
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(surface->LockRect(&locked, nullptr, 0), D3D_OK);
+  for (UINT y = 0; y < 8; ++y) {
+    for (UINT x = 0; x < 8; ++x) {
+      const uint32_t value = 0x80000000u | (y << 8) | x;
+      std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch + 4 * x, &value, 4);
+    }
+  }
+  surface->UnlockRect();
+  const std::string path = testing::TempDir() + "orbelune-device-shot.bmp";
+  const RECT rect{2, 3, 5, 5};
+  ASSERT_EQ(SaveSurfaceToFile(path.c_str(), ImageFileFormatBmp, surface, nullptr, &rect), D3D_OK);
+  surface->Release();
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in),
+                                  std::istreambuf_iterator<char>()};
+  std::remove(path.c_str());
+  ASSERT_EQ(file.size(), 80u);
+  uint32_t first;
+  std::memcpy(&first, &file[54], 4);
+  EXPECT_EQ(first, 0x80000402u);  // row 4 (the rectangle's last), column 2
+  std::memcpy(&first, &file[66], 4);
+  EXPECT_EQ(first, 0x80000302u);
 }
 
 }  // namespace

@@ -146,6 +146,42 @@ TEST(SceneTextures, JpegBlackIsKeyedOutAndNearBlackKept) {
   }
 }
 
+// Every level must be what loading the level straight from the decoded image gives, however
+// the levels are made inside (one float copy of the source shared by all levels).
+TEST(SceneTextures, EveryLevelEqualsItsOwnLoadFromTheDecodedImage) {
+  const uint32_t width = 96, height = 40;
+  std::vector<uint8_t> rgb(width * height * 3);
+  uint32_t noise = 99;
+  for (size_t i = 0; i < rgb.size(); ++i) {
+    noise = noise * 1664525u + 1013904223u;
+    rgb[i] = static_cast<uint8_t>(noise >> 24);
+  }
+  for (uint32_t x = 0; x < width; x += 7) std::fill_n(&rgb[(x % height * width + x) * 3], 3, 0);
+  const auto png = EncodePng(width, height, 3, rgb);
+  MemoryDevice device;
+  Made made;
+  ASSERT_EQ(CreateLikeTheScene(device, png, &made.texture), S_OK);
+  MemoryTexture& texture = *made;
+  ASSERT_EQ(texture.GetLevelCount(), 8u);  // 128 by 64
+
+  DecodedImage image = EmptyDecodedImage();
+  ASSERT_EQ(DecodeImage(png.data(), static_cast<UINT>(png.size()), &image, nullptr), S_OK);
+  const RECT whole{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+  for (UINT level = 0; level < texture.GetLevelCount(); ++level) {
+    const UINT levelWidth = LevelWidth(texture, level), levelHeight = LevelHeight(texture, level);
+    MemorySurface expected(D3DFMT_A8R8G8B8, levelWidth, levelHeight);
+    ASSERT_EQ(LoadSurfaceFromMemory(&expected, nullptr, nullptr, image.pixels,
+                                    static_cast<D3DFORMAT>(image.format), image.rowPitch, nullptr,
+                                    &whole, kLinear, 0xFF000000),
+              S_OK);
+    for (UINT y = 0; y < levelHeight; ++y) {
+      ASSERT_EQ(std::memcmp(expected.Row(y), texture.Level(level).Row(y), 4 * levelWidth), 0)
+          << "level " << level << " row " << y;
+    }
+  }
+  FreeDecodedImage(&image);
+}
+
 TEST(TextureCreation, ReportsTheImageAndHandsOutOneReference) {
   const auto png = EncodePng(3, 5, 1, std::vector<uint8_t>(15, 0x40));
   MemoryDevice device;
