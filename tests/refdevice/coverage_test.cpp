@@ -6,6 +6,7 @@
 #include <random>
 
 #include "render_fixture.h"
+#include "setup.h"
 
 namespace refdevice::testing {
 namespace {
@@ -174,6 +175,45 @@ TEST(Culling, WindingSeenThroughTheCameraMatchesScreenWinding) {
   std::fill(canvas.pixels.begin(), canvas.pixels.end(), 0);
   ASSERT_EQ(device.Draw(call), Status::Ok);
   EXPECT_EQ(canvas.At(9, 6), 0u);
+}
+
+// The rows' runs, however they are found (walked in 32 or 64 bits, or solved for wide
+// triangles), are exactly the pixel centres where all three snapped edge functions are >= 0.
+TEST(Coverage, RunsAreExactlyThePixelsTheEdgeFunctionsAccept) {
+  constexpr int kWidth = 150, kHeight = 90;
+  std::vector<std::vector<ScreenSpaceVertex>> triangles = {
+      {At(3.3f, 2.2f), At(6.1f, 4.9f), At(2.0f, 5.5f)},               // a few pixels
+      {At(60.5f, 1.0f), At(63.2f, 88.7f), At(61.0f, 88.0f)},          // thin and tall, across tile rows
+      {At(20.25f, -400000.0f), At(22.75f, 400000.0f), At(21.0f, 0.0f)},  // thin, edges too large for 32 bits
+      {At(-700000.0f, 30.5f), At(700000.0f, 33.0f), At(0.0f, 31.0f)},    // wide sliver, far-off corners
+      {At(10.0f, 10.0f), At(140.0f, 20.0f), At(30.0f, 85.0f)},        // wide: runs solved per row
+  };
+  std::mt19937 random(3);
+  std::uniform_real_distribution<float> centre(-5.0f, 155.0f), offset(-6.0f, 6.0f);
+  for (int t = 0; t < 200; ++t) {
+    float x = centre(random), y = centre(random) * 0.6f;
+    triangles.push_back({At(x + offset(random), y + offset(random)), At(x + offset(random), y + offset(random)),
+                         At(x + offset(random), y + offset(random))});
+  }
+  for (size_t t = 0; t < triangles.size(); ++t) {
+    std::vector<uint32_t> expected(size_t(kWidth) * kHeight, 0);
+    ScreenVertex corners[3];
+    for (int i = 0; i < 3; ++i) corners[i] = {triangles[t][i].x, triangles[t][i].y, 0.5f, 1.0f, {}, {}};
+    SetupTriangle setup;
+    if (SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, kWidth - 1, kHeight - 1},
+                            setup)) {
+      for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+          bool inside = true;
+          for (const EdgeFunction& edge : setup.edges) {
+            inside = inside && edge.a * x * 256 + edge.b * y * 256 + edge.c >= 0;
+          }
+          expected[size_t(y) * kWidth + x] = inside ? 1u : 0u;
+        }
+      }
+    }
+    EXPECT_EQ(CoverageCounts(kWidth, kHeight, triangles[t]), expected) << "triangle " << t;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The SIMD span shader must give exactly the scalar pipeline's pixels and depths, for every
 // state it serves: random triangles (perspective, per-vertex colours, coordinates far outside
-// the texture) drawn both ways under a table of states.
+// the texture, triangles large and tiny) drawn both ways under a table of states.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -21,6 +21,7 @@ struct StateCase {
   BlendState blend;
   CompareFunction depth;
   bool opaqueTexture;
+  bool alphaInBlocks = false;  // texel alpha 0 or 255 in patches, as masks have it
 };
 
 const StageCombiner kModulate{StageOperation::Modulate, StageArgument::Texture, StageArgument::Diffuse};
@@ -77,13 +78,23 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
        {true, BlendFactor::InverseDestinationColor, BlendFactor::DestinationAlpha},
        CompareFunction::Equal,
        false},
+      {"opaque and clear sources over the target", Filter::Linear, Address::Wrap, Address::Wrap, kModulate, kTexture,
+       kOver, CompareFunction::LessEqual, false, true},
   };
   std::mt19937 random(5);
   std::vector<uint32_t> texels(32 * 16);
   for (uint32_t& texel : texels) texel = uint32_t(random());
 
+  std::vector<uint32_t> blockAlphaTexels(texels);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 32; ++x) {
+      uint32_t alpha = ((x / 8 + y / 8) % 2 == 0) ? 0xFF000000u : 0u;
+      blockAlphaTexels[y * 32 + x] = (texels[y * 32 + x] & 0x00FFFFFFu) | alpha;
+    }
+  }
+
   for (const StateCase& c : cases) {
-    Texture texture = TextureOf(texels, 32, 16);
+    Texture texture = TextureOf(c.alphaInBlocks ? blockAlphaTexels : texels, 32, 16);
     texture.alphaIsOpaque = c.opaqueTexture;
     Canvas scalarCanvas(97, 71), simdCanvas(97, 71);
     std::uniform_int_distribution<uint32_t> anyColor;
@@ -107,13 +118,19 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
 
     std::uniform_real_distribution<float> position(-20.0f, 117.0f), texcoord(-3.0f, 4.0f), depth(0.0f, 1.0f),
         q(0.2f, 3.0f);
-    for (int t = 0; t < 60; ++t) {
+    // Half the triangles are a few pixels across, like a dense mesh's: their rows are shorter
+    // than a group of four and take the shader's gathered path.
+    std::uniform_real_distribution<float> nearby(-4.0f, 4.0f);
+    for (int t = 0; t < 120; ++t) {
       ScreenVertex corners[3];
-      bool flat = t % 3 == 0, affine = t % 4 == 0;
+      bool flat = t % 3 == 0, affine = t % 4 == 0, small = t % 2 == 1;
       uint32_t flatColor = anyColor(random);
+      float centreX = position(random), centreY = position(random);
       for (ScreenVertex& v : corners) {
         uint32_t color = flat ? flatColor : anyColor(random);
-        v = {position(random), position(random), depth(random), affine ? 1.0f : q(random), {}, {}};
+        float x = small ? centreX + nearby(random) : position(random);
+        float y = small ? centreY + nearby(random) : position(random);
+        v = {x, y, depth(random), affine ? 1.0f : q(random), {}, {}};
         for (int channel = 0; channel < 4; ++channel) v.color[channel] = float((color >> (8 * channel)) & 0xFF);
         v.texcoord[0] = t == 7 ? 1.0e9f : texcoord(random);
         v.texcoord[1] = texcoord(random);
@@ -126,6 +143,47 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
     EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels) << c.name;
     EXPECT_EQ(simdCanvas.depth, scalarCanvas.depth) << c.name;
   }
+}
+
+// The shader gathers short runs' pixels in a buffer of its own; a call with more runs than a
+// tile has rows must still shade every one of them, exactly as the scalar pipeline does.
+TEST(SimdAgreement, ManyShortRunsInOneCall) {
+  std::vector<uint32_t> texels(16 * 16);
+  std::mt19937 random(11);
+  for (uint32_t& texel : texels) texel = uint32_t(random());
+  Texture texture = TextureOf(texels, 16, 16);
+  Canvas scalarCanvas(97, 71), simdCanvas(97, 71);
+  DrawCall call = BasicDraw(scalarCanvas);
+  call.depthState = {true, true, CompareFunction::LessEqual};
+  call.blend = kOver;
+  call.stage.color = kModulate;
+  call.stage.alpha = kModulate2x;
+  call.stage.texture = &texture;
+  call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Mirror, Address::Mirror};
+  PixelPipeline scalar = PreparePixelPipeline(call);
+  scalar.simd = false;
+  call.color = simdCanvas.Color();
+  call.depth = simdCanvas.Depth();
+  PixelPipeline simd = PreparePixelPipeline(call);
+  ASSERT_TRUE(simd.simd);
+
+  ScreenVertex corners[3] = {{-10, -10, 0.2f, 1, {}, {}}, {200, -10, 0.7f, 1, {}, {}}, {-10, 200, 0.4f, 1, {}, {}}};
+  for (int i = 0; i < 3; ++i) {
+    corners[i].texcoord[0] = float(i) * 1.5f;
+    corners[i].texcoord[1] = float(i % 2) * 2.5f;
+    for (float& channel : corners[i].color) channel = 200.0f;
+  }
+  SetupTriangle triangle;
+  ASSERT_TRUE(SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle));
+  std::vector<Span> spans;  // runs of 1 to 3 pixels, 280 of them, none overlapping
+  for (int y = 0; y < 70; ++y) {
+    for (int run = 0; run < 4; ++run) spans.push_back({y, run * 8, run * 8 + 1 + (y + run) % 3});
+  }
+  ShadeSpans(scalar, triangle, spans.data(), int(spans.size()), 97);
+  ShadeSpans(simd, triangle, spans.data(), int(spans.size()), 97);
+  EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels);
+  EXPECT_EQ(simdCanvas.depth, scalarCanvas.depth);
+  EXPECT_NE(simdCanvas.pixels, Canvas(97, 71).pixels) << "the runs should have been drawn";
 }
 
 }  // namespace

@@ -189,16 +189,14 @@ void SetupTriangleAt(const TriangleSource& source, size_t t, TriangleChunk& chun
   uint32_t any = codes[0] | codes[1] | codes[2];
   if ((any & kClipNotFinite) || (codes[0] & codes[1] & codes[2])) return;
 
+  SetupTriangle triangle;  // left uninitialised: setup fills every field a kept triangle uses
   if (any == 0) {
-    // Set up in place; a triangle that covers nothing is taken back off.
-    SetupTriangle& triangle = chunk.triangles.emplace_back();
-    if (!SetupScreenTriangle(source.screenVertices[slot[0]], source.screenVertices[slot[1]],
-                             source.screenVertices[slot[2]], call.cull, source.area, triangle)) {
-      chunk.triangles.pop_back();
+    if (SetupScreenTriangle(source.screenVertices[slot[0]], source.screenVertices[slot[1]],
+                            source.screenVertices[slot[2]], call.cull, source.area, triangle)) {
+      chunk.triangles.push_back(triangle);
     }
     return;
   }
-  SetupTriangle triangle;
   ClippedPolygon polygon;
   ClipTriangle(source.clipVertices[slot[0]], source.clipVertices[slot[1]], source.clipVertices[slot[2]], any,
                source.band, polygon);

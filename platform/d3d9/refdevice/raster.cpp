@@ -1,10 +1,15 @@
-// Implements: coverage of a triangle within a rectangle, row by row, walked or solved.
+// Implements: coverage of a triangle within a rectangle, row by row, walked (four pixels at a
+// time in 32 bits where the edge values fit, else one at a time) or solved.
 // Leaves out: multisampling, points and lines.
 #include "raster.h"
 
 #include <algorithm>
 
 #include "tuning.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace refdevice {
 
@@ -27,6 +32,64 @@ void NarrowToEdge(const EdgeFunction& edge, int64_t rowValue, int64_t& first, in
     last = first - 1;
   }
 }
+
+#if defined(__SSE2__)
+// Whether every edge value the four-wide walk below meets, and every difference between two
+// of them, fits in 32 bits. The walk reaches up to three pixels past maxX (the last group's
+// lanes) and steps one row past maxY; over that rectangle each edge function is linear, so
+// its extremes lie at the corners.
+bool WalkFitsIn32Bits(const EdgeFunction* edges, int minX, int minY, int maxX, int maxY) {
+  constexpr int64_t kLimit = int64_t(1) << 30;
+  const int64_t xs[2] = {int64_t(minX) * tuning::kSubpixelScale, (int64_t(maxX) + 3) * tuning::kSubpixelScale};
+  const int64_t ys[2] = {int64_t(minY) * tuning::kSubpixelScale, (int64_t(maxY) + 1) * tuning::kSubpixelScale};
+  for (int i = 0; i < 3; ++i) {
+    for (int64_t x : xs) {
+      for (int64_t y : ys) {
+        int64_t value = edges[i].a * x + edges[i].b * y + edges[i].c;
+        if (value >= kLimit || value <= -kLimit) return false;
+      }
+    }
+  }
+  return true;
+}
+
+// The walk four pixels at a time: each row's covered pixels as bits, whose lowest and highest
+// give the run (one run, the triangle being convex), with no branch on where it lies.
+template <typename AddRun>
+void WalkFourWide(const EdgeFunction* edges, int minX, int minY, int maxX, int maxY, AddRun&& add) {
+  const int width = maxX - minX + 1;  // at most tuning::kWalkWidth
+  const int64_t startX = static_cast<int64_t>(minX) * tuning::kSubpixelScale;
+  const int64_t firstRowY = static_cast<int64_t>(minY) * tuning::kSubpixelScale;
+  __m128i rowStart[3], laneStep[3], groupStep[3], rowStep[3];
+  for (int i = 0; i < 3; ++i) {
+    int32_t stepX = static_cast<int32_t>(edges[i].a * tuning::kSubpixelScale);
+    int32_t start = static_cast<int32_t>(edges[i].a * startX + edges[i].b * firstRowY + edges[i].c);
+    laneStep[i] = _mm_setr_epi32(0, stepX, 2 * stepX, 3 * stepX);
+    rowStart[i] = _mm_add_epi32(_mm_set1_epi32(start), laneStep[i]);
+    groupStep[i] = _mm_set1_epi32(4 * stepX);
+    rowStep[i] = _mm_set1_epi32(static_cast<int32_t>(edges[i].b * tuning::kSubpixelScale));
+  }
+  const uint32_t inWidth = width >= 32 ? ~0u : (1u << width) - 1;
+  for (int y = minY; y <= maxY; ++y) {
+    __m128i e0 = rowStart[0], e1 = rowStart[1], e2 = rowStart[2];
+    for (int i = 0; i < 3; ++i) rowStart[i] = _mm_add_epi32(rowStart[i], rowStep[i]);
+    uint32_t covered = 0;
+    for (int group = 0; group * 4 < width; ++group) {
+      // A lane is covered when none of its three values has the sign bit.
+      unsigned outside = unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_or_si128(_mm_or_si128(e0, e1), e2))));
+      covered |= (~outside & 0xFu) << (4 * group);
+      e0 = _mm_add_epi32(e0, groupStep[0]);
+      e1 = _mm_add_epi32(e1, groupStep[1]);
+      e2 = _mm_add_epi32(e2, groupStep[2]);
+    }
+    covered &= inWidth;
+    if (covered != 0) {
+      int first = __builtin_ctz(covered), last = 31 - __builtin_clz(covered);
+      add(y, minX + first, minX + last + 1);
+    }
+  }
+}
+#endif
 
 }  // namespace
 
@@ -62,14 +125,27 @@ void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle
     return;
   }
 
+#if defined(__SSE2__)
+  if (WalkFitsIn32Bits(edges, minX, minY, maxX, maxY)) {
+    WalkFourWide(edges, minX, minY, maxX, maxY, add);
+    flush();
+    return;
+  }
+#endif
   int64_t stepX[3];
   for (int i = 0; i < 3; ++i) stepX[i] = edges[i].a * tuning::kSubpixelScale;
+  // Each row's values at minX, stepped from the first row's: exact integers, so the same as
+  // evaluating the edge functions afresh.
   int64_t startX = static_cast<int64_t>(minX) * tuning::kSubpixelScale;
+  int64_t firstRowY = static_cast<int64_t>(minY) * tuning::kSubpixelScale;
+  int64_t rowStart[3], stepY[3];
+  for (int i = 0; i < 3; ++i) {
+    rowStart[i] = edges[i].a * startX + edges[i].b * firstRowY + edges[i].c;
+    stepY[i] = edges[i].b * tuning::kSubpixelScale;
+  }
   for (int y = minY; y <= maxY; ++y) {
-    int64_t rowY = static_cast<int64_t>(y) * tuning::kSubpixelScale;
-    int64_t e0 = edges[0].a * startX + edges[0].b * rowY + edges[0].c;
-    int64_t e1 = edges[1].a * startX + edges[1].b * rowY + edges[1].c;
-    int64_t e2 = edges[2].a * startX + edges[2].b * rowY + edges[2].c;
+    int64_t e0 = rowStart[0], e1 = rowStart[1], e2 = rowStart[2];
+    for (int i = 0; i < 3; ++i) rowStart[i] += stepY[i];
     int x = minX;
     // All three are >= 0 exactly when their bitwise or has no sign bit.
     while (x <= maxX && (e0 | e1 | e2) < 0) {

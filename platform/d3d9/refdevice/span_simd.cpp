@@ -304,14 +304,17 @@ inline __attribute__((always_inline)) void SampleFour(const SpanTexture& texture
 // A comparison as the outcomes it accepts: less, equal, greater.
 struct DepthTest {
   __m128i less, equal, greater;
+  bool notGreater;  // accepts exactly less and equal, the usual test: one comparison
 };
 
 DepthTest MakeDepthTest(const PixelPipeline& pipeline) {
   auto mask = [](bool accepted) { return _mm_set1_epi32(accepted ? -1 : 0); };
-  return {mask(pipeline.depthAcceptsLess), mask(pipeline.depthAcceptsEqual), mask(pipeline.depthAcceptsGreater)};
+  return {mask(pipeline.depthAcceptsLess), mask(pipeline.depthAcceptsEqual), mask(pipeline.depthAcceptsGreater),
+          pipeline.depthAcceptsLess && pipeline.depthAcceptsEqual && !pipeline.depthAcceptsGreater};
 }
 
 inline __m128i DepthPassMask(const DepthTest& test, __m128i incoming, __m128i stored) {
+  if (test.notGreater) return _mm_xor_si128(_mm_cmpgt_epi32(incoming, stored), _mm_set1_epi32(-1));
   return _mm_or_si128(_mm_or_si128(_mm_and_si128(test.less, _mm_cmplt_epi32(incoming, stored)),
                                    _mm_and_si128(test.equal, _mm_cmpeq_epi32(incoming, stored))),
                       _mm_and_si128(test.greater, _mm_cmpgt_epi32(incoming, stored)));
@@ -323,43 +326,40 @@ alignas(16) const int32_t kKeepLanes[16][4] = {{-1, -1, -1, -1}, {0, -1, -1, -1}
                                                {-1, -1, -1, 0},  {0, -1, -1, 0},  {-1, 0, -1, 0},  {0, 0, -1, 0},
                                                {-1, -1, 0, 0},   {0, -1, 0, 0},   {-1, 0, 0, 0},   {0, 0, 0, 0}};
 
-// Depth test and write for the lanes in `live`; returns those that pass. With `wide`, all four
-// depths may be read and written back (unchanged where a lane is not live).
-inline unsigned TestDepth(const PixelPipeline& pipeline, const DepthTest& test, uint16_t* depth, int lanes, bool wide,
-                          unsigned live, __m128 z) {
+inline __m128i DepthToUnorm16Four(__m128 z) {
   z = _mm_min_ps(_mm_max_ps(z, _mm_setzero_ps()), _mm_set1_ps(1.0f));
-  __m128i incoming = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(z, _mm_set1_ps(65535.0f)), _mm_set1_ps(0.5f)));
-  if (wide) {
-    __m128i stored = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depth)), _mm_setzero_si128());
-    __m128i passes = _mm_andnot_si128(_mm_load_si128(reinterpret_cast<const __m128i*>(kKeepLanes[live])),
-                                      DepthPassMask(test, incoming, stored));
-    live = unsigned(_mm_movemask_ps(_mm_castsi128_ps(passes)));
-    if (live != 0 && pipeline.depthState.writeEnable) {
-      __m128i merged = _mm_or_si128(_mm_and_si128(passes, incoming), _mm_andnot_si128(passes, stored));
-      // Pack 0..65535 through the signed saturating pack by moving it to -32768..32767.
-      const __m128i bias = _mm_set1_epi32(32768);
-      __m128i packed = _mm_packs_epi32(_mm_sub_epi32(merged, bias), _mm_sub_epi32(merged, bias));
-      packed = _mm_xor_si128(packed, _mm_set1_epi16(static_cast<short>(0x8000)));
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(depth), packed);
-    }
-    return live;
-  }
-  alignas(16) int32_t value[4];
-  _mm_store_si128(reinterpret_cast<__m128i*>(value), incoming);
-  live = 0;
-  for (int lane = 0; lane < lanes; ++lane) {
-    uint16_t incomingLane = static_cast<uint16_t>(value[lane]);
-    if (!DepthPasses(pipeline.depthState.compare, incomingLane, depth[lane])) continue;
-    live |= 1u << lane;
-    if (pipeline.depthState.writeEnable) depth[lane] = incomingLane;
+  return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(z, _mm_set1_ps(65535.0f)), _mm_set1_ps(0.5f)));
+}
+
+// Depth test and write for four neighbouring pixels of a row; returns the lanes that pass.
+inline unsigned TestDepthRow(const PixelPipeline& pipeline, const DepthTest& test, uint16_t* depth, __m128 z) {
+  __m128i incoming = DepthToUnorm16Four(z);
+  __m128i stored = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depth)), _mm_setzero_si128());
+  __m128i passes = DepthPassMask(test, incoming, stored);
+  unsigned live = unsigned(_mm_movemask_ps(_mm_castsi128_ps(passes)));
+  if (live != 0 && pipeline.depthState.writeEnable) {
+    __m128i merged = _mm_or_si128(_mm_and_si128(passes, incoming), _mm_andnot_si128(passes, stored));
+    // Pack 0..65535 through the signed saturating pack by moving it to -32768..32767.
+    const __m128i bias = _mm_set1_epi32(32768);
+    __m128i packed = _mm_packs_epi32(_mm_sub_epi32(merged, bias), _mm_sub_epi32(merged, bias));
+    packed = _mm_xor_si128(packed, _mm_set1_epi16(static_cast<short>(0x8000)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(depth), packed);
   }
   return live;
 }
 
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
-                      int areaEndX) {
+// What stays the same for every pixel of one call.
+struct ShadeConstants {
   SpanTexture texture;
+  __m128i flatDiffuseLow, flatDiffuseHigh;
+  bool opaqueTexels;
+  __m128i targetAlphaMask;
+  DepthTest depthTest;
+};
+
+ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline, const SetupTriangle& triangle) {
+  ShadeConstants k;
+  SpanTexture& texture = k.texture;
   if (pipeline.readsTexture) {
     const TextureLevel& level = pipeline.sampler.texture->levels[0];
     texture.axisU = MakeAxis(level.width, pipeline.sampler.state.addressU);
@@ -373,16 +373,170 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
     texture.texels = nullptr;
     texture.rowShift = _mm_setzero_si128();
   }
-  __m128i flatDiffuseLow = _mm_setzero_si128(), flatDiffuseHigh = _mm_setzero_si128();
+  k.flatDiffuseLow = k.flatDiffuseHigh = _mm_setzero_si128();
   if (triangle.flatColor) {
     __m128i diffuse = _mm_set1_epi32(int(triangle.flatDiffuse));
-    flatDiffuseLow = Low16(diffuse);
-    flatDiffuseHigh = High16(diffuse);
+    k.flatDiffuseLow = Low16(diffuse);
+    k.flatDiffuseHigh = High16(diffuse);
   }
-  const bool opaqueTexels = pipeline.sampler.texture != nullptr && pipeline.sampler.texture->alphaIsOpaque;
-  const __m128i targetAlphaMask = _mm_set1_epi32(pipeline.color.alphaIsOpaque ? int(0xFF000000u) : 0);
+  k.opaqueTexels = pipeline.sampler.texture != nullptr && pipeline.sampler.texture->alphaIsOpaque;
+  k.targetAlphaMask = _mm_set1_epi32(pipeline.color.alphaIsOpaque ? int(0xFF000000u) : 0);
+  k.depthTest = MakeDepthTest(pipeline);
+  return k;
+}
 
-  const DepthTest depthTest = MakeDepthTest(pipeline);
+// Texture stage 0's output for four pixels, from their interpolated values: `w` (1 without
+// perspective), the texture coordinates and, per channel, colourAt(channel), all before the
+// multiplication by w, as the scalar pipeline orders it.
+template <AddressPlan kAddress, StagePlan kStage, typename ColorAt>
+inline __attribute__((always_inline)) void SourceFour(const PixelPipeline& pipeline, const SetupTriangle& triangle,
+                                                      const ShadeConstants& k, __m128 w, __m128 u, __m128 v,
+                                                      ColorAt colorAt, __m128i& sourceLow, __m128i& sourceHigh) {
+  __m128i diffuseLow = k.flatDiffuseLow, diffuseHigh = k.flatDiffuseHigh;
+  if (!triangle.flatColor) {
+    __m128i channels[4];
+    for (int channel = 0; channel < 4; ++channel) {
+      __m128 value = colorAt(channel);
+      if (triangle.perspective) value = _mm_mul_ps(value, w);
+      channels[channel] = ToChannels(value);
+    }
+    __m128i packed = _mm_or_si128(_mm_or_si128(channels[0], _mm_slli_epi32(channels[1], 8)),
+                                  _mm_or_si128(_mm_slli_epi32(channels[2], 16), _mm_slli_epi32(channels[3], 24)));
+    diffuseLow = Low16(packed);
+    diffuseHigh = High16(packed);
+  }
+
+  __m128i texelLow, texelHigh;
+  if (pipeline.readsTexture) {
+    if (triangle.perspective) {
+      u = _mm_mul_ps(u, w);
+      v = _mm_mul_ps(v, w);
+    }
+    SampleFour<kAddress>(k.texture, u, v, texelLow, texelHigh);
+    if (k.opaqueTexels) {
+      __m128i texels = _mm_or_si128(_mm_packus_epi16(texelLow, texelHigh), _mm_set1_epi32(int(0xFF000000u)));
+      texelLow = Low16(texels);
+      texelHigh = High16(texels);
+    }
+  } else {
+    __m128i black = _mm_set1_epi32(int(0xFF000000u));
+    texelLow = Low16(black);
+    texelHigh = High16(black);
+  }
+  sourceLow = CombineStage16<kStage>(pipeline.stage, texelLow, diffuseLow);
+  sourceHigh = CombineStage16<kStage>(pipeline.stage, texelHigh, diffuseHigh);
+}
+
+// The four pixels to write: the source blended over `destination` where blending is on.
+template <BlendPlan kBlend>
+inline __attribute__((always_inline)) __m128i BlendFour(const PixelPipeline& pipeline, const ShadeConstants& k,
+                                                        __m128i sourceLow, __m128i sourceHigh, __m128i destination) {
+  __m128i result;
+  if constexpr (kBlend == BlendPlan::Off) {
+    result = _mm_packus_epi16(sourceLow, sourceHigh);
+  } else {
+    if constexpr (kBlend == BlendPlan::SourceAlphaOver) {
+      // Fully opaque sources replace the destination exactly, (s * 255 + 127) / 255 = s, and
+      // fully transparent ones leave it as it was, (d * 255 + 127) / 255 = d.
+      constexpr int kAlphaBytes = 0xC0C0;
+      __m128i bothOpaque = _mm_cmpeq_epi16(_mm_and_si128(sourceLow, sourceHigh), _mm_set1_epi16(255));
+      if ((_mm_movemask_epi8(bothOpaque) & kAlphaBytes) == kAlphaBytes) {
+        return _mm_or_si128(_mm_packus_epi16(sourceLow, sourceHigh), k.targetAlphaMask);
+      }
+      __m128i bothClear = _mm_cmpeq_epi16(_mm_or_si128(sourceLow, sourceHigh), _mm_setzero_si128());
+      if ((_mm_movemask_epi8(bothClear) & kAlphaBytes) == kAlphaBytes) return _mm_or_si128(destination, k.targetAlphaMask);
+    }
+    __m128i readDestination = _mm_or_si128(destination, k.targetAlphaMask);
+    result = _mm_packus_epi16(Blend16<kBlend>(pipeline.blend, sourceLow, Low16(readDestination)),
+                              Blend16<kBlend>(pipeline.blend, sourceHigh, High16(readDestination)));
+  }
+  return _mm_or_si128(result, k.targetAlphaMask);
+}
+
+// Pixels gathered from several rows, shaded four at a time: what is left of the runs after
+// their whole groups of four, which for small triangles is nearly every pixel. Each pixel's
+// colour and depth are found at its byte offsets from the targets' first pixel.
+struct ScatteredPixels {
+  static constexpr int kCapacity = 3 * tuning::kTileSize + 4;
+  int count = 0;
+  alignas(16) int32_t x[kCapacity];
+  alignas(16) int32_t y[kCapacity];
+  size_t colorOffset[kCapacity];
+  size_t depthOffset[kCapacity];
+};
+
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+void ShadeScattered(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ShadeConstants& k,
+                    ScatteredPixels& pixels) {
+  // Pad the last group with copies of its last pixel. Lanes are written back from the last to
+  // the first, each either shaded or as it was read, so the real lane's value is what stays.
+  const int count = pixels.count;
+  for (int i = count; i < count + 3; ++i) {
+    pixels.x[i] = pixels.x[count - 1];
+    pixels.y[i] = pixels.y[count - 1];
+    pixels.colorOffset[i] = pixels.colorOffset[count - 1];
+    pixels.depthOffset[i] = pixels.depthOffset[count - 1];
+  }
+  const __m128 originX = _mm_set1_ps(triangle.originX), originY = _mm_set1_ps(triangle.originY);
+  uint8_t* const colorBase = reinterpret_cast<uint8_t*>(pipeline.color.pixels);
+  uint8_t* const depthBase = reinterpret_cast<uint8_t*>(pipeline.depth.depth);
+
+  for (int first = 0; first < count; first += 4) {
+    const __m128i xs = _mm_load_si128(reinterpret_cast<const __m128i*>(pixels.x + first));
+    const __m128i ys = _mm_load_si128(reinterpret_cast<const __m128i*>(pixels.y + first));
+    // (float)x - originX and (float)y - originY per lane, as the scalar pipeline computes them.
+    const __m128 dx = _mm_sub_ps(_mm_cvtepi32_ps(xs), originX);
+    const __m128 dy = _mm_sub_ps(_mm_cvtepi32_ps(ys), originY);
+    auto at = [dx, dy](const AttributePlane& p) {
+      return _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(p.a), dx), _mm_mul_ps(_mm_set1_ps(p.b), dy)),
+                        _mm_set1_ps(p.c));
+    };
+    const int lanes = count - first < 4 ? count - first : 4;
+    unsigned live = (1u << lanes) - 1;
+    uint32_t* color[4];
+    for (int lane = 0; lane < 4; ++lane) {
+      color[lane] = reinterpret_cast<uint32_t*>(colorBase + pixels.colorOffset[first + lane]);
+    }
+    if (pipeline.depthActive) {
+      uint16_t* depth[4];
+      for (int lane = 0; lane < 4; ++lane) {
+        depth[lane] = reinterpret_cast<uint16_t*>(depthBase + pixels.depthOffset[first + lane]);
+      }
+      __m128i incoming = DepthToUnorm16Four(at(triangle.depth));
+      __m128i stored = _mm_setr_epi32(*depth[0], *depth[1], *depth[2], *depth[3]);
+      __m128i passes = _mm_andnot_si128(_mm_load_si128(reinterpret_cast<const __m128i*>(kKeepLanes[live])),
+                                        DepthPassMask(k.depthTest, incoming, stored));
+      live = unsigned(_mm_movemask_ps(_mm_castsi128_ps(passes)));
+      if (live == 0) continue;
+      if (pipeline.depthState.writeEnable) {
+        alignas(16) int32_t merged[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(merged),
+                        _mm_or_si128(_mm_and_si128(passes, incoming), _mm_andnot_si128(passes, stored)));
+        for (int lane = 3; lane >= 0; --lane) *depth[lane] = static_cast<uint16_t>(merged[lane]);
+      }
+    }
+
+    __m128 w = _mm_set1_ps(1.0f);
+    if (triangle.perspective) w = _mm_div_ps(_mm_set1_ps(1.0f), at(triangle.q));
+    __m128i sourceLow, sourceHigh;
+    SourceFour<kAddress, kStage>(
+        pipeline, triangle, k, w, at(triangle.texcoord[0]), at(triangle.texcoord[1]),
+        [&](int channel) { return at(triangle.color[channel]); }, sourceLow, sourceHigh);
+
+    const __m128i destination = _mm_setr_epi32(int(*color[0]), int(*color[1]), int(*color[2]), int(*color[3]));
+    __m128i result = BlendFour<kBlend>(pipeline, k, sourceLow, sourceHigh, destination);
+    __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kKeepLanes[live]));
+    alignas(16) uint32_t merged[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(merged),
+                    _mm_or_si128(_mm_and_si128(keep, destination), _mm_andnot_si128(keep, result)));
+    for (int lane = 3; lane >= 0; --lane) *color[lane] = merged[lane];
+  }
+}
+
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
+                      int /*areaEndX*/) {
+  const ShadeConstants k = MakeShadeConstants(pipeline, triangle);
 
   // Each attribute as a * dx + (b * dy) + c, the scalar pipeline's order of operations.
   struct Plane {
@@ -399,8 +553,30 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
   const __m128 laneOffsets = _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f);
   const __m128 originX = _mm_set1_ps(triangle.originX);
 
+  ScatteredPixels scattered;
   for (const Span* span = spans; span != spans + count; ++span) {
     const int y = span->y, xBegin = span->xBegin, xEnd = span->xEnd;
+    // Whole groups of four are shaded along the row; the rest joins the scattered pixels.
+    const int groupsEnd = xBegin + ((xEnd - xBegin) & ~3);
+    const size_t colorRowOffset = size_t(y) * pipeline.color.pitchBytes;
+    const size_t depthRowOffset = size_t(y) * pipeline.depth.pitchBytes;
+    // Always three entries (there is room past the count), of which the leftover ones count:
+    // no branch on the run's length.
+    for (int j = 0; j < 3; ++j) {
+      const int i = scattered.count + j, x = groupsEnd + j;
+      scattered.x[i] = x;
+      scattered.y[i] = y;
+      scattered.colorOffset[i] = colorRowOffset + size_t(x) * 4;
+      scattered.depthOffset[i] = depthRowOffset + size_t(x) * 2;
+    }
+    scattered.count += xEnd - groupsEnd;
+    // Callers may pass any number of runs: shade what is gathered before the room runs out.
+    if (scattered.count > ScatteredPixels::kCapacity - 8) {
+      ShadeScattered<kAddress, kBlend, kStage>(pipeline, triangle, k, scattered);
+      scattered.count = 0;
+    }
+    if (groupsEnd == xBegin) continue;
+
     uint32_t* colorRow = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pipeline.color.pixels) +
                                                      size_t(y) * pipeline.color.pitchBytes);
     uint16_t* depthRow = nullptr;
@@ -415,89 +591,32 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
     };
     const Row depthRowPlane = row(depthPlane), qRow = row(qPlane), uRow = row(uPlane), vRow = row(vPlane);
 
-    for (int x = xBegin; x < xEnd; x += 4) {
-      const int lanes = xEnd - x < 4 ? xEnd - x : 4;
+    for (int x = xBegin; x < groupsEnd; x += 4) {
       // (float)x - originX per lane, as the scalar pipeline computes it.
       const __m128 dx = _mm_sub_ps(_mm_add_ps(_mm_set1_ps(static_cast<float>(x)), laneOffsets), originX);
-      unsigned live = (1u << lanes) - 1;
-      // A short group at the end of a run still reads and writes four pixels when they all lie
-      // in the caller's area: this thread owns them, and the ones not live are written back as
-      // they were.
-      const bool wide = x + 4 <= areaEndX;
+      unsigned live = 0xFu;
       if (depthRow != nullptr) {
-        live = TestDepth(pipeline, depthTest, depthRow + x, lanes, wide, live, depthRowPlane.At(dx));
+        live = TestDepthRow(pipeline, k.depthTest, depthRow + x, depthRowPlane.At(dx));
         if (live == 0) continue;
       }
 
       __m128 w = _mm_set1_ps(1.0f);
       if (triangle.perspective) w = _mm_div_ps(_mm_set1_ps(1.0f), qRow.At(dx));
+      __m128i sourceLow, sourceHigh;
+      SourceFour<kAddress, kStage>(
+          pipeline, triangle, k, w, uRow.At(dx), vRow.At(dx),
+          [&](int channel) { return rowOf(triangle.color[channel]).At(dx); }, sourceLow, sourceHigh);
 
-      __m128i diffuseLow = flatDiffuseLow, diffuseHigh = flatDiffuseHigh;
-      if (!triangle.flatColor) {
-        __m128i channels[4];
-        for (int channel = 0; channel < 4; ++channel) {
-          __m128 value = rowOf(triangle.color[channel]).At(dx);
-          if (triangle.perspective) value = _mm_mul_ps(value, w);
-          channels[channel] = ToChannels(value);
-        }
-        __m128i packed = _mm_or_si128(_mm_or_si128(channels[0], _mm_slli_epi32(channels[1], 8)),
-                                      _mm_or_si128(_mm_slli_epi32(channels[2], 16), _mm_slli_epi32(channels[3], 24)));
-        diffuseLow = Low16(packed);
-        diffuseHigh = High16(packed);
-      }
-
-      __m128i texelLow, texelHigh;
-      if (pipeline.readsTexture) {
-        __m128 u = uRow.At(dx), v = vRow.At(dx);
-        if (triangle.perspective) {
-          u = _mm_mul_ps(u, w);
-          v = _mm_mul_ps(v, w);
-        }
-        SampleFour<kAddress>(texture, u, v, texelLow, texelHigh);
-        if (opaqueTexels) {
-          __m128i texels = _mm_or_si128(_mm_packus_epi16(texelLow, texelHigh), _mm_set1_epi32(int(0xFF000000u)));
-          texelLow = Low16(texels);
-          texelHigh = High16(texels);
-        }
-      } else {
-        __m128i black = _mm_set1_epi32(int(0xFF000000u));
-        texelLow = Low16(black);
-        texelHigh = High16(black);
-      }
-
-      __m128i sourceLow = CombineStage16<kStage>(pipeline.stage, texelLow, diffuseLow);
-      __m128i sourceHigh = CombineStage16<kStage>(pipeline.stage, texelHigh, diffuseHigh);
-
-      alignas(16) uint32_t partial[4] = {0, 0, 0, 0};
-      const bool fullGroup = wide;
-      __m128i destination;
-      if (fullGroup) {
-        destination = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colorRow + x));
-      } else {
-        for (int lane = 0; lane < lanes; ++lane) partial[lane] = colorRow[x + lane];
-        destination = _mm_load_si128(reinterpret_cast<const __m128i*>(partial));
-      }
-      __m128i result;
-      if constexpr (kBlend == BlendPlan::Off) {
-        result = _mm_packus_epi16(sourceLow, sourceHigh);
-      } else {
-        __m128i readDestination = _mm_or_si128(destination, targetAlphaMask);
-        result = _mm_packus_epi16(Blend16<kBlend>(pipeline.blend, sourceLow, Low16(readDestination)),
-                                  Blend16<kBlend>(pipeline.blend, sourceHigh, High16(readDestination)));
-      }
-      result = _mm_or_si128(result, targetAlphaMask);
+      __m128i destination = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colorRow + x));
+      __m128i result = BlendFour<kBlend>(pipeline, k, sourceLow, sourceHigh, destination);
       if (live != 0xFu) {
         __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kKeepLanes[live]));
         result = _mm_or_si128(_mm_and_si128(keep, destination), _mm_andnot_si128(keep, result));
       }
-      if (fullGroup) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(colorRow + x), result);
-      } else {
-        _mm_store_si128(reinterpret_cast<__m128i*>(partial), result);
-        for (int lane = 0; lane < lanes; ++lane) colorRow[x + lane] = partial[lane];
-      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(colorRow + x), result);
     }
   }
+  if (scattered.count > 0) ShadeScattered<kAddress, kBlend, kStage>(pipeline, triangle, k, scattered);
 }
 
 template <AddressPlan kAddress, BlendPlan kBlend>
