@@ -169,14 +169,14 @@ class Device final : public IDirect3DDevice9, public Lifetime {
   Texture* OwnTexture(IDirect3DBaseTexture9* texture) const;
 
   // Drawing.
-  struct DrawSpec {
+  struct DrawRequest {
     refdevice::DrawRange range;
     refdevice::IndexStream indices;  // format None for non-indexed draws
     // The vertices a repacked copy must hold: [windowFirst, windowFirst + windowCount).
     size_t windowFirst = 0;
     size_t windowCount = 0;
   };
-  HRESULT Draw(DrawSpec spec, const StreamView* callerStream);
+  HRESULT Draw(DrawRequest request, const StreamView* callerStream);
   HRESULT UpdateTranslation();
   HRESULT BindTargets(refdevice::DrawCall& call) const;
   const std::vector<D3DVERTEXELEMENT9>* CurrentElements() const;

@@ -110,23 +110,23 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) {
   if (!inScene_) return D3DERR_INVALIDCALL;
-  DrawSpec spec;
-  if (const HRESULT result = CheckPrimitives(PrimitiveType, PrimitiveCount, spec.range.type); FAILED(result)) {
+  DrawRequest request;
+  if (const HRESULT result = CheckPrimitives(PrimitiveType, PrimitiveCount, request.range.type); FAILED(result)) {
     return result;
   }
   if (PrimitiveCount == 0) return D3D_OK;
-  spec.range.primitiveCount = PrimitiveCount;
-  spec.range.firstVertex = StartVertex;
-  spec.windowFirst = StartVertex;
-  spec.windowCount = ElementsFor(spec.range.type, PrimitiveCount);
-  return Draw(spec, nullptr);
+  request.range.primitiveCount = PrimitiveCount;
+  request.range.firstVertex = StartVertex;
+  request.windowFirst = StartVertex;
+  request.windowCount = ElementsFor(request.range.type, PrimitiveCount);
+  return Draw(request, nullptr);
 }
 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT MinVertexIndex,
                                      UINT NumVertices, UINT startIndex, UINT primCount) {
   if (!inScene_) return D3DERR_INVALIDCALL;
-  DrawSpec spec;
-  if (const HRESULT result = CheckPrimitives(PrimitiveType, primCount, spec.range.type); FAILED(result)) {
+  DrawRequest request;
+  if (const HRESULT result = CheckPrimitives(PrimitiveType, primCount, request.range.type); FAILED(result)) {
     return result;
   }
   IndexBuffer* indices = indices_.Get();
@@ -136,27 +136,27 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVer
   if (windowFirst < 0) return D3DERR_INVALIDCALL;
 
   const UINT indexSize = indices->Format() == D3DFMT_INDEX32 ? 4 : 2;
-  spec.indices.data = indices->Storage().Bytes();
-  spec.indices.indexCount = indices->Storage().Length() / indexSize;
-  spec.indices.format = indexSize == 4 ? refdevice::IndexFormat::Bits32 : refdevice::IndexFormat::Bits16;
-  if (uint64_t{startIndex} + ElementsFor(spec.range.type, primCount) > spec.indices.indexCount) {
+  request.indices.data = indices->Storage().Bytes();
+  request.indices.indexCount = indices->Storage().Length() / indexSize;
+  request.indices.format = indexSize == 4 ? refdevice::IndexFormat::Bits32 : refdevice::IndexFormat::Bits16;
+  if (uint64_t{startIndex} + ElementsFor(request.range.type, primCount) > request.indices.indexCount) {
     return D3DERR_INVALIDCALL;
   }
-  spec.range.primitiveCount = primCount;
-  spec.range.firstIndex = startIndex;
-  spec.range.baseVertex = BaseVertexIndex;
-  spec.range.minVertexIndex = MinVertexIndex;
-  spec.range.vertexRange = NumVertices;
-  spec.windowFirst = static_cast<size_t>(windowFirst);
-  spec.windowCount = NumVertices;
-  return Draw(spec, nullptr);
+  request.range.primitiveCount = primCount;
+  request.range.firstIndex = startIndex;
+  request.range.baseVertex = BaseVertexIndex;
+  request.range.minVertexIndex = MinVertexIndex;
+  request.range.vertexRange = NumVertices;
+  request.windowFirst = static_cast<size_t>(windowFirst);
+  request.windowCount = NumVertices;
+  return Draw(request, nullptr);
 }
 
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
                                 const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
   if (!inScene_ || pVertexStreamZeroData == nullptr || VertexStreamZeroStride == 0) return D3DERR_INVALIDCALL;
-  DrawSpec spec;
-  if (const HRESULT result = CheckPrimitives(PrimitiveType, PrimitiveCount, spec.range.type); FAILED(result)) {
+  DrawRequest request;
+  if (const HRESULT result = CheckPrimitives(PrimitiveType, PrimitiveCount, request.range.type); FAILED(result)) {
     return result;
   }
   // Stream 0 is unbound afterwards, as on the real runtime.
@@ -164,11 +164,11 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCo
   streams_[0].offset = 0;
   streams_[0].stride = 0;
   if (PrimitiveCount == 0) return D3D_OK;
-  const size_t vertexCount = ElementsFor(spec.range.type, PrimitiveCount);
+  const size_t vertexCount = ElementsFor(request.range.type, PrimitiveCount);
   const StreamView caller{static_cast<const uint8_t*>(pVertexStreamZeroData), vertexCount, VertexStreamZeroStride};
-  spec.range.primitiveCount = PrimitiveCount;
-  spec.windowCount = vertexCount;
-  return Draw(spec, &caller);
+  request.range.primitiveCount = PrimitiveCount;
+  request.windowCount = vertexCount;
+  return Draw(request, &caller);
 }
 
 HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex, UINT NumVertices,
@@ -179,8 +179,8 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinV
     return D3DERR_INVALIDCALL;
   }
   if (IndexDataFormat != D3DFMT_INDEX16 && IndexDataFormat != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
-  DrawSpec spec;
-  if (const HRESULT result = CheckPrimitives(PrimitiveType, PrimitiveCount, spec.range.type); FAILED(result)) {
+  DrawRequest request;
+  if (const HRESULT result = CheckPrimitives(PrimitiveType, PrimitiveCount, request.range.type); FAILED(result)) {
     return result;
   }
   // Stream 0 and the index buffer are unbound afterwards, as on the real runtime.
@@ -191,16 +191,16 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinV
   if (PrimitiveCount == 0) return D3D_OK;
   const StreamView caller{static_cast<const uint8_t*>(pVertexStreamZeroData), size_t{MinVertexIndex} + NumVertices,
                           VertexStreamZeroStride};
-  spec.indices.data = pIndexData;
-  spec.indices.indexCount = ElementsFor(spec.range.type, PrimitiveCount);
-  spec.indices.format =
+  request.indices.data = pIndexData;
+  request.indices.indexCount = ElementsFor(request.range.type, PrimitiveCount);
+  request.indices.format =
       IndexDataFormat == D3DFMT_INDEX32 ? refdevice::IndexFormat::Bits32 : refdevice::IndexFormat::Bits16;
-  spec.range.primitiveCount = PrimitiveCount;
-  spec.range.minVertexIndex = MinVertexIndex;
-  spec.range.vertexRange = NumVertices;
-  spec.windowFirst = MinVertexIndex;
-  spec.windowCount = NumVertices;
-  return Draw(spec, &caller);
+  request.range.primitiveCount = PrimitiveCount;
+  request.range.minVertexIndex = MinVertexIndex;
+  request.range.vertexRange = NumVertices;
+  request.windowFirst = MinVertexIndex;
+  request.windowCount = NumVertices;
+  return Draw(request, &caller);
 }
 
 const std::vector<D3DVERTEXELEMENT9>* Device::CurrentElements() const {
@@ -281,7 +281,7 @@ HRESULT Device::BindTargets(refdevice::DrawCall& call) const {
   return D3D_OK;
 }
 
-HRESULT Device::Draw(DrawSpec spec, const StreamView* callerStream) {
+HRESULT Device::Draw(DrawRequest request, const StreamView* callerStream) {
   if (lost_) return D3D_OK;  // a lost device accepts draws and shows nothing
   if (const HRESULT result = UpdateTranslation(); FAILED(result)) return result;
   const std::vector<D3DVERTEXELEMENT9>* elements = CurrentElements();
@@ -299,17 +299,17 @@ HRESULT Device::Draw(DrawSpec spec, const StreamView* callerStream) {
   refdevice::DrawCall call = translated_;
   if (!DescribeInPlace(inputs, lighting, streams, call.vertices)) {
     const HRESULT result =
-        RepackVertices(inputs, lighting, streams, spec.windowFirst, spec.windowCount, repacked_, call.vertices);
+        RepackVertices(inputs, lighting, streams, request.windowFirst, request.windowCount, repacked_, call.vertices);
     if (FAILED(result)) return result;
     // The copy starts at the window's first vertex.
-    if (spec.indices.format == refdevice::IndexFormat::None) {
-      spec.range.firstVertex -= static_cast<unsigned>(spec.windowFirst);
+    if (request.indices.format == refdevice::IndexFormat::None) {
+      request.range.firstVertex -= static_cast<unsigned>(request.windowFirst);
     } else {
-      spec.range.baseVertex = static_cast<int>(int64_t{spec.range.baseVertex} - static_cast<int64_t>(spec.windowFirst));
+      request.range.baseVertex = static_cast<int>(int64_t{request.range.baseVertex} - static_cast<int64_t>(request.windowFirst));
     }
   }
-  call.indices = spec.indices;
-  call.range = spec.range;
+  call.indices = request.indices;
+  call.range = request.range;
   if (const HRESULT result = BindTargets(call); FAILED(result)) return result;
   return rasterizer_.Draw(call) == refdevice::Status::Ok ? D3D_OK : D3DERR_INVALIDCALL;
 }
