@@ -7,6 +7,7 @@
 #include <iterator>
 #include <vector>
 
+#include "../support/reference_device_fixture.h"
 #include "d3d9api.h"
 #include "gfxsupport/surface_saving.h"
 #include "gfxsupport/texture_loading.h"
@@ -14,41 +15,7 @@
 
 namespace {
 
-LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-class ReferenceDevice : public testing::Test {
- protected:
-  void SetUp() override {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = WindowProcedure;
-    windowClass.lpszClassName = "OrbeluneTextureTest";
-    RegisterClassA(&windowClass);
-    window_ = CreateWindowExA(0, "OrbeluneTextureTest", "textures", WS_POPUP, 0, 0, 64, 64,
-                              nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(window_, nullptr);
-    direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_NE(direct3d_, nullptr);
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.Windowed = TRUE;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.BackBufferFormat = D3DFMT_UNKNOWN;
-    parameters.hDeviceWindow = window_;
-    ASSERT_EQ(direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, window_,
-                                      D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &device_),
-              D3D_OK);
-  }
-  void TearDown() override {
-    if (device_ != nullptr) device_->Release();
-    if (direct3d_ != nullptr) direct3d_->Release();
-    if (window_ != nullptr) DestroyWindow(window_);
-  }
-
-  HWND window_ = nullptr;
-  IDirect3D9* direct3d_ = nullptr;
-  IDirect3DDevice9* device_ = nullptr;
-};
+using ReferenceDevice = ReferenceDeviceTest;
 
 TEST_F(ReferenceDevice, MakesTheSceneTexturesWithFullChains) {
   struct Case {
