@@ -98,6 +98,20 @@ void Append(std::vector<uint8_t>* data, const void* bytes, size_t size) {
   data->insert(data->end(), p, p + size);
 }
 
+// Reads count values of one type through a fixed buffer and appends their bytes, so that a huge
+// count never sizes a buffer before the file has shown that many values.
+template <typename Value, typename ReadChunk>
+bool AppendInChunks(uint64_t count, std::vector<uint8_t>* data, ReadChunk readChunk) {
+  Value chunk[kChunk];
+  for (uint64_t done = 0; done < count;) {
+    const size_t n = size_t(std::min<uint64_t>(kChunk, count - done));
+    if (!readChunk(chunk, n)) return false;
+    Append(data, chunk, n * sizeof(Value));
+    done += n;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
@@ -517,26 +531,12 @@ bool XFileParser::ReadValues(XTokenizer& tokens, XMemberType type, uint64_t coun
                              XDataObject* object, uint32_t* lastValue) {
   std::vector<uint8_t>& data = object->data;
   switch (type) {
-    case XMemberType::Float: {
-      float chunk[kChunk];
-      for (uint64_t done = 0; done < count;) {
-        size_t n = size_t(std::min<uint64_t>(kChunk, count - done));
-        if (!tokens.ReadFloats(chunk, n)) return false;
-        Append(&data, chunk, n * sizeof(float));
-        done += n;
-      }
-      return true;
-    }
-    case XMemberType::Double: {
-      double chunk[kChunk];
-      for (uint64_t done = 0; done < count;) {
-        size_t n = size_t(std::min<uint64_t>(kChunk, count - done));
-        if (!tokens.ReadDoubles(chunk, n)) return false;
-        Append(&data, chunk, n * sizeof(double));
-        done += n;
-      }
-      return true;
-    }
+    case XMemberType::Float:
+      return AppendInChunks<float>(count, &data,
+                                   [&](float* chunk, size_t n) { return tokens.ReadFloats(chunk, n); });
+    case XMemberType::Double:
+      return AppendInChunks<double>(count, &data,
+                                    [&](double* chunk, size_t n) { return tokens.ReadDoubles(chunk, n); });
     case XMemberType::String:
       for (uint64_t i = 0; i < count; ++i) {
         std::string text;
