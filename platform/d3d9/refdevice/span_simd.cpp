@@ -4,6 +4,8 @@
 #include "span_simd.h"
 
 #include "depth.h"
+#include "span_avx2.h"
+#include "span_plans.h"
 #include "texel_position.h"
 
 #if defined(__SSE2__)
@@ -21,7 +23,8 @@ bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 #if !defined(__SSE2__)
 
 bool SimdSpanSupports(const PixelPipeline&) { return false; }
-void PrepareSimdSpans(PixelPipeline&) {}
+SimdWidth WidestSimd() { return SimdWidth::Four; }
+void PrepareSimdSpans(PixelPipeline&, SimdWidth) {}
 
 #else
 
@@ -35,12 +38,6 @@ bool SimdSpanSupports(const PixelPipeline& pipeline) {
 }
 
 namespace {
-
-// The states served by specialised copies of the shader; anything else takes the general copy,
-// which decides the same things at run time.
-enum class AddressPlan { Wrap, Mirror, Clamp, Mixed };
-enum class BlendPlan { Off, SourceAlphaOver, Generic };
-enum class StagePlan { ModulateWithDoubledAlpha, Generic };
 
 // ---- Texel positions, as ToTexelPosition does them ----
 
@@ -619,68 +616,24 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
   if (scattered.count > 0) ShadeScattered<kAddress, kBlend, kStage>(pipeline, triangle, k, scattered);
 }
 
-template <AddressPlan kAddress, BlendPlan kBlend>
-SpanShader PickStage(StagePlan stage) {
-  return stage == StagePlan::ModulateWithDoubledAlpha
-             ? &ShadeSpanPlanned<kAddress, kBlend, StagePlan::ModulateWithDoubledAlpha>
-             : &ShadeSpanPlanned<kAddress, kBlend, StagePlan::Generic>;
-}
-
-template <AddressPlan kAddress>
-SpanShader PickBlend(BlendPlan blend, StagePlan stage) {
-  switch (blend) {
-    case BlendPlan::Off:
-      return PickStage<kAddress, BlendPlan::Off>(stage);
-    case BlendPlan::SourceAlphaOver:
-      return PickStage<kAddress, BlendPlan::SourceAlphaOver>(stage);
-    default:
-      return PickStage<kAddress, BlendPlan::Generic>(stage);
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+struct FourWideShader {
+  static void Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
+                    int areaEndX) {
+    ShadeSpanPlanned<kAddress, kBlend, kStage>(pipeline, triangle, spans, count, areaEndX);
   }
-}
-
-bool IsTextureAndDiffuse(const StageCombiner& combiner) {
-  auto isDiffuse = [](StageArgument argument) { return argument != StageArgument::Texture; };
-  return (combiner.argument1 == StageArgument::Texture && isDiffuse(combiner.argument2)) ||
-         (combiner.argument2 == StageArgument::Texture && isDiffuse(combiner.argument1));
-}
-
-SpanShader PickShader(const PixelPipeline& pipeline) {
-  const SamplerState& sampler = pipeline.sampler.state;
-  AddressPlan address = AddressPlan::Mixed;
-  if (sampler.addressU == sampler.addressV) {
-    address = sampler.addressU == Address::Wrap     ? AddressPlan::Wrap
-              : sampler.addressU == Address::Mirror ? AddressPlan::Mirror
-                                                    : AddressPlan::Clamp;
-  }
-  BlendPlan blend = BlendPlan::Generic;
-  if (!pipeline.blend.enable) {
-    blend = BlendPlan::Off;
-  } else if (pipeline.blend.source == BlendFactor::SourceAlpha &&
-             pipeline.blend.destination == BlendFactor::InverseSourceAlpha) {
-    blend = BlendPlan::SourceAlphaOver;
-  }
-  const TextureStage& stage = pipeline.stage;
-  StagePlan stagePlan = StagePlan::Generic;
-  if (stage.color.operation == StageOperation::Modulate && stage.alpha.operation == StageOperation::Modulate2x &&
-      IsTextureAndDiffuse(stage.color) && IsTextureAndDiffuse(stage.alpha)) {
-    stagePlan = StagePlan::ModulateWithDoubledAlpha;
-  }
-  switch (address) {
-    case AddressPlan::Wrap:
-      return PickBlend<AddressPlan::Wrap>(blend, stagePlan);
-    case AddressPlan::Mirror:
-      return PickBlend<AddressPlan::Mirror>(blend, stagePlan);
-    case AddressPlan::Clamp:
-      return PickBlend<AddressPlan::Clamp>(blend, stagePlan);
-    default:
-      return PickBlend<AddressPlan::Mixed>(blend, stagePlan);
-  }
-}
+};
 
 }  // namespace
 
-void PrepareSimdSpans(PixelPipeline& pipeline) {
-  pipeline.simdShader = PickShader(pipeline);
+SimdWidth WidestSimd() {
+  static const SimdWidth widest = Avx2SpansAvailable() ? SimdWidth::Eight : SimdWidth::Four;
+  return widest;
+}
+
+void PrepareSimdSpans(PixelPipeline& pipeline, SimdWidth width) {
+  ShaderPlan plan = PlanShader(pipeline);
+  pipeline.simdShader = width == SimdWidth::Eight ? PickAvx2Shader(plan) : SpecialisedShader<FourWideShader>(plan);
   if (pipeline.readsTexture) {
     size_t pitchTexels = pipeline.sampler.texture->levels[0].pitchBytes / 4;
     while ((size_t(1) << pipeline.textureRowShift) < pitchTexels) ++pipeline.textureRowShift;
