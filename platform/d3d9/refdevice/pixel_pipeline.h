@@ -3,6 +3,8 @@
 // blend into the colour target.
 #pragma once
 
+#include <cstddef>
+
 #include "refdevice.h"
 #include "sampler.h"
 #include "setup.h"
@@ -32,6 +34,9 @@ struct PixelPipeline {
   bool simd = false;  // the SIMD span shader serves this state
   SpanShader simdShader = nullptr;
   int textureRowShift = 0;  // log2 of the texture's pitch in texels
+  // What the SIMD shader derives from the state once per draw, in the shader's own layout.
+  static constexpr size_t kShaderConstantBytes = 640;
+  alignas(32) unsigned char shaderConstants[kShaderConstantBytes];
   bool depthAcceptsLess = false, depthAcceptsEqual = false, depthAcceptsGreater = false;
 };
 

@@ -4,6 +4,8 @@
 // Leaves out: what the SSE2 shader leaves out (see span_simd.h).
 #include "span_avx2.h"
 
+#include <new>
+
 #include "depth.h"
 #include "texel_position.h"
 #include "tuning.h"
@@ -17,7 +19,7 @@ namespace refdevice {
 #if !defined(__AVX2__)
 
 bool Avx2SpansAvailable() { return false; }
-SpanShader PickAvx2Shader(const ShaderPlan&) { return nullptr; }
+SpanShader PrepareAvx2Shader(PixelPipeline&) { return nullptr; }
 
 #else
 
@@ -230,13 +232,12 @@ struct ShadeConstants {
   const uint32_t* texels;
   __m128i rowShift;  // log2 of the pitch in texels
   bool opaqueTexels;
-  Ints flatDiffuse;
   Ints targetAlphaMask;
   Ints depthLess, depthEqual, depthGreater;
   bool depthNotGreater;  // accepts exactly less and equal, the usual test: one comparison
 };
 
-ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline, const SetupTriangle& triangle) {
+ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
   ShadeConstants k;
   if (pipeline.readsTexture) {
     const TextureLevel& level = pipeline.sampler.texture->levels[0];
@@ -252,7 +253,6 @@ ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline, const SetupTria
     k.rowShift = _mm_setzero_si128();
   }
   k.opaqueTexels = pipeline.sampler.texture != nullptr && pipeline.sampler.texture->alphaIsOpaque;
-  k.flatDiffuse = _mm256_set1_epi32(triangle.flatColor ? int(triangle.flatDiffuse) : 0);
   k.targetAlphaMask = _mm256_set1_epi32(pipeline.color.alphaIsOpaque ? int(0xFF000000u) : 0);
   auto mask = [](bool accepted) { return _mm256_set1_epi32(accepted ? -1 : 0); };
   k.depthLess = mask(pipeline.depthAcceptsLess);
@@ -386,8 +386,10 @@ inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipe
                                                        Ints& sourceLow, Ints& sourceHigh) {
   Floats w = _mm256_set1_ps(1.0f);
   if (triangle.perspective) w = _mm256_div_ps(_mm256_set1_ps(1.0f), at.At(triangle.q));
-  Ints diffuse = k.flatDiffuse;
-  if (!triangle.flatColor) {
+  Ints diffuse;
+  if (triangle.flatColor) {
+    diffuse = _mm256_set1_epi32(int(triangle.flatDiffuse));
+  } else {
     Ints channels[4];
     for (int channel = 0; channel < 4; ++channel) {
       Floats value = at.At(triangle.color[channel]);
@@ -517,7 +519,7 @@ class GatheredPixels {
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
                          int /*areaEndX*/) {
-  const ShadeConstants k = MakeShadeConstants(pipeline, triangle);
+  const ShadeConstants& k = *std::launder(reinterpret_cast<const ShadeConstants*>(pipeline.shaderConstants));
   const Floats laneOffsets = _mm256_setr_ps(0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f);
   const Floats originX = _mm256_set1_ps(triangle.originX);
   GatheredPixels gathered;
@@ -557,7 +559,11 @@ struct EightWideShader {
 
 }  // namespace
 
-SpanShader PickAvx2Shader(const ShaderPlan& plan) { return SpecialisedShader<EightWideShader>(plan); }
+SpanShader PrepareAvx2Shader(PixelPipeline& pipeline) {
+  static_assert(sizeof(ShadeConstants) <= PixelPipeline::kShaderConstantBytes);
+  new (pipeline.shaderConstants) ShadeConstants(MakeShadeConstants(pipeline));
+  return SpecialisedShader<EightWideShader>(PlanShader(pipeline));
+}
 
 #endif
 

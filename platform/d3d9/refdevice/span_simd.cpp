@@ -3,6 +3,8 @@
 // not a power of two; those draws take the scalar pipeline.
 #include "span_simd.h"
 
+#include <new>
+
 #include "depth.h"
 #include "span_avx2.h"
 #include "span_plans.h"
@@ -348,13 +350,12 @@ inline unsigned TestDepthRow(const PixelPipeline& pipeline, const DepthTest& tes
 // What stays the same for every pixel of one call.
 struct ShadeConstants {
   SpanTexture texture;
-  __m128i flatDiffuseLow, flatDiffuseHigh;
   bool opaqueTexels;
   __m128i targetAlphaMask;
   DepthTest depthTest;
 };
 
-ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline, const SetupTriangle& triangle) {
+ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
   ShadeConstants k;
   SpanTexture& texture = k.texture;
   if (pipeline.readsTexture) {
@@ -370,12 +371,6 @@ ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline, const SetupTria
     texture.texels = nullptr;
     texture.rowShift = _mm_setzero_si128();
   }
-  k.flatDiffuseLow = k.flatDiffuseHigh = _mm_setzero_si128();
-  if (triangle.flatColor) {
-    __m128i diffuse = _mm_set1_epi32(int(triangle.flatDiffuse));
-    k.flatDiffuseLow = Low16(diffuse);
-    k.flatDiffuseHigh = High16(diffuse);
-  }
   k.opaqueTexels = pipeline.sampler.texture != nullptr && pipeline.sampler.texture->alphaIsOpaque;
   k.targetAlphaMask = _mm_set1_epi32(pipeline.color.alphaIsOpaque ? int(0xFF000000u) : 0);
   k.depthTest = MakeDepthTest(pipeline);
@@ -389,8 +384,12 @@ template <AddressPlan kAddress, StagePlan kStage, typename ColorAt>
 inline __attribute__((always_inline)) void SourceFour(const PixelPipeline& pipeline, const SetupTriangle& triangle,
                                                       const ShadeConstants& k, __m128 w, __m128 u, __m128 v,
                                                       ColorAt colorAt, __m128i& sourceLow, __m128i& sourceHigh) {
-  __m128i diffuseLow = k.flatDiffuseLow, diffuseHigh = k.flatDiffuseHigh;
-  if (!triangle.flatColor) {
+  __m128i diffuseLow, diffuseHigh;
+  if (triangle.flatColor) {
+    __m128i diffuse = _mm_set1_epi32(int(triangle.flatDiffuse));
+    diffuseLow = Low16(diffuse);
+    diffuseHigh = High16(diffuse);
+  } else {
     __m128i channels[4];
     for (int channel = 0; channel < 4; ++channel) {
       __m128 value = colorAt(channel);
@@ -533,7 +532,7 @@ void ShadeScattered(const PixelPipeline& pipeline, const SetupTriangle& triangle
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
                       int /*areaEndX*/) {
-  const ShadeConstants k = MakeShadeConstants(pipeline, triangle);
+  const ShadeConstants& k = *std::launder(reinterpret_cast<const ShadeConstants*>(pipeline.shaderConstants));
 
   // Each attribute as a * dx + (b * dy) + c, the scalar pipeline's order of operations.
   struct Plane {
@@ -632,16 +631,22 @@ SimdWidth WidestSimd() {
 }
 
 void PrepareSimdSpans(PixelPipeline& pipeline, SimdWidth width) {
-  ShaderPlan plan = PlanShader(pipeline);
-  pipeline.simdShader = width == SimdWidth::Eight ? PickAvx2Shader(plan) : SpecialisedShader<FourWideShader>(plan);
-  if (pipeline.readsTexture) {
-    size_t pitchTexels = pipeline.sampler.texture->levels[0].pitchBytes / 4;
-    while ((size_t(1) << pipeline.textureRowShift) < pitchTexels) ++pipeline.textureRowShift;
-  }
+  // The depth comparison and row shift go into the shaders' per-draw values: settle them first.
   CompareFunction compare = pipeline.depthState.compare;
   pipeline.depthAcceptsLess = DepthPasses(compare, 0, 1);
   pipeline.depthAcceptsEqual = DepthPasses(compare, 1, 1);
   pipeline.depthAcceptsGreater = DepthPasses(compare, 1, 0);
+  if (pipeline.readsTexture) {
+    size_t pitchTexels = pipeline.sampler.texture->levels[0].pitchBytes / 4;
+    while ((size_t(1) << pipeline.textureRowShift) < pitchTexels) ++pipeline.textureRowShift;
+  }
+  if (width == SimdWidth::Eight) {
+    pipeline.simdShader = PrepareAvx2Shader(pipeline);
+    return;
+  }
+  static_assert(sizeof(ShadeConstants) <= PixelPipeline::kShaderConstantBytes);
+  new (pipeline.shaderConstants) ShadeConstants(MakeShadeConstants(pipeline));
+  pipeline.simdShader = SpecialisedShader<FourWideShader>(PlanShader(pipeline));
 }
 
 #endif
