@@ -265,7 +265,8 @@ ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
 // ---- Sampling ----
 
 // Each lane's two texels at `offset` and `offset + 1`, as two registers.
-inline void LoadPairs(const uint32_t* texels, Ints offsets, Ints& first, Ints& second) {
+inline __attribute__((always_inline)) void LoadPairs(const uint32_t* texels, Ints offsets, Ints& first,
+                                                      Ints& second) {
   alignas(32) int32_t o[8];
   _mm256_store_si256(reinterpret_cast<Ints*>(o), offsets);
   auto pair = [texels](int32_t offset) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(texels + offset)); };
