@@ -370,23 +370,37 @@ inline unsigned TestDepth(const PixelPipeline& pipeline, const ShadeConstants& k
 
 // ---- One group of eight pixels ----
 
+// An attribute plane with its coefficients in every lane.
+struct PlaneVector {
+  explicit PlaneVector(const AttributePlane& p)
+      : a(_mm256_set1_ps(p.a)), b(_mm256_set1_ps(p.b)), c(_mm256_set1_ps(p.c)) {}
+  Floats a, b, c;
+};
+
+// The planes that every pixel of a triangle reads, spread over the lanes once per call.
+struct TrianglePlanes {
+  explicit TrianglePlanes(const SetupTriangle& triangle)
+      : depth(triangle.depth), q(triangle.q), u(triangle.texcoord[0]), v(triangle.texcoord[1]) {}
+  PlaneVector depth, q, u, v;
+};
+
 // The pixel centres of a group, relative to the triangle's origin, and what the planes give
 // there: a * dx + b * dy + c, the scalar pipeline's order of operations.
 struct GroupPosition {
   Floats dx, dy;
-  Floats At(const AttributePlane& p) const {
-    return _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(p.a), dx), _mm256_mul_ps(_mm256_set1_ps(p.b), dy)),
-                         _mm256_set1_ps(p.c));
+  Floats At(const PlaneVector& p) const {
+    return _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(p.a, dx), _mm256_mul_ps(p.b, dy)), p.c);
   }
+  Floats At(const AttributePlane& p) const { return At(PlaneVector(p)); }
 };
 
 // Texture stage 0's output for eight pixels, in low and high halves.
 template <AddressPlan kAddress, StagePlan kStage>
 inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipeline, const SetupTriangle& triangle,
-                                                       const ShadeConstants& k, const GroupPosition& at,
-                                                       Ints& sourceLow, Ints& sourceHigh) {
+                                                       const ShadeConstants& k, const TrianglePlanes& planes,
+                                                       const GroupPosition& at, Ints& sourceLow, Ints& sourceHigh) {
   Floats w = _mm256_set1_ps(1.0f);
-  if (triangle.perspective) w = _mm256_div_ps(_mm256_set1_ps(1.0f), at.At(triangle.q));
+  if (triangle.perspective) w = _mm256_div_ps(_mm256_set1_ps(1.0f), at.At(planes.q));
   Ints diffuse;
   if (triangle.flatColor) {
     diffuse = _mm256_set1_epi32(int(triangle.flatDiffuse));
@@ -403,7 +417,7 @@ inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipe
 
   Ints texelLow, texelHigh;
   if (pipeline.readsTexture) {
-    Floats u = at.At(triangle.texcoord[0]), v = at.At(triangle.texcoord[1]);
+    Floats u = at.At(planes.u), v = at.At(planes.v);
     if (triangle.perspective) {
       u = _mm256_mul_ps(u, w);
       v = _mm256_mul_ps(v, w);
@@ -455,14 +469,15 @@ inline __attribute__((always_inline)) Ints BlendEight(const PixelPipeline& pipel
 // in a buffer of gathered pixels); the other lanes keep their values.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 inline __attribute__((always_inline)) void ShadeGroup(const PixelPipeline& pipeline, const SetupTriangle& triangle,
-                                                      const ShadeConstants& k, const GroupPosition& at,
-                                                      uint32_t* color, uint16_t* depth, unsigned live) {
+                                                      const ShadeConstants& k, const TrianglePlanes& planes,
+                                                      const GroupPosition& at, uint32_t* color, uint16_t* depth,
+                                                      unsigned live) {
   if (depth != nullptr) {
-    live = TestDepth(pipeline, k, depth, at.At(triangle.depth), live);
+    live = TestDepth(pipeline, k, depth, at.At(planes.depth), live);
     if (live == 0) return;
   }
   Ints sourceLow, sourceHigh;
-  SourceEight<kAddress, kStage>(pipeline, triangle, k, at, sourceLow, sourceHigh);
+  SourceEight<kAddress, kStage>(pipeline, triangle, k, planes, at, sourceLow, sourceHigh);
   Ints destination = _mm256_loadu_si256(reinterpret_cast<const Ints*>(color));
   Ints result = BlendEight<kBlend>(pipeline, k, sourceLow, sourceHigh, destination);
   if (live != kAllLanes) result = _mm256_blendv_epi8(destination, result, LaneMask(live));
@@ -490,7 +505,8 @@ class GatheredPixels {
 
   // Shades the gathered pixels and writes them back.
   template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-  void Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ShadeConstants& k) {
+  void Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ShadeConstants& k,
+             const TrianglePlanes& planes) {
     GroupPosition at;
     Ints xs = _mm256_load_si256(reinterpret_cast<const Ints*>(x_));
     Ints ys = _mm256_load_si256(reinterpret_cast<const Ints*>(y_));
@@ -498,7 +514,7 @@ class GatheredPixels {
     at.dx = _mm256_sub_ps(_mm256_cvtepi32_ps(xs), _mm256_set1_ps(triangle.originX));
     at.dy = _mm256_sub_ps(_mm256_cvtepi32_ps(ys), _mm256_set1_ps(triangle.originY));
     bool withDepth = depthAt_[0] != nullptr;
-    ShadeGroup<kAddress, kBlend, kStage>(pipeline, triangle, k, at, colors_, withDepth ? depths_ : nullptr,
+    ShadeGroup<kAddress, kBlend, kStage>(pipeline, triangle, k, planes, at, colors_, withDepth ? depths_ : nullptr,
                                          (1u << count_) - 1);
     for (int i = 0; i < count_; ++i) {
       *colorAt_[i] = colors_[i];
@@ -521,6 +537,7 @@ template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
                          int /*areaEndX*/) {
   const ShadeConstants& k = *std::launder(reinterpret_cast<const ShadeConstants*>(pipeline.shaderConstants));
+  const TrianglePlanes planes(triangle);
   const Floats laneOffsets = _mm256_setr_ps(0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f);
   const Floats originX = _mm256_set1_ps(triangle.originX);
   GatheredPixels gathered;
@@ -539,15 +556,15 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
     for (; x + 8 <= span->xEnd; x += 8) {
       // (float)x - originX per lane, as the scalar pipeline computes it.
       at.dx = _mm256_sub_ps(_mm256_add_ps(_mm256_set1_ps(static_cast<float>(x)), laneOffsets), originX);
-      ShadeGroup<kAddress, kBlend, kStage>(pipeline, triangle, k, at, colorRow + x,
+      ShadeGroup<kAddress, kBlend, kStage>(pipeline, triangle, k, planes, at, colorRow + x,
                                            depthRow != nullptr ? depthRow + x : nullptr, kAllLanes);
     }
     for (; x < span->xEnd; ++x) {
       gathered.Add(x, y, colorRow + x, depthRow != nullptr ? depthRow + x : nullptr);
-      if (gathered.Full()) gathered.Shade<kAddress, kBlend, kStage>(pipeline, triangle, k);
+      if (gathered.Full()) gathered.Shade<kAddress, kBlend, kStage>(pipeline, triangle, k, planes);
     }
   }
-  if (!gathered.Empty()) gathered.Shade<kAddress, kBlend, kStage>(pipeline, triangle, k);
+  if (!gathered.Empty()) gathered.Shade<kAddress, kBlend, kStage>(pipeline, triangle, k, planes);
 }
 
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
