@@ -567,6 +567,52 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
   if (!gathered.Empty()) gathered.Shade<kAddress, kBlend, kStage>(pipeline, triangle, k, planes);
 }
 
+// A narrow triangle walked a row at a time, the edge functions at eight pixel centres at once;
+// its covered pixels go straight to the gathered groups, with no runs to build for a triangle
+// a few pixels across.
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+void ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const NarrowTriangle& narrow) {
+  const ShadeConstants& k = *std::launder(reinterpret_cast<const ShadeConstants*>(pipeline.shaderConstants));
+  const TrianglePlanes planes(triangle);
+  const Ints lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  Ints edge[3], rowStep[3];
+  for (int i = 0; i < 3; ++i) {
+    edge[i] = _mm256_add_epi32(_mm256_set1_epi32(narrow.start[i]),
+                               _mm256_mullo_epi32(lanes, _mm256_set1_epi32(narrow.stepX[i])));
+    rowStep[i] = _mm256_set1_epi32(narrow.stepY[i]);
+  }
+  const unsigned inWidth = (1u << (narrow.maxX - narrow.minX + 1)) - 1;
+  GatheredPixels gathered;
+  for (int y = narrow.minY; y <= narrow.maxY; ++y) {
+    // A pixel is covered when none of its three values has the sign bit.
+    Ints anyNegative = _mm256_or_si256(_mm256_or_si256(edge[0], edge[1]), edge[2]);
+    unsigned covered = ~unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(anyNegative))) & inWidth;
+    for (int i = 0; i < 3; ++i) edge[i] = _mm256_add_epi32(edge[i], rowStep[i]);
+    if (covered == 0) continue;
+    uint32_t* colorRow = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pipeline.color.pixels) +
+                                                     size_t(y) * pipeline.color.pitchBytes);
+    uint16_t* depthRow = nullptr;
+    if (pipeline.depthActive) {
+      depthRow = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(pipeline.depth.depth) +
+                                             size_t(y) * pipeline.depth.pitchBytes);
+    }
+    do {
+      const int x = narrow.minX + __builtin_ctz(covered);
+      gathered.Add(x, y, colorRow + x, depthRow != nullptr ? depthRow + x : nullptr);
+      if (gathered.Full()) gathered.Shade<kAddress, kBlend, kStage>(pipeline, triangle, k, planes);
+      covered &= covered - 1;
+    } while (covered != 0);
+  }
+  if (!gathered.Empty()) gathered.Shade<kAddress, kBlend, kStage>(pipeline, triangle, k, planes);
+}
+
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+struct NarrowTriangleShader {
+  static void Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const NarrowTriangle& narrow) {
+    ShadeNarrowTriangle<kAddress, kBlend, kStage>(pipeline, triangle, narrow);
+  }
+};
+
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 struct EightWideShader {
   static void Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
@@ -580,7 +626,9 @@ struct EightWideShader {
 SpanShader PrepareAvx2Shader(PixelPipeline& pipeline) {
   static_assert(sizeof(ShadeConstants) <= PixelPipeline::kShaderConstantBytes);
   new (pipeline.shaderConstants) ShadeConstants(MakeShadeConstants(pipeline));
-  return SpecialisedShader<EightWideShader>(PlanShader(pipeline));
+  const ShaderPlan plan = PlanShader(pipeline);
+  pipeline.narrowShader = SpecialisedShader<NarrowTriangleShader>(plan);
+  return SpecialisedShader<EightWideShader>(plan);
 }
 
 #endif

@@ -21,13 +21,14 @@ ShaderPlan PlanShader(const PixelPipeline& pipeline);
 
 // Shader<kAddress, kBlend, kStage>::Shade for the plan: every combination is instantiated.
 template <template <AddressPlan, BlendPlan, StagePlan> typename Shader>
-SpanShader SpecialisedShader(const ShaderPlan& plan) {
-  auto byStage = [&plan]<AddressPlan kAddress, BlendPlan kBlend>() -> SpanShader {
+auto SpecialisedShader(const ShaderPlan& plan) {
+  using Entry = decltype(&Shader<AddressPlan::Wrap, BlendPlan::Off, StagePlan::Generic>::Shade);
+  auto byStage = [&plan]<AddressPlan kAddress, BlendPlan kBlend>() -> Entry {
     return plan.stage == StagePlan::ModulateWithDoubledAlpha
                ? &Shader<kAddress, kBlend, StagePlan::ModulateWithDoubledAlpha>::Shade
                : &Shader<kAddress, kBlend, StagePlan::Generic>::Shade;
   };
-  auto byBlend = [&]<AddressPlan kAddress>() -> SpanShader {
+  auto byBlend = [&]<AddressPlan kAddress>() -> Entry {
     switch (plan.blend) {
       case BlendPlan::Off:
         return byStage.template operator()<kAddress, BlendPlan::Off>();

@@ -640,6 +640,7 @@ void PrepareSimdSpans(PixelPipeline& pipeline, SimdWidth width) {
     size_t pitchTexels = pipeline.sampler.texture->levels[0].pitchBytes / 4;
     while ((size_t(1) << pipeline.textureRowShift) < pitchTexels) ++pipeline.textureRowShift;
   }
+  pipeline.narrowShader = nullptr;
   if (width == SimdWidth::Eight) {
     pipeline.simdShader = PrepareAvx2Shader(pipeline);
     return;
