@@ -3,6 +3,7 @@
 // index's result depend on the index alone, which keeps the output deterministic.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -27,18 +28,24 @@ class WorkerPool {
 
  private:
   void WorkerLoop();
-  void RunTasks();
+  // Takes indices until none is left; returns how many tasks this thread ran.
+  size_t RunTasks(const std::function<void(size_t)>& task, size_t count);
+  // Waits for a call newer than `seenGeneration` and joins it: false when the pool is stopping.
+  bool JoinNextCall(size_t& seenGeneration, const std::function<void(size_t)>*& task, size_t& count);
 
   std::vector<std::thread> threads_;
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::condition_variable finished_;
+  std::condition_variable idle_;
+  // Published under the mutex, one call of ParallelFor at a time.
   const std::function<void(size_t)>* task_ = nullptr;
   size_t taskCount_ = 0;
-  size_t nextIndex_ = 0;
-  size_t generation_ = 0;
-  int busyWorkers_ = 0;
+  std::atomic<size_t> generation_{0};
+  int activeWorkers_ = 0;  // workers between taking a call's task and leaving it
   bool stopping_ = false;
+  // Indices are handed out and counted without the mutex: a frame's calls are many and short.
+  std::atomic<size_t> nextIndex_{0};
+  std::atomic<size_t> finished_{0};
 };
 
 // One worker per available core when asked for 0, within the device's limit.
