@@ -15,6 +15,8 @@ namespace {
 // How long a worker keeps looking for the next call before it sleeps: long enough to bridge
 // the gaps between a frame's calls, short enough to cost nothing between frames.
 constexpr std::chrono::microseconds kWorkerSpin{50};
+// How long a call waits actively for the workers' last tasks before it sleeps.
+constexpr std::chrono::microseconds kCallerSpin{20};
 
 inline void Pause() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -76,8 +78,9 @@ void WorkerPool::WorkerLoop() {
   size_t count = 0;
   while (JoinNextCall(seenGeneration, task, count)) {
     size_t ran = RunTasks(*task, count);
-    if (ran > 0) finished_.fetch_add(ran, std::memory_order_acq_rel);
+    bool lastTask = ran > 0 && finished_.fetch_add(ran, std::memory_order_acq_rel) + ran == count;
     std::lock_guard<std::mutex> lock(mutex_);
+    if (lastTask) callDone_.notify_all();
     if (--activeWorkers_ == 0) idle_.notify_all();
   }
 }
@@ -102,11 +105,14 @@ void WorkerPool::ParallelFor(size_t count, const std::function<void(size_t)>& ta
   wake_.notify_all();
   size_t ran = RunTasks(task, count);
   finished_.fetch_add(ran, std::memory_order_acq_rel);
-  // Every index has been taken; the workers' last tasks are short: wait for them actively.
-  while (finished_.load(std::memory_order_acquire) < count) {
-    Pause();
-    std::this_thread::yield();
+  // Every index has been taken: wait for the workers' last tasks, actively for a moment since
+  // they are usually short, then asleep.
+  auto spinEnd = std::chrono::steady_clock::now() + kCallerSpin;
+  while (finished_.load(std::memory_order_acquire) < count && std::chrono::steady_clock::now() < spinEnd) {
+    for (int i = 0; i < 16; ++i) Pause();
   }
+  std::unique_lock<std::mutex> lock(mutex_);
+  callDone_.wait(lock, [&] { return finished_.load(std::memory_order_acquire) >= count; });
 }
 
 }  // namespace refdevice

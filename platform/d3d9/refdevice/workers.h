@@ -37,6 +37,7 @@ class WorkerPool {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::condition_variable idle_;
+  std::condition_variable callDone_;
   // Published under the mutex, one call of ParallelFor at a time.
   const std::function<void(size_t)>* task_ = nullptr;
   size_t taskCount_ = 0;
