@@ -328,6 +328,12 @@ Status Device::Draw(const DrawCall& call) {
     tileRect.maxX = std::min(tileRect.maxX, area.maxX);
     tileRect.maxY = std::min(tileRect.maxY, area.maxY);
     if (tileRect.minX > tileRect.maxX || tileRect.minY > tileRect.maxY) return;
+    bool anyTriangle = false;
+    for (size_t chunkIndex = 0; chunkIndex < chunkCount && !anyTriangle; ++chunkIndex) {
+      anyTriangle = workers.chunks[chunkIndex].tileStart[tile] != workers.chunks[chunkIndex].tileStart[tile + 1];
+    }
+    if (!anyTriangle) return;
+    PrefetchDepth(pipeline, tileRect);
     for (size_t chunkIndex = 0; chunkIndex < chunkCount; ++chunkIndex) {
       const TriangleChunk& chunk = workers.chunks[chunkIndex];
       for (uint32_t entry = chunk.tileStart[tile]; entry < chunk.tileStart[tile + 1]; ++entry) {

@@ -94,6 +94,18 @@ void WalkFourWide(const EdgeFunction* edges, const int32_t start[3], int minX, i
 
 }  // namespace
 
+void PrefetchDepth(const PixelPipeline& pipeline, const ScissorRect& tile) {
+  if (!pipeline.depthActive) return;
+  constexpr size_t kLine = 64;
+  for (int y = tile.minY; y <= tile.maxY; ++y) {
+    const uint8_t* row = reinterpret_cast<const uint8_t*>(pipeline.depth.depth) + size_t(y) * pipeline.depth.pitchBytes;
+    const uint8_t* first = row + size_t(tile.minX) * 2;
+    const uint8_t* last = row + size_t(tile.maxX) * 2;
+    for (const uint8_t* line = first; line < last; line += kLine) __builtin_prefetch(line, 1);
+    __builtin_prefetch(last, 1);
+  }
+}
+
 void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& area) {
   int minX = std::max(triangle.minX, area.minX);
   int maxX = std::min(triangle.maxX, area.maxX);

@@ -10,4 +10,8 @@ namespace refdevice {
 
 void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& area);
 
+// Asks for the depth rows of a tile that triangles are about to be drawn into, all at once:
+// memory fetches them side by side instead of one at a time as pixels first touch them.
+void PrefetchDepth(const PixelPipeline& pipeline, const ScissorRect& tile);
+
 }  // namespace refdevice
