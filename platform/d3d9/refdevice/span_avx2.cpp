@@ -231,6 +231,8 @@ struct ShadeConstants {
   bool linear;
   const uint32_t* texels;
   __m128i rowShift;  // log2 of the pitch in texels
+  Ints rowPitch;     // the pitch in texels
+  Ints lastPairU, lastPairV;  // the last index whose neighbour lies inside: size - 2
   bool opaqueTexels;
   Ints targetAlphaMask;
   Ints depthLess, depthEqual, depthGreater;
@@ -246,11 +248,15 @@ ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
     k.linear = pipeline.sampler.state.minFilter == Filter::Linear;
     k.texels = level.texels;
     k.rowShift = _mm_cvtsi32_si128(pipeline.textureRowShift);
+    k.rowPitch = _mm256_set1_epi32(1 << pipeline.textureRowShift);
+    k.lastPairU = _mm256_set1_epi32(level.width - 2);
+    k.lastPairV = _mm256_set1_epi32(level.height - 2);
   } else {
     k.axisU = k.axisV = MakeAxis(1, Address::Wrap);
     k.linear = false;
     k.texels = nullptr;
     k.rowShift = _mm_setzero_si128();
+    k.rowPitch = k.lastPairU = k.lastPairV = _mm256_set1_epi32(-1);
   }
   k.opaqueTexels = pipeline.sampler.texture != nullptr && pipeline.sampler.texture->alphaIsOpaque;
   k.targetAlphaMask = _mm256_set1_epi32(pipeline.color.alphaIsOpaque ? int(0xFF000000u) : 0);
@@ -283,6 +289,15 @@ inline Ints Gather(const uint32_t* texels, Ints offsets) {
   return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), offsets, 4);
 }
 
+// Whether every pixel's first texel lies inside the texture with room for its neighbours to
+// the right and below.
+inline bool InsideForPairs(const ShadeConstants& k, Ints indexU, Ints indexV) {
+  const Ints zero = _mm256_setzero_si256();
+  Ints outside = _mm256_or_si256(_mm256_or_si256(_mm256_cmpgt_epi32(zero, indexU), _mm256_cmpgt_epi32(indexU, k.lastPairU)),
+                                 _mm256_or_si256(_mm256_cmpgt_epi32(zero, indexV), _mm256_cmpgt_epi32(indexV, k.lastPairV)));
+  return _mm256_testz_si256(outside, outside) != 0;
+}
+
 // Samples eight pixels' texels; returns them as 32-bit pixels in 16-bit lanes.
 template <AddressPlan kAddress>
 inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, Floats u, Floats v, Ints& low,
@@ -290,36 +305,44 @@ inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, 
   Ints indexU, weightU, indexV, weightV;
   TexelPositions<kAddress>(u, k.axisU, k.linear, indexU, weightU);
   TexelPositions<kAddress>(v, k.axisV, k.linear, indexV, weightV);
-  Ints x0 = Address8<kAddress>(indexU, k.axisU);
-  Ints row0 = _mm256_sll_epi32(Address8<kAddress>(indexV, k.axisV), k.rowShift);
-  if (!k.linear) {
-    Ints fetched = Gather(k.texels, _mm256_add_epi32(row0, x0));
-    low = Low16(fetched);
-    high = High16(fetched);
-    return;
-  }
-  const Ints one = _mm256_set1_epi32(1);
-  Ints x1 = Address8<kAddress>(_mm256_add_epi32(indexU, one), k.axisU);
-  Ints row1 = _mm256_sll_epi32(Address8<kAddress>(_mm256_add_epi32(indexV, one), k.axisV), k.rowShift);
   Ints a, b, c, d;
-  // Where a row's two texels are neighbours in memory, one 64-bit load fetches both: in
-  // order, or (mirrored) the other way round.
-  Ints forward = _mm256_cmpeq_epi32(x1, _mm256_add_epi32(x0, one));
-  Ints backward = _mm256_cmpeq_epi32(x0, _mm256_add_epi32(x1, one));
-  if (_mm256_movemask_epi8(_mm256_or_si256(forward, backward)) == -1) {
-    Ints left = _mm256_blendv_epi8(x0, x1, backward);
-    Ints lowerLeft, lowerRight, upperLeft, upperRight;
-    LoadPairs(k.texels, _mm256_add_epi32(row0, left), upperLeft, upperRight);
-    LoadPairs(k.texels, _mm256_add_epi32(row1, left), lowerLeft, lowerRight);
-    a = _mm256_blendv_epi8(upperLeft, upperRight, backward);
-    b = _mm256_blendv_epi8(upperRight, upperLeft, backward);
-    c = _mm256_blendv_epi8(lowerLeft, lowerRight, backward);
-    d = _mm256_blendv_epi8(lowerRight, lowerLeft, backward);
+  if (k.linear && InsideForPairs(k, indexU, indexV)) {
+    // Inside the texture, short of its last row and column, every address mode leaves the
+    // indices as they are and each row's two texels are neighbours in memory.
+    Ints row0 = _mm256_sll_epi32(indexV, k.rowShift);
+    LoadPairs(k.texels, _mm256_add_epi32(row0, indexU), a, b);
+    LoadPairs(k.texels, _mm256_add_epi32(_mm256_add_epi32(row0, k.rowPitch), indexU), c, d);
   } else {
-    a = Gather(k.texels, _mm256_add_epi32(row0, x0));
-    b = Gather(k.texels, _mm256_add_epi32(row0, x1));
-    c = Gather(k.texels, _mm256_add_epi32(row1, x0));
-    d = Gather(k.texels, _mm256_add_epi32(row1, x1));
+    Ints x0 = Address8<kAddress>(indexU, k.axisU);
+    Ints row0 = _mm256_sll_epi32(Address8<kAddress>(indexV, k.axisV), k.rowShift);
+    if (!k.linear) {
+      Ints fetched = Gather(k.texels, _mm256_add_epi32(row0, x0));
+      low = Low16(fetched);
+      high = High16(fetched);
+      return;
+    }
+    const Ints one = _mm256_set1_epi32(1);
+    Ints x1 = Address8<kAddress>(_mm256_add_epi32(indexU, one), k.axisU);
+    Ints row1 = _mm256_sll_epi32(Address8<kAddress>(_mm256_add_epi32(indexV, one), k.axisV), k.rowShift);
+    // Where a row's two texels are neighbours in memory, one 64-bit load fetches both: in
+    // order, or (mirrored) the other way round.
+    Ints forward = _mm256_cmpeq_epi32(x1, _mm256_add_epi32(x0, one));
+    Ints backward = _mm256_cmpeq_epi32(x0, _mm256_add_epi32(x1, one));
+    if (_mm256_movemask_epi8(_mm256_or_si256(forward, backward)) == -1) {
+      Ints left = _mm256_blendv_epi8(x0, x1, backward);
+      Ints lowerLeft, lowerRight, upperLeft, upperRight;
+      LoadPairs(k.texels, _mm256_add_epi32(row0, left), upperLeft, upperRight);
+      LoadPairs(k.texels, _mm256_add_epi32(row1, left), lowerLeft, lowerRight);
+      a = _mm256_blendv_epi8(upperLeft, upperRight, backward);
+      b = _mm256_blendv_epi8(upperRight, upperLeft, backward);
+      c = _mm256_blendv_epi8(lowerLeft, lowerRight, backward);
+      d = _mm256_blendv_epi8(lowerRight, lowerLeft, backward);
+    } else {
+      a = Gather(k.texels, _mm256_add_epi32(row0, x0));
+      b = Gather(k.texels, _mm256_add_epi32(row0, x1));
+      c = Gather(k.texels, _mm256_add_epi32(row1, x0));
+      d = Gather(k.texels, _mm256_add_epi32(row1, x1));
+    }
   }
   Ints weightULow, weightUHigh, weightVLow, weightVHigh;
   SpreadWeights(weightU, weightULow, weightUHigh);
