@@ -27,6 +27,8 @@ struct Device::Workers {
   std::vector<uint32_t> outcodes;
   std::vector<ScreenVertex> screenVertices;
   std::vector<TriangleChunk> chunks;
+  std::vector<uint32_t> tileOrder;
+  std::vector<uint32_t> tileLoad;
 };
 
 namespace {
@@ -321,18 +323,26 @@ Status Device::Draw(const DrawCall& call) {
 
   // Rasterization, one tile per task.
   PixelPipeline pipeline = PreparePixelPipeline(call);
-  pool.ParallelFor(static_cast<size_t>(grid.Count()), [&](size_t tile) {
+  // The busiest tiles first, so that no worker is left with a heavy one at the end.
+  std::vector<uint32_t>& order = workers.tileOrder;
+  std::vector<uint32_t>& load = workers.tileLoad;
+  order.resize(static_cast<size_t>(grid.Count()));
+  load.assign(order.size(), 0);
+  for (size_t chunkIndex = 0; chunkIndex < chunkCount; ++chunkIndex) {
+    const TriangleChunk& chunk = workers.chunks[chunkIndex];
+    for (size_t tile = 0; tile < order.size(); ++tile) load[tile] += chunk.tileStart[tile + 1] - chunk.tileStart[tile];
+  }
+  for (size_t tile = 0; tile < order.size(); ++tile) order[tile] = static_cast<uint32_t>(tile);
+  std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return load[a] > load[b]; });
+  pool.ParallelFor(order.size(), [&](size_t position) {
+    const size_t tile = order[position];
+    if (load[tile] == 0) return;
     ScissorRect tileRect = grid.Rect(static_cast<int>(tile));
     tileRect.minX = std::max(tileRect.minX, area.minX);
     tileRect.minY = std::max(tileRect.minY, area.minY);
     tileRect.maxX = std::min(tileRect.maxX, area.maxX);
     tileRect.maxY = std::min(tileRect.maxY, area.maxY);
     if (tileRect.minX > tileRect.maxX || tileRect.minY > tileRect.maxY) return;
-    bool anyTriangle = false;
-    for (size_t chunkIndex = 0; chunkIndex < chunkCount && !anyTriangle; ++chunkIndex) {
-      anyTriangle = workers.chunks[chunkIndex].tileStart[tile] != workers.chunks[chunkIndex].tileStart[tile + 1];
-    }
-    if (!anyTriangle) return;
     PrefetchDepth(pipeline, tileRect);
     for (size_t chunkIndex = 0; chunkIndex < chunkCount; ++chunkIndex) {
       const TriangleChunk& chunk = workers.chunks[chunkIndex];
