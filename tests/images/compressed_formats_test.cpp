@@ -4,7 +4,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 // The platform headers first, so that libjpeg leaves out its own INT32.
 #include "decoded_pixels.h"
@@ -116,6 +119,48 @@ TEST(CompressedFormats, ColourJpegOf640By480IsMeasuredAsTheObjectImage) {
     EXPECT_EQ(image.rowPitch, 640u * 4);
     EXPECT_EQ(image.pixels[3], 0) << "the top byte of an X8R8G8B8 pixel is 0";
     FreeDecodedImage(&image);
+  }
+}
+
+// libjpeg's own RGB rows, each pixel packed as X8R8G8B8 with a zero top byte: what the
+// decoder must deliver, however it asks libjpeg for the rows.
+std::vector<uint32_t> LibjpegPixels(const std::vector<uint8_t>& jpeg) {
+  jpeg_decompress_struct info;
+  jpeg_error_mgr errors;
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, jpeg.data(), jpeg.size());
+  jpeg_read_header(&info, TRUE);
+  info.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&info);
+  std::vector<uint8_t> row(size_t{info.output_width} * 3);
+  std::vector<uint32_t> pixels;
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW pointer = row.data();
+    jpeg_read_scanlines(&info, &pointer, 1);
+    for (size_t x = 0; x < info.output_width; ++x)
+      pixels.push_back(uint32_t{row[3 * x]} << 16 | uint32_t{row[3 * x + 1]} << 8 | row[3 * x + 2]);
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  return pixels;
+}
+
+// Sizes that leave partial blocks and partial chroma pairs at the right and bottom edges.
+TEST(CompressedFormats, ColourJpegPixelsAreLibjpegsRgbWithAZeroTopByte) {
+  for (bool progressive : {false, true}) {
+    for (auto [width, height] : {std::pair{37, 19}, std::pair{1, 1}, std::pair{640, 480}}) {
+      const std::vector<uint8_t> jpeg = WriteJpeg(width, height, 3, progressive);
+      const std::vector<uint32_t> expected = LibjpegPixels(jpeg);
+      DecodedImage image = DecodeOrFail(jpeg);
+      ASSERT_EQ(image.format, F::X8R8G8B8);
+      ASSERT_EQ(image.rowPitch, 4u * width);
+      std::vector<uint32_t> decoded(expected.size());
+      ASSERT_EQ(size_t{image.rowPitch} * image.height, decoded.size() * 4);
+      std::memcpy(decoded.data(), image.pixels, decoded.size() * 4);
+      EXPECT_EQ(decoded, expected) << width << " by " << height << (progressive ? ", progressive" : "");
+      FreeDecodedImage(&image);
+    }
   }
 }
 
