@@ -31,35 +31,33 @@ std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destina
   return taps;
 }
 
+void ResampleQuadsAcross(const float* sourceRow, const BilinearTaps* taps, size_t count,
+                         float* out) {
+#if defined(__SSE2__)
+  // The same products and sums, four channels at a time.
+  for (size_t x = 0; x < count; ++x) {
+    const BilinearTaps& tap = taps[x];
+    const __m128 p0 = _mm_loadu_ps(sourceRow + 4 * size_t{tap.first});
+    const __m128 p1 = _mm_loadu_ps(sourceRow + 4 * size_t{tap.second});
+    _mm_storeu_ps(out + 4 * x, _mm_add_ps(_mm_mul_ps(_mm_set1_ps(tap.firstWeight), p0),
+                                          _mm_mul_ps(_mm_set1_ps(tap.secondWeight), p1)));
+  }
+#else
+  for (size_t x = 0; x < count; ++x) {
+    const BilinearTaps& tap = taps[x];
+    const float* p0 = sourceRow + 4 * size_t{tap.first};
+    const float* p1 = sourceRow + 4 * size_t{tap.second};
+    for (int c = 0; c < 4; ++c) out[4 * x + c] = tap.firstWeight * p0[c] + tap.secondWeight * p1[c];
+  }
+#endif
+}
+
 namespace {
 
 // One source row resampled across: w0 * P[first] + w1 * P[second] for every column.
 void ResampleAcross(const FloatColour* sourceRow, const std::vector<BilinearTaps>& columns,
                     FloatColour* out) {
-  // Taken out of the vector first: stores through `out` would otherwise make the compiler
-  // reload the vector's bounds on every pixel.
-  const BilinearTaps* taps = columns.data();
-  const size_t count = columns.size();
-#if defined(__SSE2__)
-  // The same products and sums, four channels at a time.
-  for (size_t x = 0; x < count; ++x) {
-    const BilinearTaps& tap = taps[x];
-    const __m128 p0 = _mm_loadu_ps(&sourceRow[tap.first].r);
-    const __m128 p1 = _mm_loadu_ps(&sourceRow[tap.second].r);
-    _mm_storeu_ps(&out[x].r, _mm_add_ps(_mm_mul_ps(_mm_set1_ps(tap.firstWeight), p0),
-                                        _mm_mul_ps(_mm_set1_ps(tap.secondWeight), p1)));
-  }
-#else
-  for (size_t x = 0; x < count; ++x) {
-    const BilinearTaps& tap = taps[x];
-    const FloatColour& p0 = sourceRow[tap.first];
-    const FloatColour& p1 = sourceRow[tap.second];
-    out[x] = {tap.firstWeight * p0.r + tap.secondWeight * p1.r,
-              tap.firstWeight * p0.g + tap.secondWeight * p1.g,
-              tap.firstWeight * p0.b + tap.secondWeight * p1.b,
-              tap.firstWeight * p0.a + tap.secondWeight * p1.a};
-  }
-#endif
+  ResampleQuadsAcross(&sourceRow->r, columns.data(), columns.size(), &out->r);
 }
 
 void Blend(const FloatColour* top, float topWeight, const FloatColour* bottom,
@@ -137,6 +135,10 @@ void ResampleSlice(const ConversionPass& pass, const std::vector<BilinearTaps>& 
 }  // namespace
 
 void ResampleBilinear(const ConversionPass& pass) {
+  if (ResamplesArgb32Directly(pass)) {
+    ResampleBilinearArgb32(pass);
+    return;
+  }
   const auto columns =
       MakeBilinearTaps(pass.source.width, pass.destination.width, pass.options.mirrorU);
   const auto rows =

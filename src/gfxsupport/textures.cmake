@@ -8,6 +8,7 @@ add_library(orbelune_textures STATIC
   pixel_conversion.cpp
   simple_resamplers.cpp
   bilinear_resampler.cpp
+  argb32_bilinear.cpp
   general_resampler.cpp
   load_surface.cpp
   texture_requirements.cpp
