@@ -146,9 +146,10 @@ int main(int argc, char** argv) {
 #if defined(__GLIBC__)
   // Every iteration frees and asks again for the same blocks of a megabyte or more. glibc
   // either keeps them in its heap or hands them back to the kernel and faults them in afresh
-  // each time, depending on the largest block freed so far; a fixed threshold keeps them in
+  // each time, depending on the largest block freed so far; fixed thresholds keep them in
   // the heap, so that the figures measure the code and not that history.
   mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  mallopt(M_TRIM_THRESHOLD, 512 << 20);
 #endif
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

@@ -5,6 +5,9 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+
+#include "gfxsupport/argb32_rows_avx2.h"
+#include "gfxsupport/processor_features.h"
 #endif
 
 #if defined(__SSE2__)
@@ -106,11 +109,15 @@ void BlendToArgb32Row(const FloatColour* a, float w0, const FloatColour* b, floa
 void BlendBgraToArgb32Row(const FloatBgra* a, float w0, const FloatBgra* b, float w1,
                           uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
                           uint32_t x) {
+  const uint32_t done =
+      ProcessorHasAvx2()
+          ? BlendBgraToArgb32RowAvx2(a, w0, b, w1, count, row, opaque, ditherRow, x)
+          : 0;
   const __m128 first = _mm_set1_ps(w0);
   const __m128 second = _mm_set1_ps(w1);
-  StoreArgb32Row(count, row, opaque, ditherRow, x, [&](uint32_t i) {
-    return _mm_add_ps(_mm_mul_ps(first, _mm_loadu_ps(&a[i].b)),
-                      _mm_mul_ps(second, _mm_loadu_ps(&b[i].b)));
+  StoreArgb32Row(count - done, row + 4 * done, opaque, ditherRow, x + done, [&](uint32_t i) {
+    return _mm_add_ps(_mm_mul_ps(first, _mm_loadu_ps(&a[done + i].b)),
+                      _mm_mul_ps(second, _mm_loadu_ps(&b[done + i].b)));
   });
 }
 
@@ -147,7 +154,7 @@ inline void StoreBgraPixel(__m128i lanes, __m128i hit, const BgraReading& readin
 void ReadBgraRow(const uint8_t* row, uint32_t count, bool opaque, Argb32Key key, FloatBgra* out) {
   const BgraReading reading = PrepareBgraReading(opaque, key);
   const __m128i zero = _mm_setzero_si128();
-  uint32_t i = 0;
+  uint32_t i = ProcessorHasAvx2() ? ReadBgraRowAvx2(row, count, opaque, key, out) : 0;
   for (; i + 4 <= count; i += 4) {
     const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * i));
     const __m128i hits = _mm_cmpeq_epi32(_mm_and_si128(pixels, reading.keyMask), reading.keyBits);

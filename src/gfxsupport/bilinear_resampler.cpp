@@ -10,7 +10,9 @@
 #endif
 
 #include "gfxsupport/argb32_rows.h"
+#include "gfxsupport/argb32_rows_avx2.h"
 #include "gfxsupport/conversion_pass.h"
+#include "gfxsupport/processor_features.h"
 
 std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destinationSize,
                                            bool clampEdges) {
@@ -34,8 +36,9 @@ std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destina
 void ResampleQuadsAcross(const float* sourceRow, const BilinearTaps* taps, size_t count,
                          float* out) {
 #if defined(__SSE2__)
-  // The same products and sums, four channels at a time.
-  for (size_t x = 0; x < count; ++x) {
+  // The same products and sums, four channels at a time (eight with AVX2).
+  size_t x = ProcessorHasAvx2() ? ResampleQuadsAcrossAvx2(sourceRow, taps, count, out) : 0;
+  for (; x < count; ++x) {
     const BilinearTaps& tap = taps[x];
     const __m128 p0 = _mm_loadu_ps(sourceRow + 4 * size_t{tap.first});
     const __m128 p1 = _mm_loadu_ps(sourceRow + 4 * size_t{tap.second});

@@ -20,6 +20,10 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // The platform headers come first: libjpeg then leaves out its own INT32, which Windows has.
 #include "gfxsupport/image_reader.h"
 #include "gfxsupport/processor_features.h"
@@ -79,7 +83,15 @@ constexpr int kColourComponents = 4;
 
 // The row is in place already; libjpeg leaves the spare byte undefined, ours is 0.
 void FinishColourRow(const BYTE*, UINT width, BYTE* target) {
-  for (UINT x = 0; x < width; ++x) {
+  UINT x = 0;
+#if defined(__SSE2__)
+  const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+  for (; x + 4 <= width; x += 4) {
+    auto* pixels = reinterpret_cast<__m128i*>(target + 4 * x);
+    _mm_storeu_si128(pixels, _mm_and_si128(_mm_loadu_si128(pixels), colour));
+  }
+#endif
+  for (; x < width; ++x) {
     uint32_t pixel;
     std::memcpy(&pixel, target + 4 * x, 4);
     pixel &= 0x00FFFFFFu;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gfxsupport/pixel_conversion.h"
+#include "gfxsupport/processor_features.h"
 
 namespace {
 
@@ -98,12 +99,22 @@ bool IsStraightCopy(D3DFORMAT from, D3DFORMAT to, D3DCOLOR key, Size in, Size ou
   return from == to && key == 0 && in.width == out.width && in.height == out.height;
 }
 
+// Runs `check` with the processor's widest row functions, then again with AVX2 not allowed
+// where the processor has it: both forms must give the general path's pixels.
+void WithEachRowForm(void (*check)(const char* form)) {
+  check("widest rows");
+  if (!ProcessorHasAvx2()) return;
+  AllowAvx2(false);
+  check("SSE2 rows");
+  AllowAvx2(true);
+}
+
 // Odd sizes, single rows and columns, stretching and shrinking by uneven ratios, the 2:1 of
 // mip levels: every kind of tap, with edges wrapping or clamped.
 const Size kSourceSizes[] = {{1, 1}, {3, 1}, {1, 5}, {7, 5}, {13, 9}, {32, 16}};
 const Size kDestinationSizes[] = {{1, 1}, {2, 3}, {5, 7}, {8, 4}, {16, 16}, {33, 17}};
 
-TEST(Argb32FastPaths, BilinearGivesThePixelsOfTheFloatPath) {
+void CheckBilinear(const char* form) {
   for (D3DFORMAT from : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
     for (D3DFORMAT to : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
       for (D3DCOLOR key : {D3DCOLOR{0}, D3DCOLOR{0xFF000000}, D3DCOLOR{0xFE808080}}) {
@@ -117,7 +128,7 @@ TEST(Argb32FastPaths, BilinearGivesThePixelsOfTheFloatPath) {
               const auto fast = Convert(image, to, out.width, out.height, 3, 6, filter, key);
               const auto general = Convert(floats, to, out.width, out.height, 3, 6, filter, 0);
               ASSERT_EQ(fast, general)
-                  << from << " to " << to << ", key " << std::hex << key << ", flags " << flags
+                  << form << ", " << from << " to " << to << ", key " << std::hex << key << ", flags " << flags
                   << std::dec << ", " << in.width << "x" << in.height << " to " << out.width
                   << "x" << out.height;
             }
@@ -128,8 +139,10 @@ TEST(Argb32FastPaths, BilinearGivesThePixelsOfTheFloatPath) {
   }
 }
 
+TEST(Argb32FastPaths, BilinearGivesThePixelsOfTheFloatPath) { WithEachRowForm(CheckBilinear); }
+
 // Same size: the bits path, several pixels at a time, with widths that leave a remainder.
-TEST(Argb32FastPaths, SameSizeGivesThePixelsOfTheFloatPath) {
+void CheckSameSize(const char* form) {
   for (D3DFORMAT from : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
     for (D3DFORMAT to : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
       for (D3DCOLOR key : {D3DCOLOR{0}, D3DCOLOR{0xFF000000}}) {
@@ -140,13 +153,15 @@ TEST(Argb32FastPaths, SameSizeGivesThePixelsOfTheFloatPath) {
           for (DWORD filter : {FilterNone, FilterLinear | FilterDither}) {
             EXPECT_EQ(Convert(image, to, width, 3, 1, 2, filter, key),
                       Convert(floats, to, width, 3, 1, 2, filter, 0))
-                << from << " to " << to << ", key " << std::hex << key << std::dec
-                << ", width " << width;
+                << form << ", " << from << " to " << to << ", key " << std::hex << key
+                << std::dec << ", width " << width;
           }
         }
       }
     }
   }
 }
+
+TEST(Argb32FastPaths, SameSizeGivesThePixelsOfTheFloatPath) { WithEachRowForm(CheckSameSize); }
 
 }  // namespace
