@@ -10,6 +10,7 @@ add_library(orbelune_textures STATIC
   simple_resamplers.cpp
   bilinear_resampler.cpp
   argb32_bilinear.cpp
+  argb32_levels.cpp
   general_resampler.cpp
   load_surface.cpp
   texture_requirements.cpp

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gfxsupport/argb32_levels.h"
 #include "gfxsupport/pixel_conversion.h"
 #include "gfxsupport/processor_features.h"
 
@@ -163,5 +164,96 @@ void CheckSameSize(const char* form) {
 }
 
 TEST(Argb32FastPaths, SameSizeGivesThePixelsOfTheFloatPath) { WithEachRowForm(CheckSameSize); }
+
+}  // namespace
+
+namespace {
+
+// All the destination sizes but the source's own at once, each placed somewhere else on its
+// surface: each block must be what converting it by itself gives.
+void CheckLevelsInOnePass(const char* form) {
+  for (D3DFORMAT from : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
+    for (D3DFORMAT to : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
+      for (D3DCOLOR key : {D3DCOLOR{0}, D3DCOLOR{0xFF000000}}) {
+        for (DWORD flags : {0u, FilterMirrorU | FilterDither, FilterMirrorV, FilterMirror}) {
+          for (const Size& in : kSourceSizes) {
+            const Image image = ArgbImage(from, in.width, in.height, in.width + 7 * in.height);
+            SourceBlock source;
+            source.format = from;
+            source.width = in.width;
+            source.height = in.height;
+            source.rowPitch = image.rowPitch;
+            source.data = image.bytes.data();
+            std::vector<std::vector<BYTE>> together;
+            std::vector<DestinationBlock> blocks;
+            for (const Size& out : kDestinationSizes) {
+              if (out.width == in.width && out.height == in.height) continue;
+              together.emplace_back(size_t{out.width} * out.height * 4, 0xCD);
+              DestinationBlock block;
+              block.format = to;
+              block.width = out.width;
+              block.height = out.height;
+              block.rowPitch = size_t{out.width} * 4;
+              block.data = together.back().data();
+              block.x = out.height;
+              block.y = out.width + 1;
+              blocks.push_back(block);
+            }
+            const DWORD filter = FilterLinear | flags;
+            ASSERT_EQ(ResampleArgb32Levels(source, blocks, filter, key), S_OK);
+            for (size_t i = 0; i < blocks.size(); ++i) {
+              const DestinationBlock& block = blocks[i];
+              ASSERT_EQ(together[i], Convert(image, to, block.width, block.height, block.x,
+                                             block.y, filter, key))
+                  << form << ", " << from << " to " << to << ", key " << std::hex << key
+                  << ", flags " << flags << std::dec << ", " << in.width << "x" << in.height
+                  << " to " << block.width << "x" << block.height;
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(Argb32FastPaths, LevelsInOnePassGiveEachBlocksOwnPixels) {
+  WithEachRowForm(CheckLevelsInOnePass);
+}
+
+TEST(Argb32FastPaths, LevelsInOnePassRefuseWhatTheyCannotDo) {
+  const Image image = ArgbImage(D3DFMT_A8R8G8B8, 4, 4, 1);
+  SourceBlock source;
+  source.format = D3DFMT_A8R8G8B8;
+  source.width = 4;
+  source.height = 4;
+  source.rowPitch = image.rowPitch;
+  source.data = image.bytes.data();
+  std::vector<BYTE> pixels(8 * 8 * 4, 0xCD);
+  DestinationBlock block;
+  block.format = D3DFMT_A8R8G8B8;
+  block.width = 8;
+  block.height = 8;
+  block.rowPitch = 8 * 4;
+  block.data = pixels.data();
+  DestinationBlock sameSize = block;
+  sameSize.width = sameSize.height = 4;
+  DestinationBlock otherFormat = block;
+  otherFormat.format = D3DFMT_R5G6B5;
+  struct Refusal {
+    const char* what;
+    DestinationBlock block;
+    DWORD filter;
+  };
+  for (const Refusal& refusal : {Refusal{"same size", sameSize, FilterLinear},
+                                 Refusal{"other format", otherFormat, FilterLinear},
+                                 Refusal{"triangle filter", block, FilterTriangle},
+                                 Refusal{"diffusion", block, FilterLinear | FilterDitherDiffusion},
+                                 Refusal{"sRGB", block, FilterLinear | FilterSrgbIn}}) {
+    EXPECT_EQ(ResampleArgb32Levels(source, {block, refusal.block}, refusal.filter, 0),
+              D3DERR_INVALIDCALL)
+        << refusal.what;
+  }
+  EXPECT_EQ(pixels, std::vector<BYTE>(8 * 8 * 4, 0xCD)) << "nothing written before refusing";
+}
 
 }  // namespace
