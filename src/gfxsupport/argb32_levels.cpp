@@ -16,6 +16,7 @@ namespace {
 struct LevelInProgress {
   const DestinationBlock* block;
   std::vector<BilinearTaps> columns, rows;
+  NeighbourTaps neighbourColumns;
   std::vector<bool> needsSourceRow;
   // Destination rows in the order they become ready: by the later of their two taps.
   std::vector<uint32_t> order;
@@ -32,6 +33,7 @@ bool PlanLevel(const SourceBlock& source, const DestinationBlock& block,
                const FilterOptions& options, LevelInProgress* level) {
   level->block = &block;
   level->columns = MakeBilinearTaps(source.width, block.width, options.mirrorU);
+  level->neighbourColumns = FindNeighbourTaps(level->columns);
   level->rows = MakeBilinearTaps(source.height, block.height, options.mirrorV);
   level->needsSourceRow.assign(source.height, false);
   bool keepsFirstRow = false;
@@ -124,7 +126,7 @@ HRESULT ResampleArgb32Levels(const SourceBlock& source,
           read = true;
         }
         std::vector<FloatBgra>& slot = level.slots[y & 1];
-        ResampleQuadsAcross(&sourceRow[0].b, level.columns.data(), level.columns.size(),
+        ResampleQuadsAcross(&sourceRow[0].b, level.columns, level.neighbourColumns,
                             &slot[0].b);
         if (y == 0 && !level.firstRow.empty()) level.firstRow = slot;
       }

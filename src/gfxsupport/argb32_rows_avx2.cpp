@@ -90,6 +90,36 @@ ORBELUNE_AVX2 size_t ResampleQuadsAcrossAvx2(const float* row, const BilinearTap
   return x;
 }
 
+namespace {
+
+// Two neighbouring taps' results from their records and their two source pixel pairs
+// (P[first], P[first + 1]) as loaded.
+ORBELUNE_AVX2 inline __m256 ResampleNeighbourPair(__m256 records, __m256 left, __m256 right) {
+  const __m256 firstWeights = _mm256_shuffle_ps(records, records, _MM_SHUFFLE(2, 2, 2, 2));
+  const __m256 secondWeights = _mm256_shuffle_ps(records, records, _MM_SHUFFLE(3, 3, 3, 3));
+  const __m256 p0 = _mm256_permute2f128_ps(left, right, 0x20);
+  const __m256 p1 = _mm256_permute2f128_ps(left, right, 0x31);
+  return _mm256_add_ps(_mm256_mul_ps(firstWeights, p0), _mm256_mul_ps(secondWeights, p1));
+}
+
+}  // namespace
+
+ORBELUNE_AVX2 size_t ResampleNeighbourQuadsAcrossAvx2(const float* row, const BilinearTaps* taps,
+                                                      size_t count, float* out) {
+  size_t x = 0;
+  for (; x + 4 <= count; x += 4) {
+    const __m256 a = _mm256_loadu_ps(row + 4 * size_t{taps[x].first});
+    const __m256 b = _mm256_loadu_ps(row + 4 * size_t{taps[x + 1].first});
+    const __m256 c = _mm256_loadu_ps(row + 4 * size_t{taps[x + 2].first});
+    const __m256 d = _mm256_loadu_ps(row + 4 * size_t{taps[x + 3].first});
+    const __m256 records01 = _mm256_loadu_ps(reinterpret_cast<const float*>(&taps[x]));
+    const __m256 records23 = _mm256_loadu_ps(reinterpret_cast<const float*>(&taps[x + 2]));
+    _mm256_storeu_ps(out + 4 * x, ResampleNeighbourPair(records01, a, b));
+    _mm256_storeu_ps(out + 4 * x + 8, ResampleNeighbourPair(records23, c, d));
+  }
+  return x;
+}
+
 ORBELUNE_AVX2 uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra* a, float w0, const FloatBgra* b,
                                                 float w1, uint32_t count, uint8_t* row,
                                                 bool opaque, const float* ditherRow,
@@ -126,6 +156,10 @@ ORBELUNE_AVX2 uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra* a, float w0, co
 uint32_t ReadBgraRowAvx2(const uint8_t*, uint32_t, bool, Argb32Key, FloatBgra*) { return 0; }
 
 size_t ResampleQuadsAcrossAvx2(const float*, const BilinearTaps*, size_t, float*) { return 0; }
+
+size_t ResampleNeighbourQuadsAcrossAvx2(const float*, const BilinearTaps*, size_t, float*) {
+  return 0;
+}
 
 uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra*, float, const FloatBgra*, float, uint32_t,
                                   uint8_t*, bool, const float*, uint32_t) {

@@ -2,6 +2,7 @@
 // destination of m pixels: s = n / m; for destination index i, l = (i + 0.5) * s + 0.5 and
 // j = truncate(l); taps j - 1 with weight w0 = (j + 1) - l and j with weight 1 - w0. All in
 // 32-bit floats, so that results do not depend on the compiler's choice of precision.
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -53,6 +54,24 @@ void ResampleQuadsAcross(const float* sourceRow, const BilinearTaps* taps, size_
     for (int c = 0; c < 4; ++c) out[4 * x + c] = tap.firstWeight * p0[c] + tap.secondWeight * p1[c];
   }
 #endif
+}
+
+NeighbourTaps FindNeighbourTaps(const std::vector<BilinearTaps>& taps) {
+  auto neighbours = [](const BilinearTaps& tap) { return tap.second == tap.first + 1; };
+  NeighbourTaps found;
+  found.begin = std::find_if(taps.begin(), taps.end(), neighbours) - taps.begin();
+  found.end = found.begin;
+  while (found.end < taps.size() && neighbours(taps[found.end])) ++found.end;
+  return found;
+}
+
+void ResampleQuadsAcross(const float* row, const std::vector<BilinearTaps>& taps,
+                         NeighbourTaps neighbours, float* out) {
+  size_t x = neighbours.begin;
+  if (ProcessorHasAvx2())
+    x += ResampleNeighbourQuadsAcrossAvx2(row, taps.data() + x, neighbours.end - x, out + 4 * x);
+  ResampleQuadsAcross(row, taps.data(), neighbours.begin, out);
+  ResampleQuadsAcross(row, taps.data() + x, taps.size() - x, out + 4 * x);
 }
 
 namespace {

@@ -99,6 +99,15 @@ std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destina
 // out[x] = firstWeight * row[first] + secondWeight * row[second], channel by channel.
 void ResampleQuadsAcross(const float* row, const BilinearTaps* taps, size_t count, float* out);
 
+// The taps of one axis split where the edges wrap or clamp: in [begin, end) every tap's
+// second index is its first plus one, which ResampleQuadsAcross does faster when told.
+struct NeighbourTaps {
+  size_t begin = 0, end = 0;
+};
+NeighbourTaps FindNeighbourTaps(const std::vector<BilinearTaps>& taps);
+void ResampleQuadsAcross(const float* row, const std::vector<BilinearTaps>& taps,
+                         NeighbourTaps neighbours, float* out);
+
 // Bilinear resampling between the 32-bit ARGB formats, without sRGB or error diffusion,
 // kept in the bytes' own channel order: the same pixels as ResampleBilinear's general path.
 bool ResamplesArgb32Directly(const ConversionPass& pass);

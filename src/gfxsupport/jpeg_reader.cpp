@@ -3,9 +3,9 @@
 // byte), baseline and progressive. CMYK and other component counts are refused.
 //
 // Where libjpeg can deliver blue, green, red and a spare byte itself (libjpeg-turbo's
-// extended colour spaces), colour rows are decoded straight into the image and only the spare
-// byte is cleared; the colour conversion is the same as for its RGB rows. Otherwise RGB rows
-// are packed into pixels one by one.
+// extended colour spaces), colour rows come in that layout and only the spare byte is
+// cleared; the colour conversion is the same as for its RGB rows. Otherwise RGB rows are
+// packed into pixels one by one.
 //
 // The source manager hands libjpeg the whole buffer on its first fill request. A second fill
 // request means the stream ended before its end-of-image marker: the attempt ends there.
@@ -81,19 +81,19 @@ void IgnoreOutput(j_common_ptr) {}
 constexpr J_COLOR_SPACE kColourRows = JCS_EXT_BGRX;
 constexpr int kColourComponents = 4;
 
-// The row is in place already; libjpeg leaves the spare byte undefined, ours is 0.
-void FinishColourRow(const BYTE*, UINT width, BYTE* target) {
+// libjpeg leaves the spare byte undefined; ours is 0.
+void FinishColourRow(const BYTE* bgrx, UINT width, BYTE* target) {
   UINT x = 0;
 #if defined(__SSE2__)
   const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
   for (; x + 4 <= width; x += 4) {
-    auto* pixels = reinterpret_cast<__m128i*>(target + 4 * x);
-    _mm_storeu_si128(pixels, _mm_and_si128(_mm_loadu_si128(pixels), colour));
+    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgrx + 4 * x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * x), _mm_and_si128(pixels, colour));
   }
 #endif
   for (; x < width; ++x) {
     uint32_t pixel;
-    std::memcpy(&pixel, target + 4 * x, 4);
+    std::memcpy(&pixel, bgrx + 4 * x, 4);
     pixel &= 0x00FFFFFFu;
     std::memcpy(target + 4 * x, &pixel, 4);
   }
@@ -112,6 +112,12 @@ void FinishColourRow(const BYTE* rgb, UINT width, BYTE* target) {
   }
 }
 #endif
+
+// Colour rows are decoded into a row of their own, which starts this many bytes past an
+// aligned address: libjpeg-turbo writes aligned rows with stores that bypass the cache, so
+// that finishing a row in place would read it back from memory; a row that starts off
+// alignment is written through the cache and finished from there.
+constexpr size_t kRowOffset = 4;
 
 // Everything the decode touches lives here, outside the frame that calls setjmp, so that
 // nothing with a destructor is skipped by the jump and no local changes after setjmp.
@@ -156,15 +162,15 @@ HRESULT RunDecode(JpegDecode* decode, DecodedImage* image) {
   HRESULT hr = AllocateImageLevel(image, format, info->output_width, info->output_height, 1, bytesPerPixel);
   if (FAILED(hr) || !image->decodePixels) return hr;
 
-  // Three-byte rows are decoded into a row of their own and packed from there.
-  if (bytesPerPixel == 4 && kColourComponents == 3) {
-    decode->row = static_cast<BYTE*>(std::malloc(static_cast<size_t>(info->output_width) * 3));
+  if (bytesPerPixel == 4) {
+    decode->row = static_cast<BYTE*>(
+        std::malloc(static_cast<size_t>(info->output_width) * kColourComponents + kRowOffset));
     if (decode->row == nullptr) return E_OUTOFMEMORY;
   }
   BYTE* pixels = WritablePixels(image);
   while (info->output_scanline < info->output_height) {
     BYTE* target = pixels + static_cast<size_t>(info->output_scanline) * image->rowPitch;
-    JSAMPROW rowPointer = decode->row != nullptr ? decode->row : target;
+    JSAMPROW rowPointer = decode->row != nullptr ? decode->row + kRowOffset : target;
     if (jpeg_read_scanlines(info, &rowPointer, 1) != 1) return E_FAIL;
     if (bytesPerPixel == 4) FinishColourRow(rowPointer, info->output_width, target);
   }
