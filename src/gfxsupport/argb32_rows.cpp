@@ -160,10 +160,12 @@ void ReadBgraRow(const uint8_t* row, uint32_t count, bool opaque, Argb32Key key,
     const __m128i hits = _mm_cmpeq_epi32(_mm_and_si128(pixels, reading.keyMask), reading.keyBits);
     const __m128i low = _mm_unpacklo_epi8(pixels, zero);
     const __m128i high = _mm_unpackhi_epi8(pixels, zero);
-    StoreBgraPixel(_mm_unpacklo_epi16(low, zero), _mm_shuffle_epi32(hits, 0x00), reading, out + i);
-    StoreBgraPixel(_mm_unpackhi_epi16(low, zero), _mm_shuffle_epi32(hits, 0x55), reading, out + i + 1);
-    StoreBgraPixel(_mm_unpacklo_epi16(high, zero), _mm_shuffle_epi32(hits, 0xAA), reading, out + i + 2);
-    StoreBgraPixel(_mm_unpackhi_epi16(high, zero), _mm_shuffle_epi32(hits, 0xFF), reading, out + i + 3);
+    const __m128i lanes[4] = {_mm_unpacklo_epi16(low, zero), _mm_unpackhi_epi16(low, zero),
+                              _mm_unpacklo_epi16(high, zero), _mm_unpackhi_epi16(high, zero)};
+    StoreBgraPixel(lanes[0], _mm_shuffle_epi32(hits, 0x00), reading, out + i);
+    StoreBgraPixel(lanes[1], _mm_shuffle_epi32(hits, 0x55), reading, out + i + 1);
+    StoreBgraPixel(lanes[2], _mm_shuffle_epi32(hits, 0xAA), reading, out + i + 2);
+    StoreBgraPixel(lanes[3], _mm_shuffle_epi32(hits, 0xFF), reading, out + i + 3);
   }
   for (; i < count; ++i) {
     int32_t pixel;

@@ -1,6 +1,7 @@
-// Rows of 32-bit ARGB pixels (bytes blue, green, red, alpha) to and from FloatColour: the
-// conversions every texture load goes through, written for SSE2 where the compiler has it.
-// Both paths give the same results: channel / 255 on reading; on writing
+// Rows of 32-bit ARGB pixels (bytes blue, green, red, alpha) to and from FloatColour (and
+// FloatBgra): the conversions every texture load goes through, written for SSE2 where the
+// compiler has it and, for the FloatBgra rows, for AVX2 where the processor has it.
+// All forms give the same results: channel / 255 on reading; on writing
 // truncate(value * 255 + offset) clamped to 0..255, not-a-number giving 0.
 #pragma once
 

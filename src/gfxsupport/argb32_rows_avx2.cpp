@@ -16,7 +16,8 @@ namespace {
 // table of the codecs), alpha 1 for an opaque source, all 0 where `hit` is set.
 ORBELUNE_AVX2 inline __m256 ReadPair(const uint8_t* bytes, __m256i hit, __m256 colourLanes,
                                      __m256 alphaOne) {
-  const __m256i lanes = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes)));
+  const __m128i eight = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes));
+  const __m256i lanes = _mm256_cvtepu8_epi32(eight);
   __m256 value = _mm256_div_ps(_mm256_cvtepi32_ps(lanes), _mm256_set1_ps(255.0f));
   value = _mm256_or_ps(_mm256_and_ps(value, colourLanes), alphaOne);
   return _mm256_andnot_ps(_mm256_castsi256_ps(hit), value);

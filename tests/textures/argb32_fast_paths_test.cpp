@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,15 @@ struct Size {
   uint32_t width, height;
 };
 
+std::string Describe(const char* form, D3DFORMAT from, D3DFORMAT to, D3DCOLOR key, DWORD filter,
+                     Size in, Size out) {
+  std::ostringstream text;
+  text << form << ", format " << from << " to " << to << ", key " << std::hex << key
+       << ", filter " << filter << std::dec << ", " << in.width << "x" << in.height << " to "
+       << out.width << "x" << out.height;
+  return text.str();
+}
+
 // A block copied as it stands, spare bytes and all: no conversion to compare.
 bool IsStraightCopy(D3DFORMAT from, D3DFORMAT to, D3DCOLOR key, Size in, Size out) {
   return from == to && key == 0 && in.width == out.width && in.height == out.height;
@@ -128,10 +138,7 @@ void CheckBilinear(const char* form) {
               const DWORD filter = FilterLinear | flags;
               const auto fast = Convert(image, to, out.width, out.height, 3, 6, filter, key);
               const auto general = Convert(floats, to, out.width, out.height, 3, 6, filter, 0);
-              ASSERT_EQ(fast, general)
-                  << form << ", " << from << " to " << to << ", key " << std::hex << key << ", flags " << flags
-                  << std::dec << ", " << in.width << "x" << in.height << " to " << out.width
-                  << "x" << out.height;
+              ASSERT_EQ(fast, general) << Describe(form, from, to, key, filter, in, out);
             }
           }
         }
@@ -154,8 +161,7 @@ void CheckSameSize(const char* form) {
           for (DWORD filter : {FilterNone, FilterLinear | FilterDither}) {
             EXPECT_EQ(Convert(image, to, width, 3, 1, 2, filter, key),
                       Convert(floats, to, width, 3, 1, 2, filter, 0))
-                << form << ", " << from << " to " << to << ", key " << std::hex << key
-                << std::dec << ", width " << width;
+                << Describe(form, from, to, key, filter, {width, 3}, {width, 3});
           }
         }
       }
@@ -205,9 +211,7 @@ void CheckLevelsInOnePass(const char* form) {
               const DestinationBlock& block = blocks[i];
               ASSERT_EQ(together[i], Convert(image, to, block.width, block.height, block.x,
                                              block.y, filter, key))
-                  << form << ", " << from << " to " << to << ", key " << std::hex << key
-                  << ", flags " << flags << std::dec << ", " << in.width << "x" << in.height
-                  << " to " << block.width << "x" << block.height;
+                  << Describe(form, from, to, key, filter, in, {block.width, block.height});
             }
           }
         }
