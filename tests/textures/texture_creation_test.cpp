@@ -147,7 +147,7 @@ TEST(SceneTextures, JpegBlackIsKeyedOutAndNearBlackKept) {
 }
 
 // Every level must be what loading the level straight from the decoded image gives, however
-// the levels are made inside (one float copy of the source shared by all levels).
+// the levels are made inside (all together from the bytes, or from one float copy).
 TEST(SceneTextures, EveryLevelEqualsItsOwnLoadFromTheDecodedImage) {
   const uint32_t width = 96, height = 40;
   std::vector<uint8_t> rgb(width * height * 3);
