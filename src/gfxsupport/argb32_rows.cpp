@@ -123,57 +123,42 @@ void BlendBgraToArgb32Row(const FloatBgra* a, float w0, const FloatBgra* b, floa
 
 namespace {
 
-// What reading one pixel needs besides its bytes, as lane masks.
-struct BgraReading {
-  __m128i keyMask, keyBits;  // a mask of 0 with bits of 1 never matches
-  __m128 colourLanes;        // all lanes, or blue, green and red only for an opaque source
-  __m128 alphaOne;           // 1 in the alpha lane for an opaque source, else nothing
-};
-
-BgraReading PrepareBgraReading(bool opaque, Argb32Key key) {
-  BgraReading reading;
-  reading.keyMask = _mm_set1_epi32(key.active ? static_cast<int>(key.mask) : 0);
-  reading.keyBits = _mm_set1_epi32(key.active ? static_cast<int>(key.bits) : 1);
-  reading.colourLanes = _mm_castsi128_ps(_mm_set_epi32(opaque ? 0 : -1, -1, -1, -1));
-  reading.alphaOne = _mm_set_ps(opaque ? 1.0f : 0.0f, 0.0f, 0.0f, 0.0f);
-  return reading;
-}
-
-// One pixel's channels, widened to 32-bit lanes, to floats: channel / 255 (an exact division,
-// as the byte table of the codecs), alpha 1 for an opaque source, all 0 where `hit` is set.
-inline void StoreBgraPixel(__m128i lanes, __m128i hit, const BgraReading& reading,
-                           FloatBgra* out) {
-  __m128 value = _mm_div_ps(_mm_cvtepi32_ps(lanes), _mm_set1_ps(255.0f));
-  value = _mm_or_ps(_mm_and_ps(value, reading.colourLanes), reading.alphaOne);
-  value = _mm_andnot_ps(_mm_castsi128_ps(hit), value);
-  _mm_storeu_ps(&out->b, value);
+// One pixel's channels, widened to 32-bit lanes, to floats: channel / 255, an exact division,
+// as the byte table of the codecs.
+inline void StoreBgraPixel(__m128i lanes, FloatBgra* out) {
+  _mm_storeu_ps(&out->b, _mm_div_ps(_mm_cvtepi32_ps(lanes), _mm_set1_ps(255.0f)));
 }
 
 }  // namespace
 
 void ReadBgraRow(const uint8_t* row, uint32_t count, bool opaque, Argb32Key key, FloatBgra* out) {
-  const BgraReading reading = PrepareBgraReading(opaque, key);
+  // A mask of 0 with bits of 1 never matches.
+  const __m128i keyMask = _mm_set1_epi32(key.active ? static_cast<int>(key.mask) : 0);
+  const __m128i keyBits = _mm_set1_epi32(key.active ? static_cast<int>(key.bits) : 1);
+  const __m128i alphaBits = _mm_set1_epi32(opaque ? static_cast<int>(0xFF000000u) : 0);
+  // Settled on the bytes: a keyed pixel reads as 0 in every channel, an opaque source's alpha
+  // as 255 / 255, exactly 1.
+  auto settle = [&](__m128i pixels) {
+    const __m128i hits = _mm_cmpeq_epi32(_mm_and_si128(pixels, keyMask), keyBits);
+    return _mm_andnot_si128(hits, _mm_or_si128(pixels, alphaBits));
+  };
   const __m128i zero = _mm_setzero_si128();
   uint32_t i = ProcessorHasAvx2() ? ReadBgraRowAvx2(row, count, opaque, key, out) : 0;
   for (; i + 4 <= count; i += 4) {
-    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * i));
-    const __m128i hits = _mm_cmpeq_epi32(_mm_and_si128(pixels, reading.keyMask), reading.keyBits);
-    const __m128i low = _mm_unpacklo_epi8(pixels, zero);
-    const __m128i high = _mm_unpackhi_epi8(pixels, zero);
-    const __m128i lanes[4] = {_mm_unpacklo_epi16(low, zero), _mm_unpackhi_epi16(low, zero),
-                              _mm_unpacklo_epi16(high, zero), _mm_unpackhi_epi16(high, zero)};
-    StoreBgraPixel(lanes[0], _mm_shuffle_epi32(hits, 0x00), reading, out + i);
-    StoreBgraPixel(lanes[1], _mm_shuffle_epi32(hits, 0x55), reading, out + i + 1);
-    StoreBgraPixel(lanes[2], _mm_shuffle_epi32(hits, 0xAA), reading, out + i + 2);
-    StoreBgraPixel(lanes[3], _mm_shuffle_epi32(hits, 0xFF), reading, out + i + 3);
+    const __m128i bytes =
+        settle(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * i)));
+    const __m128i low = _mm_unpacklo_epi8(bytes, zero);
+    const __m128i high = _mm_unpackhi_epi8(bytes, zero);
+    StoreBgraPixel(_mm_unpacklo_epi16(low, zero), out + i);
+    StoreBgraPixel(_mm_unpackhi_epi16(low, zero), out + i + 1);
+    StoreBgraPixel(_mm_unpacklo_epi16(high, zero), out + i + 2);
+    StoreBgraPixel(_mm_unpackhi_epi16(high, zero), out + i + 3);
   }
   for (; i < count; ++i) {
     int32_t pixel;
     std::memcpy(&pixel, row + 4 * i, 4);
-    const __m128i bytes = _mm_cvtsi32_si128(pixel);
-    const __m128i hit = _mm_cmpeq_epi32(_mm_and_si128(bytes, reading.keyMask), reading.keyBits);
-    StoreBgraPixel(_mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero),
-                   _mm_shuffle_epi32(hit, 0x00), reading, out + i);
+    const __m128i bytes = settle(_mm_cvtsi32_si128(pixel));
+    StoreBgraPixel(_mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero), out + i);
   }
 }
 

@@ -12,15 +12,11 @@
 
 namespace {
 
-// Two pixels' channels (eight bytes) to floats: channel / 255 (an exact division, as the byte
-// table of the codecs), alpha 1 for an opaque source, all 0 where `hit` is set.
-ORBELUNE_AVX2 inline __m256 ReadPair(const uint8_t* bytes, __m256i hit, __m256 colourLanes,
-                                     __m256 alphaOne) {
-  const __m128i eight = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes));
-  const __m256i lanes = _mm256_cvtepu8_epi32(eight);
-  __m256 value = _mm256_div_ps(_mm256_cvtepi32_ps(lanes), _mm256_set1_ps(255.0f));
-  value = _mm256_or_ps(_mm256_and_ps(value, colourLanes), alphaOne);
-  return _mm256_andnot_ps(_mm256_castsi256_ps(hit), value);
+// Two pixels' bytes (the low eight) to floats: channel / 255, an exact division, as the byte
+// table of the codecs.
+ORBELUNE_AVX2 inline void StorePair(__m128i bytes, FloatBgra* out) {
+  const __m256 channels = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(bytes));
+  _mm256_storeu_ps(&out->b, _mm256_div_ps(channels, _mm256_set1_ps(255.0f)));
 }
 
 // Pixels (b, g, r, a) to their bytes as 32-bit lanes: truncate(value * 255 + offset),
@@ -48,25 +44,20 @@ ORBELUNE_AVX2 uint32_t ReadBgraRowAvx2(const uint8_t* row, uint32_t count, bool 
   // A mask of 0 with bits of 1 never matches.
   const __m256i keyMask = _mm256_set1_epi32(key.active ? static_cast<int>(key.mask) : 0);
   const __m256i keyBits = _mm256_set1_epi32(key.active ? static_cast<int>(key.bits) : 1);
-  const int alphaLane = opaque ? 0 : -1;
-  const __m256 colourLanes =
-      _mm256_castsi256_ps(_mm256_setr_epi32(-1, -1, -1, alphaLane, -1, -1, -1, alphaLane));
-  const float one = opaque ? 1.0f : 0.0f;
-  const __m256 alphaOne = _mm256_setr_ps(0, 0, 0, one, 0, 0, 0, one);
-  // Each pair's two key results, spread over their pixels' four lanes.
-  const __m256i pair[4] = {_mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1),
-                           _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3),
-                           _mm256_setr_epi32(4, 4, 4, 4, 5, 5, 5, 5),
-                           _mm256_setr_epi32(6, 6, 6, 6, 7, 7, 7, 7)};
+  const __m256i alphaBits = _mm256_set1_epi32(opaque ? static_cast<int>(0xFF000000u) : 0);
   uint32_t i = 0;
   for (; i + 8 <= count; i += 8) {
-    const uint8_t* bytes = row + 4 * i;
-    const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
+    const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 4 * i));
     const __m256i hits = _mm256_cmpeq_epi32(_mm256_and_si256(pixels, keyMask), keyBits);
-    for (int k = 0; k < 4; ++k) {
-      const __m256i hit = _mm256_permutevar8x32_epi32(hits, pair[k]);
-      _mm256_storeu_ps(&out[i + 2 * k].b, ReadPair(bytes + 8 * k, hit, colourLanes, alphaOne));
-    }
+    // Settled on the bytes: a keyed pixel reads as 0 in every channel, an opaque source's
+    // alpha as 255 / 255, exactly 1.
+    const __m256i bytes = _mm256_andnot_si256(hits, _mm256_or_si256(pixels, alphaBits));
+    const __m128i low = _mm256_castsi256_si128(bytes);
+    const __m128i high = _mm256_extracti128_si256(bytes, 1);
+    StorePair(low, out + i);
+    StorePair(_mm_unpackhi_epi64(low, low), out + i + 2);
+    StorePair(high, out + i + 4);
+    StorePair(_mm_unpackhi_epi64(high, high), out + i + 6);
   }
   return i;
 }
