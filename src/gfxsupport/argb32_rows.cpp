@@ -174,7 +174,9 @@ void ConvertArgb32RowAsBits(const uint8_t* from, uint32_t count, uint32_t setBit
     return _mm_or_si128(_mm_and_si128(hits, keyed),
                         _mm_andnot_si128(hits, _mm_or_si128(pixels, set)));
   };
-  uint32_t i = 0;
+  uint32_t i = ProcessorHasAvx2()
+                   ? ConvertArgb32RowAsBitsAvx2(from, count, setBits, key, keyedPixel, to)
+                   : 0;
   for (; i + 4 <= count; i += 4) {
     const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 4 * i));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 4 * i), convert(pixels));

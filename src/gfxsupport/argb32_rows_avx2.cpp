@@ -39,6 +39,25 @@ ORBELUNE_AVX2 inline __m256 LoadTwoQuads(const float* low, const float* high) {
 
 }  // namespace
 
+ORBELUNE_AVX2 uint32_t ConvertArgb32RowAsBitsAvx2(const uint8_t* from, uint32_t count,
+                                                  uint32_t setBits, Argb32Key key,
+                                                  uint32_t keyedPixel, uint8_t* to) {
+  // A mask of 0 with bits of 1 never matches.
+  const __m256i keyMask = _mm256_set1_epi32(key.active ? static_cast<int>(key.mask) : 0);
+  const __m256i keyBits = _mm256_set1_epi32(key.active ? static_cast<int>(key.bits) : 1);
+  const __m256i set = _mm256_set1_epi32(static_cast<int>(setBits));
+  const __m256i keyed = _mm256_set1_epi32(static_cast<int>(keyedPixel));
+  uint32_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + 4 * i));
+    const __m256i hits = _mm256_cmpeq_epi32(_mm256_and_si256(pixels, keyMask), keyBits);
+    const __m256i converted = _mm256_or_si256(
+        _mm256_and_si256(hits, keyed), _mm256_andnot_si256(hits, _mm256_or_si256(pixels, set)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + 4 * i), converted);
+  }
+  return i;
+}
+
 ORBELUNE_AVX2 uint32_t ReadBgraRowAvx2(const uint8_t* row, uint32_t count, bool opaque,
                                        Argb32Key key, FloatBgra* out) {
   // A mask of 0 with bits of 1 never matches.
@@ -144,6 +163,11 @@ ORBELUNE_AVX2 uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra* a, float w0, co
 }
 
 #else
+
+uint32_t ConvertArgb32RowAsBitsAvx2(const uint8_t*, uint32_t, uint32_t, Argb32Key, uint32_t,
+                                     uint8_t*) {
+  return 0;
+}
 
 uint32_t ReadBgraRowAvx2(const uint8_t*, uint32_t, bool, Argb32Key, FloatBgra*) { return 0; }
 

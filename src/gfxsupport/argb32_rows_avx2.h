@@ -11,6 +11,9 @@
 #include "gfxsupport/argb32_rows.h"
 #include "gfxsupport/conversion_pass.h"
 
+uint32_t ConvertArgb32RowAsBitsAvx2(const uint8_t* from, uint32_t count, uint32_t setBits,
+                                     Argb32Key key, uint32_t keyedPixel, uint8_t* to);
+
 uint32_t ReadBgraRowAvx2(const uint8_t* row, uint32_t count, bool opaque, Argb32Key key,
                          FloatBgra* out);
 
