@@ -267,8 +267,8 @@ TEST(TextureCreation, DefaultPoolIsFilledThroughASystemMemoryTexture) {
                                     D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, FilterNone, FilterNone, 0,
                                     nullptr, nullptr, &made.texture),
             S_OK);
-  ASSERT_EQ(device.created.size(), 2u);
-  EXPECT_EQ(device.created[1]->Pool(), D3DPOOL_SYSTEMMEM);
+  ASSERT_EQ(device.createdPools.size(), 2u);
+  EXPECT_EQ(device.createdPools[1], D3DPOOL_SYSTEMMEM);  // released by now
   EXPECT_EQ(device.updates, 1);
   EXPECT_EQ(Pixel((*made).Level(0), 1, 1), 0xFF0A0B0Cu);
   EXPECT_EQ(device.liveObjects, 1);  // the staging texture is gone
