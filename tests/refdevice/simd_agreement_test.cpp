@@ -1,6 +1,7 @@
-// The SIMD span shader must give exactly the scalar pipeline's pixels and depths, for every
-// state it serves: random triangles (perspective, per-vertex colours, coordinates far outside
-// the texture, triangles large and tiny) drawn both ways under a table of states.
+// The SIMD span shaders, four and eight pixels wide, must give exactly the scalar pipeline's
+// pixels and depths, for every state they serve: random triangles (perspective, per-vertex
+// colours, coordinates far outside the texture, triangles large and tiny) drawn both ways under
+// a table of states.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -9,6 +10,7 @@
 #include "raster.h"
 #include "render_fixture.h"
 #include "setup.h"
+#include "span_simd.h"
 
 namespace refdevice::testing {
 namespace {
@@ -33,6 +35,14 @@ const StageCombiner kModulate4x{StageOperation::Modulate4x, StageArgument::Textu
 const StageCombiner kDisable{StageOperation::Disable, StageArgument::Texture, StageArgument::Current};
 const BlendState kOver{true, BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha};
 const BlendState kNoBlend{false, BlendFactor::One, BlendFactor::Zero};
+
+// The widths this processor runs: the eight-wide shader only where it has AVX2.
+std::vector<SimdWidth> WidthsToCheck() {
+  if (WidestSimd() == SimdWidth::Eight) return {SimdWidth::Four, SimdWidth::Eight};
+  return {SimdWidth::Four};
+}
+
+const char* NameOf(SimdWidth width) { return width == SimdWidth::Eight ? "eight wide" : "four wide"; }
 
 TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
   const StateCase cases[] = {
@@ -93,97 +103,105 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
     }
   }
 
-  for (const StateCase& c : cases) {
-    Texture texture = TextureOf(c.alphaInBlocks ? blockAlphaTexels : texels, 32, 16);
-    texture.alphaIsOpaque = c.opaqueTexture;
-    Canvas scalarCanvas(97, 71), simdCanvas(97, 71);
-    std::uniform_int_distribution<uint32_t> anyColor;
-    for (size_t i = 0; i < scalarCanvas.pixels.size(); ++i) {
-      scalarCanvas.pixels[i] = simdCanvas.pixels[i] = anyColor(random);
-      scalarCanvas.depth[i] = simdCanvas.depth[i] = uint16_t(random());
-    }
-    DrawCall call = BasicDraw(scalarCanvas);
-    call.depthState = {true, true, c.depth};
-    call.blend = c.blend;
-    call.stage.color = c.color;
-    call.stage.alpha = c.alpha;
-    call.stage.texture = &texture;
-    call.stage.sampler = {c.filter, c.filter, MipFilter::None, c.addressU, c.addressV};
-    PixelPipeline scalar = PreparePixelPipeline(call);
-    call.color = simdCanvas.Color();
-    call.depth = simdCanvas.Depth();
-    PixelPipeline simd = PreparePixelPipeline(call);
-    ASSERT_TRUE(simd.simd) << c.name << ": the SIMD shader should serve this state";
-    scalar.simd = false;
-
-    std::uniform_real_distribution<float> position(-20.0f, 117.0f), texcoord(-3.0f, 4.0f), depth(0.0f, 1.0f),
-        q(0.2f, 3.0f);
-    // Half the triangles are a few pixels across, like a dense mesh's: their rows are shorter
-    // than a group of four and take the shader's gathered path.
-    std::uniform_real_distribution<float> nearby(-4.0f, 4.0f);
-    for (int t = 0; t < 120; ++t) {
-      ScreenVertex corners[3];
-      bool flat = t % 3 == 0, affine = t % 4 == 0, small = t % 2 == 1;
-      uint32_t flatColor = anyColor(random);
-      float centreX = position(random), centreY = position(random);
-      for (ScreenVertex& v : corners) {
-        uint32_t color = flat ? flatColor : anyColor(random);
-        float x = small ? centreX + nearby(random) : position(random);
-        float y = small ? centreY + nearby(random) : position(random);
-        v = {x, y, depth(random), affine ? 1.0f : q(random), {}, {}};
-        for (int channel = 0; channel < 4; ++channel) v.color[channel] = float((color >> (8 * channel)) & 0xFF);
-        v.texcoord[0] = t == 7 ? 1.0e9f : texcoord(random);
-        v.texcoord[1] = texcoord(random);
+  for (SimdWidth width : WidthsToCheck()) {
+    for (const StateCase& c : cases) {
+      SCOPED_TRACE(NameOf(width));
+      Texture texture = TextureOf(c.alphaInBlocks ? blockAlphaTexels : texels, 32, 16);
+      texture.alphaIsOpaque = c.opaqueTexture;
+      Canvas scalarCanvas(97, 71), simdCanvas(97, 71);
+      std::uniform_int_distribution<uint32_t> anyColor;
+      for (size_t i = 0; i < scalarCanvas.pixels.size(); ++i) {
+        scalarCanvas.pixels[i] = simdCanvas.pixels[i] = anyColor(random);
+        scalarCanvas.depth[i] = simdCanvas.depth[i] = uint16_t(random());
       }
-      SetupTriangle triangle;
-      if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle)) continue;
-      RasterTriangle(scalar, triangle, {0, 0, 96, 70});
-      RasterTriangle(simd, triangle, {0, 0, 96, 70});
+      DrawCall call = BasicDraw(scalarCanvas);
+      call.depthState = {true, true, c.depth};
+      call.blend = c.blend;
+      call.stage.color = c.color;
+      call.stage.alpha = c.alpha;
+      call.stage.texture = &texture;
+      call.stage.sampler = {c.filter, c.filter, MipFilter::None, c.addressU, c.addressV};
+      PixelPipeline scalar = PreparePixelPipeline(call);
+      call.color = simdCanvas.Color();
+      call.depth = simdCanvas.Depth();
+      PixelPipeline simd = PreparePixelPipeline(call);
+      ASSERT_TRUE(simd.simd) << c.name << ": the SIMD shader should serve this state";
+      PrepareSimdSpans(simd, width);
+      scalar.simd = false;
+
+      std::uniform_real_distribution<float> position(-20.0f, 117.0f), texcoord(-3.0f, 4.0f), depth(0.0f, 1.0f),
+          q(0.2f, 3.0f);
+      // Half the triangles are a few pixels across, like a dense mesh's: their rows are shorter
+      // than a group of four and take the shader's gathered path.
+      std::uniform_real_distribution<float> nearby(-4.0f, 4.0f);
+      for (int t = 0; t < 120; ++t) {
+        ScreenVertex corners[3];
+        bool flat = t % 3 == 0, affine = t % 4 == 0, small = t % 2 == 1;
+        uint32_t flatColor = anyColor(random);
+        float centreX = position(random), centreY = position(random);
+        for (ScreenVertex& v : corners) {
+          uint32_t color = flat ? flatColor : anyColor(random);
+          float x = small ? centreX + nearby(random) : position(random);
+          float y = small ? centreY + nearby(random) : position(random);
+          v = {x, y, depth(random), affine ? 1.0f : q(random), {}, {}};
+          for (int channel = 0; channel < 4; ++channel) v.color[channel] = float((color >> (8 * channel)) & 0xFF);
+          v.texcoord[0] = t == 7 ? 1.0e9f : texcoord(random);
+          v.texcoord[1] = texcoord(random);
+        }
+        SetupTriangle triangle;
+        if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle)) continue;
+        RasterTriangle(scalar, triangle, {0, 0, 96, 70});
+        RasterTriangle(simd, triangle, {0, 0, 96, 70});
+      }
+      EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels) << c.name;
+      EXPECT_EQ(simdCanvas.depth, scalarCanvas.depth) << c.name;
     }
-    EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels) << c.name;
-    EXPECT_EQ(simdCanvas.depth, scalarCanvas.depth) << c.name;
   }
 }
 
 // The shader gathers short runs' pixels in a buffer of its own; a call with more runs than a
 // tile has rows must still shade every one of them, exactly as the scalar pipeline does.
 TEST(SimdAgreement, ManyShortRunsInOneCall) {
-  std::vector<uint32_t> texels(16 * 16);
-  std::mt19937 random(11);
-  for (uint32_t& texel : texels) texel = uint32_t(random());
-  Texture texture = TextureOf(texels, 16, 16);
-  Canvas scalarCanvas(97, 71), simdCanvas(97, 71);
-  DrawCall call = BasicDraw(scalarCanvas);
-  call.depthState = {true, true, CompareFunction::LessEqual};
-  call.blend = kOver;
-  call.stage.color = kModulate;
-  call.stage.alpha = kModulate2x;
-  call.stage.texture = &texture;
-  call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Mirror, Address::Mirror};
-  PixelPipeline scalar = PreparePixelPipeline(call);
-  scalar.simd = false;
-  call.color = simdCanvas.Color();
-  call.depth = simdCanvas.Depth();
-  PixelPipeline simd = PreparePixelPipeline(call);
-  ASSERT_TRUE(simd.simd);
+  for (SimdWidth width : WidthsToCheck()) {
+    SCOPED_TRACE(NameOf(width));
+    std::vector<uint32_t> texels(16 * 16);
+    std::mt19937 random(11);
+    for (uint32_t& texel : texels) texel = uint32_t(random());
+    Texture texture = TextureOf(texels, 16, 16);
+    Canvas scalarCanvas(97, 71), simdCanvas(97, 71);
+    DrawCall call = BasicDraw(scalarCanvas);
+    call.depthState = {true, true, CompareFunction::LessEqual};
+    call.blend = kOver;
+    call.stage.color = kModulate;
+    call.stage.alpha = kModulate2x;
+    call.stage.texture = &texture;
+    call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Mirror, Address::Mirror};
+    PixelPipeline scalar = PreparePixelPipeline(call);
+    scalar.simd = false;
+    call.color = simdCanvas.Color();
+    call.depth = simdCanvas.Depth();
+    PixelPipeline simd = PreparePixelPipeline(call);
+    ASSERT_TRUE(simd.simd);
+    PrepareSimdSpans(simd, width);
 
-  ScreenVertex corners[3] = {{-10, -10, 0.2f, 1, {}, {}}, {200, -10, 0.7f, 1, {}, {}}, {-10, 200, 0.4f, 1, {}, {}}};
-  for (int i = 0; i < 3; ++i) {
-    corners[i].texcoord[0] = float(i) * 1.5f;
-    corners[i].texcoord[1] = float(i % 2) * 2.5f;
-    for (float& channel : corners[i].color) channel = 200.0f;
+    ScreenVertex corners[3] = {{-10, -10, 0.2f, 1, {}, {}}, {200, -10, 0.7f, 1, {}, {}}, {-10, 200, 0.4f, 1, {}, {}}};
+    for (int i = 0; i < 3; ++i) {
+      corners[i].texcoord[0] = float(i) * 1.5f;
+      corners[i].texcoord[1] = float(i % 2) * 2.5f;
+      for (float& channel : corners[i].color) channel = 200.0f;
+    }
+    SetupTriangle triangle;
+    ASSERT_TRUE(SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle));
+    std::vector<Span> spans;  // runs of 1 to 3 pixels, 280 of them, none overlapping
+    for (int y = 0; y < 70; ++y) {
+      for (int run = 0; run < 4; ++run) spans.push_back({y, run * 8, run * 8 + 1 + (y + run) % 3});
+    }
+    ShadeSpans(scalar, triangle, spans.data(), int(spans.size()), 97);
+    ShadeSpans(simd, triangle, spans.data(), int(spans.size()), 97);
+    EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels);
+    EXPECT_EQ(simdCanvas.depth, scalarCanvas.depth);
+    EXPECT_NE(simdCanvas.pixels, Canvas(97, 71).pixels) << "the runs should have been drawn";
   }
-  SetupTriangle triangle;
-  ASSERT_TRUE(SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle));
-  std::vector<Span> spans;  // runs of 1 to 3 pixels, 280 of them, none overlapping
-  for (int y = 0; y < 70; ++y) {
-    for (int run = 0; run < 4; ++run) spans.push_back({y, run * 8, run * 8 + 1 + (y + run) % 3});
-  }
-  ShadeSpans(scalar, triangle, spans.data(), int(spans.size()), 97);
-  ShadeSpans(simd, triangle, spans.data(), int(spans.size()), 97);
-  EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels);
-  EXPECT_EQ(simdCanvas.depth, scalarCanvas.depth);
-  EXPECT_NE(simdCanvas.pixels, Canvas(97, 71).pixels) << "the runs should have been drawn";
 }
 
 }  // namespace

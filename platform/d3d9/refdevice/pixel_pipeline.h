@@ -3,6 +3,9 @@
 // blend into the colour target.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "refdevice.h"
 #include "sampler.h"
 #include "setup.h"
@@ -19,6 +22,17 @@ struct PixelPipeline;
 // may read them and write them back unchanged.
 using SpanShader = void (*)(const PixelPipeline&, const SetupTriangle&, const Span* spans, int count, int areaEndX);
 
+// A triangle at most eight pixels wide whose edge values over its rectangle (and one row and
+// seven columns past it) fit in 32 bits: edge i is start[i] at (minX, minY) and grows by
+// stepX[i] a pixel to the right and stepY[i] a row down; a pixel is covered where all three
+// are >= 0.
+struct NarrowTriangle {
+  int minX, minY, maxX, maxY;
+  int32_t start[3], stepX[3], stepY[3];
+};
+// Finds and shades the covered pixels of a narrow triangle within the caller's area.
+using NarrowShader = void (*)(const PixelPipeline&, const SetupTriangle&, const NarrowTriangle&);
+
 // A draw's state, checked and resolved once per draw.
 struct PixelPipeline {
   ColorTarget color;
@@ -31,7 +45,11 @@ struct PixelPipeline {
   bool readsTexture = false;
   bool simd = false;  // the SIMD span shader serves this state
   SpanShader simdShader = nullptr;
+  NarrowShader narrowShader = nullptr;  // where the SIMD shader has one
   int textureRowShift = 0;  // log2 of the texture's pitch in texels
+  // What the SIMD shader derives from the state once per draw, in the shader's own layout.
+  static constexpr size_t kShaderConstantBytes = 640;
+  alignas(32) unsigned char shaderConstants[kShaderConstantBytes];
   bool depthAcceptsLess = false, depthAcceptsEqual = false, depthAcceptsGreater = false;
 };
 

@@ -34,21 +34,24 @@ void NarrowToEdge(const EdgeFunction& edge, int64_t rowValue, int64_t& first, in
 }
 
 #if defined(__SSE2__)
-// Whether every edge value the four-wide walk below meets, and every difference between two
-// of them, fits in 32 bits. The walk reaches up to three pixels past maxX (the last group's
-// lanes) and steps one row past maxY; over that rectangle each edge function is linear, so
-// its extremes lie at the corners.
-bool WalkFitsIn32Bits(const EdgeFunction* edges, int minX, int minY, int maxX, int maxY) {
+// Each edge's value at the walk's first pixel, (minX, minY), when every edge value the
+// four-wide walk below (or the eight-wide one of a narrow triangle's shader) meets, and every
+// difference between two of them, fits in 32 bits. The walks reach up to seven pixels past
+// minX or three past maxX (the last group's lanes) and step one row past maxY; over that
+// rectangle an edge function moves away from its first value by at most
+// |a| * width + |b| * height.
+bool WalkFitsIn32Bits(const EdgeFunction* edges, int minX, int minY, int maxX, int maxY, int32_t start[3]) {
   constexpr int64_t kLimit = int64_t(1) << 30;
-  const int64_t xs[2] = {int64_t(minX) * tuning::kSubpixelScale, (int64_t(maxX) + 3) * tuning::kSubpixelScale};
-  const int64_t ys[2] = {int64_t(minY) * tuning::kSubpixelScale, (int64_t(maxY) + 1) * tuning::kSubpixelScale};
+  const int64_t firstX = int64_t(minX) * tuning::kSubpixelScale, firstY = int64_t(minY) * tuning::kSubpixelScale;
+  const int64_t width = (std::max<int64_t>(int64_t(maxX) + 3, int64_t(minX) + 7) - minX) * tuning::kSubpixelScale;
+  const int64_t height = (int64_t(maxY) + 1 - minY) * tuning::kSubpixelScale;
   for (int i = 0; i < 3; ++i) {
-    for (int64_t x : xs) {
-      for (int64_t y : ys) {
-        int64_t value = edges[i].a * x + edges[i].b * y + edges[i].c;
-        if (value >= kLimit || value <= -kLimit) return false;
-      }
-    }
+    const EdgeFunction& edge = edges[i];
+    int64_t first = edge.a * firstX + edge.b * firstY + edge.c;
+    int64_t reach = (first < 0 ? -first : first) + (edge.a < 0 ? -edge.a : edge.a) * width +
+                    (edge.b < 0 ? -edge.b : edge.b) * height;
+    if (reach >= kLimit) return false;
+    start[i] = static_cast<int32_t>(first);
   }
   return true;
 }
@@ -56,16 +59,14 @@ bool WalkFitsIn32Bits(const EdgeFunction* edges, int minX, int minY, int maxX, i
 // The walk four pixels at a time: each row's covered pixels as bits, whose lowest and highest
 // give the run (one run, the triangle being convex), with no branch on where it lies.
 template <typename AddRun>
-void WalkFourWide(const EdgeFunction* edges, int minX, int minY, int maxX, int maxY, AddRun&& add) {
+void WalkFourWide(const EdgeFunction* edges, const int32_t start[3], int minX, int minY, int maxX, int maxY,
+                  AddRun&& add) {
   const int width = maxX - minX + 1;  // at most tuning::kWalkWidth
-  const int64_t startX = static_cast<int64_t>(minX) * tuning::kSubpixelScale;
-  const int64_t firstRowY = static_cast<int64_t>(minY) * tuning::kSubpixelScale;
   __m128i rowStart[3], laneStep[3], groupStep[3], rowStep[3];
   for (int i = 0; i < 3; ++i) {
     int32_t stepX = static_cast<int32_t>(edges[i].a * tuning::kSubpixelScale);
-    int32_t start = static_cast<int32_t>(edges[i].a * startX + edges[i].b * firstRowY + edges[i].c);
     laneStep[i] = _mm_setr_epi32(0, stepX, 2 * stepX, 3 * stepX);
-    rowStart[i] = _mm_add_epi32(_mm_set1_epi32(start), laneStep[i]);
+    rowStart[i] = _mm_add_epi32(_mm_set1_epi32(start[i]), laneStep[i]);
     groupStep[i] = _mm_set1_epi32(4 * stepX);
     rowStep[i] = _mm_set1_epi32(static_cast<int32_t>(edges[i].b * tuning::kSubpixelScale));
   }
@@ -126,8 +127,18 @@ void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle
   }
 
 #if defined(__SSE2__)
-  if (WalkFitsIn32Bits(edges, minX, minY, maxX, maxY)) {
-    WalkFourWide(edges, minX, minY, maxX, maxY, add);
+  int32_t start[3];
+  if (WalkFitsIn32Bits(edges, minX, minY, maxX, maxY, start)) {
+    if (pipeline.simd && pipeline.narrowShader != nullptr && maxX - minX < 8) {
+      NarrowTriangle narrow{minX, minY, maxX, maxY, {start[0], start[1], start[2]}, {}, {}};
+      for (int i = 0; i < 3; ++i) {
+        narrow.stepX[i] = static_cast<int32_t>(edges[i].a * tuning::kSubpixelScale);
+        narrow.stepY[i] = static_cast<int32_t>(edges[i].b * tuning::kSubpixelScale);
+      }
+      pipeline.narrowShader(pipeline, triangle, narrow);
+      return;
+    }
+    WalkFourWide(edges, start, minX, minY, maxX, maxY, add);
     flush();
     return;
   }

@@ -3,7 +3,11 @@
 // not a power of two; those draws take the scalar pipeline.
 #include "span_simd.h"
 
+#include <new>
+
 #include "depth.h"
+#include "span_avx2.h"
+#include "span_plans.h"
 #include "texel_position.h"
 
 #if defined(__SSE2__)
@@ -21,7 +25,8 @@ bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 #if !defined(__SSE2__)
 
 bool SimdSpanSupports(const PixelPipeline&) { return false; }
-void PrepareSimdSpans(PixelPipeline&) {}
+SimdWidth WidestSimd() { return SimdWidth::Four; }
+void PrepareSimdSpans(PixelPipeline&, SimdWidth) {}
 
 #else
 
@@ -35,12 +40,6 @@ bool SimdSpanSupports(const PixelPipeline& pipeline) {
 }
 
 namespace {
-
-// The states served by specialised copies of the shader; anything else takes the general copy,
-// which decides the same things at run time.
-enum class AddressPlan { Wrap, Mirror, Clamp, Mixed };
-enum class BlendPlan { Off, SourceAlphaOver, Generic };
-enum class StagePlan { ModulateWithDoubledAlpha, Generic };
 
 // ---- Texel positions, as ToTexelPosition does them ----
 
@@ -351,13 +350,12 @@ inline unsigned TestDepthRow(const PixelPipeline& pipeline, const DepthTest& tes
 // What stays the same for every pixel of one call.
 struct ShadeConstants {
   SpanTexture texture;
-  __m128i flatDiffuseLow, flatDiffuseHigh;
   bool opaqueTexels;
   __m128i targetAlphaMask;
   DepthTest depthTest;
 };
 
-ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline, const SetupTriangle& triangle) {
+ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
   ShadeConstants k;
   SpanTexture& texture = k.texture;
   if (pipeline.readsTexture) {
@@ -373,12 +371,6 @@ ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline, const SetupTria
     texture.texels = nullptr;
     texture.rowShift = _mm_setzero_si128();
   }
-  k.flatDiffuseLow = k.flatDiffuseHigh = _mm_setzero_si128();
-  if (triangle.flatColor) {
-    __m128i diffuse = _mm_set1_epi32(int(triangle.flatDiffuse));
-    k.flatDiffuseLow = Low16(diffuse);
-    k.flatDiffuseHigh = High16(diffuse);
-  }
   k.opaqueTexels = pipeline.sampler.texture != nullptr && pipeline.sampler.texture->alphaIsOpaque;
   k.targetAlphaMask = _mm_set1_epi32(pipeline.color.alphaIsOpaque ? int(0xFF000000u) : 0);
   k.depthTest = MakeDepthTest(pipeline);
@@ -392,8 +384,12 @@ template <AddressPlan kAddress, StagePlan kStage, typename ColorAt>
 inline __attribute__((always_inline)) void SourceFour(const PixelPipeline& pipeline, const SetupTriangle& triangle,
                                                       const ShadeConstants& k, __m128 w, __m128 u, __m128 v,
                                                       ColorAt colorAt, __m128i& sourceLow, __m128i& sourceHigh) {
-  __m128i diffuseLow = k.flatDiffuseLow, diffuseHigh = k.flatDiffuseHigh;
-  if (!triangle.flatColor) {
+  __m128i diffuseLow, diffuseHigh;
+  if (triangle.flatColor) {
+    __m128i diffuse = _mm_set1_epi32(int(triangle.flatDiffuse));
+    diffuseLow = Low16(diffuse);
+    diffuseHigh = High16(diffuse);
+  } else {
     __m128i channels[4];
     for (int channel = 0; channel < 4; ++channel) {
       __m128 value = colorAt(channel);
@@ -536,7 +532,7 @@ void ShadeScattered(const PixelPipeline& pipeline, const SetupTriangle& triangle
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
                       int /*areaEndX*/) {
-  const ShadeConstants k = MakeShadeConstants(pipeline, triangle);
+  const ShadeConstants& k = *std::launder(reinterpret_cast<const ShadeConstants*>(pipeline.shaderConstants));
 
   // Each attribute as a * dx + (b * dy) + c, the scalar pipeline's order of operations.
   struct Plane {
@@ -619,76 +615,39 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
   if (scattered.count > 0) ShadeScattered<kAddress, kBlend, kStage>(pipeline, triangle, k, scattered);
 }
 
-template <AddressPlan kAddress, BlendPlan kBlend>
-SpanShader PickStage(StagePlan stage) {
-  return stage == StagePlan::ModulateWithDoubledAlpha
-             ? &ShadeSpanPlanned<kAddress, kBlend, StagePlan::ModulateWithDoubledAlpha>
-             : &ShadeSpanPlanned<kAddress, kBlend, StagePlan::Generic>;
-}
-
-template <AddressPlan kAddress>
-SpanShader PickBlend(BlendPlan blend, StagePlan stage) {
-  switch (blend) {
-    case BlendPlan::Off:
-      return PickStage<kAddress, BlendPlan::Off>(stage);
-    case BlendPlan::SourceAlphaOver:
-      return PickStage<kAddress, BlendPlan::SourceAlphaOver>(stage);
-    default:
-      return PickStage<kAddress, BlendPlan::Generic>(stage);
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+struct FourWideShader {
+  static void Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
+                    int areaEndX) {
+    ShadeSpanPlanned<kAddress, kBlend, kStage>(pipeline, triangle, spans, count, areaEndX);
   }
-}
-
-bool IsTextureAndDiffuse(const StageCombiner& combiner) {
-  auto isDiffuse = [](StageArgument argument) { return argument != StageArgument::Texture; };
-  return (combiner.argument1 == StageArgument::Texture && isDiffuse(combiner.argument2)) ||
-         (combiner.argument2 == StageArgument::Texture && isDiffuse(combiner.argument1));
-}
-
-SpanShader PickShader(const PixelPipeline& pipeline) {
-  const SamplerState& sampler = pipeline.sampler.state;
-  AddressPlan address = AddressPlan::Mixed;
-  if (sampler.addressU == sampler.addressV) {
-    address = sampler.addressU == Address::Wrap     ? AddressPlan::Wrap
-              : sampler.addressU == Address::Mirror ? AddressPlan::Mirror
-                                                    : AddressPlan::Clamp;
-  }
-  BlendPlan blend = BlendPlan::Generic;
-  if (!pipeline.blend.enable) {
-    blend = BlendPlan::Off;
-  } else if (pipeline.blend.source == BlendFactor::SourceAlpha &&
-             pipeline.blend.destination == BlendFactor::InverseSourceAlpha) {
-    blend = BlendPlan::SourceAlphaOver;
-  }
-  const TextureStage& stage = pipeline.stage;
-  StagePlan stagePlan = StagePlan::Generic;
-  if (stage.color.operation == StageOperation::Modulate && stage.alpha.operation == StageOperation::Modulate2x &&
-      IsTextureAndDiffuse(stage.color) && IsTextureAndDiffuse(stage.alpha)) {
-    stagePlan = StagePlan::ModulateWithDoubledAlpha;
-  }
-  switch (address) {
-    case AddressPlan::Wrap:
-      return PickBlend<AddressPlan::Wrap>(blend, stagePlan);
-    case AddressPlan::Mirror:
-      return PickBlend<AddressPlan::Mirror>(blend, stagePlan);
-    case AddressPlan::Clamp:
-      return PickBlend<AddressPlan::Clamp>(blend, stagePlan);
-    default:
-      return PickBlend<AddressPlan::Mixed>(blend, stagePlan);
-  }
-}
+};
 
 }  // namespace
 
-void PrepareSimdSpans(PixelPipeline& pipeline) {
-  pipeline.simdShader = PickShader(pipeline);
-  if (pipeline.readsTexture) {
-    size_t pitchTexels = pipeline.sampler.texture->levels[0].pitchBytes / 4;
-    while ((size_t(1) << pipeline.textureRowShift) < pitchTexels) ++pipeline.textureRowShift;
-  }
+SimdWidth WidestSimd() {
+  static const SimdWidth widest = Avx2SpansAvailable() ? SimdWidth::Eight : SimdWidth::Four;
+  return widest;
+}
+
+void PrepareSimdSpans(PixelPipeline& pipeline, SimdWidth width) {
+  // The depth comparison and row shift go into the shaders' per-draw values: settle them first.
   CompareFunction compare = pipeline.depthState.compare;
   pipeline.depthAcceptsLess = DepthPasses(compare, 0, 1);
   pipeline.depthAcceptsEqual = DepthPasses(compare, 1, 1);
   pipeline.depthAcceptsGreater = DepthPasses(compare, 1, 0);
+  if (pipeline.readsTexture) {
+    size_t pitchTexels = pipeline.sampler.texture->levels[0].pitchBytes / 4;
+    while ((size_t(1) << pipeline.textureRowShift) < pitchTexels) ++pipeline.textureRowShift;
+  }
+  pipeline.narrowShader = nullptr;
+  if (width == SimdWidth::Eight) {
+    pipeline.simdShader = PrepareAvx2Shader(pipeline);
+    return;
+  }
+  static_assert(sizeof(ShadeConstants) <= PixelPipeline::kShaderConstantBytes);
+  new (pipeline.shaderConstants) ShadeConstants(MakeShadeConstants(pipeline));
+  pipeline.simdShader = SpecialisedShader<FourWideShader>(PlanShader(pipeline));
 }
 
 #endif
