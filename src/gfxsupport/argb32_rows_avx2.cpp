@@ -115,14 +115,16 @@ ORBELUNE_AVX2 inline __m256 ResampleNeighbourPair(__m256 records, __m256 left, _
 
 }  // namespace
 
-ORBELUNE_AVX2 size_t ResampleNeighbourQuadsAcrossAvx2(const float* row, const BilinearTaps* taps,
-                                                      size_t count, float* out) {
+ORBELUNE_AVX2 size_t ResampleNeighbourQuadsAcrossAvx2(const float* row,
+                                                      const uint32_t* firstFloats,
+                                                      const BilinearTaps* taps, size_t count,
+                                                      float* out) {
   size_t x = 0;
   for (; x + 4 <= count; x += 4) {
-    const __m256 a = _mm256_loadu_ps(row + 4 * size_t{taps[x].first});
-    const __m256 b = _mm256_loadu_ps(row + 4 * size_t{taps[x + 1].first});
-    const __m256 c = _mm256_loadu_ps(row + 4 * size_t{taps[x + 2].first});
-    const __m256 d = _mm256_loadu_ps(row + 4 * size_t{taps[x + 3].first});
+    const __m256 a = _mm256_loadu_ps(row + firstFloats[x]);
+    const __m256 b = _mm256_loadu_ps(row + firstFloats[x + 1]);
+    const __m256 c = _mm256_loadu_ps(row + firstFloats[x + 2]);
+    const __m256 d = _mm256_loadu_ps(row + firstFloats[x + 3]);
     const __m256 records01 = _mm256_loadu_ps(reinterpret_cast<const float*>(&taps[x]));
     const __m256 records23 = _mm256_loadu_ps(reinterpret_cast<const float*>(&taps[x + 2]));
     _mm256_storeu_ps(out + 4 * x, ResampleNeighbourPair(records01, a, b));
@@ -173,7 +175,8 @@ uint32_t ReadBgraRowAvx2(const uint8_t*, uint32_t, bool, Argb32Key, FloatBgra*) 
 
 size_t ResampleQuadsAcrossAvx2(const float*, const BilinearTaps*, size_t, float*) { return 0; }
 
-size_t ResampleNeighbourQuadsAcrossAvx2(const float*, const BilinearTaps*, size_t, float*) {
+size_t ResampleNeighbourQuadsAcrossAvx2(const float*, const uint32_t*, const BilinearTaps*,
+                                        size_t, float*) {
   return 0;
 }
 

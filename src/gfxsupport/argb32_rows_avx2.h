@@ -20,9 +20,9 @@ uint32_t ReadBgraRowAvx2(const uint8_t* row, uint32_t count, bool opaque, Argb32
 size_t ResampleQuadsAcrossAvx2(const float* row, const BilinearTaps* taps, size_t count,
                                float* out);
 // The same where every tap's second source pixel is the one after its first, as everywhere
-// but at wrapped or clamped edges: both are fetched with one load.
-size_t ResampleNeighbourQuadsAcrossAvx2(const float* row, const BilinearTaps* taps,
-                                        size_t count, float* out);
+// but at wrapped or clamped edges: both are fetched with one load, from row + firstFloats[x].
+size_t ResampleNeighbourQuadsAcrossAvx2(const float* row, const uint32_t* firstFloats,
+                                        const BilinearTaps* taps, size_t count, float* out);
 
 uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra* a, float w0, const FloatBgra* b, float w1,
                                   uint32_t count, uint8_t* row, bool opaque,

@@ -3,6 +3,7 @@
 // j = truncate(l); taps j - 1 with weight w0 = (j + 1) - l and j with weight 1 - w0. All in
 // 32-bit floats, so that results do not depend on the compiler's choice of precision.
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -62,14 +63,19 @@ NeighbourTaps FindNeighbourTaps(const std::vector<BilinearTaps>& taps) {
   found.begin = std::find_if(taps.begin(), taps.end(), neighbours) - taps.begin();
   found.end = found.begin;
   while (found.end < taps.size() && neighbours(taps[found.end])) ++found.end;
+  // Float positions must fit in 32 bits; the image size limits keep rows far shorter.
+  if (taps.size() > UINT32_MAX / 4) found.end = found.begin;
+  for (size_t x = found.begin; x < found.end; ++x) found.firstFloats.push_back(4 * taps[x].first);
   return found;
 }
 
 void ResampleQuadsAcross(const float* row, const std::vector<BilinearTaps>& taps,
-                         NeighbourTaps neighbours, float* out) {
+                         const NeighbourTaps& neighbours, float* out) {
   size_t x = neighbours.begin;
-  if (ProcessorHasAvx2())
-    x += ResampleNeighbourQuadsAcrossAvx2(row, taps.data() + x, neighbours.end - x, out + 4 * x);
+  if (ProcessorHasAvx2()) {
+    x += ResampleNeighbourQuadsAcrossAvx2(row, neighbours.firstFloats.data(), taps.data() + x,
+                                          neighbours.end - x, out + 4 * x);
+  }
   ResampleQuadsAcross(row, taps.data(), neighbours.begin, out);
   ResampleQuadsAcross(row, taps.data() + x, taps.size() - x, out + 4 * x);
 }

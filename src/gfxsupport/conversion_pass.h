@@ -103,10 +103,12 @@ void ResampleQuadsAcross(const float* row, const BilinearTaps* taps, size_t coun
 // second index is its first plus one, which ResampleQuadsAcross does faster when told.
 struct NeighbourTaps {
   size_t begin = 0, end = 0;
+  // For each tap in [begin, end): where its two source colours start in the row, in floats.
+  std::vector<uint32_t> firstFloats;
 };
 NeighbourTaps FindNeighbourTaps(const std::vector<BilinearTaps>& taps);
 void ResampleQuadsAcross(const float* row, const std::vector<BilinearTaps>& taps,
-                         NeighbourTaps neighbours, float* out);
+                         const NeighbourTaps& neighbours, float* out);
 
 // Bilinear resampling between the 32-bit ARGB formats, without sRGB or error diffusion,
 // kept in the bytes' own channel order: the same pixels as ResampleBilinear's general path.
