@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "tuning.h"
 
@@ -113,14 +114,13 @@ bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In, con
   double q0 = out.perspective ? v0->q : 1.0;
   double q1 = out.perspective ? v1->q : 1.0;
   double q2 = out.perspective ? v2->q : 1.0;
-  out.q = plane(q0, q1, q2);
+  out.q = out.perspective ? plane(q0, q1, q2) : AttributePlane{0.0f, 0.0f, 1.0f};
   for (int i = 0; i < 2; ++i) {
     out.texcoord[i] = plane(v0->texcoord[i] * q0, v1->texcoord[i] * q1, v2->texcoord[i] * q2);
   }
-  out.flatColor = true;
-  for (int i = 0; i < 4; ++i) {
-    if (v0->color[i] != v1->color[i] || v0->color[i] != v2->color[i]) out.flatColor = false;
-  }
+  // Colours come from 8-bit channels, so equal values have equal bits: one comparison each.
+  out.flatColor = std::memcmp(v0->color, v1->color, sizeof v0->color) == 0 &&
+                  std::memcmp(v0->color, v2->color, sizeof v0->color) == 0;
   out.flatDiffuse = 0;
   for (int i = 0; i < 4; ++i) {
     if (out.flatColor) {

@@ -466,22 +466,29 @@ inline __attribute__((always_inline)) Ints BlendEight(const PixelPipeline& pipel
 }
 
 // Shades the lanes of `live` among eight consecutive colours and depths (in the targets, or
-// in a buffer of gathered pixels); the other lanes keep their values.
+// in a buffer of gathered pixels); the other lanes keep their values. Returns the lanes
+// written. Without blending, a colour is only read where a lane must keep it.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-inline __attribute__((always_inline)) void ShadeGroup(const PixelPipeline& pipeline, const SetupTriangle& triangle,
-                                                      const ShadeConstants& k, const TrianglePlanes& planes,
-                                                      const GroupPosition& at, uint32_t* color, uint16_t* depth,
-                                                      unsigned live) {
+inline __attribute__((always_inline)) unsigned ShadeGroup(const PixelPipeline& pipeline, const SetupTriangle& triangle,
+                                                          const ShadeConstants& k, const TrianglePlanes& planes,
+                                                          const GroupPosition& at, uint32_t* color, uint16_t* depth,
+                                                          unsigned live) {
   if (depth != nullptr) {
     live = TestDepth(pipeline, k, depth, at.At(planes.depth), live);
-    if (live == 0) return;
+    if (live == 0) return 0;
   }
   Ints sourceLow, sourceHigh;
   SourceEight<kAddress, kStage>(pipeline, triangle, k, planes, at, sourceLow, sourceHigh);
-  Ints destination = _mm256_loadu_si256(reinterpret_cast<const Ints*>(color));
-  Ints result = BlendEight<kBlend>(pipeline, k, sourceLow, sourceHigh, destination);
-  if (live != kAllLanes) result = _mm256_blendv_epi8(destination, result, LaneMask(live));
+  Ints result;
+  if (kBlend == BlendPlan::Off && live == kAllLanes) {
+    result = BlendEight<kBlend>(pipeline, k, sourceLow, sourceHigh, _mm256_setzero_si256());
+  } else {
+    Ints destination = _mm256_loadu_si256(reinterpret_cast<const Ints*>(color));
+    result = BlendEight<kBlend>(pipeline, k, sourceLow, sourceHigh, destination);
+    if (live != kAllLanes) result = _mm256_blendv_epi8(destination, result, LaneMask(live));
+  }
   _mm256_storeu_si256(reinterpret_cast<Ints*>(color), result);
+  return live;
 }
 
 // Pixels left over from runs after their whole groups of eight, which for small triangles is
@@ -493,12 +500,14 @@ class GatheredPixels {
   bool Full() const { return count_ == kGroup; }
   bool Empty() const { return count_ == 0; }
 
+  // Without blending the colour is never read: only the pixels shaded are written back.
+  template <BlendPlan kBlend>
   void Add(int x, int y, uint32_t* color, uint16_t* depth) {
     x_[count_] = x;
     y_[count_] = y;
     colorAt_[count_] = color;
     depthAt_[count_] = depth;
-    colors_[count_] = *color;
+    if constexpr (kBlend != BlendPlan::Off) colors_[count_] = *color;
     if (depth != nullptr) depths_[count_] = *depth;
     ++count_;
   }
@@ -514,9 +523,10 @@ class GatheredPixels {
     at.dx = _mm256_sub_ps(_mm256_cvtepi32_ps(xs), _mm256_set1_ps(triangle.originX));
     at.dy = _mm256_sub_ps(_mm256_cvtepi32_ps(ys), _mm256_set1_ps(triangle.originY));
     bool withDepth = depthAt_[0] != nullptr;
-    ShadeGroup<kAddress, kBlend, kStage>(pipeline, triangle, k, planes, at, colors_, withDepth ? depths_ : nullptr,
-                                         (1u << count_) - 1);
-    for (int i = 0; i < count_; ++i) {
+    unsigned written = ShadeGroup<kAddress, kBlend, kStage>(pipeline, triangle, k, planes, at, colors_,
+                                                            withDepth ? depths_ : nullptr, (1u << count_) - 1);
+    for (; written != 0; written &= written - 1) {
+      const int i = __builtin_ctz(written);
       *colorAt_[i] = colors_[i];
       if (withDepth) *depthAt_[i] = depths_[i];
     }
@@ -560,7 +570,7 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
                                            depthRow != nullptr ? depthRow + x : nullptr, kAllLanes);
     }
     for (; x < span->xEnd; ++x) {
-      gathered.Add(x, y, colorRow + x, depthRow != nullptr ? depthRow + x : nullptr);
+      gathered.Add<kBlend>(x, y, colorRow + x, depthRow != nullptr ? depthRow + x : nullptr);
       if (gathered.Full()) gathered.Shade<kAddress, kBlend, kStage>(pipeline, triangle, k, planes);
     }
   }
@@ -598,7 +608,7 @@ void ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& tri
     }
     do {
       const int x = narrow.minX + __builtin_ctz(covered);
-      gathered.Add(x, y, colorRow + x, depthRow != nullptr ? depthRow + x : nullptr);
+      gathered.Add<kBlend>(x, y, colorRow + x, depthRow != nullptr ? depthRow + x : nullptr);
       if (gathered.Full()) gathered.Shade<kAddress, kBlend, kStage>(pipeline, triangle, k, planes);
       covered &= covered - 1;
     } while (covered != 0);
