@@ -2,6 +2,8 @@
 // destination of m pixels: s = n / m; for destination index i, l = (i + 0.5) * s + 0.5 and
 // j = truncate(l); taps j - 1 with weight w0 = (j + 1) - l and j with weight 1 - w0. All in
 // 32-bit floats, so that results do not depend on the compiler's choice of precision.
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -10,7 +12,9 @@
 #endif
 
 #include "gfxsupport/argb32_rows.h"
+#include "gfxsupport/argb32_rows_avx2.h"
 #include "gfxsupport/conversion_pass.h"
+#include "gfxsupport/processor_features.h"
 
 std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destinationSize,
                                            bool clampEdges) {
@@ -31,35 +35,57 @@ std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destina
   return taps;
 }
 
+void ResampleQuadsAcross(const float* sourceRow, const BilinearTaps* taps, size_t count,
+                         float* out) {
+#if defined(__SSE2__)
+  // The same products and sums, four channels at a time (eight with AVX2).
+  size_t x = ProcessorHasAvx2() ? ResampleQuadsAcrossAvx2(sourceRow, taps, count, out) : 0;
+  for (; x < count; ++x) {
+    const BilinearTaps& tap = taps[x];
+    const __m128 p0 = _mm_loadu_ps(sourceRow + 4 * size_t{tap.first});
+    const __m128 p1 = _mm_loadu_ps(sourceRow + 4 * size_t{tap.second});
+    _mm_storeu_ps(out + 4 * x, _mm_add_ps(_mm_mul_ps(_mm_set1_ps(tap.firstWeight), p0),
+                                          _mm_mul_ps(_mm_set1_ps(tap.secondWeight), p1)));
+  }
+#else
+  for (size_t x = 0; x < count; ++x) {
+    const BilinearTaps& tap = taps[x];
+    const float* p0 = sourceRow + 4 * size_t{tap.first};
+    const float* p1 = sourceRow + 4 * size_t{tap.second};
+    for (int c = 0; c < 4; ++c) out[4 * x + c] = tap.firstWeight * p0[c] + tap.secondWeight * p1[c];
+  }
+#endif
+}
+
+NeighbourTaps FindNeighbourTaps(const std::vector<BilinearTaps>& taps) {
+  auto neighbours = [](const BilinearTaps& tap) { return tap.second == tap.first + 1; };
+  NeighbourTaps found;
+  found.begin = std::find_if(taps.begin(), taps.end(), neighbours) - taps.begin();
+  found.end = found.begin;
+  while (found.end < taps.size() && neighbours(taps[found.end])) ++found.end;
+  // Float positions must fit in 32 bits; the image size limits keep rows far shorter.
+  if (taps.size() > UINT32_MAX / 4) found.end = found.begin;
+  for (size_t x = found.begin; x < found.end; ++x) found.firstFloats.push_back(4 * taps[x].first);
+  return found;
+}
+
+void ResampleQuadsAcross(const float* row, const std::vector<BilinearTaps>& taps,
+                         const NeighbourTaps& neighbours, float* out) {
+  size_t x = neighbours.begin;
+  if (ProcessorHasAvx2()) {
+    x += ResampleNeighbourQuadsAcrossAvx2(row, neighbours.firstFloats.data(), taps.data() + x,
+                                          neighbours.end - x, out + 4 * x);
+  }
+  ResampleQuadsAcross(row, taps.data(), neighbours.begin, out);
+  ResampleQuadsAcross(row, taps.data() + x, taps.size() - x, out + 4 * x);
+}
+
 namespace {
 
 // One source row resampled across: w0 * P[first] + w1 * P[second] for every column.
 void ResampleAcross(const FloatColour* sourceRow, const std::vector<BilinearTaps>& columns,
                     FloatColour* out) {
-  // Taken out of the vector first: stores through `out` would otherwise make the compiler
-  // reload the vector's bounds on every pixel.
-  const BilinearTaps* taps = columns.data();
-  const size_t count = columns.size();
-#if defined(__SSE2__)
-  // The same products and sums, four channels at a time.
-  for (size_t x = 0; x < count; ++x) {
-    const BilinearTaps& tap = taps[x];
-    const __m128 p0 = _mm_loadu_ps(&sourceRow[tap.first].r);
-    const __m128 p1 = _mm_loadu_ps(&sourceRow[tap.second].r);
-    _mm_storeu_ps(&out[x].r, _mm_add_ps(_mm_mul_ps(_mm_set1_ps(tap.firstWeight), p0),
-                                        _mm_mul_ps(_mm_set1_ps(tap.secondWeight), p1)));
-  }
-#else
-  for (size_t x = 0; x < count; ++x) {
-    const BilinearTaps& tap = taps[x];
-    const FloatColour& p0 = sourceRow[tap.first];
-    const FloatColour& p1 = sourceRow[tap.second];
-    out[x] = {tap.firstWeight * p0.r + tap.secondWeight * p1.r,
-              tap.firstWeight * p0.g + tap.secondWeight * p1.g,
-              tap.firstWeight * p0.b + tap.secondWeight * p1.b,
-              tap.firstWeight * p0.a + tap.secondWeight * p1.a};
-  }
-#endif
+  ResampleQuadsAcross(&sourceRow->r, columns.data(), columns.size(), &out->r);
 }
 
 void Blend(const FloatColour* top, float topWeight, const FloatColour* bottom,
@@ -137,6 +163,10 @@ void ResampleSlice(const ConversionPass& pass, const std::vector<BilinearTaps>& 
 }  // namespace
 
 void ResampleBilinear(const ConversionPass& pass) {
+  if (ResamplesArgb32Directly(pass)) {
+    ResampleBilinearArgb32(pass);
+    return;
+  }
   const auto columns =
       MakeBilinearTaps(pass.source.width, pass.destination.width, pass.options.mirrorU);
   const auto rows =

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "gfxsupport/argb32_rows.h"
 #include "gfxsupport/pixel_block.h"
 #include "gfxsupport/pixel_codec.h"
 #include "gfxsupport/texture_filter.h"
@@ -41,6 +42,28 @@ struct ConversionPass {
   }
 };
 
+inline bool IsArgb32(D3DFORMAT format) {
+  return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
+}
+
+// Between the 32-bit ARGB formats, without sRGB or error diffusion, with any key compared on
+// the bits: the case of the shortcuts, which give the general path's pixels.
+inline bool Argb32ToArgb32(const ConversionPass& pass) {
+  return IsArgb32(pass.source.format) && IsArgb32(pass.destination.format) &&
+         !pass.reader.SrgbConversion() && !pass.writer.SrgbConversion() &&
+         pass.writer.Dither() != DitherMode::Diffusion &&
+         (!pass.reader.HasColourKey() || pass.reader.KeyComparesBits());
+}
+
+// The source's colour key as bits, for the 32-bit ARGB shortcuts (see KeyComparesBits).
+inline Argb32Key SourceKeyBits(const ConversionPass& pass) {
+  Argb32Key key;
+  key.active = pass.reader.HasColourKey();
+  key.bits = pass.reader.KeyBits();
+  key.mask = pass.reader.KeyBitsMask();
+  return key;
+}
+
 // Source index for each destination index of one axis, for a source of n and a destination
 // of m pixels, with its weight.
 struct FilterTap {
@@ -72,3 +95,22 @@ struct BilinearTaps {
 };
 std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destinationSize,
                                            bool clampEdges);
+// One row of colours, four floats each (FloatColour or FloatBgra), resampled across:
+// out[x] = firstWeight * row[first] + secondWeight * row[second], channel by channel.
+void ResampleQuadsAcross(const float* row, const BilinearTaps* taps, size_t count, float* out);
+
+// The taps of one axis split where the edges wrap or clamp: in [begin, end) every tap's
+// second index is its first plus one, which ResampleQuadsAcross does faster when told.
+struct NeighbourTaps {
+  size_t begin = 0, end = 0;
+  // For each tap in [begin, end): where its two source colours start in the row, in floats.
+  std::vector<uint32_t> firstFloats;
+};
+NeighbourTaps FindNeighbourTaps(const std::vector<BilinearTaps>& taps);
+void ResampleQuadsAcross(const float* row, const std::vector<BilinearTaps>& taps,
+                         const NeighbourTaps& neighbours, float* out);
+
+// Bilinear resampling between the 32-bit ARGB formats, without sRGB or error diffusion,
+// kept in the bytes' own channel order: the same pixels as ResampleBilinear's general path.
+bool ResamplesArgb32Directly(const ConversionPass& pass);
+void ResampleBilinearArgb32(const ConversionPass& pass);

@@ -2,6 +2,11 @@
 // component, decoded as L8) and colour (three components, decoded as X8R8G8B8 with a zero top
 // byte), baseline and progressive. CMYK and other component counts are refused.
 //
+// Where libjpeg can deliver blue, green, red and a spare byte itself (libjpeg-turbo's
+// extended colour spaces), colour rows come in that layout and only the spare byte is
+// cleared; the colour conversion is the same as for its RGB rows. Otherwise RGB rows are
+// packed into pixels one by one.
+//
 // The source manager hands libjpeg the whole buffer on its first fill request. A second fill
 // request means the stream ended before its end-of-image marker: the attempt ends there.
 // (Handing the buffer over again from its start would let libjpeg read the same bytes
@@ -9,10 +14,15 @@
 // the attempt too. libjpeg's fatal errors end the attempt through a jump back to the reader
 // instead of ending the process; its warnings are ignored.
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // The platform headers come first: libjpeg then leaves out its own INT32, which Windows has.
 #include "gfxsupport/image_reader.h"
@@ -67,6 +77,48 @@ void TermSource(j_decompress_ptr) {}
 void IgnoreMessage(j_common_ptr, int) {}
 void IgnoreOutput(j_common_ptr) {}
 
+#if defined(JCS_EXTENSIONS)
+constexpr J_COLOR_SPACE kColourRows = JCS_EXT_BGRX;
+constexpr int kColourComponents = 4;
+
+// libjpeg leaves the spare byte undefined; ours is 0.
+void FinishColourRow(const BYTE* bgrx, UINT width, BYTE* target) {
+  UINT x = 0;
+#if defined(__SSE2__)
+  const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+  for (; x + 4 <= width; x += 4) {
+    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgrx + 4 * x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * x), _mm_and_si128(pixels, colour));
+  }
+#endif
+  for (; x < width; ++x) {
+    uint32_t pixel;
+    std::memcpy(&pixel, bgrx + 4 * x, 4);
+    pixel &= 0x00FFFFFFu;
+    std::memcpy(target + 4 * x, &pixel, 4);
+  }
+}
+#else
+constexpr J_COLOR_SPACE kColourRows = JCS_RGB;
+constexpr int kColourComponents = 3;
+
+// Red, green, blue bytes to X8R8G8B8 pixels with a zero top byte.
+void FinishColourRow(const BYTE* rgb, UINT width, BYTE* target) {
+  for (UINT x = 0; x < width; ++x) {
+    target[4 * x + 0] = rgb[3 * x + 2];
+    target[4 * x + 1] = rgb[3 * x + 1];
+    target[4 * x + 2] = rgb[3 * x + 0];
+    target[4 * x + 3] = 0;
+  }
+}
+#endif
+
+// Colour rows are decoded into a row of their own, which starts this many bytes past an
+// aligned address: libjpeg-turbo writes aligned rows with stores that bypass the cache, so
+// that finishing a row in place would read it back from memory; a row that starts off
+// alignment is written through the cache and finished from there.
+constexpr size_t kRowOffset = 4;
+
 // Everything the decode touches lives here, outside the frame that calls setjmp, so that
 // nothing with a destructor is skipped by the jump and no local changes after setjmp.
 struct JpegDecode {
@@ -92,7 +144,7 @@ HRESULT RunDecode(JpegDecode* decode, DecodedImage* image) {
   if (info->jpeg_color_space == JCS_GRAYSCALE) {
     info->out_color_space = JCS_GRAYSCALE;
   } else if (info->num_components == 3) {
-    info->out_color_space = JCS_RGB;
+    info->out_color_space = kColourRows;
   }
   if (!ProcessorHasMmx()) info->dct_method = JDCT_IFAST;
   jpeg_start_decompress(info);
@@ -100,7 +152,8 @@ HRESULT RunDecode(JpegDecode* decode, DecodedImage* image) {
   UINT bytesPerPixel;
   if (info->output_components == 1) {
     format = ImagePixelFormat::L8, bytesPerPixel = 1;
-  } else if (info->output_components == 3) {
+  } else if (info->out_color_space == kColourRows &&
+             info->output_components == kColourComponents) {
     format = ImagePixelFormat::X8R8G8B8, bytesPerPixel = 4;
   } else {
     return E_FAIL;
@@ -109,21 +162,17 @@ HRESULT RunDecode(JpegDecode* decode, DecodedImage* image) {
   HRESULT hr = AllocateImageLevel(image, format, info->output_width, info->output_height, 1, bytesPerPixel);
   if (FAILED(hr) || !image->decodePixels) return hr;
 
-  decode->row = static_cast<BYTE*>(std::malloc(static_cast<size_t>(info->output_width) * 3));
-  if (decode->row == nullptr) return E_OUTOFMEMORY;
+  if (bytesPerPixel == 4) {
+    decode->row = static_cast<BYTE*>(
+        std::malloc(static_cast<size_t>(info->output_width) * kColourComponents + kRowOffset));
+    if (decode->row == nullptr) return E_OUTOFMEMORY;
+  }
   BYTE* pixels = WritablePixels(image);
   while (info->output_scanline < info->output_height) {
     BYTE* target = pixels + static_cast<size_t>(info->output_scanline) * image->rowPitch;
-    JSAMPROW rowPointer = bytesPerPixel == 1 ? target : decode->row;
+    JSAMPROW rowPointer = decode->row != nullptr ? decode->row + kRowOffset : target;
     if (jpeg_read_scanlines(info, &rowPointer, 1) != 1) return E_FAIL;
-    if (bytesPerPixel == 1) continue;
-    const BYTE* rgb = decode->row;
-    for (UINT x = 0; x < info->output_width; ++x) {
-      target[4 * x + 0] = rgb[3 * x + 2];
-      target[4 * x + 1] = rgb[3 * x + 1];
-      target[4 * x + 2] = rgb[3 * x + 0];
-      target[4 * x + 3] = 0;
-    }
+    if (bytesPerPixel == 4) FinishColourRow(rowPointer, info->output_width, target);
   }
   jpeg_finish_decompress(info);
   return S_OK;

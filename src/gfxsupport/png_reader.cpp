@@ -6,7 +6,8 @@
 // alpha to FormatAL16; a 16-bit palette is refused); samples of fewer than 8 bits are unpacked
 // (grey also scaled to 8 bits); with an sRGB chunk nothing is gamma corrected, else a gAMA
 // chunk is corrected to a screen gamma of 2.2; a tRNS chunk of a non-palette image becomes an
-// alpha channel; RGB layouts are delivered blue first. Palette images get a 256-entry palette
+// alpha channel; RGB layouts are delivered blue first (by libpng, or for 8-bit samples of a
+// non-interlaced image by the reader itself). Palette images get a 256-entry palette
 // built from PLTE and tRNS through the same gamma. Interlaced images are read whole.
 // libpng's errors end the attempt through a jump back to the reader; warnings are ignored.
 #include <png.h>
@@ -16,6 +17,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "gfxsupport/image_reader.h"
 
@@ -71,6 +77,23 @@ HRESULT BuildPalette(const PngDecode& decode, DecodedImage* image) {
     palette[i] = ImagePaletteEntry{table[colour.red], table[colour.green], table[colour.blue], alpha};
   }
   return S_OK;
+}
+
+// Four-byte pixels from red, green, blue, alpha (or filler) to blue, green, red, alpha.
+void SwapRedAndBlue(BYTE* row, png_uint_32 width) {
+  png_uint_32 x = 0;
+#if defined(__SSE2__)
+  const __m128i greenAndAlpha = _mm_set1_epi32(static_cast<int>(0xFF00FF00u));
+  const __m128i lowByte = _mm_set1_epi32(0xFF);
+  for (; x + 4 <= width; x += 4) {
+    auto* pixels = reinterpret_cast<__m128i*>(row + 4 * x);
+    const __m128i rgba = _mm_loadu_si128(pixels);
+    const __m128i blue = _mm_and_si128(_mm_srli_epi32(rgba, 16), lowByte);
+    const __m128i red = _mm_slli_epi32(_mm_and_si128(rgba, lowByte), 16);
+    _mm_storeu_si128(pixels, _mm_or_si128(_mm_and_si128(rgba, greenAndAlpha), _mm_or_si128(blue, red)));
+  }
+#endif
+  for (; x < width; ++x) std::swap(row[4 * x], row[4 * x + 2]);
 }
 
 UINT ChannelsOf(DWORD format) {
@@ -151,7 +174,13 @@ HRESULT RunDecode(PngDecode* d, DecodedImage* image) {
     }
   }
 
-  if (format == ImagePixelFormat::R8G8B8 || format == ImagePixelFormat::A8R8G8B8 || format == FormatR16)
+  // Rows of four 8-bit samples of a non-interlaced image are put in blue-first order here, a
+  // row at a time while it is in the cache, faster than libpng does it; the bytes are the same.
+  const bool swapsRedAndBlue = bitDepth == 8 &&
+                               png_get_interlace_type(png, info) == PNG_INTERLACE_NONE &&
+                               (format == ImagePixelFormat::R8G8B8 || format == ImagePixelFormat::A8R8G8B8);
+  if ((format == ImagePixelFormat::R8G8B8 || format == ImagePixelFormat::A8R8G8B8 || format == FormatR16) &&
+      !swapsRedAndBlue)
     png_set_bgr(png);
   if (format == ImagePixelFormat::R8G8B8) {
     png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
@@ -173,7 +202,14 @@ HRESULT RunDecode(PngDecode* d, DecodedImage* image) {
   if (d->rows == nullptr) return E_OUTOFMEMORY;
   BYTE* pixels = WritablePixels(image);
   for (png_uint_32 y = 0; y < height; ++y) d->rows[y] = pixels + static_cast<size_t>(y) * rowBytes;
-  png_read_image(png, d->rows);
+  if (swapsRedAndBlue) {
+    for (png_uint_32 y = 0; y < height; ++y) {
+      png_read_row(png, d->rows[y], nullptr);
+      SwapRedAndBlue(d->rows[y], width);
+    }
+  } else {
+    png_read_image(png, d->rows);
+  }
 
   if (format == ImagePixelFormat::P8) return BuildPalette(*d, image);
   return S_OK;

@@ -1,4 +1,4 @@
-// MMX availability with the Direct3D registry override.
+// MMX availability with the Direct3D registry override; AVX2 availability.
 #include "gfxsupport/processor_features.h"
 
 #include "winapi.h"
@@ -34,3 +34,26 @@ bool ProcessorHasMmx() {
   static const bool hasMmx = CpuReportsMmx() && !MmxDisabledByMachineSetting();
   return hasMmx;
 }
+
+namespace {
+
+bool CpuReportsAvx2() {
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+  // The compiler's check includes the operating system's saving of the wide registers.
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
+}
+
+bool avx2Allowed = true;
+
+}  // namespace
+
+bool ProcessorHasAvx2() {
+  static const bool reported = CpuReportsAvx2();
+  return reported && avx2Allowed;
+}
+
+void AllowAvx2(bool allowed) { avx2Allowed = allowed; }

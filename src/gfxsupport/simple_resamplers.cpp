@@ -17,23 +17,13 @@ void CopyRows(const ConversionPass& pass) {
 
 namespace {
 
-bool IsArgb32(D3DFORMAT format) {
-  return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
-}
-
 // Between the two 32-bit ARGB formats a channel read as b / 255 and written back as
 // truncate(value * 255 + offset), for any offset in (0, 1), is b again: the conversion comes
 // down to the colour key and the fourth byte, done here on the bits.
-bool ConvertsAsBits(const ConversionPass& pass) {
-  return IsArgb32(pass.source.format) && IsArgb32(pass.destination.format) &&
-         !pass.reader.SrgbConversion() && !pass.writer.SrgbConversion() &&
-         pass.writer.Dither() != DitherMode::Diffusion &&
-         (!pass.reader.HasColourKey() || pass.reader.KeyComparesBits());
-}
+bool ConvertsAsBits(const ConversionPass& pass) { return Argb32ToArgb32(pass); }
 
 void ConvertSameSizeAsBits(const ConversionPass& pass) {
-  const bool keyed = pass.reader.HasColourKey();
-  const uint32_t keyBits = pass.reader.KeyBits(), keyMask = pass.reader.KeyBitsMask();
+  const Argb32Key key = SourceKeyBits(pass);
   // X8R8G8B8 reads as opaque and is written with its unused byte set.
   const uint32_t forcedAlpha =
       pass.source.format == D3DFMT_X8R8G8B8 || pass.destination.format == D3DFMT_X8R8G8B8
@@ -42,14 +32,8 @@ void ConvertSameSizeAsBits(const ConversionPass& pass) {
   const uint32_t keyedValue = pass.destination.format == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0;
   for (uint32_t z = 0; z < pass.destination.depth; ++z) {
     for (uint32_t y = 0; y < pass.destination.height; ++y) {
-      const BYTE* from = pass.SourceRow(z, y);
-      BYTE* to = pass.DestinationRow(z, y);
-      for (uint32_t x = 0; x < pass.destination.width; ++x) {
-        uint32_t pixel;
-        std::memcpy(&pixel, from + 4 * x, 4);
-        pixel = keyed && (pixel & keyMask) == keyBits ? keyedValue : pixel | forcedAlpha;
-        std::memcpy(to + 4 * x, &pixel, 4);
-      }
+      ConvertArgb32RowAsBits(pass.SourceRow(z, y), pass.destination.width, forcedAlpha, key,
+                             keyedValue, pass.DestinationRow(z, y));
     }
   }
 }

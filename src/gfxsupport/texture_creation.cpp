@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "gfxsupport/argb32_levels.h"
 #include "gfxsupport/pixel_conversion.h"
 #include "gfxsupport/pixel_format_table.h"
 #include "gfxsupport/texture_loading.h"
@@ -189,28 +190,34 @@ struct PreparedLevel {
   uint32_t width = 0, height = 0;
 };
 
-bool PrepareLevel(const DecodedImage& level, const SourceImage& source, DWORD filter,
-                  PreparedLevel* prepared) {
+// The level's source box as a block, as LoadLevel hands it to LoadSurfaceFromMemory; no data
+// when the format cannot be read pixel by pixel.
+SourceBlock LevelSource(const DecodedImage& level, const SourceImage& source) {
   const ImageBox& box = level.sourceBox;
-  const uint32_t width = box.right - box.left, height = box.bottom - box.top;
-  if ((filter & FilterSrgb) != 0 || width == 0 || height == 0 ||
-      uint64_t{width} * height > kMaxPreparedPixels)
-    return false;
-  const D3DFORMAT format = level.format == static_cast<DWORD>(D3DFMT_P8)
-                               ? source.format
-                               : static_cast<D3DFORMAT>(level.format);
-  const PixelFormatDescriptor* descriptor = FindPixelFormat(format);
-  if (descriptor == nullptr || descriptor->BytesPerPixel() == 0) return false;
-  prepared->pixels.reset(new (std::nothrow) FloatColour[size_t{width} * height]);
-  if (prepared->pixels == nullptr) return false;
   SourceBlock from;
-  from.format = format;
-  from.width = width;
-  from.height = height;
+  from.format = level.format == static_cast<DWORD>(D3DFMT_P8) ? source.format
+                                                              : static_cast<D3DFORMAT>(level.format);
+  from.width = box.right - box.left;
+  from.height = box.bottom - box.top;
   from.rowPitch = level.rowPitch;
   from.palette = source.palette;
-  from.data = level.pixels + size_t{box.top} * level.rowPitch +
-              size_t{box.left} * descriptor->BytesPerPixel();
+  const PixelFormatDescriptor* descriptor = FindPixelFormat(from.format);
+  if (descriptor != nullptr && descriptor->BytesPerPixel() != 0) {
+    from.data = level.pixels + size_t{box.top} * level.rowPitch +
+                size_t{box.left} * descriptor->BytesPerPixel();
+  }
+  return from;
+}
+
+bool PrepareLevel(const DecodedImage& level, const SourceImage& source, DWORD filter,
+                  PreparedLevel* prepared) {
+  const SourceBlock from = LevelSource(level, source);
+  const uint32_t width = from.width, height = from.height;
+  if ((filter & FilterSrgb) != 0 || from.data == nullptr || width == 0 || height == 0 ||
+      uint64_t{width} * height > kMaxPreparedPixels)
+    return false;
+  prepared->pixels.reset(new (std::nothrow) FloatColour[size_t{width} * height]);
+  if (prepared->pixels == nullptr) return false;
   DestinationBlock to;
   to.format = D3DFMT_A32B32G32R32F;
   to.width = width;
@@ -243,6 +250,60 @@ bool SameSizeAsLevel(IDirect3DTexture9* texture, UINT index, const DecodedImage&
   return description.Width == box.right - box.left && description.Height == box.bottom - box.top;
 }
 
+// Surfaces of a texture's levels locked together; unlocked and released on the way out.
+class LockedLevels {
+ public:
+  ~LockedLevels() {
+    for (IDirect3DSurface9* surface : locked_) surface->UnlockRect();
+    for (IDirect3DSurface9* surface : held_) surface->Release();
+  }
+  HRESULT Lock(IDirect3DTexture9* texture, UINT index, const ImagePaletteEntry* palette,
+               DestinationBlock* block) {
+    IDirect3DSurface9* surface = nullptr;
+    HRESULT result = texture->GetSurfaceLevel(index, &surface);
+    if (FAILED(result)) return result;
+    held_.push_back(surface);
+    D3DSURFACE_DESC description{};
+    result = surface->GetDesc(&description);
+    if (FAILED(result)) return result;
+    D3DLOCKED_RECT locked{};
+    result = surface->LockRect(&locked, nullptr, 0);
+    if (FAILED(result)) return result;
+    locked_.push_back(surface);
+    block->format = description.Format;
+    block->width = description.Width;
+    block->height = description.Height;
+    block->rowPitch = static_cast<size_t>(locked.Pitch);
+    block->palette = palette;
+    block->data = static_cast<BYTE*>(locked.pBits);
+    return S_OK;
+  }
+
+ private:
+  std::vector<IDirect3DSurface9*> held_, locked_;
+};
+
+// Levels [first, end) of a 32-bit ARGB texture straight from one 32-bit ARGB source level,
+// the pixels LoadLevel gives each: a level of the source's own size by itself, all others
+// together in one pass over the source.
+HRESULT LoadArgb32Levels(IDirect3DTexture9* texture, UINT first, UINT end,
+                         const DecodedImage& level, const SourceImage& source,
+                         const ImagePaletteEntry* paletteOut, DWORD filter) {
+  LockedLevels locked;
+  std::vector<DestinationBlock> blocks;
+  for (UINT index = first; index < end; ++index) {
+    HRESULT result;
+    if (SameSizeAsLevel(texture, index, level)) {
+      result = LoadLevel(texture, index, level, source, paletteOut, filter);
+    } else {
+      blocks.emplace_back();
+      result = locked.Lock(texture, index, paletteOut, &blocks.back());
+    }
+    if (FAILED(result)) return result;
+  }
+  return ResampleArgb32Levels(LevelSource(level, source), blocks, filter, source.colourKey);
+}
+
 HRESULT FillLevels(IDirect3DTexture9* texture, const SourceImage& source,
                    const ImagePaletteEntry* paletteOut, DWORD filter, DWORD mipFilter,
                    bool chainFiltering) {
@@ -265,9 +326,12 @@ HRESULT FillLevels(IDirect3DTexture9* texture, const SourceImage& source,
   const DecodedImage& lastUsed = *level;
   const UINT lastIndex = loadedLevels - 1;
 
+  const bool directResampling = !chainFiltering && !paletteTexture && textureLevels > loadedLevels;
+  if (directResampling &&
+      ResamplesAsArgb32Levels(LevelSource(lastUsed, source), description.Format, filter))
+    return LoadArgb32Levels(texture, lastIndex, textureLevels, lastUsed, source, paletteOut, filter);
   PreparedLevel prepared;
-  if (!chainFiltering && !paletteTexture && textureLevels > loadedLevels &&
-      PrepareLevel(lastUsed, source, filter, &prepared)) {
+  if (directResampling && PrepareLevel(lastUsed, source, filter, &prepared)) {
     // A same-size level converts fastest straight from the source.
     result = SameSizeAsLevel(texture, lastIndex, lastUsed)
                  ? LoadLevel(texture, lastIndex, lastUsed, source, paletteOut, filter)

@@ -4,7 +4,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 // The platform headers first, so that libjpeg leaves out its own INT32.
 #include "decoded_pixels.h"
@@ -119,6 +122,48 @@ TEST(CompressedFormats, ColourJpegOf640By480IsMeasuredAsTheObjectImage) {
   }
 }
 
+// libjpeg's own RGB rows, each pixel packed as X8R8G8B8 with a zero top byte: what the
+// decoder must deliver, however it asks libjpeg for the rows.
+std::vector<uint32_t> LibjpegPixels(const std::vector<uint8_t>& jpeg) {
+  jpeg_decompress_struct info;
+  jpeg_error_mgr errors;
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, jpeg.data(), jpeg.size());
+  jpeg_read_header(&info, TRUE);
+  info.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&info);
+  std::vector<uint8_t> row(size_t{info.output_width} * 3);
+  std::vector<uint32_t> pixels;
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW pointer = row.data();
+    jpeg_read_scanlines(&info, &pointer, 1);
+    for (size_t x = 0; x < info.output_width; ++x)
+      pixels.push_back(uint32_t{row[3 * x]} << 16 | uint32_t{row[3 * x + 1]} << 8 | row[3 * x + 2]);
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  return pixels;
+}
+
+// Sizes that leave partial blocks and partial chroma pairs at the right and bottom edges.
+TEST(CompressedFormats, ColourJpegPixelsAreLibjpegsRgbWithAZeroTopByte) {
+  for (bool progressive : {false, true}) {
+    for (auto [width, height] : {std::pair{37, 19}, std::pair{1, 1}, std::pair{640, 480}}) {
+      const std::vector<uint8_t> jpeg = WriteJpeg(width, height, 3, progressive);
+      const std::vector<uint32_t> expected = LibjpegPixels(jpeg);
+      DecodedImage image = DecodeOrFail(jpeg);
+      ASSERT_EQ(image.format, F::X8R8G8B8);
+      ASSERT_EQ(image.rowPitch, 4u * width);
+      std::vector<uint32_t> decoded(expected.size());
+      ASSERT_EQ(size_t{image.rowPitch} * image.height, decoded.size() * 4);
+      std::memcpy(decoded.data(), image.pixels, decoded.size() * 4);
+      EXPECT_EQ(decoded, expected) << width << " by " << height << (progressive ? ", progressive" : "");
+      FreeDecodedImage(&image);
+    }
+  }
+}
+
 TEST(CompressedFormats, GreyJpegIsL8WithPitchOfItsWidth) {
   DecodedImage image = DecodeOrFail(WriteJpeg(13, 3, 1, false));
   EXPECT_EQ(image.format, F::L8);
@@ -202,6 +247,12 @@ TEST(CompressedFormats, PngLayoutsAndTheirFormats) {
       {"RGB with a transparent colour", WritePng(2, 1, PNG_COLOR_TYPE_RGB, 8, {0, 255, 0, 1, 2, 3}, greenKey),
        F::A8R8G8B8, {{0, 255, 0, 0}, {1, 2, 3, 255}}},
       {"RGB", WritePng(1, 1, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3}), F::X8R8G8B8, {{1, 2, 3, 255}}},
+      {"RGB, five wide", WritePng(5, 1, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}),
+       F::X8R8G8B8, {{1, 2, 3, 255}, {4, 5, 6, 255}, {7, 8, 9, 255}, {10, 11, 12, 255}, {13, 14, 15, 255}}},
+      {"RGBA, five wide",
+       WritePng(5, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8,
+                {1, 2, 3, 0, 4, 5, 6, 254, 7, 8, 9, 255, 10, 11, 12, 13, 14, 15, 16, 17}),
+       F::A8R8G8B8, {{1, 2, 3, 0}, {4, 5, 6, 254}, {7, 8, 9, 255}, {10, 11, 12, 13}, {14, 15, 16, 17}}},
       {"2-bit grey with a transparent level", WritePng(3, 1, PNG_COLOR_TYPE_GRAY, 2, {0b00011100}, greyKey),
        F::A8L8, {{0, 0, 0, 255}, {85, 85, 85, 255}, {255, 255, 255, 0}}},
       {"16-bit grey and alpha", WritePng(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 16, {0x80, 0x00, 0xFF, 0xFF}), FormatAL16,

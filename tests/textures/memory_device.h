@@ -89,7 +89,8 @@ class MemoryDevice final : public UnimplementedDevice, public IDirect3D9 {
 
   D3DCAPS9 caps{};
   std::vector<D3DFORMAT> supportedFormats{D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8};
-  std::vector<MemoryTexture*> created;  // every texture made, in order (not owned)
+  std::vector<MemoryTexture*> created;  // every texture made, in order (not owned: may be gone)
+  std::vector<D3DPOOL> createdPools;     // the pool each was made in, readable after release
   int updates = 0;
   int liveObjects = 0;
 
@@ -138,6 +139,7 @@ class MemoryDevice final : public UnimplementedDevice, public IDirect3D9 {
     if (width == 0 || height == 0) return D3DERR_INVALIDCALL;
     auto* made = new MemoryTexture(width, height, levels, usage, format, pool, &liveObjects);
     created.push_back(made);
+    createdPools.push_back(pool);
     *texture = made;
     return D3D_OK;
   }

@@ -147,7 +147,7 @@ TEST(SceneTextures, JpegBlackIsKeyedOutAndNearBlackKept) {
 }
 
 // Every level must be what loading the level straight from the decoded image gives, however
-// the levels are made inside (one float copy of the source shared by all levels).
+// the levels are made inside (all together from the bytes, or from one float copy).
 TEST(SceneTextures, EveryLevelEqualsItsOwnLoadFromTheDecodedImage) {
   const uint32_t width = 96, height = 40;
   std::vector<uint8_t> rgb(width * height * 3);
@@ -267,8 +267,8 @@ TEST(TextureCreation, DefaultPoolIsFilledThroughASystemMemoryTexture) {
                                     D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, FilterNone, FilterNone, 0,
                                     nullptr, nullptr, &made.texture),
             S_OK);
-  ASSERT_EQ(device.created.size(), 2u);
-  EXPECT_EQ(device.created[1]->Pool(), D3DPOOL_SYSTEMMEM);
+  ASSERT_EQ(device.createdPools.size(), 2u);
+  EXPECT_EQ(device.createdPools[1], D3DPOOL_SYSTEMMEM);  // released by now
   EXPECT_EQ(device.updates, 1);
   EXPECT_EQ(Pixel((*made).Level(0), 1, 1), 0xFF0A0B0Cu);
   EXPECT_EQ(device.liveObjects, 1);  // the staging texture is gone
