@@ -514,6 +514,18 @@ inline __attribute__((always_inline)) unsigned ShadeGroup(const PixelPipeline& p
   return live;
 }
 
+inline uint32_t* ColorRow(const PixelPipeline& pipeline, int y) {
+  return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pipeline.color.pixels) +
+                                     size_t(y) * pipeline.color.pitchBytes);
+}
+
+// Null when the draw neither tests nor writes depth.
+inline uint16_t* DepthRow(const PixelPipeline& pipeline, int y) {
+  if (!pipeline.depthActive) return nullptr;
+  return reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(pipeline.depth.depth) +
+                                     size_t(y) * pipeline.depth.pitchBytes);
+}
+
 // Pixels left over from runs after their whole groups of eight, which for small triangles is
 // nearly every pixel: gathered from several rows into groups of their own.
 class GatheredPixels {
@@ -576,13 +588,8 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
   GatheredPixels gathered;
   for (const Span* span = spans; span != spans + count; ++span) {
     const int y = span->y;
-    uint32_t* colorRow = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pipeline.color.pixels) +
-                                                     size_t(y) * pipeline.color.pitchBytes);
-    uint16_t* depthRow = nullptr;
-    if (pipeline.depthActive) {
-      depthRow = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(pipeline.depth.depth) +
-                                             size_t(y) * pipeline.depth.pitchBytes);
-    }
+    uint32_t* colorRow = ColorRow(pipeline, y);
+    uint16_t* depthRow = DepthRow(pipeline, y);
     GroupPosition at;
     at.dy = _mm256_set1_ps(static_cast<float>(y) - triangle.originY);
     int x = span->xBegin;
@@ -622,13 +629,8 @@ void ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& tri
     unsigned covered = ~unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(anyNegative))) & inWidth;
     for (int i = 0; i < 3; ++i) edge[i] = _mm256_add_epi32(edge[i], rowStep[i]);
     if (covered == 0) continue;
-    uint32_t* colorRow = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pipeline.color.pixels) +
-                                                     size_t(y) * pipeline.color.pitchBytes);
-    uint16_t* depthRow = nullptr;
-    if (pipeline.depthActive) {
-      depthRow = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(pipeline.depth.depth) +
-                                             size_t(y) * pipeline.depth.pitchBytes);
-    }
+    uint32_t* colorRow = ColorRow(pipeline, y);
+    uint16_t* depthRow = DepthRow(pipeline, y);
     do {
       const int x = narrow.minX + __builtin_ctz(covered);
       gathered.Add<kBlend>(x, y, colorRow + x, depthRow != nullptr ? depthRow + x : nullptr);
