@@ -115,26 +115,23 @@ HRESULT Device::CompleteParameters(HWND focusWindow, D3DPRESENT_PARAMETERS& para
 }
 
 HRESULT Device::CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& parameters) {
-  Surface::Description color;
-  color.width = parameters.BackBufferWidth;
-  color.height = parameters.BackBufferHeight;
-  color.format = parameters.BackBufferFormat;
-  color.pool = D3DPOOL_DEFAULT;
-  color.usage = D3DUSAGE_RENDERTARGET;
-  color.lockable = (parameters.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0;
-  std::unique_ptr<Surface> backBuffer(Surface::Create(this, color, Resource::Membership::DeviceOwned));
+  auto swapSurface = [&](D3DFORMAT format, DWORD usage, bool lockable) {
+    Surface::Description description;
+    description.width = parameters.BackBufferWidth;
+    description.height = parameters.BackBufferHeight;
+    description.format = format;
+    description.pool = D3DPOOL_DEFAULT;
+    description.usage = usage;
+    description.lockable = lockable;
+    return std::unique_ptr<Surface>(Surface::Create(this, description, Resource::Membership::DeviceOwned));
+  };
+  std::unique_ptr<Surface> backBuffer = swapSurface(parameters.BackBufferFormat, D3DUSAGE_RENDERTARGET,
+                                                    (parameters.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0);
   if (!backBuffer) return D3DERR_OUTOFVIDEOMEMORY;
 
   std::unique_ptr<Surface> depth;
   if (parameters.EnableAutoDepthStencil) {
-    Surface::Description description;
-    description.width = parameters.BackBufferWidth;
-    description.height = parameters.BackBufferHeight;
-    description.format = parameters.AutoDepthStencilFormat;
-    description.pool = D3DPOOL_DEFAULT;
-    description.usage = D3DUSAGE_DEPTHSTENCIL;
-    description.lockable = false;
-    depth.reset(Surface::Create(this, description, Resource::Membership::DeviceOwned));
+    depth = swapSurface(parameters.AutoDepthStencilFormat, D3DUSAGE_DEPTHSTENCIL, false);
     if (!depth) return D3DERR_OUTOFVIDEOMEMORY;
   }
   backBuffer_ = std::move(backBuffer);

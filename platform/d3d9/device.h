@@ -148,6 +148,11 @@ class Device final : public IDirect3DDevice9, public Lifetime {
     Binding<VertexBuffer> buffer;
     UINT offset = 0;
     UINT stride = 0;
+    void Unbind() {
+      buffer.Set(nullptr);
+      offset = 0;
+      stride = 0;
+    }
   };
 
   Device(Direct3D* direct3d, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags);

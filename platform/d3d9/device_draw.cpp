@@ -160,9 +160,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCo
     return result;
   }
   // Stream 0 is unbound afterwards, as on the real runtime.
-  streams_[0].buffer.Set(nullptr);
-  streams_[0].offset = 0;
-  streams_[0].stride = 0;
+  streams_[0].Unbind();
   if (PrimitiveCount == 0) return D3D_OK;
   const size_t vertexCount = ElementsFor(request.range.type, PrimitiveCount);
   const StreamView caller{static_cast<const uint8_t*>(pVertexStreamZeroData), vertexCount, VertexStreamZeroStride};
@@ -184,9 +182,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinV
     return result;
   }
   // Stream 0 and the index buffer are unbound afterwards, as on the real runtime.
-  streams_[0].buffer.Set(nullptr);
-  streams_[0].offset = 0;
-  streams_[0].stride = 0;
+  streams_[0].Unbind();
   indices_.Set(nullptr);
   if (PrimitiveCount == 0) return D3D_OK;
   const StreamView caller{static_cast<const uint8_t*>(pVertexStreamZeroData), size_t{MinVertexIndex} + NumVertices,

@@ -10,6 +10,7 @@
 #include "gfxsupport/surface_saving.h"
 #include "gfxsupport/texture_loading.h"
 #include "tool/commands.h"
+#include "tool/memory_surface.h"
 
 namespace {
 
@@ -44,52 +45,6 @@ int Fail(const char* what, const char* file, HRESULT result) {
   return 1;
 }
 
-// A 32-bit ARGB surface in plain memory: the conversion target of --out, so that checking a
-// file needs no device and no display.
-class MemorySurface final : public IDirect3DSurface9 {
- public:
-  MemorySurface(UINT width, UINT height)
-      : width_(width), height_(height), pixels_(size_t{width} * height * 4) {}
-
-  HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-  ULONG AddRef() override { return 1; }
-  ULONG Release() override { return 1; }
-  HRESULT GetDevice(IDirect3DDevice9**) override { return D3DERR_INVALIDCALL; }
-  DWORD SetPriority(DWORD) override { return 0; }
-  DWORD GetPriority() override { return 0; }
-  void PreLoad() override {}
-  D3DRESOURCETYPE GetType() override { return D3DRTYPE_SURFACE; }
-  HRESULT GetContainer(REFIID, void**) override { return E_NOINTERFACE; }
-  HRESULT GetDesc(D3DSURFACE_DESC* description) override {
-    *description = {};
-    description->Format = D3DFMT_A8R8G8B8;
-    description->Type = D3DRTYPE_SURFACE;
-    description->Pool = D3DPOOL_SCRATCH;
-    description->Width = width_;
-    description->Height = height_;
-    return D3D_OK;
-  }
-  HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) override {
-    const size_t left = rect != nullptr ? static_cast<size_t>(rect->left) : 0;
-    const size_t top = rect != nullptr ? static_cast<size_t>(rect->top) : 0;
-    locked->Pitch = static_cast<INT>(width_ * 4);
-    locked->pBits = pixels_.data() + (top * width_ + left) * 4;
-    return D3D_OK;
-  }
-  HRESULT UnlockRect() override { return D3D_OK; }
-  // The rest of the full Windows interface (private data, device contexts), which nothing
-  // here calls; the stand-in interface leaves them out.
-  HRESULT SetPrivateData(REFGUID, const void*, DWORD, DWORD) { return E_NOTIMPL; }
-  HRESULT GetPrivateData(REFGUID, void*, DWORD*) { return E_NOTIMPL; }
-  HRESULT FreePrivateData(REFGUID) { return E_NOTIMPL; }
-  HRESULT GetDC(HDC*) { return E_NOTIMPL; }
-  HRESULT ReleaseDC(HDC) { return E_NOTIMPL; }
-
- private:
-  UINT width_, height_;
-  std::vector<BYTE> pixels_;
-};
-
 // Reads a whole file; false when it cannot be read.
 bool ReadWholeFile(const char* path, std::vector<BYTE>* bytes) {
   std::FILE* file = std::fopen(path, "rb");
@@ -114,7 +69,7 @@ int WriteConverted(const char* path, const char* outPath) {
   const ImageBox& box = image.sourceBox;
   const RECT sourceRect{static_cast<LONG>(box.left), static_cast<LONG>(box.top),
                         static_cast<LONG>(box.right), static_cast<LONG>(box.bottom)};
-  MemorySurface surface(box.right - box.left, box.bottom - box.top);
+  MemorySurface surface(D3DFMT_A8R8G8B8, box.right - box.left, box.bottom - box.top);
   result = LoadSurfaceFromMemory(&surface, nullptr, nullptr, image.pixels,
                                  static_cast<D3DFORMAT>(image.format), image.rowPitch,
                                  image.palette, &sourceRect, FilterNone, 0);

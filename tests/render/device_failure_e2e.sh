@@ -6,14 +6,9 @@
 set -uo pipefail
 program=$1
 
-fail() { echo "FAIL: $*"; [[ -n "${pid:-}" ]] && kill -KILL "$pid" 2>/dev/null; exit 1; }
+source "$(dirname "$0")/e2e_common.sh"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-# A registry and a runtime directory of its own: the run writes DefImageNum, and the
-# single-instance lock must not meet another test's run.
-export ORBELUNE_REGISTRY="$scratch/registry.reg"
-export XDG_RUNTIME_DIR="$scratch"
+use_scratch_environment
 export ORBELUNE_D3D_FAIL=all
 
 "$program" /w &
@@ -40,15 +35,7 @@ box=$(echo "$boxes" | head -n 1)
 xdotool windowfocus --sync "$box" 2>/dev/null
 xdotool key --clearmodifiers Return
 
-status=""
-for _ in $(seq 200); do
-  if ! kill -0 "$pid" 2>/dev/null; then
-    wait "$pid"
-    status=$?
-    break
-  fi
-  sleep 0.05
-done
+wait_for_exit
 [[ -n "$status" ]] || fail "the program is still running 10 s after the message box was closed"
 [[ "$status" -eq 1 ]] || fail "exit code $status, expected 1"
 echo "PASS: one message box, saver window hidden, exit code 1"

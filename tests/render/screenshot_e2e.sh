@@ -7,12 +7,9 @@
 set -uo pipefail
 program=$(realpath "$1")
 
-fail() { echo "FAIL: $*"; [[ -n "${pid:-}" ]] && kill -KILL "$pid" 2>/dev/null; exit 1; }
+source "$(dirname "$0")/e2e_common.sh"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-export ORBELUNE_REGISTRY="$scratch/registry.reg"
-export XDG_RUNTIME_DIR="$scratch"
+use_scratch_environment
 cd "$scratch" || exit 1
 
 # A blue desktop, so that desktop pixels in the screenshot would show.
@@ -46,15 +43,7 @@ sleep 0.3  # let the writer finish
 
 # Ending the run releases the scene and the device at process exit; that has to go cleanly.
 xdotool key --clearmodifiers alt+F4
-status=""
-for _ in $(seq 200); do
-  if ! kill -0 "$pid" 2>/dev/null; then
-    wait "$pid"
-    status=$?
-    break
-  fi
-  sleep 0.05
-done
+wait_for_exit
 [[ -n "$status" ]] || fail "the program is still running 10 s after Alt+F4"
 [[ "$status" -eq 0 ]] || fail "exit code $status after Alt+F4, expected 0"
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "gfxsupport/texture_loading.h"
-#include "memory_surface.h"
+#include "tool/memory_surface.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "d3d9api.h"
 #include "../support/unimplemented_device.h"
-#include "memory_surface.h"
+#include "tool/memory_surface.h"
 
 class MemoryTexture final : public IDirect3DTexture9 {
  public:

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "gfxsupport/surface_saving.h"
-#include "memory_surface.h"
+#include "tool/memory_surface.h"
 
 namespace {
 

@@ -1,8 +1,10 @@
-// A surface over plain memory, for feeding the surface operations without a device: it keeps
-// its pixels in a vector, hands out locks over any rectangle and records what was asked of it.
+// A surface over plain memory, for the surface operations without a device: the conversion
+// target of `orbelune-tool image --out`, so that checking a file needs no device and no
+// display, and the tests' surface. It keeps its pixels in a vector with rows padded beyond the
+// pixels, as a device may lay them out; fresh pixels read 0xCD, so that a conversion that
+// skips some shows. It hands out one lock at a time over any rectangle and counts the locks.
 #pragma once
 
-#include <cstring>
 #include <vector>
 
 #include "d3d9api.h"
@@ -14,7 +16,6 @@ class MemorySurface final : public IDirect3DSurface9 {
       : format_(format), width_(width), height_(height) {
     const PixelFormatDescriptor* descriptor = FindPixelFormat(format);
     bytesPerPixel_ = descriptor != nullptr ? descriptor->BytesPerPixel() : 4;
-    // Rows padded beyond the pixels, as a device may lay them out.
     pitch_ = width * bytesPerPixel_ + 16;
     pixels_.assign(size_t{pitch_} * height, 0xCD);
   }
@@ -58,6 +59,13 @@ class MemorySurface final : public IDirect3DSurface9 {
     locked_ = false;
     return D3D_OK;
   }
+  // The rest of the full Windows interface (private data, device contexts), which nothing
+  // here calls; the stand-in interface leaves them out.
+  HRESULT SetPrivateData(REFGUID, const void*, DWORD, DWORD) { return E_NOTIMPL; }
+  HRESULT GetPrivateData(REFGUID, void*, DWORD*) { return E_NOTIMPL; }
+  HRESULT FreePrivateData(REFGUID) { return E_NOTIMPL; }
+  HRESULT GetDC(HDC*) { return E_NOTIMPL; }
+  HRESULT ReleaseDC(HDC) { return E_NOTIMPL; }
 
  private:
   D3DFORMAT format_;
