@@ -134,6 +134,7 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
       // Half the triangles are a few pixels across, like a dense mesh's: their rows are shorter
       // than a group of four and take the shader's gathered path.
       std::uniform_real_distribution<float> nearby(-4.0f, 4.0f);
+      PendingPixels scalarPending, simdPending;
       for (int t = 0; t < 120; ++t) {
         ScreenVertex corners[3];
         bool flat = t % 3 == 0, affine = t % 4 == 0, small = t % 2 == 1;
@@ -150,9 +151,11 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
         }
         SetupTriangle triangle;
         if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle)) continue;
-        RasterTriangle(scalar, triangle, {0, 0, 96, 70});
-        RasterTriangle(simd, triangle, {0, 0, 96, 70});
+        RasterTriangle(scalar, triangle, {0, 0, 96, 70}, scalarPending);
+        RasterTriangle(simd, triangle, {0, 0, 96, 70}, simdPending);
       }
+      FinishPendingPixels(simd, simdPending);
+      EXPECT_EQ(scalarPending.count, 0) << "the scalar pipeline sets nothing aside";
       EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels) << c.name;
       EXPECT_EQ(simdCanvas.depth, scalarCanvas.depth) << c.name;
     }
@@ -196,11 +199,72 @@ TEST(SimdAgreement, ManyShortRunsInOneCall) {
     for (int y = 0; y < 70; ++y) {
       for (int run = 0; run < 4; ++run) spans.push_back({y, run * 8, run * 8 + 1 + (y + run) % 3});
     }
-    ShadeSpans(scalar, triangle, spans.data(), int(spans.size()), 97);
-    ShadeSpans(simd, triangle, spans.data(), int(spans.size()), 97);
+    PendingPixels scalarPending, simdPending;
+    ShadeSpans(scalar, triangle, spans.data(), int(spans.size()), 97, scalarPending);
+    ShadeSpans(simd, triangle, spans.data(), int(spans.size()), 97, simdPending);
+    FinishPendingPixels(simd, simdPending);
     EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels);
     EXPECT_EQ(simdCanvas.depth, scalarCanvas.depth);
     EXPECT_NE(simdCanvas.pixels, Canvas(97, 71).pixels) << "the runs should have been drawn";
+  }
+}
+
+// Pixels of small triangles wait to be shaded together with later triangles' pixels. Where a
+// later triangle covers a waiting pixel again, the first must reach the target first: blending
+// and depth make the order show.
+TEST(SimdAgreement, SmallTrianglesOverSamePixelsKeepTheirOrder) {
+  const CompareFunction depthTests[] = {CompareFunction::Always, CompareFunction::LessEqual};
+  for (SimdWidth width : WidthsToCheck()) {
+    for (CompareFunction depthTest : depthTests) {
+      SCOPED_TRACE(NameOf(width));
+      std::vector<uint32_t> texels(16 * 16);
+      std::mt19937 random(17);
+      for (uint32_t& texel : texels) texel = uint32_t(random());
+      Texture texture = TextureOf(texels, 16, 16);
+      Canvas scalarCanvas(32, 32), simdCanvas(32, 32);
+      DrawCall call = BasicDraw(scalarCanvas);
+      call.depthState = {true, true, depthTest};
+      call.blend = kOver;
+      call.stage.color = kModulate;
+      call.stage.alpha = kTexture;
+      call.stage.texture = &texture;
+      call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Wrap, Address::Wrap};
+      PixelPipeline scalar = PreparePixelPipeline(call);
+      scalar.simd = false;
+      call.color = simdCanvas.Color();
+      call.depth = simdCanvas.Depth();
+      PixelPipeline simd = PreparePixelPipeline(call);
+      ASSERT_TRUE(simd.simd);
+      PrepareSimdSpans(simd, width);
+
+      // Forty triangles all over the pixels around (10, 10), each with its own colour, depth and
+      // texture coordinates: most a few pixels across, every fifth large. A large one's rows are
+      // whole groups of eight, shaded at once rather than set aside; its first row is 9, so
+      // that the groups meet the small triangles' pixels before its own fill the waiting ones.
+      std::uniform_real_distribution<float> corner(-2.5f, 2.5f), depth(0.0f, 1.0f), texcoord(0.0f, 1.0f);
+      const float large[3][2] = {{-8.0f, -1.5f}, {16.0f, -1.5f}, {-8.0f, 20.0f}};
+      PendingPixels scalarPending, simdPending;
+      for (int t = 0; t < 40; ++t) {
+        ScreenVertex corners[3];
+        const float z = depth(random);
+        for (int i = 0; i < 3; ++i) {
+          ScreenVertex& v = corners[i];
+          const bool isLarge = t % 5 == 4;
+          v = {10.0f + (isLarge ? large[i][0] : corner(random)), 10.0f + (isLarge ? large[i][1] : corner(random)), z,
+               1.0f, {}, {}};
+          for (int channel = 0; channel < 4; ++channel) v.color[channel] = float((t * 37 + channel * 60) % 256);
+          v.texcoord[0] = texcoord(random);
+          v.texcoord[1] = texcoord(random);
+        }
+        SetupTriangle triangle;
+        if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 31, 31}, triangle)) continue;
+        RasterTriangle(scalar, triangle, {0, 0, 31, 31}, scalarPending);
+        RasterTriangle(simd, triangle, {0, 0, 31, 31}, simdPending);
+      }
+      FinishPendingPixels(simd, simdPending);
+      EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels);
+      EXPECT_EQ(simdCanvas.depth, scalarCanvas.depth);
+    }
   }
 }
 

@@ -33,6 +33,14 @@ struct Device::Workers {
 
 namespace {
 
+constexpr uint32_t kTrianglesAhead = 4;
+
+void PrefetchRecord(const SetupTriangle& triangle) {
+  const char* bytes = reinterpret_cast<const char*>(&triangle);
+  for (size_t offset = 0; offset < sizeof(SetupTriangle); offset += 64) __builtin_prefetch(bytes + offset);
+  __builtin_prefetch(bytes + sizeof(SetupTriangle) - 1);
+}
+
 bool ValidColorTarget(const ColorTarget& target) {
   return target.pixels != nullptr && target.width > 0 && target.height > 0 &&
          target.pitchBytes >= static_cast<size_t>(target.width) * 4;
@@ -343,13 +351,19 @@ Status Device::Draw(const DrawCall& call) {
     tileRect.maxX = std::min(tileRect.maxX, area.maxX);
     tileRect.maxY = std::min(tileRect.maxY, area.maxY);
     if (tileRect.minX > tileRect.maxX || tileRect.minY > tileRect.maxY) return;
-    PrefetchDepth(pipeline, tileRect);
+    PrefetchTargets(pipeline, tileRect);
+    PendingPixels pending;
     for (size_t chunkIndex = 0; chunkIndex < chunkCount; ++chunkIndex) {
       const TriangleChunk& chunk = workers.chunks[chunkIndex];
-      for (uint32_t entry = chunk.tileStart[tile]; entry < chunk.tileStart[tile + 1]; ++entry) {
-        RasterTriangle(pipeline, chunk.triangles[chunk.tileEntries[entry]], tileRect);
+      const uint32_t first = chunk.tileStart[tile], end = chunk.tileStart[tile + 1];
+      for (uint32_t entry = first; entry < end; ++entry) {
+        // The records were written by setup, likely by the other worker, and are read in tile
+        // order: ask for a coming one ahead, since a small triangle takes little time to draw.
+        if (entry + kTrianglesAhead < end) PrefetchRecord(chunk.triangles[chunk.tileEntries[entry + kTrianglesAhead]]);
+        RasterTriangle(pipeline, chunk.triangles[chunk.tileEntries[entry]], tileRect, pending);
       }
     }
+    FinishPendingPixels(pipeline, pending);
   });
   return Status::Ok;
 }

@@ -62,12 +62,16 @@ PixelPipeline PreparePixelPipeline(const DrawCall& call) {
 }
 
 void ShadeSpans(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
-                int areaEndX) {
+                int areaEndX, PendingPixels& pending) {
   if (pipeline.simd) {
-    pipeline.simdShader(pipeline, triangle, spans, count, areaEndX);
+    pipeline.simdShader(pipeline, triangle, spans, count, areaEndX, pending);
     return;
   }
   for (int i = 0; i < count; ++i) ShadeSpanScalar(pipeline, triangle, spans[i].y, spans[i].xBegin, spans[i].xEnd);
+}
+
+void FinishPendingPixels(const PixelPipeline& pipeline, PendingPixels& pending) {
+  if (pending.count > 0) pipeline.pendingShader(pipeline, pending);
 }
 
 void ShadeSpanScalar(const PixelPipeline& pipeline, const SetupTriangle& triangle, int y, int xBegin, int xEnd) {

@@ -17,10 +17,29 @@ struct Span {
   int y, xBegin, xEnd;
 };
 
+// Pixels that a shader has set aside to shade later together with other triangles' pixels of
+// the same tile, eight at a time: a small triangle covers only a few pixels. Each holds what
+// the shader evaluated at its centre for the depth test and texture stage 0: the depth, where
+// it samples the texture (along each axis the first texel's index and the filter's weight of
+// the next) and the diffuse colour.
+struct PendingPixels {
+  static constexpr int kCapacity = 8;
+  int count = 0;
+  alignas(32) int32_t x[kCapacity] = {};
+  alignas(32) int32_t y[kCapacity] = {};
+  alignas(32) float depth[kCapacity] = {};
+  alignas(32) int32_t indexU[kCapacity] = {};
+  alignas(32) int32_t weightU[kCapacity] = {};
+  alignas(32) int32_t indexV[kCapacity] = {};
+  alignas(32) int32_t weightV[kCapacity] = {};
+  alignas(32) uint32_t diffuse[kCapacity] = {};
+};
+
 struct PixelPipeline;
 // Pixels from the runs' rows up to areaEndX - 1 belong to the caller's area (its tile): a shader
-// may read them and write them back unchanged.
-using SpanShader = void (*)(const PixelPipeline&, const SetupTriangle&, const Span* spans, int count, int areaEndX);
+// may read them and write them back unchanged. It may set pixels aside in `pending`.
+using SpanShader = void (*)(const PixelPipeline&, const SetupTriangle&, const Span* spans, int count, int areaEndX,
+                            PendingPixels& pending);
 
 // A triangle at most eight pixels wide whose edge values over its rectangle (and one row and
 // seven columns past it) fit in 32 bits: edge i is start[i] at (minX, minY) and grows by
@@ -31,7 +50,9 @@ struct NarrowTriangle {
   int32_t start[3], stepX[3], stepY[3];
 };
 // Finds and shades the covered pixels of a narrow triangle within the caller's area.
-using NarrowShader = void (*)(const PixelPipeline&, const SetupTriangle&, const NarrowTriangle&);
+using NarrowShader = void (*)(const PixelPipeline&, const SetupTriangle&, const NarrowTriangle&, PendingPixels&);
+// Shades and writes every pixel set aside.
+using PendingShader = void (*)(const PixelPipeline&, PendingPixels&);
 
 // A draw's state, checked and resolved once per draw.
 struct PixelPipeline {
@@ -45,7 +66,8 @@ struct PixelPipeline {
   bool readsTexture = false;
   bool simd = false;  // the SIMD span shader serves this state
   SpanShader simdShader = nullptr;
-  NarrowShader narrowShader = nullptr;  // where the SIMD shader has one
+  NarrowShader narrowShader = nullptr;    // where the SIMD shader has one
+  PendingShader pendingShader = nullptr;  // where the SIMD shader sets pixels aside
   int textureRowShift = 0;  // log2 of the texture's pitch in texels
   // What the SIMD shader derives from the state once per draw, in the shader's own layout.
   static constexpr size_t kShaderConstantBytes = 640;
@@ -58,7 +80,10 @@ PixelPipeline PreparePixelPipeline(const DrawCall& call);
 // Shades runs of pixels, all covered by the triangle, with the SIMD span shader where it
 // serves the state and the scalar one otherwise.
 void ShadeSpans(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
-                int areaEndX);
+                int areaEndX, PendingPixels& pending);
+
+// Shades the pixels set aside; the targets hold every pixel drawn once it returns.
+void FinishPendingPixels(const PixelPipeline& pipeline, PendingPixels& pending);
 
 // The scalar pipeline, one pixel at a time: the definition the SIMD shader follows.
 void ShadeSpanScalar(const PixelPipeline& pipeline, const SetupTriangle& triangle, int y, int xBegin, int xEnd);

@@ -94,19 +94,28 @@ void WalkFourWide(const EdgeFunction* edges, const int32_t start[3], int minX, i
 
 }  // namespace
 
-void PrefetchDepth(const PixelPipeline& pipeline, const ScissorRect& tile) {
-  if (!pipeline.depthActive) return;
+namespace {
+
+void PrefetchRows(const void* pixels, size_t pitchBytes, size_t bytesPerPixel, const ScissorRect& tile) {
   constexpr size_t kLine = 64;
   for (int y = tile.minY; y <= tile.maxY; ++y) {
-    const uint8_t* row = reinterpret_cast<const uint8_t*>(pipeline.depth.depth) + size_t(y) * pipeline.depth.pitchBytes;
-    const uint8_t* first = row + size_t(tile.minX) * 2;
-    const uint8_t* last = row + size_t(tile.maxX) * 2;
+    const uint8_t* row = static_cast<const uint8_t*>(pixels) + size_t(y) * pitchBytes;
+    const uint8_t* first = row + size_t(tile.minX) * bytesPerPixel;
+    const uint8_t* last = row + size_t(tile.maxX) * bytesPerPixel;
     for (const uint8_t* line = first; line < last; line += kLine) __builtin_prefetch(line, 1);
     __builtin_prefetch(last, 1);
   }
 }
 
-void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& area) {
+}  // namespace
+
+void PrefetchTargets(const PixelPipeline& pipeline, const ScissorRect& tile) {
+  if (pipeline.depthActive) PrefetchRows(pipeline.depth.depth, pipeline.depth.pitchBytes, 2, tile);
+  PrefetchRows(pipeline.color.pixels, pipeline.color.pitchBytes, 4, tile);
+}
+
+void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& area,
+                    PendingPixels& pending) {
   int minX = std::max(triangle.minX, area.minX);
   int maxX = std::min(triangle.maxX, area.maxX);
   int minY = std::max(triangle.minY, area.minY);
@@ -118,7 +127,7 @@ void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle
   Span spans[tuning::kTileSize];
   int spanCount = 0;
   auto flush = [&] {
-    if (spanCount > 0) ShadeSpans(pipeline, triangle, spans, spanCount, area.maxX + 1);
+    if (spanCount > 0) ShadeSpans(pipeline, triangle, spans, spanCount, area.maxX + 1, pending);
     spanCount = 0;
   };
   auto add = [&](int y, int xBegin, int xEnd) {
@@ -147,7 +156,7 @@ void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle
         narrow.stepX[i] = static_cast<int32_t>(edges[i].a * tuning::kSubpixelScale);
         narrow.stepY[i] = static_cast<int32_t>(edges[i].b * tuning::kSubpixelScale);
       }
-      pipeline.narrowShader(pipeline, triangle, narrow);
+      pipeline.narrowShader(pipeline, triangle, narrow, pending);
       return;
     }
     WalkFourWide(edges, start, minX, minY, maxX, maxY, add);

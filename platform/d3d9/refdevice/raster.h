@@ -8,10 +8,13 @@
 
 namespace refdevice {
 
-void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& area);
+// The shader may set pixels aside in `pending` (see FinishPendingPixels).
+void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& area,
+                    PendingPixels& pending);
 
-// Asks for the depth rows of a tile that triangles are about to be drawn into, all at once:
-// memory fetches them side by side instead of one at a time as pixels first touch them.
-void PrefetchDepth(const PixelPipeline& pipeline, const ScissorRect& tile);
+// Asks for the depth and colour rows of a tile that triangles are about to be drawn into, all
+// at once: memory fetches them side by side instead of one at a time as pixels first touch
+// them (a tile's rows are too short for the processor to see a pattern in them).
+void PrefetchTargets(const PixelPipeline& pipeline, const ScissorRect& tile);
 
 }  // namespace refdevice

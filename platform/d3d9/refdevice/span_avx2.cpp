@@ -4,6 +4,7 @@
 // Leaves out: what the SSE2 shader leaves out (see span_simd.h).
 #include "span_avx2.h"
 
+#include <array>
 #include <new>
 
 #include "depth.h"
@@ -298,13 +299,25 @@ inline bool InsideForPairs(const ShadeConstants& k, Ints indexU, Ints indexV) {
   return _mm256_testz_si256(outside, outside) != 0;
 }
 
+// Where eight pixels sample the texture: along each axis, the first texel's index (before
+// addressing) and the filter's weight of the next one.
+struct SamplePoints {
+  Ints indexU, weightU, indexV, weightV;
+};
+
+template <AddressPlan kAddress>
+inline __attribute__((always_inline)) SamplePoints SamplePointsOf(const ShadeConstants& k, Floats u, Floats v) {
+  SamplePoints points;
+  TexelPositions<kAddress>(u, k.axisU, k.linear, points.indexU, points.weightU);
+  TexelPositions<kAddress>(v, k.axisV, k.linear, points.indexV, points.weightV);
+  return points;
+}
+
 // Samples eight pixels' texels; returns them as 32-bit pixels in 16-bit lanes.
 template <AddressPlan kAddress>
-inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, Floats u, Floats v, Ints& low,
+inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, const SamplePoints& points, Ints& low,
                                                        Ints& high) {
-  Ints indexU, weightU, indexV, weightV;
-  TexelPositions<kAddress>(u, k.axisU, k.linear, indexU, weightU);
-  TexelPositions<kAddress>(v, k.axisV, k.linear, indexV, weightV);
+  const Ints indexU = points.indexU, weightU = points.weightU, indexV = points.indexV, weightV = points.weightV;
   Ints a, b, c, d;
   if (k.linear && InsideForPairs(k, indexU, indexV)) {
     // Inside the texture, short of its last row and column, every address mode leaves the
@@ -373,20 +386,30 @@ inline Ints LaneMask(unsigned bits) {
   return _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(int(bits)), laneBits), laneBits);
 }
 
+// The depth test of eight incoming depths against the stored ones: returns the lanes of
+// `live` that pass, and the depths to store where writes are on.
+inline unsigned CompareDepths(const ShadeConstants& k, Floats z, Ints stored, unsigned live, Ints& merged) {
+  Ints incoming = DepthToUnorm16Eight(z);
+  Ints passes = DepthPassMask(k, incoming, stored);
+  if (live != kAllLanes) passes = _mm256_and_si256(passes, LaneMask(live));
+  merged = _mm256_blendv_epi8(stored, incoming, passes);
+  return unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(passes)));
+}
+
+// Eight depths of 0..65535 as 16-bit values: the unsigned saturating pack keeps them; the
+// permute undoes the pack's interleaving of 128-bit lanes.
+inline __m128i PackDepths(Ints depths) {
+  return _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi32(depths, depths), _MM_SHUFFLE(3, 1, 2, 0)));
+}
+
 // Depth test and write for eight consecutive depths; returns the lanes of `live` that pass.
 inline unsigned TestDepth(const PixelPipeline& pipeline, const ShadeConstants& k, uint16_t* depth, Floats z,
                           unsigned live) {
-  Ints incoming = DepthToUnorm16Eight(z);
   Ints stored = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depth)));
-  Ints passes = DepthPassMask(k, incoming, stored);
-  if (live != kAllLanes) passes = _mm256_and_si256(passes, LaneMask(live));
-  live = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(passes)));
+  Ints merged;
+  live = CompareDepths(k, z, stored, live, merged);
   if (live != 0 && pipeline.depthState.writeEnable) {
-    Ints merged = _mm256_blendv_epi8(stored, incoming, passes);
-    // Values are 0..65535: the unsigned saturating pack keeps them; the permute undoes the
-    // pack's interleaving of 128-bit lanes.
-    Ints packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(merged, merged), _MM_SHUFFLE(3, 1, 2, 0));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(depth), _mm256_castsi256_si128(packed));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(depth), PackDepths(merged));
   }
   return live;
 }
@@ -417,16 +440,23 @@ struct GroupPosition {
   Floats At(const AttributePlane& p) const { return At(PlaneVector(p)); }
 };
 
-// Texture stage 0's output for eight pixels, in low and high halves.
-template <AddressPlan kAddress, StagePlan kStage>
-inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipeline, const SetupTriangle& triangle,
-                                                       const ShadeConstants& k, const TrianglePlanes& planes,
-                                                       const GroupPosition& at, Ints& sourceLow, Ints& sourceHigh) {
+// What the depth test and texture stage 0 take from a triangle at eight pixel centres.
+struct PixelValues {
+  Floats depth;
+  SamplePoints texels;
+  Ints diffuse;
+};
+
+template <AddressPlan kAddress>
+inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& pipeline, const ShadeConstants& k,
+                                                           const SetupTriangle& triangle,
+                                                           const TrianglePlanes& planes, const GroupPosition& at) {
+  PixelValues values;
+  values.depth = at.At(planes.depth);
   Floats w = _mm256_set1_ps(1.0f);
   if (triangle.perspective) w = _mm256_div_ps(_mm256_set1_ps(1.0f), at.At(planes.q));
-  Ints diffuse;
   if (triangle.flatColor) {
-    diffuse = _mm256_set1_epi32(int(triangle.flatDiffuse));
+    values.diffuse = _mm256_set1_epi32(int(triangle.flatDiffuse));
   } else {
     Ints channels[4];
     for (int channel = 0; channel < 4; ++channel) {
@@ -434,18 +464,30 @@ inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipe
       if (triangle.perspective) value = _mm256_mul_ps(value, w);
       channels[channel] = ToChannels(value);
     }
-    diffuse = _mm256_or_si256(_mm256_or_si256(channels[0], _mm256_slli_epi32(channels[1], 8)),
-                              _mm256_or_si256(_mm256_slli_epi32(channels[2], 16), _mm256_slli_epi32(channels[3], 24)));
+    values.diffuse = _mm256_or_si256(_mm256_or_si256(channels[0], _mm256_slli_epi32(channels[1], 8)),
+                                     _mm256_or_si256(_mm256_slli_epi32(channels[2], 16), _mm256_slli_epi32(channels[3], 24)));
   }
-
-  Ints texelLow, texelHigh;
   if (pipeline.readsTexture) {
     Floats u = at.At(planes.u), v = at.At(planes.v);
     if (triangle.perspective) {
       u = _mm256_mul_ps(u, w);
       v = _mm256_mul_ps(v, w);
     }
-    SampleEight<kAddress>(k, u, v, texelLow, texelHigh);
+    values.texels = SamplePointsOf<kAddress>(k, u, v);
+  } else {
+    values.texels.indexU = values.texels.weightU = values.texels.indexV = values.texels.weightV =
+        _mm256_setzero_si256();
+  }
+  return values;
+}
+
+// Texture stage 0's output for eight pixels, in low and high halves.
+template <AddressPlan kAddress, StagePlan kStage>
+inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipeline, const ShadeConstants& k,
+                                                       const PixelValues& values, Ints& sourceLow, Ints& sourceHigh) {
+  Ints texelLow, texelHigh;
+  if (pipeline.readsTexture) {
+    SampleEight<kAddress>(k, values.texels, texelLow, texelHigh);
     if (k.opaqueTexels) {
       Ints texels = _mm256_or_si256(_mm256_packus_epi16(texelLow, texelHigh), _mm256_set1_epi32(int(0xFF000000u)));
       texelLow = Low16(texels);
@@ -456,8 +498,8 @@ inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipe
     texelLow = Low16(black);
     texelHigh = High16(black);
   }
-  sourceLow = CombineStage16<kStage>(pipeline.stage, texelLow, Low16(diffuse));
-  sourceHigh = CombineStage16<kStage>(pipeline.stage, texelHigh, High16(diffuse));
+  sourceLow = CombineStage16<kStage>(pipeline.stage, texelLow, Low16(values.diffuse));
+  sourceHigh = CombineStage16<kStage>(pipeline.stage, texelHigh, High16(values.diffuse));
 }
 
 // The eight pixels to write: the source blended over `destination` where blending is on.
@@ -488,28 +530,34 @@ inline __attribute__((always_inline)) Ints BlendEight(const PixelPipeline& pipel
   return _mm256_or_si256(result, k.targetAlphaMask);
 }
 
-// Shades the lanes of `live` among eight consecutive colours and depths (in the targets, or
-// in a buffer of gathered pixels); the other lanes keep their values. Returns the lanes
-// written. Without blending, a colour is only read where a lane must keep it.
+// The colours to write for the lanes of `live` among eight: the other lanes keep their
+// values in `destination`, which without blending is only read where a lane must keep it.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-inline __attribute__((always_inline)) unsigned ShadeGroup(const PixelPipeline& pipeline, const SetupTriangle& triangle,
-                                                          const ShadeConstants& k, const TrianglePlanes& planes,
-                                                          const GroupPosition& at, uint32_t* color, uint16_t* depth,
-                                                          unsigned live) {
+inline __attribute__((always_inline)) Ints ShadeColors(const PixelPipeline& pipeline, const ShadeConstants& k,
+                                                       const PixelValues& values, const uint32_t* destination,
+                                                       unsigned live) {
+  Ints sourceLow, sourceHigh;
+  SourceEight<kAddress, kStage>(pipeline, k, values, sourceLow, sourceHigh);
+  if (kBlend == BlendPlan::Off && live == kAllLanes) {
+    return BlendEight<kBlend>(pipeline, k, sourceLow, sourceHigh, _mm256_setzero_si256());
+  }
+  Ints kept = _mm256_loadu_si256(reinterpret_cast<const Ints*>(destination));
+  Ints result = BlendEight<kBlend>(pipeline, k, sourceLow, sourceHigh, kept);
+  if (live != kAllLanes) result = _mm256_blendv_epi8(kept, result, LaneMask(live));
+  return result;
+}
+
+// Shades the lanes of `live` among eight consecutive pixels of the targets; returns the lanes
+// written.
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+inline __attribute__((always_inline)) unsigned ShadeGroup(const PixelPipeline& pipeline, const ShadeConstants& k,
+                                                          const PixelValues& values, uint32_t* color,
+                                                          uint16_t* depth, unsigned live) {
   if (depth != nullptr) {
-    live = TestDepth(pipeline, k, depth, at.At(planes.depth), live);
+    live = TestDepth(pipeline, k, depth, values.depth, live);
     if (live == 0) return 0;
   }
-  Ints sourceLow, sourceHigh;
-  SourceEight<kAddress, kStage>(pipeline, triangle, k, planes, at, sourceLow, sourceHigh);
-  Ints result;
-  if (kBlend == BlendPlan::Off && live == kAllLanes) {
-    result = BlendEight<kBlend>(pipeline, k, sourceLow, sourceHigh, _mm256_setzero_si256());
-  } else {
-    Ints destination = _mm256_loadu_si256(reinterpret_cast<const Ints*>(color));
-    result = BlendEight<kBlend>(pipeline, k, sourceLow, sourceHigh, destination);
-    if (live != kAllLanes) result = _mm256_blendv_epi8(destination, result, LaneMask(live));
-  }
+  Ints result = ShadeColors<kAddress, kBlend, kStage>(pipeline, k, values, color, live);
   _mm256_storeu_si256(reinterpret_cast<Ints*>(color), result);
   return live;
 }
@@ -526,94 +574,287 @@ inline uint16_t* DepthRow(const PixelPipeline& pipeline, int y) {
                                      size_t(y) * pipeline.depth.pitchBytes);
 }
 
-// Pixels left over from runs after their whole groups of eight, which for small triangles is
-// nearly every pixel: gathered from several rows into groups of their own.
-class GatheredPixels {
- public:
-  static constexpr int kGroup = 8;
+// ---- Pixels set aside ----
+// Runs' last pixels after their whole groups of eight, and every pixel of a narrow triangle,
+// wait in PendingPixels until eight have come together, from as many triangles as it takes.
+// Pixels of different triangles may only wait together while they are different pixels: one
+// that comes again first sends the waiting ones to the targets, in order.
 
-  bool Full() const { return count_ == kGroup; }
-  bool Empty() const { return count_ == 0; }
+// For each bit pattern of eight lanes, the lanes set, lowest first: the permutation that
+// packs them to the front of a register.
+constexpr auto kPackOrders = [] {
+  std::array<uint64_t, 256> orders{};
+  for (unsigned bits = 0; bits < 256; ++bits) {
+    int next = 0;
+    for (unsigned lane = 0; lane < 8; ++lane) {
+      if (bits & (1u << lane)) orders[bits] |= uint64_t(lane) << (8 * next++);
+    }
+  }
+  return orders;
+}();
 
-  // Without blending the colour is never read: only the pixels shaded are written back.
-  template <BlendPlan kBlend>
-  void Add(int x, int y, uint32_t* color, uint16_t* depth) {
-    x_[count_] = x;
-    y_[count_] = y;
-    colorAt_[count_] = color;
-    depthAt_[count_] = depth;
-    if constexpr (kBlend != BlendPlan::Off) colors_[count_] = *color;
-    if (depth != nullptr) depths_[count_] = *depth;
-    ++count_;
+inline Ints PackOrder(unsigned covered) {
+  return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kPackOrders[covered])));
+}
+
+// Whether a waiting pixel is among the `covered` lanes of row y from x = xFirst on.
+inline bool IsWaiting(const PendingPixels& pending, int xFirst, int y, unsigned covered) {
+  const Ints lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  Ints waiting = _mm256_cmpgt_epi32(_mm256_set1_epi32(pending.count), lanes);
+  Ints sameRow = _mm256_cmpeq_epi32(_mm256_load_si256(reinterpret_cast<const Ints*>(pending.y)), _mm256_set1_epi32(y));
+  // A column left of xFirst gives a negative lane, which as a shift count clears every bit.
+  Ints lane = _mm256_sub_epi32(_mm256_load_si256(reinterpret_cast<const Ints*>(pending.x)), _mm256_set1_epi32(xFirst));
+  Ints laneCovered = _mm256_srlv_epi32(_mm256_set1_epi32(int(covered)), lane);
+  return !_mm256_testz_si256(_mm256_and_si256(_mm256_and_si256(waiting, sameRow), laneCovered), _mm256_set1_epi32(1));
+}
+
+// Up to eight pixels, lane by lane from the first: where they are and their values.
+struct PixelGroup {
+  Ints x, y;
+  PixelValues values;
+};
+
+// Shades the first `count` pixels of a group (at most eight) in the targets.
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+void ShadeGroupOf(const PixelPipeline& pipeline, const ShadeConstants& k, const PixelGroup& group, int count) {
+  alignas(32) int32_t xs[8], ys[8];
+  _mm256_store_si256(reinterpret_cast<Ints*>(xs), group.x);
+  _mm256_store_si256(reinterpret_cast<Ints*>(ys), group.y);
+  unsigned live = (1u << count) - 1;
+
+  // Lanes past `count` repeat the first pixel, so that every lane reads a pixel of the targets.
+  uint32_t* colorAt[8];
+  for (int i = 0; i < 8; ++i) {
+    const int from = i < count ? i : 0;
+    colorAt[i] = ColorRow(pipeline, ys[from]) + xs[from];
+  }
+  const bool withDepth = pipeline.depthActive;
+  uint16_t* depthAt[8];
+  alignas(16) uint16_t depths[8];
+  if (withDepth) {
+    for (int i = 0; i < 8; ++i) {
+      const int from = i < count ? i : 0;
+      depthAt[i] = DepthRow(pipeline, ys[from]) + xs[from];
+    }
+    // Built in a register rather than stored one by one and read back whole, which the
+    // processor cannot forward from the separate stores.
+    __m128i stored = _mm_cvtsi32_si128(*depthAt[0]);
+    stored = _mm_insert_epi16(stored, *depthAt[1], 1);
+    stored = _mm_insert_epi16(stored, *depthAt[2], 2);
+    stored = _mm_insert_epi16(stored, *depthAt[3], 3);
+    stored = _mm_insert_epi16(stored, *depthAt[4], 4);
+    stored = _mm_insert_epi16(stored, *depthAt[5], 5);
+    stored = _mm_insert_epi16(stored, *depthAt[6], 6);
+    stored = _mm_insert_epi16(stored, *depthAt[7], 7);
+    Ints merged;
+    live = CompareDepths(k, group.values.depth, _mm256_cvtepu16_epi32(stored), live, merged);
+    if (live == 0) return;
+    _mm_store_si128(reinterpret_cast<__m128i*>(depths), PackDepths(merged));
   }
 
-  // Shades the gathered pixels and writes them back.
-  template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-  void Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ShadeConstants& k,
-             const TrianglePlanes& planes) {
-    GroupPosition at;
-    Ints xs = _mm256_load_si256(reinterpret_cast<const Ints*>(x_));
-    Ints ys = _mm256_load_si256(reinterpret_cast<const Ints*>(y_));
-    // (float)x - originX and (float)y - originY per lane, as the scalar pipeline computes them.
-    at.dx = _mm256_sub_ps(_mm256_cvtepi32_ps(xs), _mm256_set1_ps(triangle.originX));
-    at.dy = _mm256_sub_ps(_mm256_cvtepi32_ps(ys), _mm256_set1_ps(triangle.originY));
-    bool withDepth = depthAt_[0] != nullptr;
-    unsigned written = ShadeGroup<kAddress, kBlend, kStage>(pipeline, triangle, k, planes, at, colors_,
-                                                            withDepth ? depths_ : nullptr, (1u << count_) - 1);
-    for (; written != 0; written &= written - 1) {
-      const int i = __builtin_ctz(written);
-      *colorAt_[i] = colors_[i];
-      if (withDepth) *depthAt_[i] = depths_[i];
+  alignas(32) uint32_t colors[8];
+  Ints kept = _mm256_setzero_si256();
+  if constexpr (kBlend != BlendPlan::Off) {
+    __m128i low = _mm_cvtsi32_si128(int(*colorAt[0]));
+    low = _mm_insert_epi32(low, int(*colorAt[1]), 1);
+    low = _mm_insert_epi32(low, int(*colorAt[2]), 2);
+    low = _mm_insert_epi32(low, int(*colorAt[3]), 3);
+    __m128i high = _mm_cvtsi32_si128(int(*colorAt[4]));
+    high = _mm_insert_epi32(high, int(*colorAt[5]), 1);
+    high = _mm_insert_epi32(high, int(*colorAt[6]), 2);
+    high = _mm_insert_epi32(high, int(*colorAt[7]), 3);
+    kept = _mm256_setr_m128i(low, high);
+  }
+  _mm256_store_si256(reinterpret_cast<Ints*>(colors), kept);
+  _mm256_store_si256(reinterpret_cast<Ints*>(colors),
+                     ShadeColors<kAddress, kBlend, kStage>(pipeline, k, group.values, colors, live));
+  const bool writesDepth = withDepth && pipeline.depthState.writeEnable;
+  for (; live != 0; live &= live - 1) {
+    const int i = __builtin_ctz(live);
+    *colorAt[i] = colors[i];
+    if (writesDepth) *depthAt[i] = depths[i];
+  }
+}
+
+// The waiting pixels, kept in whole registers' worth so that they are always stored and
+// loaded whole: the processor forwards a store to a load of the same size, not of pieces.
+inline PixelGroup LoadWaiting(const PendingPixels& pending) {
+  auto load = [](const auto* field) { return _mm256_load_si256(reinterpret_cast<const Ints*>(field)); };
+  return {load(pending.x),
+          load(pending.y),
+          {_mm256_load_ps(pending.depth),
+           {load(pending.indexU), load(pending.weightU), load(pending.indexV), load(pending.weightV)},
+           load(pending.diffuse)}};
+}
+
+inline void StoreWaiting(PendingPixels& pending, const PixelGroup& group) {
+  auto store = [](auto* field, Ints lanes) { _mm256_store_si256(reinterpret_cast<Ints*>(field), lanes); };
+  store(pending.x, group.x);
+  store(pending.y, group.y);
+  _mm256_store_ps(pending.depth, group.values.depth);
+  store(pending.indexU, group.values.texels.indexU);
+  store(pending.weightU, group.values.texels.weightU);
+  store(pending.indexV, group.values.texels.indexV);
+  store(pending.weightV, group.values.texels.weightV);
+  store(pending.diffuse, group.values.diffuse);
+}
+
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+void ShadeAllWaiting(const PixelPipeline& pipeline, const ShadeConstants& k, PendingPixels& pending) {
+  if (pending.count > 0) ShadeGroupOf<kAddress, kBlend, kStage>(pipeline, k, LoadWaiting(pending), pending.count);
+  pending.count = 0;
+}
+
+// Joining `count` lanes already held with more lanes from the first: the new lanes turned
+// round by `count`, so that the first of them lands just after the held ones and those past
+// the eighth land at the front, ready to be held next.
+struct Joining {
+  explicit Joining(int count) {
+    const Ints lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const Ints held = _mm256_set1_epi32(count);
+    order = _mm256_and_si256(_mm256_sub_epi32(lanes, held), _mm256_set1_epi32(7));
+    fromNew = _mm256_cmpgt_epi32(_mm256_add_epi32(lanes, _mm256_set1_epi32(1)), held);
+  }
+  Ints Turned(Ints added) const { return _mm256_permutevar8x32_epi32(added, order); }
+  Ints Joined(Ints held, Ints turned) const { return _mm256_blendv_epi8(held, turned, fromNew); }
+  Ints order, fromNew;
+};
+
+// Sets aside the first n of eight pixels, and shades eight waiting once there are as many.
+// None of them may be waiting already.
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+inline void SetAside(const PixelPipeline& pipeline, const ShadeConstants& k, PendingPixels& pending,
+                     const PixelGroup& added, int n) {
+  const Joining joining(pending.count);
+  const PixelGroup held = LoadWaiting(pending);
+  PixelGroup turned, joined;
+  auto join = [&joining](Ints heldLanes, Ints addedLanes, Ints& turnedLanes, Ints& joinedLanes) {
+    turnedLanes = joining.Turned(addedLanes);
+    joinedLanes = joining.Joined(heldLanes, turnedLanes);
+  };
+  auto joinFloats = [&join](Floats heldLanes, Floats addedLanes, Floats& turnedLanes, Floats& joinedLanes) {
+    Ints t, j;
+    join(_mm256_castps_si256(heldLanes), _mm256_castps_si256(addedLanes), t, j);
+    turnedLanes = _mm256_castsi256_ps(t);
+    joinedLanes = _mm256_castsi256_ps(j);
+  };
+  join(held.x, added.x, turned.x, joined.x);
+  join(held.y, added.y, turned.y, joined.y);
+  joinFloats(held.values.depth, added.values.depth, turned.values.depth, joined.values.depth);
+  join(held.values.texels.indexU, added.values.texels.indexU, turned.values.texels.indexU, joined.values.texels.indexU);
+  join(held.values.texels.weightU, added.values.texels.weightU, turned.values.texels.weightU,
+       joined.values.texels.weightU);
+  join(held.values.texels.indexV, added.values.texels.indexV, turned.values.texels.indexV, joined.values.texels.indexV);
+  join(held.values.texels.weightV, added.values.texels.weightV, turned.values.texels.weightV,
+       joined.values.texels.weightV);
+  join(held.values.diffuse, added.values.diffuse, turned.values.diffuse, joined.values.diffuse);
+  pending.count += n;
+  if (pending.count < 8) {
+    StoreWaiting(pending, joined);
+    return;
+  }
+  ShadeGroupOf<kAddress, kBlend, kStage>(pipeline, k, joined, 8);
+  pending.count -= 8;
+  StoreWaiting(pending, turned);
+}
+
+inline const ShadeConstants& ConstantsOf(const PixelPipeline& pipeline) {
+  return *std::launder(reinterpret_cast<const ShadeConstants*>(pipeline.shaderConstants));
+}
+
+// Pixel centres at columns xs and rows ys.
+inline GroupPosition PositionOf(const SetupTriangle& triangle, Ints xs, Ints ys) {
+  // (float)x - originX and (float)y - originY per lane, as the scalar pipeline computes them.
+  return {_mm256_sub_ps(_mm256_cvtepi32_ps(xs), _mm256_set1_ps(triangle.originX)),
+          _mm256_sub_ps(_mm256_cvtepi32_ps(ys), _mm256_set1_ps(triangle.originY))};
+}
+
+// Eight consecutive columns from xFirst on.
+inline Ints ColumnsFrom(int xFirst) {
+  return _mm256_add_epi32(_mm256_set1_epi32(xFirst), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+}
+
+// One triangle's pixels on their way to being set aside: collected a row at a time and packed
+// together, so that the triangle's planes are evaluated once for eight pixels, not once a row.
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+class TrianglePixels {
+ public:
+  TrianglePixels(const PixelPipeline& pipeline, const ShadeConstants& k, const SetupTriangle& triangle,
+                 PendingPixels& pending)
+      : pipeline_(pipeline), k_(k), triangle_(triangle), planes_(triangle), pending_(pending) {}
+
+  // The `covered` lanes of the eight pixels of row y from x = xFirst on.
+  void Add(int xFirst, int y, unsigned covered) {
+    // A pixel of an earlier triangle still waiting must reach the targets first.
+    if (pending_.count > 0 && IsWaiting(pending_, xFirst, y, covered)) {
+      ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline_, k_, pending_);
     }
+    const Joining joining(count_);
+    const Ints turnedX = joining.Turned(_mm256_permutevar8x32_epi32(ColumnsFrom(xFirst), PackOrder(covered)));
+    const Ints row = _mm256_set1_epi32(y);
+    x_ = joining.Joined(x_, turnedX);
+    y_ = joining.Joined(y_, row);
+    count_ += __builtin_popcount(covered);
+    if (count_ < 8) return;
+    SetAsideHeld(8);
+    count_ -= 8;
+    x_ = turnedX;
+    y_ = row;
+  }
+
+  void Finish() {
+    if (count_ > 0) SetAsideHeld(count_);
     count_ = 0;
   }
 
+  const TrianglePlanes& planes() const { return planes_; }
+
  private:
+  void SetAsideHeld(int n) {
+    PixelGroup group{x_, y_, Evaluate<kAddress>(pipeline_, k_, triangle_, planes_, PositionOf(triangle_, x_, y_))};
+    SetAside<kAddress, kBlend, kStage>(pipeline_, k_, pending_, group, n);
+  }
+
+  const PixelPipeline& pipeline_;
+  const ShadeConstants& k_;
+  const SetupTriangle& triangle_;
+  const TrianglePlanes planes_;
+  PendingPixels& pending_;
   int count_ = 0;
-  alignas(32) int32_t x_[kGroup] = {};
-  alignas(32) int32_t y_[kGroup] = {};
-  alignas(32) uint32_t colors_[kGroup] = {};
-  alignas(16) uint16_t depths_[kGroup] = {};
-  uint32_t* colorAt_[kGroup];
-  uint16_t* depthAt_[kGroup];
+  Ints x_ = _mm256_setzero_si256(), y_ = _mm256_setzero_si256();
 };
 
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
-                         int /*areaEndX*/) {
-  const ShadeConstants& k = *std::launder(reinterpret_cast<const ShadeConstants*>(pipeline.shaderConstants));
-  const TrianglePlanes planes(triangle);
-  const Floats laneOffsets = _mm256_setr_ps(0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f);
-  const Floats originX = _mm256_set1_ps(triangle.originX);
-  GatheredPixels gathered;
+                         PendingPixels& pending) {
+  const ShadeConstants& k = ConstantsOf(pipeline);
+  TrianglePixels<kAddress, kBlend, kStage> leftovers(pipeline, k, triangle, pending);
+  const TrianglePlanes& planes = leftovers.planes();
   for (const Span* span = spans; span != spans + count; ++span) {
     const int y = span->y;
     uint32_t* colorRow = ColorRow(pipeline, y);
     uint16_t* depthRow = DepthRow(pipeline, y);
-    GroupPosition at;
-    at.dy = _mm256_set1_ps(static_cast<float>(y) - triangle.originY);
+    const Ints ys = _mm256_set1_epi32(y);
     int x = span->xBegin;
     for (; x + 8 <= span->xEnd; x += 8) {
-      // (float)x - originX per lane, as the scalar pipeline computes it.
-      at.dx = _mm256_sub_ps(_mm256_add_ps(_mm256_set1_ps(static_cast<float>(x)), laneOffsets), originX);
-      ShadeGroup<kAddress, kBlend, kStage>(pipeline, triangle, k, planes, at, colorRow + x,
+      if (pending.count > 0 && IsWaiting(pending, x, y, kAllLanes)) {
+        ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
+      }
+      PixelValues values = Evaluate<kAddress>(pipeline, k, triangle, planes, PositionOf(triangle, ColumnsFrom(x), ys));
+      ShadeGroup<kAddress, kBlend, kStage>(pipeline, k, values, colorRow + x,
                                            depthRow != nullptr ? depthRow + x : nullptr, kAllLanes);
     }
-    for (; x < span->xEnd; ++x) {
-      gathered.Add<kBlend>(x, y, colorRow + x, depthRow != nullptr ? depthRow + x : nullptr);
-      if (gathered.Full()) gathered.Shade<kAddress, kBlend, kStage>(pipeline, triangle, k, planes);
-    }
+    if (x < span->xEnd) leftovers.Add(x, y, (1u << (span->xEnd - x)) - 1);
   }
-  if (!gathered.Empty()) gathered.Shade<kAddress, kBlend, kStage>(pipeline, triangle, k, planes);
+  leftovers.Finish();
 }
 
 // A narrow triangle walked a row at a time, the edge functions at eight pixel centres at once;
-// its covered pixels go straight to the gathered groups, with no runs to build for a triangle
-// a few pixels across.
+// its covered pixels are set aside, with no runs to build for a triangle a few pixels across.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-void ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const NarrowTriangle& narrow) {
-  const ShadeConstants& k = *std::launder(reinterpret_cast<const ShadeConstants*>(pipeline.shaderConstants));
-  const TrianglePlanes planes(triangle);
+void ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const NarrowTriangle& narrow,
+                         PendingPixels& pending) {
+  TrianglePixels<kAddress, kBlend, kStage> pixels(pipeline, ConstantsOf(pipeline), triangle, pending);
   const Ints lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   Ints edge[3], rowStep[3];
   for (int i = 0; i < 3; ++i) {
@@ -622,37 +863,36 @@ void ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& tri
     rowStep[i] = _mm256_set1_epi32(narrow.stepY[i]);
   }
   const unsigned inWidth = (1u << (narrow.maxX - narrow.minX + 1)) - 1;
-  GatheredPixels gathered;
   for (int y = narrow.minY; y <= narrow.maxY; ++y) {
     // A pixel is covered when none of its three values has the sign bit.
     Ints anyNegative = _mm256_or_si256(_mm256_or_si256(edge[0], edge[1]), edge[2]);
     unsigned covered = ~unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(anyNegative))) & inWidth;
     for (int i = 0; i < 3; ++i) edge[i] = _mm256_add_epi32(edge[i], rowStep[i]);
-    if (covered == 0) continue;
-    uint32_t* colorRow = ColorRow(pipeline, y);
-    uint16_t* depthRow = DepthRow(pipeline, y);
-    do {
-      const int x = narrow.minX + __builtin_ctz(covered);
-      gathered.Add<kBlend>(x, y, colorRow + x, depthRow != nullptr ? depthRow + x : nullptr);
-      if (gathered.Full()) gathered.Shade<kAddress, kBlend, kStage>(pipeline, triangle, k, planes);
-      covered &= covered - 1;
-    } while (covered != 0);
+    if (covered != 0) pixels.Add(narrow.minX, y, covered);
   }
-  if (!gathered.Empty()) gathered.Shade<kAddress, kBlend, kStage>(pipeline, triangle, k, planes);
+  pixels.Finish();
 }
 
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 struct NarrowTriangleShader {
-  static void Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const NarrowTriangle& narrow) {
-    ShadeNarrowTriangle<kAddress, kBlend, kStage>(pipeline, triangle, narrow);
+  static void Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const NarrowTriangle& narrow,
+                    PendingPixels& pending) {
+    ShadeNarrowTriangle<kAddress, kBlend, kStage>(pipeline, triangle, narrow, pending);
   }
 };
 
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 struct EightWideShader {
   static void Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
-                    int areaEndX) {
-    ShadeSpansEightWide<kAddress, kBlend, kStage>(pipeline, triangle, spans, count, areaEndX);
+                    int /*areaEndX*/, PendingPixels& pending) {
+    ShadeSpansEightWide<kAddress, kBlend, kStage>(pipeline, triangle, spans, count, pending);
+  }
+};
+
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+struct WaitingShader {
+  static void Shade(const PixelPipeline& pipeline, PendingPixels& pending) {
+    ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, ConstantsOf(pipeline), pending);
   }
 };
 
@@ -663,6 +903,7 @@ SpanShader PrepareAvx2Shader(PixelPipeline& pipeline) {
   new (pipeline.shaderConstants) ShadeConstants(MakeShadeConstants(pipeline));
   const ShaderPlan plan = PlanShader(pipeline);
   pipeline.narrowShader = SpecialisedShader<NarrowTriangleShader>(plan);
+  pipeline.pendingShader = SpecialisedShader<WaitingShader>(plan);
   return SpecialisedShader<EightWideShader>(plan);
 }
 

@@ -617,8 +617,9 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
 
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 struct FourWideShader {
+  // Sets nothing aside: every pixel is shaded within the call.
   static void Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
-                    int areaEndX) {
+                    int areaEndX, PendingPixels&) {
     ShadeSpanPlanned<kAddress, kBlend, kStage>(pipeline, triangle, spans, count, areaEndX);
   }
 };
@@ -641,6 +642,7 @@ void PrepareSimdSpans(PixelPipeline& pipeline, SimdWidth width) {
     while ((size_t(1) << pipeline.textureRowShift) < pitchTexels) ++pipeline.textureRowShift;
   }
   pipeline.narrowShader = nullptr;
+  pipeline.pendingShader = nullptr;
   if (width == SimdWidth::Eight) {
     pipeline.simdShader = PrepareAvx2Shader(pipeline);
     return;
