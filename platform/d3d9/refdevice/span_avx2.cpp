@@ -236,6 +236,7 @@ struct ShadeConstants {
   Ints lastPairU, lastPairV;  // the last index whose neighbour lies inside: size - 2
   bool opaqueTexels;
   Ints targetAlphaMask;
+  Ints colorPitch, depthPitch;  // the targets' pitches in pixels
   Ints depthLess, depthEqual, depthGreater;
   bool depthNotGreater;  // accepts exactly less and equal, the usual test: one comparison
 };
@@ -261,6 +262,8 @@ ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
   }
   k.opaqueTexels = pipeline.sampler.texture != nullptr && pipeline.sampler.texture->alphaIsOpaque;
   k.targetAlphaMask = _mm256_set1_epi32(pipeline.color.alphaIsOpaque ? int(0xFF000000u) : 0);
+  k.colorPitch = _mm256_set1_epi32(int(pipeline.color.pitchBytes / 4));
+  k.depthPitch = _mm256_set1_epi32(pipeline.depthActive ? int(pipeline.depth.pitchBytes / 2) : 0);
   auto mask = [](bool accepted) { return _mm256_set1_epi32(accepted ? -1 : 0); };
   k.depthLess = mask(pipeline.depthAcceptsLess);
   k.depthEqual = mask(pipeline.depthAcceptsEqual);
@@ -416,28 +419,14 @@ inline unsigned TestDepth(const PixelPipeline& pipeline, const ShadeConstants& k
 
 // ---- One group of eight pixels ----
 
-// An attribute plane with its coefficients in every lane.
-struct PlaneVector {
-  explicit PlaneVector(const AttributePlane& p)
-      : a(_mm256_set1_ps(p.a)), b(_mm256_set1_ps(p.b)), c(_mm256_set1_ps(p.c)) {}
-  Floats a, b, c;
-};
-
-// The planes that every pixel of a triangle reads, spread over the lanes once per call.
-struct TrianglePlanes {
-  explicit TrianglePlanes(const SetupTriangle& triangle)
-      : depth(triangle.depth), q(triangle.q), u(triangle.texcoord[0]), v(triangle.texcoord[1]) {}
-  PlaneVector depth, q, u, v;
-};
-
 // The pixel centres of a group, relative to the triangle's origin, and what the planes give
 // there: a * dx + b * dy + c, the scalar pipeline's order of operations.
 struct GroupPosition {
   Floats dx, dy;
-  Floats At(const PlaneVector& p) const {
-    return _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(p.a, dx), _mm256_mul_ps(p.b, dy)), p.c);
+  Floats At(const AttributePlane& p) const {
+    return _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(p.a), dx), _mm256_mul_ps(_mm256_set1_ps(p.b), dy)),
+                         _mm256_set1_ps(p.c));
   }
-  Floats At(const AttributePlane& p) const { return At(PlaneVector(p)); }
 };
 
 // What the depth test and texture stage 0 take from a triangle at eight pixel centres.
@@ -450,11 +439,11 @@ struct PixelValues {
 template <AddressPlan kAddress>
 inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& pipeline, const ShadeConstants& k,
                                                            const SetupTriangle& triangle,
-                                                           const TrianglePlanes& planes, const GroupPosition& at) {
+                                                           const GroupPosition& at) {
   PixelValues values;
-  values.depth = at.At(planes.depth);
+  values.depth = at.At(triangle.depth);
   Floats w = _mm256_set1_ps(1.0f);
-  if (triangle.perspective) w = _mm256_div_ps(_mm256_set1_ps(1.0f), at.At(planes.q));
+  if (triangle.perspective) w = _mm256_div_ps(_mm256_set1_ps(1.0f), at.At(triangle.q));
   if (triangle.flatColor) {
     values.diffuse = _mm256_set1_epi32(int(triangle.flatDiffuse));
   } else {
@@ -468,7 +457,7 @@ inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& 
                                      _mm256_or_si256(_mm256_slli_epi32(channels[2], 16), _mm256_slli_epi32(channels[3], 24)));
   }
   if (pipeline.readsTexture) {
-    Floats u = at.At(planes.u), v = at.At(planes.v);
+    Floats u = at.At(triangle.texcoord[0]), v = at.At(triangle.texcoord[1]);
     if (triangle.perspective) {
       u = _mm256_mul_ps(u, w);
       v = _mm256_mul_ps(v, w);
@@ -617,35 +606,32 @@ struct PixelGroup {
 // Shades the first `count` pixels of a group (at most eight) in the targets.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 void ShadeGroupOf(const PixelPipeline& pipeline, const ShadeConstants& k, const PixelGroup& group, int count) {
-  alignas(32) int32_t xs[8], ys[8];
-  _mm256_store_si256(reinterpret_cast<Ints*>(xs), group.x);
-  _mm256_store_si256(reinterpret_cast<Ints*>(ys), group.y);
   unsigned live = (1u << count) - 1;
-
   // Lanes past `count` repeat the first pixel, so that every lane reads a pixel of the targets.
-  uint32_t* colorAt[8];
-  for (int i = 0; i < 8; ++i) {
-    const int from = i < count ? i : 0;
-    colorAt[i] = ColorRow(pipeline, ys[from]) + xs[from];
-  }
-  const bool withDepth = pipeline.depthActive;
-  uint16_t* depthAt[8];
+  const Ints firstPixel = _mm256_setzero_si256();
+  const Ints counted = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  auto offsetsIn = [&](Ints pitch) {
+    Ints offsets = _mm256_add_epi32(_mm256_mullo_epi32(group.y, pitch), group.x);
+    return _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(offsets, firstPixel), offsets, counted);
+  };
+  alignas(32) int32_t colorAt[8], depthAt[8];
+  _mm256_store_si256(reinterpret_cast<Ints*>(colorAt), offsetsIn(k.colorPitch));
+  uint32_t* const color = pipeline.color.pixels;
+  uint16_t* const depth = pipeline.depth.depth;
+
   alignas(16) uint16_t depths[8];
-  if (withDepth) {
-    for (int i = 0; i < 8; ++i) {
-      const int from = i < count ? i : 0;
-      depthAt[i] = DepthRow(pipeline, ys[from]) + xs[from];
-    }
+  if (pipeline.depthActive) {
+    _mm256_store_si256(reinterpret_cast<Ints*>(depthAt), offsetsIn(k.depthPitch));
     // Built in a register rather than stored one by one and read back whole, which the
     // processor cannot forward from the separate stores.
-    __m128i stored = _mm_cvtsi32_si128(*depthAt[0]);
-    stored = _mm_insert_epi16(stored, *depthAt[1], 1);
-    stored = _mm_insert_epi16(stored, *depthAt[2], 2);
-    stored = _mm_insert_epi16(stored, *depthAt[3], 3);
-    stored = _mm_insert_epi16(stored, *depthAt[4], 4);
-    stored = _mm_insert_epi16(stored, *depthAt[5], 5);
-    stored = _mm_insert_epi16(stored, *depthAt[6], 6);
-    stored = _mm_insert_epi16(stored, *depthAt[7], 7);
+    __m128i stored = _mm_cvtsi32_si128(depth[depthAt[0]]);
+    stored = _mm_insert_epi16(stored, depth[depthAt[1]], 1);
+    stored = _mm_insert_epi16(stored, depth[depthAt[2]], 2);
+    stored = _mm_insert_epi16(stored, depth[depthAt[3]], 3);
+    stored = _mm_insert_epi16(stored, depth[depthAt[4]], 4);
+    stored = _mm_insert_epi16(stored, depth[depthAt[5]], 5);
+    stored = _mm_insert_epi16(stored, depth[depthAt[6]], 6);
+    stored = _mm_insert_epi16(stored, depth[depthAt[7]], 7);
     Ints merged;
     live = CompareDepths(k, group.values.depth, _mm256_cvtepu16_epi32(stored), live, merged);
     if (live == 0) return;
@@ -655,24 +641,24 @@ void ShadeGroupOf(const PixelPipeline& pipeline, const ShadeConstants& k, const 
   alignas(32) uint32_t colors[8];
   Ints kept = _mm256_setzero_si256();
   if constexpr (kBlend != BlendPlan::Off) {
-    __m128i low = _mm_cvtsi32_si128(int(*colorAt[0]));
-    low = _mm_insert_epi32(low, int(*colorAt[1]), 1);
-    low = _mm_insert_epi32(low, int(*colorAt[2]), 2);
-    low = _mm_insert_epi32(low, int(*colorAt[3]), 3);
-    __m128i high = _mm_cvtsi32_si128(int(*colorAt[4]));
-    high = _mm_insert_epi32(high, int(*colorAt[5]), 1);
-    high = _mm_insert_epi32(high, int(*colorAt[6]), 2);
-    high = _mm_insert_epi32(high, int(*colorAt[7]), 3);
+    __m128i low = _mm_cvtsi32_si128(int(color[colorAt[0]]));
+    low = _mm_insert_epi32(low, int(color[colorAt[1]]), 1);
+    low = _mm_insert_epi32(low, int(color[colorAt[2]]), 2);
+    low = _mm_insert_epi32(low, int(color[colorAt[3]]), 3);
+    __m128i high = _mm_cvtsi32_si128(int(color[colorAt[4]]));
+    high = _mm_insert_epi32(high, int(color[colorAt[5]]), 1);
+    high = _mm_insert_epi32(high, int(color[colorAt[6]]), 2);
+    high = _mm_insert_epi32(high, int(color[colorAt[7]]), 3);
     kept = _mm256_setr_m128i(low, high);
   }
   _mm256_store_si256(reinterpret_cast<Ints*>(colors), kept);
   _mm256_store_si256(reinterpret_cast<Ints*>(colors),
                      ShadeColors<kAddress, kBlend, kStage>(pipeline, k, group.values, colors, live));
-  const bool writesDepth = withDepth && pipeline.depthState.writeEnable;
+  const bool writesDepth = pipeline.depthActive && pipeline.depthState.writeEnable;
   for (; live != 0; live &= live - 1) {
     const int i = __builtin_ctz(live);
-    *colorAt[i] = colors[i];
-    if (writesDepth) *depthAt[i] = depths[i];
+    color[colorAt[i]] = colors[i];
+    if (writesDepth) depth[depthAt[i]] = depths[i];
   }
 }
 
@@ -781,7 +767,7 @@ class TrianglePixels {
  public:
   TrianglePixels(const PixelPipeline& pipeline, const ShadeConstants& k, const SetupTriangle& triangle,
                  PendingPixels& pending)
-      : pipeline_(pipeline), k_(k), triangle_(triangle), planes_(triangle), pending_(pending) {}
+      : pipeline_(pipeline), k_(k), triangle_(triangle), pending_(pending) {}
 
   // The `covered` lanes of the eight pixels of row y from x = xFirst on.
   void Add(int xFirst, int y, unsigned covered) {
@@ -807,18 +793,15 @@ class TrianglePixels {
     count_ = 0;
   }
 
-  const TrianglePlanes& planes() const { return planes_; }
-
  private:
   void SetAsideHeld(int n) {
-    PixelGroup group{x_, y_, Evaluate<kAddress>(pipeline_, k_, triangle_, planes_, PositionOf(triangle_, x_, y_))};
+    PixelGroup group{x_, y_, Evaluate<kAddress>(pipeline_, k_, triangle_, PositionOf(triangle_, x_, y_))};
     SetAside<kAddress, kBlend, kStage>(pipeline_, k_, pending_, group, n);
   }
 
   const PixelPipeline& pipeline_;
   const ShadeConstants& k_;
   const SetupTriangle& triangle_;
-  const TrianglePlanes planes_;
   PendingPixels& pending_;
   int count_ = 0;
   Ints x_ = _mm256_setzero_si256(), y_ = _mm256_setzero_si256();
@@ -829,7 +812,6 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
                          PendingPixels& pending) {
   const ShadeConstants& k = ConstantsOf(pipeline);
   TrianglePixels<kAddress, kBlend, kStage> leftovers(pipeline, k, triangle, pending);
-  const TrianglePlanes& planes = leftovers.planes();
   for (const Span* span = spans; span != spans + count; ++span) {
     const int y = span->y;
     uint32_t* colorRow = ColorRow(pipeline, y);
@@ -840,7 +822,7 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
       if (pending.count > 0 && IsWaiting(pending, x, y, kAllLanes)) {
         ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
       }
-      PixelValues values = Evaluate<kAddress>(pipeline, k, triangle, planes, PositionOf(triangle, ColumnsFrom(x), ys));
+      PixelValues values = Evaluate<kAddress>(pipeline, k, triangle, PositionOf(triangle, ColumnsFrom(x), ys));
       ShadeGroup<kAddress, kBlend, kStage>(pipeline, k, values, colorRow + x,
                                            depthRow != nullptr ? depthRow + x : nullptr, kAllLanes);
     }

@@ -3,6 +3,8 @@
 // not a power of two; those draws take the scalar pipeline.
 #include "span_simd.h"
 
+#include <cstdint>
+
 #include <new>
 
 #include "depth.h"
@@ -30,7 +32,14 @@ void PrepareSimdSpans(PixelPipeline&, SimdWidth) {}
 
 #else
 
+// Whether a target's pixels can be numbered y * pitch + x in 32 bits.
+bool FitsPixelOffsets(size_t pitchBytes, size_t bytesPerPixel, int height) {
+  return pitchBytes % bytesPerPixel == 0 && pitchBytes / bytesPerPixel * size_t(height) <= size_t(INT32_MAX);
+}
+
 bool SimdSpanSupports(const PixelPipeline& pipeline) {
+  if (!FitsPixelOffsets(pipeline.color.pitchBytes, 4, pipeline.color.height)) return false;
+  if (pipeline.depthActive && !FitsPixelOffsets(pipeline.depth.pitchBytes, 2, pipeline.depth.height)) return false;
   if (!pipeline.readsTexture) return true;
   if (pipeline.sampler.usesLevelOfDetail) return false;
   const TextureLevel& level = pipeline.sampler.texture->levels[0];
