@@ -277,9 +277,10 @@ ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
 // Each lane's two texels at `offset` and `offset + 1`, as two registers.
 inline __attribute__((always_inline)) void LoadPairs(const uint32_t* texels, Ints offsets, Ints& first,
                                                       Ints& second) {
-  alignas(32) int32_t o[8];
+  // Offsets are never negative: as unsigned values they index without being widened first.
+  alignas(32) uint32_t o[8];
   _mm256_store_si256(reinterpret_cast<Ints*>(o), offsets);
-  auto pair = [texels](int32_t offset) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(texels + offset)); };
+  auto pair = [texels](uint32_t offset) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(texels + offset)); };
   auto twoPairs = [&](int lane, int other) { return _mm_unpacklo_epi64(pair(o[lane]), pair(o[other])); };
   // Pixels 0 1 | 4 5 in one register and 2 3 | 6 7 in the other, so that the shuffles below,
   // which work within 128-bit lanes, put the pixels back in order.
@@ -614,7 +615,7 @@ void ShadeGroupOf(const PixelPipeline& pipeline, const ShadeConstants& k, const 
     Ints offsets = _mm256_add_epi32(_mm256_mullo_epi32(group.y, pitch), group.x);
     return _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(offsets, firstPixel), offsets, counted);
   };
-  alignas(32) int32_t colorAt[8], depthAt[8];
+  alignas(32) uint32_t colorAt[8], depthAt[8];  // never negative: see LoadPairs
   _mm256_store_si256(reinterpret_cast<Ints*>(colorAt), offsetsIn(k.colorPitch));
   uint32_t* const color = pipeline.color.pixels;
   uint16_t* const depth = pipeline.depth.depth;
