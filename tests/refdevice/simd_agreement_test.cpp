@@ -4,6 +4,9 @@
 // a table of states.
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <random>
 
 #include "pixel_pipeline.h"
@@ -265,6 +268,76 @@ TEST(SimdAgreement, SmallTrianglesOverSamePixelsKeepTheirOrder) {
       EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels);
       EXPECT_EQ(simdCanvas.depth, scalarCanvas.depth);
     }
+  }
+}
+
+// Texels that end where an unreadable page begins: reading past them stops the test.
+class TexelsBeforeGuardPage {
+ public:
+  explicit TexelsBeforeGuardPage(size_t count) {
+    const size_t page = size_t(sysconf(_SC_PAGESIZE));
+    const size_t bytes = (count * 4 + page - 1) / page * page;
+    mapping_ = static_cast<uint8_t*>(mmap(nullptr, bytes + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    size_ = bytes + page;
+    if (mapping_ == MAP_FAILED) return;
+    mprotect(mapping_ + bytes, page, PROT_NONE);
+    texels_ = reinterpret_cast<uint32_t*>(mapping_ + bytes) - count;
+  }
+  ~TexelsBeforeGuardPage() {
+    if (mapping_ != MAP_FAILED) munmap(mapping_, size_);
+  }
+  uint32_t* texels() const { return texels_; }
+
+ private:
+  uint8_t* mapping_;
+  size_t size_;
+  uint32_t* texels_ = nullptr;
+};
+
+// A magnified texture: a group's texels lie close together and come from two short stretches
+// of memory, up to the texture's last row and column, whose neighbours are still read right
+// and nothing past the texture is read.
+TEST(SimdAgreement, MagnifiedCornerOfTexture) {
+  for (SimdWidth width : WidthsToCheck()) {
+    SCOPED_TRACE(NameOf(width));
+    TexelsBeforeGuardPage storage(32 * 16);
+    ASSERT_NE(storage.texels(), nullptr);
+    std::mt19937 random(23);
+    for (int i = 0; i < 32 * 16; ++i) storage.texels()[i] = uint32_t(random());
+    Texture texture;
+    texture.levels[0] = {storage.texels(), 32, 16, 32 * 4};
+    texture.levelCount = 1;
+    Canvas scalarCanvas(97, 71), simdCanvas(97, 71);
+    DrawCall call = BasicDraw(scalarCanvas);
+    call.blend = kOver;
+    call.stage.color = kModulate;
+    call.stage.alpha = kTexture;
+    call.stage.texture = &texture;
+    call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Clamp, Address::Clamp};
+    PixelPipeline scalar = PreparePixelPipeline(call);
+    scalar.simd = false;
+    call.color = simdCanvas.Color();
+    PixelPipeline simd = PreparePixelPipeline(call);
+    ASSERT_TRUE(simd.simd);
+    PrepareSimdSpans(simd, width);
+
+    // The whole canvas shows u 0.70 to 0.99 and v 0.60 to 0.99: the last texels of both axes.
+    const float corners[4][4] = {{0, 0, 0.70f, 0.60f}, {97, 0, 0.99f, 0.60f}, {0, 71, 0.70f, 0.99f}, {97, 71, 0.99f, 0.99f}};
+    const int triangles[2][3] = {{0, 1, 2}, {2, 1, 3}};
+    PendingPixels scalarPending, simdPending;
+    for (const auto& corner : triangles) {
+      ScreenVertex v[3];
+      for (int i = 0; i < 3; ++i) {
+        const float* c = corners[corner[i]];
+        v[i] = {c[0], c[1], 0.5f, 1.0f, {255, 255, 255, 255}, {c[2], c[3]}};
+      }
+      SetupTriangle triangle;
+      ASSERT_TRUE(SetupScreenTriangle(v[0], v[1], v[2], CullMode::None, {0, 0, 96, 70}, triangle));
+      RasterTriangle(scalar, triangle, {0, 0, 96, 70}, scalarPending);
+      RasterTriangle(simd, triangle, {0, 0, 96, 70}, simdPending);
+    }
+    FinishPendingPixels(simd, simdPending);
+    EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels);
   }
 }
 

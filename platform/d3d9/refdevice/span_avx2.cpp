@@ -234,6 +234,8 @@ struct ShadeConstants {
   __m128i rowShift;  // log2 of the pitch in texels
   Ints rowPitch;     // the pitch in texels
   Ints lastPairU, lastPairV;  // the last index whose neighbour lies inside: size - 2
+  int texelPitch;             // the pitch in texels, once
+  int lastStretch;            // the last offset from which eight texels and the eight below lie inside
   bool opaqueTexels;
   Ints targetAlphaMask;
   Ints colorPitch, depthPitch;  // the targets' pitches in pixels
@@ -253,12 +255,16 @@ ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
     k.rowPitch = _mm256_set1_epi32(1 << pipeline.textureRowShift);
     k.lastPairU = _mm256_set1_epi32(level.width - 2);
     k.lastPairV = _mm256_set1_epi32(level.height - 2);
+    k.texelPitch = 1 << pipeline.textureRowShift;
+    k.lastStretch = (level.height - 2) * k.texelPitch + level.width - 8;
   } else {
     k.axisU = k.axisV = MakeAxis(1, Address::Wrap);
     k.linear = false;
     k.texels = nullptr;
     k.rowShift = _mm_setzero_si128();
     k.rowPitch = k.lastPairU = k.lastPairV = _mm256_set1_epi32(-1);
+    k.texelPitch = 0;
+    k.lastStretch = -1;
   }
   k.opaqueTexels = pipeline.sampler.texture != nullptr && pipeline.sampler.texture->alphaIsOpaque;
   k.targetAlphaMask = _mm256_set1_epi32(pipeline.color.alphaIsOpaque ? int(0xFF000000u) : 0);
@@ -317,6 +323,30 @@ inline __attribute__((always_inline)) SamplePoints SamplePointsOf(const ShadeCon
   return points;
 }
 
+// Where the eight pixels' first texels lie within seven texels of each other in memory, as
+// they do where a texture is magnified, the texels and their right-hand neighbours are among
+// eight in a row, and those below among the eight one row down: two loads and a shuffle per
+// texel instead of one load per pixel. The first texels are inside (see InsideForPairs).
+inline bool LoadFromStretch(const ShadeConstants& k, Ints offsets, Ints& a, Ints& b, Ints& c, Ints& d) {
+  Ints lowest = _mm256_min_epi32(offsets, _mm256_permute2x128_si256(offsets, offsets, 1));
+  lowest = _mm256_min_epi32(lowest, _mm256_shuffle_epi32(lowest, _MM_SHUFFLE(1, 0, 3, 2)));
+  lowest = _mm256_min_epi32(lowest, _mm256_shuffle_epi32(lowest, _MM_SHUFFLE(2, 3, 0, 1)));
+  const Ints lane = _mm256_sub_epi32(offsets, lowest);
+  const int first = _mm256_cvtsi256_si32(lowest);
+  // The eight texels one row down from the last stretch must still lie inside the texture.
+  if (first > k.lastStretch || !_mm256_testz_si256(_mm256_cmpgt_epi32(lane, _mm256_set1_epi32(6)), _mm256_set1_epi32(-1))) {
+    return false;
+  }
+  const Ints stretch = _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first));
+  const Ints below = _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first + k.texelPitch));
+  const Ints next = _mm256_add_epi32(lane, _mm256_set1_epi32(1));
+  a = _mm256_permutevar8x32_epi32(stretch, lane);
+  b = _mm256_permutevar8x32_epi32(stretch, next);
+  c = _mm256_permutevar8x32_epi32(below, lane);
+  d = _mm256_permutevar8x32_epi32(below, next);
+  return true;
+}
+
 // Samples eight pixels' texels; returns them as 32-bit pixels in 16-bit lanes.
 template <AddressPlan kAddress>
 inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, const SamplePoints& points, Ints& low,
@@ -326,9 +356,11 @@ inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, 
   if (k.linear && InsideForPairs(k, indexU, indexV)) {
     // Inside the texture, short of its last row and column, every address mode leaves the
     // indices as they are and each row's two texels are neighbours in memory.
-    Ints row0 = _mm256_sll_epi32(indexV, k.rowShift);
-    LoadPairs(k.texels, _mm256_add_epi32(row0, indexU), a, b);
-    LoadPairs(k.texels, _mm256_add_epi32(_mm256_add_epi32(row0, k.rowPitch), indexU), c, d);
+    Ints offsets = _mm256_add_epi32(_mm256_sll_epi32(indexV, k.rowShift), indexU);
+    if (!LoadFromStretch(k, offsets, a, b, c, d)) {
+      LoadPairs(k.texels, offsets, a, b);
+      LoadPairs(k.texels, _mm256_add_epi32(offsets, k.rowPitch), c, d);
+    }
   } else {
     Ints x0 = Address8<kAddress>(indexU, k.axisU);
     Ints row0 = _mm256_sll_epi32(Address8<kAddress>(indexV, k.axisV), k.rowShift);
