@@ -47,6 +47,39 @@ std::vector<SimdWidth> WidthsToCheck() {
 
 const char* NameOf(SimdWidth width) { return width == SimdWidth::Eight ? "eight wide" : "four wide"; }
 
+// One draw's state prepared twice, for the scalar pipeline and for a SIMD shader, each drawing
+// into a canvas of its own.
+struct BothWays {
+  BothWays(int width, int height) : scalarCanvas(width, height), simdCanvas(width, height) {}
+
+  // `call` holds the state; its targets become the canvases. False where the SIMD shader does
+  // not serve the state.
+  bool Prepare(DrawCall call, SimdWidth width) {
+    call.color = scalarCanvas.Color();
+    call.depth = scalarCanvas.Depth();
+    scalar = PreparePixelPipeline(call);
+    scalar.simd = false;
+    call.color = simdCanvas.Color();
+    call.depth = simdCanvas.Depth();
+    simd = PreparePixelPipeline(call);
+    if (!simd.simd) return false;
+    PrepareSimdSpans(simd, width);
+    return true;
+  }
+
+  void Draw(const SetupTriangle& triangle, const ScissorRect& area) {
+    RasterTriangle(scalar, triangle, area, scalarPending);
+    RasterTriangle(simd, triangle, area, simdPending);
+  }
+
+  // Sends the pixels the SIMD shader set aside to its canvas.
+  void Finish() { FinishPendingPixels(simd, simdPending); }
+
+  Canvas scalarCanvas, simdCanvas;
+  PixelPipeline scalar, simd;
+  PendingPixels scalarPending, simdPending;
+};
+
 TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
   const StateCase cases[] = {
       {"saver state, mirrored", Filter::Linear, Address::Mirror, Address::Mirror, kModulate, kModulate2x, kOver,
@@ -111,33 +144,26 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
       SCOPED_TRACE(NameOf(width));
       Texture texture = TextureOf(c.alphaInBlocks ? blockAlphaTexels : texels, 32, 16);
       texture.alphaIsOpaque = c.opaqueTexture;
-      Canvas scalarCanvas(97, 71), simdCanvas(97, 71);
+      BothWays draw(97, 71);
       std::uniform_int_distribution<uint32_t> anyColor;
-      for (size_t i = 0; i < scalarCanvas.pixels.size(); ++i) {
-        scalarCanvas.pixels[i] = simdCanvas.pixels[i] = anyColor(random);
-        scalarCanvas.depth[i] = simdCanvas.depth[i] = uint16_t(random());
+      for (size_t i = 0; i < draw.scalarCanvas.pixels.size(); ++i) {
+        draw.scalarCanvas.pixels[i] = draw.simdCanvas.pixels[i] = anyColor(random);
+        draw.scalarCanvas.depth[i] = draw.simdCanvas.depth[i] = uint16_t(random());
       }
-      DrawCall call = BasicDraw(scalarCanvas);
+      DrawCall call = BasicDraw(draw.scalarCanvas);
       call.depthState = {true, true, c.depth};
       call.blend = c.blend;
       call.stage.color = c.color;
       call.stage.alpha = c.alpha;
       call.stage.texture = &texture;
       call.stage.sampler = {c.filter, c.filter, MipFilter::None, c.addressU, c.addressV};
-      PixelPipeline scalar = PreparePixelPipeline(call);
-      call.color = simdCanvas.Color();
-      call.depth = simdCanvas.Depth();
-      PixelPipeline simd = PreparePixelPipeline(call);
-      ASSERT_TRUE(simd.simd) << c.name << ": the SIMD shader should serve this state";
-      PrepareSimdSpans(simd, width);
-      scalar.simd = false;
+      ASSERT_TRUE(draw.Prepare(call, width)) << c.name << ": the SIMD shader should serve this state";
 
       std::uniform_real_distribution<float> position(-20.0f, 117.0f), texcoord(-3.0f, 4.0f), depth(0.0f, 1.0f),
           q(0.2f, 3.0f);
       // Half the triangles are a few pixels across, like a dense mesh's: their rows are shorter
       // than a group of four and take the shader's gathered path.
       std::uniform_real_distribution<float> nearby(-4.0f, 4.0f);
-      PendingPixels scalarPending, simdPending;
       for (int t = 0; t < 120; ++t) {
         ScreenVertex corners[3];
         bool flat = t % 3 == 0, affine = t % 4 == 0, small = t % 2 == 1;
@@ -154,13 +180,12 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
         }
         SetupTriangle triangle;
         if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle)) continue;
-        RasterTriangle(scalar, triangle, {0, 0, 96, 70}, scalarPending);
-        RasterTriangle(simd, triangle, {0, 0, 96, 70}, simdPending);
+        draw.Draw(triangle, {0, 0, 96, 70});
       }
-      FinishPendingPixels(simd, simdPending);
-      EXPECT_EQ(scalarPending.count, 0) << "the scalar pipeline sets nothing aside";
-      EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels) << c.name;
-      EXPECT_EQ(simdCanvas.depth, scalarCanvas.depth) << c.name;
+      draw.Finish();
+      EXPECT_EQ(draw.scalarPending.count, 0) << "the scalar pipeline sets nothing aside";
+      EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels) << c.name;
+      EXPECT_EQ(draw.simdCanvas.depth, draw.scalarCanvas.depth) << c.name;
     }
   }
 }
@@ -174,21 +199,15 @@ TEST(SimdAgreement, ManyShortRunsInOneCall) {
     std::mt19937 random(11);
     for (uint32_t& texel : texels) texel = uint32_t(random());
     Texture texture = TextureOf(texels, 16, 16);
-    Canvas scalarCanvas(97, 71), simdCanvas(97, 71);
-    DrawCall call = BasicDraw(scalarCanvas);
+    BothWays draw(97, 71);
+    DrawCall call = BasicDraw(draw.scalarCanvas);
     call.depthState = {true, true, CompareFunction::LessEqual};
     call.blend = kOver;
     call.stage.color = kModulate;
     call.stage.alpha = kModulate2x;
     call.stage.texture = &texture;
     call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Mirror, Address::Mirror};
-    PixelPipeline scalar = PreparePixelPipeline(call);
-    scalar.simd = false;
-    call.color = simdCanvas.Color();
-    call.depth = simdCanvas.Depth();
-    PixelPipeline simd = PreparePixelPipeline(call);
-    ASSERT_TRUE(simd.simd);
-    PrepareSimdSpans(simd, width);
+    ASSERT_TRUE(draw.Prepare(call, width));
 
     ScreenVertex corners[3] = {{-10, -10, 0.2f, 1, {}, {}}, {200, -10, 0.7f, 1, {}, {}}, {-10, 200, 0.4f, 1, {}, {}}};
     for (int i = 0; i < 3; ++i) {
@@ -202,13 +221,12 @@ TEST(SimdAgreement, ManyShortRunsInOneCall) {
     for (int y = 0; y < 70; ++y) {
       for (int run = 0; run < 4; ++run) spans.push_back({y, run * 8, run * 8 + 1 + (y + run) % 3});
     }
-    PendingPixels scalarPending, simdPending;
-    ShadeSpans(scalar, triangle, spans.data(), int(spans.size()), 97, scalarPending);
-    ShadeSpans(simd, triangle, spans.data(), int(spans.size()), 97, simdPending);
-    FinishPendingPixels(simd, simdPending);
-    EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels);
-    EXPECT_EQ(simdCanvas.depth, scalarCanvas.depth);
-    EXPECT_NE(simdCanvas.pixels, Canvas(97, 71).pixels) << "the runs should have been drawn";
+    ShadeSpans(draw.scalar, triangle, spans.data(), int(spans.size()), 97, draw.scalarPending);
+    ShadeSpans(draw.simd, triangle, spans.data(), int(spans.size()), 97, draw.simdPending);
+    draw.Finish();
+    EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);
+    EXPECT_EQ(draw.simdCanvas.depth, draw.scalarCanvas.depth);
+    EXPECT_NE(draw.simdCanvas.pixels, Canvas(97, 71).pixels) << "the runs should have been drawn";
   }
 }
 
@@ -224,21 +242,15 @@ TEST(SimdAgreement, SmallTrianglesOverSamePixelsKeepTheirOrder) {
       std::mt19937 random(17);
       for (uint32_t& texel : texels) texel = uint32_t(random());
       Texture texture = TextureOf(texels, 16, 16);
-      Canvas scalarCanvas(32, 32), simdCanvas(32, 32);
-      DrawCall call = BasicDraw(scalarCanvas);
+      BothWays draw(32, 32);
+      DrawCall call = BasicDraw(draw.scalarCanvas);
       call.depthState = {true, true, depthTest};
       call.blend = kOver;
       call.stage.color = kModulate;
       call.stage.alpha = kTexture;
       call.stage.texture = &texture;
       call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Wrap, Address::Wrap};
-      PixelPipeline scalar = PreparePixelPipeline(call);
-      scalar.simd = false;
-      call.color = simdCanvas.Color();
-      call.depth = simdCanvas.Depth();
-      PixelPipeline simd = PreparePixelPipeline(call);
-      ASSERT_TRUE(simd.simd);
-      PrepareSimdSpans(simd, width);
+      ASSERT_TRUE(draw.Prepare(call, width));
 
       // Forty triangles all over the pixels around (10, 10), each with its own colour, depth and
       // texture coordinates: most a few pixels across, every fifth large. A large one's rows are
@@ -246,7 +258,6 @@ TEST(SimdAgreement, SmallTrianglesOverSamePixelsKeepTheirOrder) {
       // that the groups meet the small triangles' pixels before its own fill the waiting ones.
       std::uniform_real_distribution<float> corner(-2.5f, 2.5f), depth(0.0f, 1.0f), texcoord(0.0f, 1.0f);
       const float large[3][2] = {{-8.0f, -1.5f}, {16.0f, -1.5f}, {-8.0f, 20.0f}};
-      PendingPixels scalarPending, simdPending;
       for (int t = 0; t < 40; ++t) {
         ScreenVertex corners[3];
         const float z = depth(random);
@@ -261,12 +272,11 @@ TEST(SimdAgreement, SmallTrianglesOverSamePixelsKeepTheirOrder) {
         }
         SetupTriangle triangle;
         if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 31, 31}, triangle)) continue;
-        RasterTriangle(scalar, triangle, {0, 0, 31, 31}, scalarPending);
-        RasterTriangle(simd, triangle, {0, 0, 31, 31}, simdPending);
+        draw.Draw(triangle, {0, 0, 31, 31});
       }
-      FinishPendingPixels(simd, simdPending);
-      EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels);
-      EXPECT_EQ(simdCanvas.depth, scalarCanvas.depth);
+      draw.Finish();
+      EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);
+      EXPECT_EQ(draw.simdCanvas.depth, draw.scalarCanvas.depth);
     }
   }
 }
@@ -307,24 +317,18 @@ TEST(SimdAgreement, MagnifiedCornerOfTexture) {
     Texture texture;
     texture.levels[0] = {storage.texels(), 32, 16, 32 * 4};
     texture.levelCount = 1;
-    Canvas scalarCanvas(97, 71), simdCanvas(97, 71);
-    DrawCall call = BasicDraw(scalarCanvas);
+    BothWays draw(97, 71);
+    DrawCall call = BasicDraw(draw.scalarCanvas);
     call.blend = kOver;
     call.stage.color = kModulate;
     call.stage.alpha = kTexture;
     call.stage.texture = &texture;
     call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Clamp, Address::Clamp};
-    PixelPipeline scalar = PreparePixelPipeline(call);
-    scalar.simd = false;
-    call.color = simdCanvas.Color();
-    PixelPipeline simd = PreparePixelPipeline(call);
-    ASSERT_TRUE(simd.simd);
-    PrepareSimdSpans(simd, width);
+    ASSERT_TRUE(draw.Prepare(call, width));
 
     // The whole canvas shows u 0.70 to 0.99 and v 0.60 to 0.99: the last texels of both axes.
     const float corners[4][4] = {{0, 0, 0.70f, 0.60f}, {97, 0, 0.99f, 0.60f}, {0, 71, 0.70f, 0.99f}, {97, 71, 0.99f, 0.99f}};
     const int triangles[2][3] = {{0, 1, 2}, {2, 1, 3}};
-    PendingPixels scalarPending, simdPending;
     for (const auto& corner : triangles) {
       ScreenVertex v[3];
       for (int i = 0; i < 3; ++i) {
@@ -333,11 +337,10 @@ TEST(SimdAgreement, MagnifiedCornerOfTexture) {
       }
       SetupTriangle triangle;
       ASSERT_TRUE(SetupScreenTriangle(v[0], v[1], v[2], CullMode::None, {0, 0, 96, 70}, triangle));
-      RasterTriangle(scalar, triangle, {0, 0, 96, 70}, scalarPending);
-      RasterTriangle(simd, triangle, {0, 0, 96, 70}, simdPending);
+      draw.Draw(triangle, {0, 0, 96, 70});
     }
-    FinishPendingPixels(simd, simdPending);
-    EXPECT_EQ(simdCanvas.pixels, scalarCanvas.pixels);
+    draw.Finish();
+    EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);
   }
 }
 

@@ -636,9 +636,9 @@ struct PixelGroup {
   PixelValues values;
 };
 
-// Shades the first `count` pixels of a group (at most eight) in the targets.
+// Shades the first `count` pixels of a group (at most eight), wherever they lie in the targets.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-void ShadeGroupOf(const PixelPipeline& pipeline, const ShadeConstants& k, const PixelGroup& group, int count) {
+void ShadeScattered(const PixelPipeline& pipeline, const ShadeConstants& k, const PixelGroup& group, int count) {
   unsigned live = (1u << count) - 1;
   // Lanes past `count` repeat the first pixel, so that every lane reads a pixel of the targets.
   const Ints firstPixel = _mm256_setzero_si256();
@@ -720,7 +720,7 @@ inline void StoreWaiting(PendingPixels& pending, const PixelGroup& group) {
 
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 void ShadeAllWaiting(const PixelPipeline& pipeline, const ShadeConstants& k, PendingPixels& pending) {
-  if (pending.count > 0) ShadeGroupOf<kAddress, kBlend, kStage>(pipeline, k, LoadWaiting(pending), pending.count);
+  if (pending.count > 0) ShadeScattered<kAddress, kBlend, kStage>(pipeline, k, LoadWaiting(pending), pending.count);
   pending.count = 0;
 }
 
@@ -772,7 +772,7 @@ inline void SetAside(const PixelPipeline& pipeline, const ShadeConstants& k, Pen
     StoreWaiting(pending, joined);
     return;
   }
-  ShadeGroupOf<kAddress, kBlend, kStage>(pipeline, k, joined, 8);
+  ShadeScattered<kAddress, kBlend, kStage>(pipeline, k, joined, 8);
   pending.count -= 8;
   StoreWaiting(pending, turned);
 }
