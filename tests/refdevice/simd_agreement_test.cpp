@@ -162,7 +162,7 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
       std::uniform_real_distribution<float> position(-20.0f, 117.0f), texcoord(-3.0f, 4.0f), depth(0.0f, 1.0f),
           q(0.2f, 3.0f);
       // Half the triangles are a few pixels across, like a dense mesh's: their rows are shorter
-      // than a group of four and take the shader's gathered path.
+      // than a group, so their pixels are gathered (four wide) or set aside (eight wide).
       std::uniform_real_distribution<float> nearby(-4.0f, 4.0f);
       for (int t = 0; t < 120; ++t) {
         ScreenVertex corners[3];
@@ -341,6 +341,31 @@ TEST(SimdAgreement, MagnifiedCornerOfTexture) {
     }
     draw.Finish();
     EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);
+  }
+}
+
+// Waiting pixels find their place in a target as y * pitch + x in 32 bits: targets where that
+// does not hold stay with the scalar pipeline.
+TEST(SimdAgreement, TargetsBeyondThirtyTwoBitPixelNumbersStayScalar) {
+  struct Case {
+    const char* name;
+    size_t colorPitch;
+    int height;
+    size_t depthPitch;
+    bool simd;
+  };
+  const Case cases[] = {
+      {"usual targets", 97 * 4, 71, 97 * 2, true},
+      {"colour pitch not whole pixels", 97 * 4 + 2, 71, 97 * 2, false},
+      {"depth pitch not whole pixels", 97 * 4, 71, 97 * 2 + 1, false},
+      {"more colour pixels than 32 bits number", size_t(1) << 18, 40000, 97 * 2, false},
+  };
+  for (const Case& c : cases) {
+    PixelPipeline pipeline;
+    pipeline.color = {nullptr, 97, c.height, c.colorPitch, false};
+    pipeline.depth = {nullptr, 97, c.height, c.depthPitch};
+    pipeline.depthActive = true;
+    EXPECT_EQ(SimdSpanSupports(pipeline), c.simd) << c.name;
   }
 }
 
