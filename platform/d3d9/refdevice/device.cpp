@@ -12,6 +12,7 @@
 #include "raster.h"
 #include "refdevice.h"
 #include "setup.h"
+#include "setup_avx2.h"
 #include "tiles.h"
 #include "tuning.h"
 #include "vertex_processing.h"
@@ -188,12 +189,17 @@ struct TriangleSource {
   ScissorRect area;
 };
 
+// Where triangle t's corners are among the processed vertices.
+void CornerSlots(const TriangleSource& source, size_t t, size_t slot[3]) {
+  size_t corners[3];
+  TriangleCorners(source.call.range.type, t, corners);
+  for (int i = 0; i < 3; ++i) slot[i] = VertexAt(source.call, corners[i]) - source.lowest;
+}
+
 void SetupTriangleAt(const TriangleSource& source, size_t t, TriangleChunk& chunk) {
   const DrawCall& call = source.call;
-  size_t corners[3];
-  TriangleCorners(call.range.type, t, corners);
   size_t slot[3];
-  for (int i = 0; i < 3; ++i) slot[i] = VertexAt(call, corners[i]) - source.lowest;
+  CornerSlots(source, t, slot);
 
   uint32_t codes[3] = {source.outcodes[slot[0]], source.outcodes[slot[1]], source.outcodes[slot[2]]};
   uint32_t any = codes[0] | codes[1] | codes[2];
@@ -216,6 +222,48 @@ void SetupTriangleAt(const TriangleSource& source, size_t t, TriangleChunk& chun
   for (int i = 1; i + 1 < polygon.count; ++i) {
     if (SetupScreenTriangle(projected[0], projected[i], projected[i + 1], call.cull, source.area, triangle)) {
       chunk.triangles.push_back(triangle);
+    }
+  }
+}
+
+// A triangle that the eight-at-once setup takes: no corner to clip, one w, one colour.
+bool IsPlainTriangle(const TriangleSource& source, const size_t slot[3]) {
+  if ((source.outcodes[slot[0]] | source.outcodes[slot[1]] | source.outcodes[slot[2]]) != 0) return false;
+  const ScreenVertex& v0 = source.screenVertices[slot[0]];
+  const ScreenVertex& v1 = source.screenVertices[slot[1]];
+  const ScreenVertex& v2 = source.screenVertices[slot[2]];
+  return v0.q == v1.q && v0.q == v2.q && std::memcmp(v0.color, v1.color, sizeof v0.color) == 0 &&
+         std::memcmp(v0.color, v2.color, sizeof v0.color) == 0;
+}
+
+// Triangles begin .. end - 1, in order. Where the processor has AVX2, plain ones are set up
+// eight at a time (the slots, scaled to floats, must fit in 32 bits for that).
+void SetupTriangles(const TriangleSource& source, size_t vertexCount, size_t begin, size_t end, TriangleChunk& chunk) {
+  static const bool eightAtOnce = Avx2SetupAvailable();
+  if (!eightAtOnce || vertexCount > (size_t(1) << 26)) {
+    for (size_t t = begin; t < end; ++t) SetupTriangleAt(source, t, chunk);
+    return;
+  }
+  for (size_t first = begin; first < end; first += 8) {
+    const int count = static_cast<int>(std::min<size_t>(8, end - first));
+    int32_t corners[3][8] = {};
+    unsigned plain = 0;
+    for (int lane = 0; lane < count; ++lane) {
+      size_t slot[3];
+      CornerSlots(source, first + lane, slot);
+      if (!IsPlainTriangle(source, slot)) continue;
+      plain |= 1u << lane;
+      for (int i = 0; i < 3; ++i) corners[i][lane] = static_cast<int32_t>(slot[i]);
+    }
+    SetupTriangle records[8];
+    const unsigned kept =
+        plain != 0 ? SetupEightTriangles(source.screenVertices, corners, plain, source.call.cull, source.area, records) : 0;
+    for (int lane = 0; lane < count; ++lane) {
+      if ((plain & (1u << lane)) == 0) {
+        SetupTriangleAt(source, first + lane, chunk);
+      } else if ((kept & (1u << lane)) != 0) {
+        chunk.triangles.push_back(records[lane]);
+      }
     }
   }
 }
@@ -325,7 +373,7 @@ Status Device::Draw(const DrawCall& call) {
     chunk.triangles.clear();
     size_t begin = chunkIndex * tuning::kTrianglesPerChunk;
     size_t end = std::min<size_t>(begin + tuning::kTrianglesPerChunk, triangleCount);
-    for (size_t t = begin; t < end; ++t) SetupTriangleAt(source, t, chunk);
+    SetupTriangles(source, vertexCount, begin, end, chunk);
     chunk.Bin(grid);
   });
 

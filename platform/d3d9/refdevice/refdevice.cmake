@@ -10,6 +10,7 @@ if(NOT TARGET orbelune_refdevice)
     ${ORBELUNE_REFDEVICE_DIR}/raster.cpp
     ${ORBELUNE_REFDEVICE_DIR}/sampler.cpp
     ${ORBELUNE_REFDEVICE_DIR}/setup.cpp
+    ${ORBELUNE_REFDEVICE_DIR}/setup_avx2.cpp
     ${ORBELUNE_REFDEVICE_DIR}/span_avx2.cpp
     ${ORBELUNE_REFDEVICE_DIR}/span_plans.cpp
     ${ORBELUNE_REFDEVICE_DIR}/span_simd.cpp
@@ -21,11 +22,11 @@ if(NOT TARGET orbelune_refdevice)
   target_link_libraries(orbelune_refdevice PUBLIC Threads::Threads)
   # The rasterizer is the frame's hot path; it is built optimized even in debug trees.
   target_compile_options(orbelune_refdevice PRIVATE -O3)
-  # The AVX2 shader is chosen at run time; without FMA no multiply-add is fused, which keeps
-  # its float results those of the scalar pipeline.
+  # The AVX2 shader and setup are chosen at run time; without FMA no multiply-add is fused,
+  # which keeps their float results those of the scalar code.
   if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
-    set_source_files_properties(${ORBELUNE_REFDEVICE_DIR}/span_avx2.cpp PROPERTIES
-      COMPILE_OPTIONS "-mavx2;-mno-fma;-ffp-contract=off")
+    set_source_files_properties(${ORBELUNE_REFDEVICE_DIR}/span_avx2.cpp ${ORBELUNE_REFDEVICE_DIR}/setup_avx2.cpp
+      PROPERTIES COMPILE_OPTIONS "-mavx2;-mno-fma;-ffp-contract=off")
   endif()
 endif()
 

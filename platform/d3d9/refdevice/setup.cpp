@@ -12,10 +12,6 @@ namespace refdevice {
 
 namespace {
 
-// Coordinates beyond this many pixels are outside what the guard band lets through; anything
-// past it (only possible for pretransformed input) is refused rather than overflowed.
-constexpr float kLargestCoordinate = 1 << 20;
-
 // Rounds half away from zero; |coordinate| is below kLargestCoordinate, so the sum is exact.
 int64_t Snap(float coordinate) {
   double scaled = static_cast<double>(coordinate) * tuning::kSubpixelScale;
@@ -36,11 +32,6 @@ EdgeFunction MakeEdge(int64_t px, int64_t py, int64_t qx, int64_t qy) {
   return edge;
 }
 
-uint32_t ColorChannelToByte(float value) {
-  if (!(value > 0.0f)) return 0;
-  if (value >= 255.0f) return 255;
-  return static_cast<uint32_t>(value + 0.5f);
-}
 
 AttributePlane MakePlane(double f0, double f1, double f2, double dx1, double dy1, double dx2, double dy2,
                          double inverseDeterminant) {
@@ -52,7 +43,19 @@ AttributePlane MakePlane(double f0, double f1, double f2, double dx1, double dy1
   return plane;
 }
 
+uint32_t ColorChannelToByte(float value) {
+  if (!(value > 0.0f)) return 0;
+  if (value >= 255.0f) return 255;
+  return static_cast<uint32_t>(value + 0.5f);
+}
+
 }  // namespace
+
+uint32_t PackColorChannels(const float color[4]) {
+  uint32_t packed = 0;
+  for (int i = 0; i < 4; ++i) packed |= ColorChannelToByte(color[i]) << (8 * i);
+  return packed;
+}
 
 bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In, const ScreenVertex& v2In, CullMode cull,
                          const ScissorRect& scissor, SetupTriangle& out) {
@@ -121,10 +124,9 @@ bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In, con
   // Colours come from 8-bit channels, so equal values have equal bits: one comparison each.
   out.flatColor = std::memcmp(v0->color, v1->color, sizeof v0->color) == 0 &&
                   std::memcmp(v0->color, v2->color, sizeof v0->color) == 0;
-  out.flatDiffuse = 0;
+  out.flatDiffuse = out.flatColor ? PackColorChannels(v0->color) : 0;
   for (int i = 0; i < 4; ++i) {
     if (out.flatColor) {
-      out.flatDiffuse |= ColorChannelToByte(v0->color[i]) << (8 * i);
       out.color[i] = {0.0f, 0.0f, v0->color[i]};
     } else {
       out.color[i] = plane(v0->color[i] * q0, v1->color[i] * q1, v2->color[i] * q2);

@@ -1,0 +1,285 @@
+// Implements: SetupScreenTriangle's steps for eight triangles at once, each lane doing the
+// same integer and floating-point operations in the same order (built with AVX2 and without
+// FMA, so no multiply and add is fused), hence the same records.
+// Leaves out: perspective and colour planes (the triangles it takes have neither), clipping.
+#include "setup_avx2.h"
+
+#include <cstddef>
+
+#include "tuning.h"
+
+#if defined(__AVX2__)
+#include <immintrin.h>
+#endif
+
+namespace refdevice {
+
+#if !defined(__AVX2__)
+
+bool Avx2SetupAvailable() { return false; }
+unsigned SetupEightTriangles(const ScreenVertex*, const int32_t[3][8], unsigned, CullMode, const ScissorRect&,
+                             SetupTriangle[8]) {
+  return 0;
+}
+
+#else
+
+bool Avx2SetupAvailable() { return __builtin_cpu_supports("avx2"); }
+
+namespace {
+
+using Floats = __m256;
+using Ints = __m256i;
+using Doubles = __m256d;
+
+constexpr int kFloatsPerVertex = sizeof(ScreenVertex) / sizeof(float);
+static_assert(sizeof(ScreenVertex) % sizeof(float) == 0);
+
+// One corner of the eight triangles: its position in pixels, depth and texture coordinates.
+struct Corner {
+  Floats x, y, z, u, v;
+};
+
+Corner GatherCorner(const ScreenVertex* vertices, const int32_t slots[8]) {
+  const float* base = reinterpret_cast<const float*>(vertices);
+  const Ints index = _mm256_mullo_epi32(_mm256_loadu_si256(reinterpret_cast<const Ints*>(slots)),
+                                        _mm256_set1_epi32(kFloatsPerVertex));
+  auto field = [&](size_t offset) { return _mm256_i32gather_ps(base + offset / sizeof(float), index, 4); };
+  return {field(offsetof(ScreenVertex, x)), field(offsetof(ScreenVertex, y)), field(offsetof(ScreenVertex, z)),
+          field(offsetof(ScreenVertex, texcoord)), field(offsetof(ScreenVertex, texcoord) + sizeof(float))};
+}
+
+// Lanes whose coordinate lies within kLargestCoordinate (NaN does not).
+Ints InRange(Floats coordinate) {
+  const Floats magnitude = _mm256_and_ps(coordinate, _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF)));
+  return _mm256_castps_si256(_mm256_cmp_ps(magnitude, _mm256_set1_ps(kLargestCoordinate), _CMP_LT_OQ));
+}
+
+// Snap for four lanes: scaled by the subpixel scale in double, half away from zero, truncated.
+// A negative zero takes -0.5 where Snap takes +0.5; both truncate to 0.
+__m128i SnapFour(__m128 coordinate) {
+  const Doubles scaled = _mm256_mul_pd(_mm256_cvtps_pd(coordinate), _mm256_set1_pd(tuning::kSubpixelScale));
+  const Doubles half = _mm256_or_pd(_mm256_and_pd(scaled, _mm256_set1_pd(-0.0)), _mm256_set1_pd(0.5));
+  return _mm256_cvttpd_epi32(_mm256_add_pd(scaled, half));
+}
+
+Ints Snap(Floats coordinate) {
+  return _mm256_setr_m128i(SnapFour(_mm256_castps256_ps128(coordinate)), SnapFour(_mm256_extractf128_ps(coordinate, 1)));
+}
+
+// 64-bit values of eight lanes: lanes 0 2 4 6 in `even`, 1 3 5 7 in `odd`.
+struct Wide {
+  Ints even, odd;
+};
+
+// Eight lanes' 64-bit values, for reading one at a time.
+struct WideLanes {
+  explicit WideLanes(const Wide& wide) {
+    _mm256_store_si256(reinterpret_cast<Ints*>(even), wide.even);
+    _mm256_store_si256(reinterpret_cast<Ints*>(odd), wide.odd);
+  }
+  int64_t operator[](int lane) const { return lane % 2 == 0 ? even[lane / 2] : odd[lane / 2]; }
+  alignas(32) int64_t even[4], odd[4];
+};
+
+// Products of signed 32-bit lanes, exact in 64 bits.
+Wide Multiply(Ints a, Ints b) {
+  return {_mm256_mul_epi32(a, b), _mm256_mul_epi32(_mm256_srli_epi64(a, 32), _mm256_srli_epi64(b, 32))};
+}
+
+Wide Subtract(const Wide& a, const Wide& b) {
+  return {_mm256_sub_epi64(a.even, b.even), _mm256_sub_epi64(a.odd, b.odd)};
+}
+
+// Masks of 64-bit lanes back to eight 32-bit lanes.
+Ints Narrow(Ints evenMask, Ints oddMask) { return _mm256_blend_epi32(evenMask, oddMask, 0xAA); }
+
+// A mask of eight 32-bit lanes spread over 64-bit lanes: -1 or 0 in each.
+Wide Widen(Ints mask) {
+  return {_mm256_shuffle_epi32(mask, _MM_SHUFFLE(2, 2, 0, 0)), _mm256_shuffle_epi32(mask, _MM_SHUFFLE(3, 3, 1, 1))};
+}
+
+// MakeEdge for eight edges from p to q.
+struct Edges {
+  Ints a, b;
+  Wide c;
+};
+
+Edges MakeEdges(Ints px, Ints py, Ints qx, Ints qy) {
+  Edges edge;
+  edge.a = _mm256_sub_epi32(py, qy);
+  edge.b = _mm256_sub_epi32(qx, px);
+  edge.c = Subtract(Multiply(px, qy), Multiply(py, qx));
+  const Ints zero = _mm256_setzero_si256();
+  const Ints topLeft = _mm256_or_si256(
+      _mm256_cmpgt_epi32(edge.a, zero), _mm256_and_si256(_mm256_cmpeq_epi32(edge.a, zero), _mm256_cmpgt_epi32(edge.b, zero)));
+  // c - 1 where the edge is neither left nor top: adds the mask's -1.
+  const Wide minusOne = Widen(_mm256_andnot_si256(topLeft, _mm256_set1_epi32(-1)));
+  edge.c.even = _mm256_add_epi64(edge.c.even, minusOne.even);
+  edge.c.odd = _mm256_add_epi64(edge.c.odd, minusOne.odd);
+  return edge;
+}
+
+// Four lanes of the plane basis of SetupScreenTriangle, in double.
+struct Basis {
+  Doubles px0, py0, dx1, dy1, dx2, dy2, inverse;
+};
+
+__m128i LowHalf(Ints v) { return _mm256_castsi256_si128(v); }
+__m128i HighHalf(Ints v) { return _mm256_extracti128_si256(v, 1); }
+__m128 LowHalf(Floats v) { return _mm256_castps256_ps128(v); }
+__m128 HighHalf(Floats v) { return _mm256_extractf128_ps(v, 1); }
+
+Basis MakeBasis(__m128i x0, __m128i y0, __m128i x1, __m128i y1, __m128i x2, __m128i y2) {
+  const Doubles toPixels = _mm256_set1_pd(1.0 / tuning::kSubpixelScale);
+  auto pixels = [&](__m128i subpixels) { return _mm256_mul_pd(_mm256_cvtepi32_pd(subpixels), toPixels); };
+  Basis basis;
+  basis.px0 = pixels(x0);
+  basis.py0 = pixels(y0);
+  basis.dx1 = _mm256_sub_pd(pixels(x1), basis.px0);
+  basis.dy1 = _mm256_sub_pd(pixels(y1), basis.py0);
+  basis.dx2 = _mm256_sub_pd(pixels(x2), basis.px0);
+  basis.dy2 = _mm256_sub_pd(pixels(y2), basis.py0);
+  basis.inverse = _mm256_div_pd(_mm256_set1_pd(1.0), _mm256_sub_pd(_mm256_mul_pd(basis.dx1, basis.dy2),
+                                                                    _mm256_mul_pd(basis.dx2, basis.dy1)));
+  return basis;
+}
+
+// MakePlane for four lanes: a, b and c as floats.
+struct PlaneFour {
+  __m128 a, b, c;
+};
+
+PlaneFour MakePlane(__m128 f0In, __m128 f1In, __m128 f2In, const Basis& basis) {
+  const Doubles f0 = _mm256_cvtps_pd(f0In);
+  const Doubles d1 = _mm256_sub_pd(_mm256_cvtps_pd(f1In), f0), d2 = _mm256_sub_pd(_mm256_cvtps_pd(f2In), f0);
+  const Doubles a = _mm256_sub_pd(_mm256_mul_pd(d1, basis.dy2), _mm256_mul_pd(d2, basis.dy1));
+  const Doubles b = _mm256_sub_pd(_mm256_mul_pd(d2, basis.dx1), _mm256_mul_pd(d1, basis.dx2));
+  return {_mm256_cvtpd_ps(_mm256_mul_pd(a, basis.inverse)), _mm256_cvtpd_ps(_mm256_mul_pd(b, basis.inverse)),
+          _mm256_cvtpd_ps(f0)};
+}
+
+// Eight lanes' planes, from the two halves.
+struct Planes {
+  alignas(32) float a[8], b[8], c[8];
+  void Store(const PlaneFour& low, const PlaneFour& high) {
+    _mm256_store_ps(a, _mm256_setr_m128(low.a, high.a));
+    _mm256_store_ps(b, _mm256_setr_m128(low.b, high.b));
+    _mm256_store_ps(c, _mm256_setr_m128(low.c, high.c));
+  }
+  AttributePlane Lane(int lane) const { return {a[lane], b[lane], c[lane]}; }
+};
+
+// Exchanges the lanes of `first` and `second` that `mask` selects.
+void SwapWhere(Ints mask, Ints& first, Ints& second) {
+  const Ints newFirst = _mm256_blendv_epi8(first, second, mask);
+  second = _mm256_blendv_epi8(second, first, mask);
+  first = newFirst;
+}
+
+void SwapWhere(Ints mask, Floats& first, Floats& second) {
+  const Floats newFirst = _mm256_blendv_ps(first, second, _mm256_castsi256_ps(mask));
+  second = _mm256_blendv_ps(second, first, _mm256_castsi256_ps(mask));
+  first = newFirst;
+}
+
+Ints Min3(Ints a, Ints b, Ints c) { return _mm256_min_epi32(_mm256_min_epi32(a, b), c); }
+Ints Max3(Ints a, Ints b, Ints c) { return _mm256_max_epi32(_mm256_max_epi32(a, b), c); }
+
+unsigned LanesOf(Ints mask) { return unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(mask))); }
+
+}  // namespace
+
+unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t corners[3][8], unsigned lanes,
+                             CullMode cull, const ScissorRect& scissor, SetupTriangle out[8]) {
+  Corner c0 = GatherCorner(screenVertices, corners[0]);
+  Corner c1 = GatherCorner(screenVertices, corners[1]);
+  Corner c2 = GatherCorner(screenVertices, corners[2]);
+  Ints kept = _mm256_and_si256(_mm256_and_si256(InRange(c0.x), InRange(c0.y)),
+                               _mm256_and_si256(_mm256_and_si256(InRange(c1.x), InRange(c1.y)),
+                                                _mm256_and_si256(InRange(c2.x), InRange(c2.y))));
+  Ints x0 = Snap(c0.x), y0 = Snap(c0.y), x1 = Snap(c1.x), y1 = Snap(c1.y), x2 = Snap(c2.x), y2 = Snap(c2.y);
+
+  // Positive for corners that run clockwise on the screen (y down).
+  const Wide area = Subtract(Multiply(_mm256_sub_epi32(x1, x0), _mm256_sub_epi32(y2, y0)),
+                             Multiply(_mm256_sub_epi32(x2, x0), _mm256_sub_epi32(y1, y0)));
+  const Ints zero = _mm256_setzero_si256();
+  const Ints positive = Narrow(_mm256_cmpgt_epi64(area.even, zero), _mm256_cmpgt_epi64(area.odd, zero));
+  const Ints negative = Narrow(_mm256_cmpgt_epi64(zero, area.even), _mm256_cmpgt_epi64(zero, area.odd));
+  kept = _mm256_and_si256(kept, _mm256_or_si256(positive, negative));
+  if (cull == CullMode::Clockwise) kept = _mm256_andnot_si256(positive, kept);
+  if (cull == CullMode::CounterClockwise) kept = _mm256_andnot_si256(negative, kept);
+
+  // Edge functions are positive inside for clockwise corners; turn the others round.
+  SwapWhere(negative, x1, x2);
+  SwapWhere(negative, y1, y2);
+  SwapWhere(negative, c1.z, c2.z);
+  SwapWhere(negative, c1.u, c2.u);
+  SwapWhere(negative, c1.v, c2.v);
+
+  // Pixel centres inside the corners' bounds: ceil of the minimum, floor of the maximum.
+  const Ints roundUp = _mm256_set1_epi32(tuning::kSubpixelScale - 1);
+  const Ints minX = _mm256_max_epi32(_mm256_srai_epi32(_mm256_add_epi32(Min3(x0, x1, x2), roundUp), tuning::kSubpixelBits),
+                                     _mm256_set1_epi32(scissor.minX));
+  const Ints minY = _mm256_max_epi32(_mm256_srai_epi32(_mm256_add_epi32(Min3(y0, y1, y2), roundUp), tuning::kSubpixelBits),
+                                     _mm256_set1_epi32(scissor.minY));
+  const Ints maxX = _mm256_min_epi32(_mm256_srai_epi32(Max3(x0, x1, x2), tuning::kSubpixelBits), _mm256_set1_epi32(scissor.maxX));
+  const Ints maxY = _mm256_min_epi32(_mm256_srai_epi32(Max3(y0, y1, y2), tuning::kSubpixelBits), _mm256_set1_epi32(scissor.maxY));
+  kept = _mm256_andnot_si256(_mm256_or_si256(_mm256_cmpgt_epi32(minX, maxX), _mm256_cmpgt_epi32(minY, maxY)), kept);
+  unsigned keptLanes = LanesOf(kept) & lanes;
+  if (keptLanes == 0) return 0;
+
+  const Edges edges[3] = {MakeEdges(x1, y1, x2, y2), MakeEdges(x2, y2, x0, y0), MakeEdges(x0, y0, x1, y1)};
+
+  // Planes come from the snapped corners, the same ones coverage uses.
+  const Basis low = MakeBasis(LowHalf(x0), LowHalf(y0), LowHalf(x1), LowHalf(y1), LowHalf(x2), LowHalf(y2));
+  const Basis high = MakeBasis(HighHalf(x0), HighHalf(y0), HighHalf(x1), HighHalf(y1), HighHalf(x2), HighHalf(y2));
+  Planes depth, u, v;
+  depth.Store(MakePlane(LowHalf(c0.z), LowHalf(c1.z), LowHalf(c2.z), low),
+              MakePlane(HighHalf(c0.z), HighHalf(c1.z), HighHalf(c2.z), high));
+  u.Store(MakePlane(LowHalf(c0.u), LowHalf(c1.u), LowHalf(c2.u), low),
+          MakePlane(HighHalf(c0.u), HighHalf(c1.u), HighHalf(c2.u), high));
+  v.Store(MakePlane(LowHalf(c0.v), LowHalf(c1.v), LowHalf(c2.v), low),
+          MakePlane(HighHalf(c0.v), HighHalf(c1.v), HighHalf(c2.v), high));
+  alignas(32) float originX[8], originY[8];
+  _mm256_store_ps(originX, _mm256_setr_m128(_mm256_cvtpd_ps(low.px0), _mm256_cvtpd_ps(high.px0)));
+  _mm256_store_ps(originY, _mm256_setr_m128(_mm256_cvtpd_ps(low.py0), _mm256_cvtpd_ps(high.py0)));
+
+  const WideLanes c[3] = {WideLanes(edges[0].c), WideLanes(edges[1].c), WideLanes(edges[2].c)};
+  alignas(32) int32_t bounds[4][8], a[3][8], b[3][8];
+  _mm256_store_si256(reinterpret_cast<Ints*>(bounds[0]), minX);
+  _mm256_store_si256(reinterpret_cast<Ints*>(bounds[1]), minY);
+  _mm256_store_si256(reinterpret_cast<Ints*>(bounds[2]), maxX);
+  _mm256_store_si256(reinterpret_cast<Ints*>(bounds[3]), maxY);
+  for (int i = 0; i < 3; ++i) {
+    _mm256_store_si256(reinterpret_cast<Ints*>(a[i]), edges[i].a);
+    _mm256_store_si256(reinterpret_cast<Ints*>(b[i]), edges[i].b);
+  }
+
+  for (unsigned rest = keptLanes; rest != 0; rest &= rest - 1) {
+    const int lane = __builtin_ctz(rest);
+    SetupTriangle& triangle = out[lane];
+    for (int i = 0; i < 3; ++i) triangle.edges[i] = {a[i][lane], b[i][lane], c[i][lane]};
+    triangle.minX = bounds[0][lane];
+    triangle.minY = bounds[1][lane];
+    triangle.maxX = bounds[2][lane];
+    triangle.maxY = bounds[3][lane];
+    triangle.originX = originX[lane];
+    triangle.originY = originY[lane];
+    triangle.depth = depth.Lane(lane);
+    triangle.q = {0.0f, 0.0f, 1.0f};
+    triangle.texcoord[0] = u.Lane(lane);
+    triangle.texcoord[1] = v.Lane(lane);
+    // One colour, the first corner's.
+    const ScreenVertex& first = screenVertices[corners[0][lane]];
+    triangle.perspective = false;
+    triangle.flatColor = true;
+    triangle.flatDiffuse = PackColorChannels(first.color);
+    for (int i = 0; i < 4; ++i) triangle.color[i] = {0.0f, 0.0f, first.color[i]};
+  }
+  return keptLanes;
+}
+
+#endif
+
+}  // namespace refdevice

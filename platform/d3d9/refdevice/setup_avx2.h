@@ -1,0 +1,21 @@
+// Triangle setup eight triangles at a time with AVX2, for the triangles a dense mesh is made
+// of: every corner inside the guard band, one w for all three corners (no perspective to
+// correct) and one colour. It makes exactly the records SetupScreenTriangle makes.
+#pragma once
+
+#include <cstdint>
+
+#include "setup.h"
+
+namespace refdevice {
+
+// Whether the AVX2 setup is built in and this processor can run it.
+bool Avx2SetupAvailable();
+
+// Eight triangles whose corners are screenVertices[corners[lane][0..2]], for the lanes set in
+// `lanes` (each as described above). Returns the lanes whose triangles are kept, with their
+// records in out[lane]: the triangles SetupScreenTriangle keeps, with the same records.
+unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t corners[3][8], unsigned lanes,
+                             CullMode cull, const ScissorRect& scissor, SetupTriangle out[8]);
+
+}  // namespace refdevice
