@@ -92,10 +92,6 @@ void WalkFourWide(const EdgeFunction* edges, const int32_t start[3], int minX, i
 }
 #endif
 
-}  // namespace
-
-namespace {
-
 void PrefetchRows(const void* pixels, size_t pitchBytes, size_t bytesPerPixel, const ScissorRect& tile) {
   constexpr size_t kLine = 64;
   for (int y = tile.minY; y <= tile.maxY; ++y) {
