@@ -95,6 +95,7 @@ TEST(SetupEightTriangles, KeepsAndBuildsWhatSetupScreenTriangleDoes) {
   }
   const float white[4] = {255, 255, 255, 255};
   const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float oddColor[4] = {nan, -0.0f, 254.5f, 300.0f};
   const std::vector<ScreenVertex> edgeCases = {
       // Zero area: three corners on one line.
       Plain(10, 10, 0.5f, white, 0, 0), Plain(20, 20, 0.5f, white, 1, 0), Plain(30, 30, 0.5f, white, 0, 1),
@@ -108,6 +109,8 @@ TEST(SetupEightTriangles, KeepsAndBuildsWhatSetupScreenTriangleDoes) {
       Plain(4, 4, 0.2f, white, 0, 0), Plain(4, 12, 0.4f, white, 1, 0), Plain(12, 4, 0.6f, white, 0, 1),
       // Outside the scissor rectangle.
       Plain(2000, 2000, 0.5f, white, 0, 0), Plain(2010, 2000, 0.5f, white, 1, 0), Plain(2000, 2010, 0.5f, white, 0, 1),
+      // Colour channels that are NaN, negative zero, halfway and beyond 255.
+      Plain(3, 3, 0.5f, oddColor, 0, 0), Plain(30, 5, 0.5f, oddColor, 1, 0), Plain(8, 25, 0.5f, oddColor, 0, 1),
       // Near the largest coordinate.
       Plain(-1048575.0f, 3, 0.5f, white, 0, 0), Plain(1048575.0f, 7, 0.5f, white, 1, 0), Plain(17, 1048575.0f, 0.5f, white, 0, 1),
   };

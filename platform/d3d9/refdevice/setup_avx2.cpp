@@ -186,6 +186,23 @@ void SwapWhere(Ints mask, Floats& first, Floats& second) {
 Ints Min3(Ints a, Ints b, Ints c) { return _mm256_min_epi32(_mm256_min_epi32(a, b), c); }
 Ints Max3(Ints a, Ints b, Ints c) { return _mm256_max_epi32(_mm256_max_epi32(a, b), c); }
 
+// The first corners' colour channels, and each colour packed as PackColorChannels packs it:
+// 0 for NaN and values up to 0, 255 from 255 on, else rounded half up.
+void StoreFlatColors(const ScreenVertex* vertices, const int32_t slots[8], float channels[4][8], uint32_t packed[8]) {
+  const float* base = reinterpret_cast<const float*>(vertices) + offsetof(ScreenVertex, color) / sizeof(float);
+  const Ints index = _mm256_mullo_epi32(_mm256_loadu_si256(reinterpret_cast<const Ints*>(slots)),
+                                        _mm256_set1_epi32(kFloatsPerVertex));
+  Ints bytes = _mm256_setzero_si256();
+  for (int i = 0; i < 4; ++i) {
+    const Floats channel = _mm256_i32gather_ps(base + i, index, 4);
+    _mm256_store_ps(channels[i], channel);
+    Floats clamped = _mm256_min_ps(_mm256_max_ps(channel, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
+    Ints byte = _mm256_cvttps_epi32(_mm256_add_ps(clamped, _mm256_set1_ps(0.5f)));
+    bytes = _mm256_or_si256(bytes, _mm256_slli_epi32(byte, 8 * i));
+  }
+  _mm256_store_si256(reinterpret_cast<Ints*>(packed), bytes);
+}
+
 unsigned LanesOf(Ints mask) { return unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(mask))); }
 
 }  // namespace
@@ -246,6 +263,11 @@ unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t c
   _mm256_store_ps(originY, _mm256_setr_m128(_mm256_cvtpd_ps(low.py0), _mm256_cvtpd_ps(high.py0)));
 
   const WideLanes c[3] = {WideLanes(edges[0].c), WideLanes(edges[1].c), WideLanes(edges[2].c)};
+  // One colour, the first corner's: its channels and the bytes PackColorChannels makes of them.
+  alignas(32) float color[4][8];
+  alignas(32) uint32_t diffuse[8];
+  StoreFlatColors(screenVertices, corners[0], color, diffuse);
+
   alignas(32) int32_t bounds[4][8], a[3][8], b[3][8];
   _mm256_store_si256(reinterpret_cast<Ints*>(bounds[0]), minX);
   _mm256_store_si256(reinterpret_cast<Ints*>(bounds[1]), minY);
@@ -270,12 +292,10 @@ unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t c
     triangle.q = {0.0f, 0.0f, 1.0f};
     triangle.texcoord[0] = u.Lane(lane);
     triangle.texcoord[1] = v.Lane(lane);
-    // One colour, the first corner's.
-    const ScreenVertex& first = screenVertices[corners[0][lane]];
     triangle.perspective = false;
     triangle.flatColor = true;
-    triangle.flatDiffuse = PackColorChannels(first.color);
-    for (int i = 0; i < 4; ++i) triangle.color[i] = {0.0f, 0.0f, first.color[i]};
+    triangle.flatDiffuse = diffuse[lane];
+    for (int i = 0; i < 4; ++i) triangle.color[i] = {0.0f, 0.0f, color[i][lane]};
   }
   return keptLanes;
 }
