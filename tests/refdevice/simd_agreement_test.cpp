@@ -7,6 +7,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <random>
 
 #include "pixel_pipeline.h"
@@ -366,6 +367,31 @@ TEST(SimdAgreement, TargetsBeyondThirtyTwoBitPixelNumbersStayScalar) {
     pipeline.depth = {nullptr, 97, c.height, c.depthPitch};
     pipeline.depthActive = true;
     EXPECT_EQ(SimdSpanSupports(pipeline), c.simd) << c.name;
+  }
+}
+
+// Slivers a few pixels wide and thousands of pixels tall: within the canvas they are narrow,
+// but their edge values are too large for a 32-bit walk, and another walk must draw them.
+TEST(SimdAgreement, NarrowSliversTooLongForThirtyTwoBitWalk) {
+  for (SimdWidth width : WidthsToCheck()) {
+    SCOPED_TRACE(NameOf(width));
+    BothWays draw(32, 32);
+    DrawCall call = BasicDraw(draw.scalarCanvas);
+    call.blend = kOver;
+    ASSERT_TRUE(draw.Prepare(call, width));
+    for (int t = 0; t < 12; ++t) {
+      const float x = 2.0f + 2.5f * float(t), wide = 0.5f + 0.4f * float(t);
+      const float color[4] = {float(20 * t), 90, 200, 160};
+      ScreenVertex corners[3] = {{x, -6000.0f, 0.5f, 1, {}, {}}, {x + wide, -6000.0f, 0.5f, 1, {}, {}},
+                                 {x + wide / 2, 7000.0f + 100.0f * float(t), 0.5f, 1, {}, {}}};
+      for (ScreenVertex& v : corners) std::copy(color, color + 4, v.color);
+      SetupTriangle triangle;
+      if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 31, 31}, triangle)) continue;
+      draw.Draw(triangle, {0, 0, 31, 31});
+    }
+    draw.Finish();
+    EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);
+    EXPECT_NE(draw.simdCanvas.pixels, Canvas(32, 32).pixels) << "the slivers should have been drawn";
   }
 }
 

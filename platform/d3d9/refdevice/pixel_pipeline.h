@@ -41,16 +41,10 @@ struct PixelPipeline;
 using SpanShader = void (*)(const PixelPipeline&, const SetupTriangle&, const Span* spans, int count, int areaEndX,
                             PendingPixels& pending);
 
-// A triangle at most eight pixels wide whose edge values over its rectangle (and one row and
-// seven columns past it) fit in 32 bits: edge i is start[i] at (minX, minY) and grows by
-// stepX[i] a pixel to the right and stepY[i] a row down; a pixel is covered where all three
-// are >= 0.
-struct NarrowTriangle {
-  int minX, minY, maxX, maxY;
-  int32_t start[3], stepX[3], stepY[3];
-};
-// Finds and shades the covered pixels of a narrow triangle within the caller's area.
-using NarrowShader = void (*)(const PixelPipeline&, const SetupTriangle&, const NarrowTriangle&, PendingPixels&);
+// Finds and shades the covered pixels of a triangle at most eight pixels wide within `rect`
+// (its pixels within the caller's area). False, having done nothing, where its edge values are
+// too large for the shader's 32-bit walk.
+using NarrowShader = bool (*)(const PixelPipeline&, const SetupTriangle&, const ScissorRect& rect, PendingPixels&);
 // Shades and writes every pixel set aside.
 using PendingShader = void (*)(const PixelPipeline&, PendingPixels&);
 

@@ -35,9 +35,9 @@ void NarrowToEdge(const EdgeFunction& edge, int64_t rowValue, int64_t& first, in
 
 #if defined(__SSE2__)
 // Each edge's value at the walk's first pixel, (minX, minY), when every edge value the
-// four-wide walk below (or the eight-wide one of a narrow triangle's shader) meets, and every
-// difference between two of them, fits in 32 bits. The walks reach up to seven pixels past
-// minX or three past maxX (the last group's lanes) and step one row past maxY; over that
+// four-wide walk below meets, and every difference between two of them, fits in 32 bits. The
+// walk reaches up to three pixels past maxX (the last group's lanes; seven past minX is allowed
+// for too, as the AVX2 shader's narrow walk does) and steps one row past maxY; over that
 // rectangle an edge function moves away from its first value by at most
 // |a| * width + |b| * height.
 bool WalkFitsIn32Bits(const EdgeFunction* edges, int minX, int minY, int maxX, int maxY, int32_t start[3]) {
@@ -143,18 +143,13 @@ void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle
     return;
   }
 
+  if (pipeline.simd && pipeline.narrowShader != nullptr && maxX - minX < 8 &&
+      pipeline.narrowShader(pipeline, triangle, {minX, minY, maxX, maxY}, pending)) {
+    return;
+  }
 #if defined(__SSE2__)
   int32_t start[3];
   if (WalkFitsIn32Bits(edges, minX, minY, maxX, maxY, start)) {
-    if (pipeline.simd && pipeline.narrowShader != nullptr && maxX - minX < 8) {
-      NarrowTriangle narrow{minX, minY, maxX, maxY, {start[0], start[1], start[2]}, {}, {}};
-      for (int i = 0; i < 3; ++i) {
-        narrow.stepX[i] = static_cast<int32_t>(edges[i].a * tuning::kSubpixelScale);
-        narrow.stepY[i] = static_cast<int32_t>(edges[i].b * tuning::kSubpixelScale);
-      }
-      pipeline.narrowShader(pipeline, triangle, narrow, pending);
-      return;
-    }
     WalkFourWide(edges, start, minX, minY, maxX, maxY, add);
     flush();
     return;

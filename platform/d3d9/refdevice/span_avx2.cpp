@@ -4,6 +4,7 @@
 // Leaves out: what the SSE2 shader leaves out (see span_simd.h).
 #include "span_avx2.h"
 
+#include <algorithm>
 #include <array>
 #include <new>
 
@@ -864,35 +865,74 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
   leftovers.Finish();
 }
 
+// The walk of a triangle at most eight pixels wide over `rect`, eight pixel centres of a row at
+// once: each edge's values along the first row and its step a row down. False where an edge
+// value the walk meets, or the difference of two, might not fit in 32 bits: over the rectangle
+// widened to seven columns past minX and one row past maxY, an edge moves away from its value
+// at (minX, minY) by at most |a| * width + |b| * height. Edge coefficients a and b fit in 32
+// bits (corners lie within kLargestCoordinate), so 32-bit multiplies give exact products.
+inline bool PrepareNarrowWalk(const SetupTriangle& triangle, const ScissorRect& rect, Ints edge[3], Ints rowStep[3]) {
+  const EdgeFunction* edges = triangle.edges;
+  auto column = [edges](int64_t EdgeFunction::*field) {
+    return _mm256_setr_epi64x(edges[0].*field, edges[1].*field, edges[2].*field, 0);
+  };
+  const Ints a = column(&EdgeFunction::a), b = column(&EdgeFunction::b), c = column(&EdgeFunction::c);
+  const Ints first = _mm256_add_epi64(
+      _mm256_add_epi64(_mm256_mul_epi32(a, _mm256_set1_epi64x(int64_t(rect.minX) * tuning::kSubpixelScale)),
+                       _mm256_mul_epi32(b, _mm256_set1_epi64x(int64_t(rect.minY) * tuning::kSubpixelScale))),
+      c);
+  auto magnitude = [](Ints value) {
+    const Ints negative = _mm256_cmpgt_epi64(_mm256_setzero_si256(), value);
+    return _mm256_sub_epi64(_mm256_xor_si256(value, negative), negative);
+  };
+  const int64_t width = (std::max(rect.maxX + 3, rect.minX + 7) - rect.minX) * int64_t(tuning::kSubpixelScale);
+  const int64_t height = (rect.maxY + 1 - rect.minY) * int64_t(tuning::kSubpixelScale);
+  const Ints reach = _mm256_add_epi64(
+      magnitude(first), _mm256_add_epi64(_mm256_mul_epi32(magnitude(a), _mm256_set1_epi64x(width)),
+                                         _mm256_mul_epi32(magnitude(b), _mm256_set1_epi64x(height))));
+  const Ints tooFar = _mm256_cmpgt_epi64(reach, _mm256_set1_epi64x((int64_t(1) << 30) - 1));
+  if (!_mm256_testz_si256(tooFar, tooFar)) return false;
+
+  // Each 64-bit lane's low half: the values, and the steps a pixel right and a row down.
+  const Ints lowHalves = _mm256_setr_epi32(0, 2, 4, 6, 0, 0, 0, 0);
+  const Ints starts = _mm256_permutevar8x32_epi32(first, lowHalves);
+  const Ints stepsX = _mm256_permutevar8x32_epi32(_mm256_slli_epi64(a, tuning::kSubpixelBits), lowHalves);
+  const Ints stepsY = _mm256_permutevar8x32_epi32(_mm256_slli_epi64(b, tuning::kSubpixelBits), lowHalves);
+  const Ints lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  for (int i = 0; i < 3; ++i) {
+    const Ints which = _mm256_set1_epi32(i);
+    edge[i] = _mm256_add_epi32(_mm256_permutevar8x32_epi32(starts, which),
+                               _mm256_mullo_epi32(lanes, _mm256_permutevar8x32_epi32(stepsX, which)));
+    rowStep[i] = _mm256_permutevar8x32_epi32(stepsY, which);
+  }
+  return true;
+}
+
 // A narrow triangle walked a row at a time, the edge functions at eight pixel centres at once;
 // its covered pixels are set aside, with no runs to build for a triangle a few pixels across.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-void ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const NarrowTriangle& narrow,
+bool ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& rect,
                          PendingPixels& pending) {
-  TrianglePixels<kAddress, kBlend, kStage> pixels(pipeline, ConstantsOf(pipeline), triangle, pending);
-  const Ints lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   Ints edge[3], rowStep[3];
-  for (int i = 0; i < 3; ++i) {
-    edge[i] = _mm256_add_epi32(_mm256_set1_epi32(narrow.start[i]),
-                               _mm256_mullo_epi32(lanes, _mm256_set1_epi32(narrow.stepX[i])));
-    rowStep[i] = _mm256_set1_epi32(narrow.stepY[i]);
-  }
-  const unsigned inWidth = (1u << (narrow.maxX - narrow.minX + 1)) - 1;
-  for (int y = narrow.minY; y <= narrow.maxY; ++y) {
+  if (!PrepareNarrowWalk(triangle, rect, edge, rowStep)) return false;
+  TrianglePixels<kAddress, kBlend, kStage> pixels(pipeline, ConstantsOf(pipeline), triangle, pending);
+  const unsigned inWidth = (1u << (rect.maxX - rect.minX + 1)) - 1;
+  for (int y = rect.minY; y <= rect.maxY; ++y) {
     // A pixel is covered when none of its three values has the sign bit.
     Ints anyNegative = _mm256_or_si256(_mm256_or_si256(edge[0], edge[1]), edge[2]);
     unsigned covered = ~unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(anyNegative))) & inWidth;
     for (int i = 0; i < 3; ++i) edge[i] = _mm256_add_epi32(edge[i], rowStep[i]);
-    if (covered != 0) pixels.Add(narrow.minX, y, covered);
+    if (covered != 0) pixels.Add(rect.minX, y, covered);
   }
   pixels.Finish();
+  return true;
 }
 
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 struct NarrowTriangleShader {
-  static void Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const NarrowTriangle& narrow,
+  static bool Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& rect,
                     PendingPixels& pending) {
-    ShadeNarrowTriangle<kAddress, kBlend, kStage>(pipeline, triangle, narrow, pending);
+    return ShadeNarrowTriangle<kAddress, kBlend, kStage>(pipeline, triangle, rect, pending);
   }
 };
 
