@@ -121,6 +121,22 @@ void TriangleCorners(PrimitiveType type, size_t t, size_t corners[3]) {
   }
 }
 
+// The lowest and highest of `count` indices from `first` on, in a loop the compiler turns into
+// vector instructions: a draw's whole index range is read here before any work is shared out.
+template <typename Index>
+void IndexBounds(const void* data, size_t first, size_t count, uint32_t& low, uint32_t& high) {
+  const uint8_t* bytes = static_cast<const uint8_t*>(data) + first * sizeof(Index);
+  uint32_t lowest = UINT32_MAX, highest = 0;
+  for (size_t i = 0; i < count; ++i) {
+    Index value;
+    std::memcpy(&value, bytes + i * sizeof(Index), sizeof(Index));
+    lowest = std::min<uint32_t>(lowest, value);
+    highest = std::max<uint32_t>(highest, value);
+  }
+  low = lowest;
+  high = highest;
+}
+
 // Checks that every vertex the draw reads lies in the stream; gives the lowest and highest.
 Status CheckVertexRange(const DrawCall& call, size_t& lowest, size_t& highest) {
   size_t length = SequenceLength(call.range);
@@ -137,13 +153,14 @@ Status CheckVertexRange(const DrawCall& call, size_t& lowest, size_t& highest) {
       length > call.indices.indexCount - call.range.firstIndex) {
     return Status::InvalidArgument;
   }
-  int64_t low = INT64_MAX, high = INT64_MIN;
-  for (size_t position = 0; position < length; ++position) {
-    int64_t vertex =
-        static_cast<int64_t>(call.range.baseVertex) + IndexAt(call.indices, call.range.firstIndex + position);
-    low = std::min(low, vertex);
-    high = std::max(high, vertex);
+  uint32_t lowIndex, highIndex;
+  if (call.indices.format == IndexFormat::Bits16) {
+    IndexBounds<uint16_t>(call.indices.data, call.range.firstIndex, length, lowIndex, highIndex);
+  } else {
+    IndexBounds<uint32_t>(call.indices.data, call.range.firstIndex, length, lowIndex, highIndex);
   }
+  const int64_t low = static_cast<int64_t>(call.range.baseVertex) + lowIndex;
+  const int64_t high = static_cast<int64_t>(call.range.baseVertex) + highIndex;
   if (low < 0 || high >= static_cast<int64_t>(vertexCount)) return Status::InvalidArgument;
   lowest = static_cast<size_t>(low);
   highest = static_cast<size_t>(high);
