@@ -21,6 +21,8 @@ ScissorRect TileGrid::Rect(int tile) const {
 
 void TriangleChunk::Bin(const TileGrid& grid) {
   tileStart.assign(static_cast<size_t>(grid.Count()) + 1, 0);
+  // Most triangles of a dense mesh lie in one tile: that tile, found once, or -1 for the others.
+  onlyTile.resize(triangles.size());
   auto forEachTile = [&](const SetupTriangle& triangle, auto&& visit) {
     int firstColumn = triangle.minX >> tuning::kTileSizeLog2;
     int lastColumn = triangle.maxX >> tuning::kTileSizeLog2;
@@ -30,14 +32,26 @@ void TriangleChunk::Bin(const TileGrid& grid) {
       for (int column = firstColumn; column <= lastColumn; ++column) visit(row * grid.columns + column);
     }
   };
-  for (const SetupTriangle& triangle : triangles) {
-    forEachTile(triangle, [&](int tile) { ++tileStart[tile + 1]; });
+  for (size_t index = 0; index < triangles.size(); ++index) {
+    const SetupTriangle& triangle = triangles[index];
+    const int column = triangle.minX >> tuning::kTileSizeLog2, row = triangle.minY >> tuning::kTileSizeLog2;
+    const bool single = column == (triangle.maxX >> tuning::kTileSizeLog2) && row == (triangle.maxY >> tuning::kTileSizeLog2);
+    onlyTile[index] = single ? row * grid.columns + column : -1;
+    if (single) {
+      ++tileStart[onlyTile[index] + 1];
+    } else {
+      forEachTile(triangle, [&](int tile) { ++tileStart[tile + 1]; });
+    }
   }
   for (size_t tile = 1; tile < tileStart.size(); ++tile) tileStart[tile] += tileStart[tile - 1];
   tileEntries.resize(tileStart.back());
-  std::vector<uint32_t> fill(tileStart.begin(), tileStart.end() - 1);
+  fill.assign(tileStart.begin(), tileStart.end() - 1);
   for (uint32_t index = 0; index < triangles.size(); ++index) {
-    forEachTile(triangles[index], [&](int tile) { tileEntries[fill[tile]++] = index; });
+    if (onlyTile[index] >= 0) {
+      tileEntries[fill[onlyTile[index]]++] = index;
+    } else {
+      forEachTile(triangles[index], [&](int tile) { tileEntries[fill[tile]++] = index; });
+    }
   }
 }
 

@@ -23,6 +23,9 @@ struct TriangleChunk {
   std::vector<SetupTriangle> triangles;
   std::vector<uint32_t> tileStart;    // Count() + 1 offsets into tileEntries
   std::vector<uint32_t> tileEntries;  // triangle indices, tile by tile, in draw order
+  // Binning's working space, kept from draw to draw.
+  std::vector<int32_t> onlyTile;
+  std::vector<uint32_t> fill;
 
   // Sorts `triangles` into the tiles their bounds touch.
   void Bin(const TileGrid& grid);
