@@ -234,5 +234,46 @@ TEST(Clear, FillsTheRectangleWithinTheTarget) {
   EXPECT_EQ(device.ClearColor(broken, {0, 0, 6, 4}, 0), Status::InvalidArgument);
 }
 
+// A draw reads the same triangles from 16-bit and 32-bit indices, offset by the first index and
+// the base vertex, as from the vertices listed in order; a 32-bit index past the stream is
+// refused like a 16-bit one.
+TEST(IndexedDraws, SixteenAndThirtyTwoBitIndicesReadTheSameTriangles) {
+  std::vector<ColorTexVertex> vertices;
+  for (int i = 0; i < 12; ++i) {
+    vertices.push_back({float(i % 4) * 0.6f - 0.9f, float(i / 4) * 0.8f - 0.8f, 0.5f, 0xFF000000u | uint32_t(i * 0x101010), 0, 0});
+  }
+  // Two spare vertices at the front (the base vertex skips them) and a spare triangle of
+  // indices (the first index skips it).
+  const std::vector<uint32_t> mesh = {0, 0, 0, 0, 1, 4, 1, 5, 4, 1, 2, 5, 2, 6, 5, 4, 5, 8, 5, 9, 8};
+  std::vector<ColorTexVertex> shifted(2, vertices[0]);
+  shifted.insert(shifted.end(), vertices.begin(), vertices.end());
+  std::vector<ColorTexVertex> listed;
+  for (size_t i = 3; i < mesh.size(); ++i) listed.push_back(vertices[mesh[i]]);
+
+  Canvas expected(40, 30);
+  DrawCall plain = BasicDraw(expected);
+  plain.vertices = StreamOf(listed);
+  SetTriangleList(plain, unsigned(listed.size() / 3));
+  Device device(2);
+  ASSERT_EQ(device.Draw(plain), Status::Ok);
+
+  const std::vector<uint16_t> mesh16(mesh.begin(), mesh.end());
+  for (IndexFormat format : {IndexFormat::Bits16, IndexFormat::Bits32}) {
+    Canvas canvas(40, 30);
+    DrawCall call = BasicDraw(canvas);
+    call.vertices = StreamOf(shifted);
+    const void* data = format == IndexFormat::Bits16 ? static_cast<const void*>(mesh16.data()) : mesh.data();
+    call.indices = {data, mesh.size(), format};
+    SetTriangleList(call, unsigned(listed.size() / 3));
+    call.range.firstIndex = 3;
+    call.range.baseVertex = 2;
+    ASSERT_EQ(device.Draw(call), Status::Ok);
+    EXPECT_EQ(canvas.pixels, expected.pixels) << (format == IndexFormat::Bits16 ? "16-bit" : "32-bit");
+    call.range.baseVertex = 5;  // the highest index, 9, now reads vertex 14 of 14
+    EXPECT_EQ(device.Draw(call), Status::InvalidArgument);
+  }
+  EXPECT_NE(expected.pixels, Canvas(40, 30).pixels) << "the triangles should have been drawn";
+}
+
 }  // namespace
 }  // namespace refdevice::testing

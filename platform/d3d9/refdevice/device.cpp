@@ -208,6 +208,14 @@ struct TriangleSource {
 
 // Where triangle t's corners are among the processed vertices.
 void CornerSlots(const TriangleSource& source, size_t t, size_t slot[3]) {
+  const DrawCall& call = source.call;
+  if (call.range.type == PrimitiveType::TriangleList && call.indices.format == IndexFormat::Bits32) {
+    // A mesh's usual form, read straight from its three indices.
+    uint32_t index[3];
+    std::memcpy(index, static_cast<const uint8_t*>(call.indices.data) + (call.range.firstIndex + 3 * t) * 4, sizeof index);
+    for (int i = 0; i < 3; ++i) slot[i] = static_cast<size_t>(int64_t(call.range.baseVertex) + index[i]) - source.lowest;
+    return;
+  }
   size_t corners[3];
   TriangleCorners(source.call.range.type, t, corners);
   for (int i = 0; i < 3; ++i) slot[i] = VertexAt(source.call, corners[i]) - source.lowest;
