@@ -48,6 +48,25 @@ std::vector<SimdWidth> WidthsToCheck() {
 
 const char* NameOf(SimdWidth width) { return width == SimdWidth::Eight ? "eight wide" : "four wide"; }
 
+// Texels of any value.
+std::vector<uint32_t> RandomTexels(size_t count, unsigned seed) {
+  std::mt19937 random(seed);
+  std::vector<uint32_t> texels(count);
+  for (uint32_t& texel : texels) texel = uint32_t(random());
+  return texels;
+}
+
+// A texture filtered linearly and blended over the canvas: colour = texel x diffuse.
+DrawCall BlendedTextureDraw(Canvas& canvas, const Texture& texture, const StageCombiner& alpha, Address address) {
+  DrawCall call = BasicDraw(canvas);
+  call.blend = kOver;
+  call.stage.color = kModulate;
+  call.stage.alpha = alpha;
+  call.stage.texture = &texture;
+  call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, address, address};
+  return call;
+}
+
 // One draw's state prepared twice, for the scalar pipeline and for a SIMD shader, each drawing
 // into a canvas of its own.
 struct BothWays {
@@ -196,18 +215,11 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
 TEST(SimdAgreement, ManyShortRunsInOneCall) {
   for (SimdWidth width : WidthsToCheck()) {
     SCOPED_TRACE(NameOf(width));
-    std::vector<uint32_t> texels(16 * 16);
-    std::mt19937 random(11);
-    for (uint32_t& texel : texels) texel = uint32_t(random());
+    const std::vector<uint32_t> texels = RandomTexels(16 * 16, 11);
     Texture texture = TextureOf(texels, 16, 16);
     BothWays draw(97, 71);
-    DrawCall call = BasicDraw(draw.scalarCanvas);
+    DrawCall call = BlendedTextureDraw(draw.scalarCanvas, texture, kModulate2x, Address::Mirror);
     call.depthState = {true, true, CompareFunction::LessEqual};
-    call.blend = kOver;
-    call.stage.color = kModulate;
-    call.stage.alpha = kModulate2x;
-    call.stage.texture = &texture;
-    call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Mirror, Address::Mirror};
     ASSERT_TRUE(draw.Prepare(call, width));
 
     ScreenVertex corners[3] = {{-10, -10, 0.2f, 1, {}, {}}, {200, -10, 0.7f, 1, {}, {}}, {-10, 200, 0.4f, 1, {}, {}}};
@@ -239,18 +251,12 @@ TEST(SimdAgreement, SmallTrianglesOverSamePixelsKeepTheirOrder) {
   for (SimdWidth width : WidthsToCheck()) {
     for (CompareFunction depthTest : depthTests) {
       SCOPED_TRACE(NameOf(width));
-      std::vector<uint32_t> texels(16 * 16);
-      std::mt19937 random(17);
-      for (uint32_t& texel : texels) texel = uint32_t(random());
+      const std::vector<uint32_t> texels = RandomTexels(16 * 16, 17);
       Texture texture = TextureOf(texels, 16, 16);
       BothWays draw(32, 32);
-      DrawCall call = BasicDraw(draw.scalarCanvas);
+      DrawCall call = BlendedTextureDraw(draw.scalarCanvas, texture, kTexture, Address::Wrap);
       call.depthState = {true, true, depthTest};
-      call.blend = kOver;
-      call.stage.color = kModulate;
-      call.stage.alpha = kTexture;
-      call.stage.texture = &texture;
-      call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Wrap, Address::Wrap};
+      std::mt19937 random(17);
       ASSERT_TRUE(draw.Prepare(call, width));
 
       // Forty triangles all over the pixels around (10, 10), each with its own colour, depth and
@@ -313,19 +319,13 @@ TEST(SimdAgreement, MagnifiedCornerOfTexture) {
     SCOPED_TRACE(NameOf(width));
     TexelsBeforeGuardPage storage(32 * 16);
     ASSERT_NE(storage.texels(), nullptr);
-    std::mt19937 random(23);
-    for (int i = 0; i < 32 * 16; ++i) storage.texels()[i] = uint32_t(random());
+    const std::vector<uint32_t> texels = RandomTexels(32 * 16, 23);
+    std::copy(texels.begin(), texels.end(), storage.texels());
     Texture texture;
     texture.levels[0] = {storage.texels(), 32, 16, 32 * 4};
     texture.levelCount = 1;
     BothWays draw(97, 71);
-    DrawCall call = BasicDraw(draw.scalarCanvas);
-    call.blend = kOver;
-    call.stage.color = kModulate;
-    call.stage.alpha = kTexture;
-    call.stage.texture = &texture;
-    call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Clamp, Address::Clamp};
-    ASSERT_TRUE(draw.Prepare(call, width));
+    ASSERT_TRUE(draw.Prepare(BlendedTextureDraw(draw.scalarCanvas, texture, kTexture, Address::Clamp), width));
 
     // The whole canvas shows u 0.70 to 0.99 and v 0.60 to 0.99: the last texels of both axes.
     const float corners[4][4] = {{0, 0, 0.70f, 0.60f}, {97, 0, 0.99f, 0.60f}, {0, 71, 0.70f, 0.99f}, {97, 71, 0.99f, 0.99f}};

@@ -36,14 +36,13 @@ void NarrowToEdge(const EdgeFunction& edge, int64_t rowValue, int64_t& first, in
 #if defined(__SSE2__)
 // Each edge's value at the walk's first pixel, (minX, minY), when every edge value the
 // four-wide walk below meets, and every difference between two of them, fits in 32 bits. The
-// walk reaches up to three pixels past maxX (the last group's lanes; seven past minX is allowed
-// for too, as the AVX2 shader's narrow walk does) and steps one row past maxY; over that
-// rectangle an edge function moves away from its first value by at most
+// walk reaches up to three pixels past maxX (the last group's lanes) and steps one row past
+// maxY; over that rectangle an edge function moves away from its first value by at most
 // |a| * width + |b| * height.
 bool WalkFitsIn32Bits(const EdgeFunction* edges, int minX, int minY, int maxX, int maxY, int32_t start[3]) {
   constexpr int64_t kLimit = int64_t(1) << 30;
   const int64_t firstX = int64_t(minX) * tuning::kSubpixelScale, firstY = int64_t(minY) * tuning::kSubpixelScale;
-  const int64_t width = (std::max<int64_t>(int64_t(maxX) + 3, int64_t(minX) + 7) - minX) * tuning::kSubpixelScale;
+  const int64_t width = (int64_t(maxX) + 3 - minX) * tuning::kSubpixelScale;
   const int64_t height = (int64_t(maxY) + 1 - minY) * tuning::kSubpixelScale;
   for (int i = 0; i < 3; ++i) {
     const EdgeFunction& edge = edges[i];

@@ -49,13 +49,14 @@ uint32_t ColorChannelToByte(float value) {
   return static_cast<uint32_t>(value + 0.5f);
 }
 
-}  // namespace
-
+// Colour channels on the 0..255 scale as 0xAARRGGBB.
 uint32_t PackColorChannels(const float color[4]) {
   uint32_t packed = 0;
   for (int i = 0; i < 4; ++i) packed |= ColorChannelToByte(color[i]) << (8 * i);
   return packed;
 }
+
+}  // namespace
 
 bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In, const ScreenVertex& v2In, CullMode cull,
                          const ScissorRect& scissor, SetupTriangle& out) {

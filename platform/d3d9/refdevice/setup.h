@@ -47,9 +47,6 @@ struct ScissorRect {
 // past it (only possible for pretransformed input) is refused rather than overflowed.
 constexpr float kLargestCoordinate = 1 << 20;
 
-// Colour channels on the 0..255 scale as 0xAARRGGBB, each rounded to the nearest byte.
-uint32_t PackColorChannels(const float color[4]);
-
 // Fills `out` and returns true when the triangle may cover a pixel: not culled, not
 // degenerate, within the scissor rectangle and within the fixed-point range.
 bool SetupScreenTriangle(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2, CullMode cull,

@@ -186,8 +186,8 @@ void SwapWhere(Ints mask, Floats& first, Floats& second) {
 Ints Min3(Ints a, Ints b, Ints c) { return _mm256_min_epi32(_mm256_min_epi32(a, b), c); }
 Ints Max3(Ints a, Ints b, Ints c) { return _mm256_max_epi32(_mm256_max_epi32(a, b), c); }
 
-// The first corners' colour channels, and each colour packed as PackColorChannels packs it:
-// 0 for NaN and values up to 0, 255 from 255 on, else rounded half up.
+// The first corners' colour channels, and each colour packed as SetupScreenTriangle packs a
+// flat colour: 0 for NaN and values up to 0, 255 from 255 on, else rounded half up.
 void StoreFlatColors(const ScreenVertex* vertices, const int32_t slots[8], float channels[4][8], uint32_t packed[8]) {
   const float* base = reinterpret_cast<const float*>(vertices) + offsetof(ScreenVertex, color) / sizeof(float);
   const Ints index = _mm256_mullo_epi32(_mm256_loadu_si256(reinterpret_cast<const Ints*>(slots)),
@@ -263,7 +263,7 @@ unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t c
   _mm256_store_ps(originY, _mm256_setr_m128(_mm256_cvtpd_ps(low.py0), _mm256_cvtpd_ps(high.py0)));
 
   const WideLanes c[3] = {WideLanes(edges[0].c), WideLanes(edges[1].c), WideLanes(edges[2].c)};
-  // One colour, the first corner's: its channels and the bytes PackColorChannels makes of them.
+  // One colour, the first corner's: its channels and their bytes.
   alignas(32) float color[4][8];
   alignas(32) uint32_t diffuse[8];
   StoreFlatColors(screenVertices, corners[0], color, diffuse);

@@ -235,7 +235,6 @@ struct ShadeConstants {
   __m128i rowShift;  // log2 of the pitch in texels
   Ints rowPitch;     // the pitch in texels
   Ints lastPairU, lastPairV;  // the last index whose neighbour lies inside: size - 2
-  int texelPitch;             // the pitch in texels, once
   int lastStretch;            // the last offset from which eight texels and the eight below lie inside
   bool opaqueTexels;
   Ints targetAlphaMask;
@@ -256,15 +255,13 @@ ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
     k.rowPitch = _mm256_set1_epi32(1 << pipeline.textureRowShift);
     k.lastPairU = _mm256_set1_epi32(level.width - 2);
     k.lastPairV = _mm256_set1_epi32(level.height - 2);
-    k.texelPitch = 1 << pipeline.textureRowShift;
-    k.lastStretch = (level.height - 2) * k.texelPitch + level.width - 8;
+    k.lastStretch = (level.height - 2) * (1 << pipeline.textureRowShift) + level.width - 8;
   } else {
     k.axisU = k.axisV = MakeAxis(1, Address::Wrap);
     k.linear = false;
     k.texels = nullptr;
     k.rowShift = _mm_setzero_si128();
     k.rowPitch = k.lastPairU = k.lastPairV = _mm256_set1_epi32(-1);
-    k.texelPitch = 0;
     k.lastStretch = -1;
   }
   k.opaqueTexels = pipeline.sampler.texture != nullptr && pipeline.sampler.texture->alphaIsOpaque;
@@ -339,7 +336,7 @@ inline bool LoadFromStretch(const ShadeConstants& k, Ints offsets, Ints& a, Ints
     return false;
   }
   const Ints stretch = _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first));
-  const Ints below = _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first + k.texelPitch));
+  const Ints below = _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first + _mm256_cvtsi256_si32(k.rowPitch)));
   const Ints next = _mm256_add_epi32(lane, _mm256_set1_epi32(1));
   a = _mm256_permutevar8x32_epi32(stretch, lane);
   b = _mm256_permutevar8x32_epi32(stretch, next);
@@ -554,24 +551,19 @@ inline __attribute__((always_inline)) Ints BlendEight(const PixelPipeline& pipel
 }
 
 // The colours to write for the lanes of `live` among eight: the other lanes keep their
-// values in `destination`, which without blending is only read where a lane must keep it.
+// values in `kept`, which without blending and with every lane live is not read at all.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 inline __attribute__((always_inline)) Ints ShadeColors(const PixelPipeline& pipeline, const ShadeConstants& k,
-                                                       const PixelValues& values, const uint32_t* destination,
-                                                       unsigned live) {
+                                                       const PixelValues& values, Ints kept, unsigned live) {
   Ints sourceLow, sourceHigh;
   SourceEight<kAddress, kStage>(pipeline, k, values, sourceLow, sourceHigh);
-  if (kBlend == BlendPlan::Off && live == kAllLanes) {
-    return BlendEight<kBlend>(pipeline, k, sourceLow, sourceHigh, _mm256_setzero_si256());
-  }
-  Ints kept = _mm256_loadu_si256(reinterpret_cast<const Ints*>(destination));
   Ints result = BlendEight<kBlend>(pipeline, k, sourceLow, sourceHigh, kept);
   if (live != kAllLanes) result = _mm256_blendv_epi8(kept, result, LaneMask(live));
   return result;
 }
 
 // Shades the lanes of `live` among eight consecutive pixels of the targets; returns the lanes
-// written.
+// written. Without blending, the colours are only read where a lane must keep its own.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 inline __attribute__((always_inline)) unsigned ShadeGroup(const PixelPipeline& pipeline, const ShadeConstants& k,
                                                           const PixelValues& values, uint32_t* color,
@@ -580,8 +572,9 @@ inline __attribute__((always_inline)) unsigned ShadeGroup(const PixelPipeline& p
     live = TestDepth(pipeline, k, depth, values.depth, live);
     if (live == 0) return 0;
   }
-  Ints result = ShadeColors<kAddress, kBlend, kStage>(pipeline, k, values, color, live);
-  _mm256_storeu_si256(reinterpret_cast<Ints*>(color), result);
+  const bool readsColor = kBlend != BlendPlan::Off || live != kAllLanes;
+  const Ints kept = readsColor ? _mm256_loadu_si256(reinterpret_cast<const Ints*>(color)) : _mm256_setzero_si256();
+  _mm256_storeu_si256(reinterpret_cast<Ints*>(color), ShadeColors<kAddress, kBlend, kStage>(pipeline, k, values, kept, live));
   return live;
 }
 
@@ -685,9 +678,8 @@ void ShadeScattered(const PixelPipeline& pipeline, const ShadeConstants& k, cons
     high = _mm_insert_epi32(high, int(color[colorAt[7]]), 3);
     kept = _mm256_setr_m128i(low, high);
   }
-  _mm256_store_si256(reinterpret_cast<Ints*>(colors), kept);
   _mm256_store_si256(reinterpret_cast<Ints*>(colors),
-                     ShadeColors<kAddress, kBlend, kStage>(pipeline, k, group.values, colors, live));
+                     ShadeColors<kAddress, kBlend, kStage>(pipeline, k, group.values, kept, live));
   const bool writesDepth = pipeline.depthActive && pipeline.depthState.writeEnable;
   for (; live != 0; live &= live - 1) {
     const int i = __builtin_ctz(live);
