@@ -68,7 +68,8 @@ DrawCall BlendedTextureDraw(Canvas& canvas, const Texture& texture, const StageC
 }
 
 // One draw's state prepared twice, for the scalar pipeline and for a SIMD shader, each drawing
-// into a canvas of its own.
+// into a canvas of its own. Triangles are drawn as the device draws them: tile by tile, in
+// order within a tile, and the pixels a shader set aside are shaded at the end of each tile.
 struct BothWays {
   BothWays(int width, int height) : scalarCanvas(width, height), simdCanvas(width, height) {}
 
@@ -87,17 +88,31 @@ struct BothWays {
     return true;
   }
 
-  void Draw(const SetupTriangle& triangle, const ScissorRect& area) {
-    RasterTriangle(scalar, triangle, area, scalarPending);
-    RasterTriangle(simd, triangle, area, simdPending);
-  }
+  void Draw(const SetupTriangle& triangle) { triangles.push_back(triangle); }
 
-  // Sends the pixels the SIMD shader set aside to its canvas.
-  void Finish() { FinishPendingPixels(simd, simdPending); }
+  // Draws the triangles over tiles `tileWidth` pixels wide (at most a tile of the device) and a
+  // device's tile high.
+  void Finish(int tileWidth = tuning::kTileSize) {
+    const int width = scalarCanvas.width, height = scalarCanvas.height;
+    for (int top = 0; top < height; top += tuning::kTileSize) {
+      for (int left = 0; left < width; left += tileWidth) {
+        const ScissorRect tile{left, top, std::min(left + tileWidth, width) - 1,
+                               std::min(top + tuning::kTileSize, height) - 1};
+        PendingPixels scalarPending(tile), simdPending(tile);
+        for (const SetupTriangle& triangle : triangles) {
+          RasterTriangle(scalar, triangle, tile, scalarPending);
+          RasterTriangle(simd, triangle, tile, simdPending);
+        }
+        EXPECT_TRUE(scalarPending.Empty()) << "the scalar pipeline sets nothing aside";
+        FinishPendingPixels(simd, simdPending);
+        EXPECT_TRUE(simdPending.Empty());
+      }
+    }
+  }
 
   Canvas scalarCanvas, simdCanvas;
   PixelPipeline scalar, simd;
-  PendingPixels scalarPending, simdPending;
+  std::vector<SetupTriangle> triangles;
 };
 
 TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
@@ -159,59 +174,64 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
     }
   }
 
+  // Tiles as wide as the device's, and narrow ones: many tile edges, where groups of eight are
+  // moved left to stay inside, and a last tile too narrow for a group, where nothing is set aside.
+  const int tileWidths[] = {tuning::kTileSize, 13};
   for (SimdWidth width : WidthsToCheck()) {
-    for (const StateCase& c : cases) {
-      SCOPED_TRACE(NameOf(width));
-      Texture texture = TextureOf(c.alphaInBlocks ? blockAlphaTexels : texels, 32, 16);
-      texture.alphaIsOpaque = c.opaqueTexture;
-      BothWays draw(97, 71);
-      std::uniform_int_distribution<uint32_t> anyColor;
-      for (size_t i = 0; i < draw.scalarCanvas.pixels.size(); ++i) {
-        draw.scalarCanvas.pixels[i] = draw.simdCanvas.pixels[i] = anyColor(random);
-        draw.scalarCanvas.depth[i] = draw.simdCanvas.depth[i] = uint16_t(random());
-      }
-      DrawCall call = BasicDraw(draw.scalarCanvas);
-      call.depthState = {true, true, c.depth};
-      call.blend = c.blend;
-      call.stage.color = c.color;
-      call.stage.alpha = c.alpha;
-      call.stage.texture = &texture;
-      call.stage.sampler = {c.filter, c.filter, MipFilter::None, c.addressU, c.addressV};
-      ASSERT_TRUE(draw.Prepare(call, width)) << c.name << ": the SIMD shader should serve this state";
-
-      std::uniform_real_distribution<float> position(-20.0f, 117.0f), texcoord(-3.0f, 4.0f), depth(0.0f, 1.0f),
-          q(0.2f, 3.0f);
-      // Half the triangles are a few pixels across, like a dense mesh's: their rows are shorter
-      // than a group, so their pixels are gathered (four wide) or set aside (eight wide).
-      std::uniform_real_distribution<float> nearby(-4.0f, 4.0f);
-      for (int t = 0; t < 120; ++t) {
-        ScreenVertex corners[3];
-        bool flat = t % 3 == 0, affine = t % 4 == 0, small = t % 2 == 1;
-        uint32_t flatColor = anyColor(random);
-        float centreX = position(random), centreY = position(random);
-        for (ScreenVertex& v : corners) {
-          uint32_t color = flat ? flatColor : anyColor(random);
-          float x = small ? centreX + nearby(random) : position(random);
-          float y = small ? centreY + nearby(random) : position(random);
-          v = {x, y, depth(random), affine ? 1.0f : q(random), {}, {}};
-          for (int channel = 0; channel < 4; ++channel) v.color[channel] = float((color >> (8 * channel)) & 0xFF);
-          v.texcoord[0] = t == 7 ? 1.0e9f : texcoord(random);
-          v.texcoord[1] = texcoord(random);
+    for (int tileWidth : tileWidths) {
+      for (const StateCase& c : cases) {
+        SCOPED_TRACE(NameOf(width));
+        SCOPED_TRACE(tileWidth);
+        Texture texture = TextureOf(c.alphaInBlocks ? blockAlphaTexels : texels, 32, 16);
+        texture.alphaIsOpaque = c.opaqueTexture;
+        BothWays draw(97, 71);
+        std::uniform_int_distribution<uint32_t> anyColor;
+        for (size_t i = 0; i < draw.scalarCanvas.pixels.size(); ++i) {
+          draw.scalarCanvas.pixels[i] = draw.simdCanvas.pixels[i] = anyColor(random);
+          draw.scalarCanvas.depth[i] = draw.simdCanvas.depth[i] = uint16_t(random());
         }
-        SetupTriangle triangle;
-        if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle)) continue;
-        draw.Draw(triangle, {0, 0, 96, 70});
+        DrawCall call = BasicDraw(draw.scalarCanvas);
+        call.depthState = {true, true, c.depth};
+        call.blend = c.blend;
+        call.stage.color = c.color;
+        call.stage.alpha = c.alpha;
+        call.stage.texture = &texture;
+        call.stage.sampler = {c.filter, c.filter, MipFilter::None, c.addressU, c.addressV};
+        ASSERT_TRUE(draw.Prepare(call, width)) << c.name << ": the SIMD shader should serve this state";
+
+        std::uniform_real_distribution<float> position(-20.0f, 117.0f), texcoord(-3.0f, 4.0f), depth(0.0f, 1.0f),
+            q(0.2f, 3.0f);
+        // Half the triangles are a few pixels across, like a dense mesh's: their rows are shorter
+        // than a group, so their pixels are gathered (four wide) or set aside (eight wide).
+        std::uniform_real_distribution<float> nearby(-4.0f, 4.0f);
+        for (int t = 0; t < 120; ++t) {
+          ScreenVertex corners[3];
+          bool flat = t % 3 == 0, affine = t % 4 == 0, small = t % 2 == 1;
+          uint32_t flatColor = anyColor(random);
+          float centreX = position(random), centreY = position(random);
+          for (ScreenVertex& v : corners) {
+            uint32_t color = flat ? flatColor : anyColor(random);
+            float x = small ? centreX + nearby(random) : position(random);
+            float y = small ? centreY + nearby(random) : position(random);
+            v = {x, y, depth(random), affine ? 1.0f : q(random), {}, {}};
+            for (int channel = 0; channel < 4; ++channel) v.color[channel] = float((color >> (8 * channel)) & 0xFF);
+            v.texcoord[0] = t == 7 ? 1.0e9f : texcoord(random);
+            v.texcoord[1] = texcoord(random);
+          }
+          SetupTriangle triangle;
+          if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle)) continue;
+          draw.Draw(triangle);
+        }
+        draw.Finish(tileWidth);
+        EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels) << c.name;
+        EXPECT_EQ(draw.simdCanvas.depth, draw.scalarCanvas.depth) << c.name;
       }
-      draw.Finish();
-      EXPECT_EQ(draw.scalarPending.count, 0) << "the scalar pipeline sets nothing aside";
-      EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels) << c.name;
-      EXPECT_EQ(draw.simdCanvas.depth, draw.scalarCanvas.depth) << c.name;
     }
   }
 }
 
-// The shader gathers short runs' pixels in a buffer of its own; a call with more runs than a
-// tile has rows must still shade every one of them, exactly as the scalar pipeline does.
+// Runs' last pixels wait in the tile's planes; a call with more runs than a tile has rows must
+// still shade every one of them, exactly as the scalar pipeline does.
 TEST(SimdAgreement, ManyShortRunsInOneCall) {
   for (SimdWidth width : WidthsToCheck()) {
     SCOPED_TRACE(NameOf(width));
@@ -230,13 +250,15 @@ TEST(SimdAgreement, ManyShortRunsInOneCall) {
     }
     SetupTriangle triangle;
     ASSERT_TRUE(SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle));
-    std::vector<Span> spans;  // runs of 1 to 3 pixels, 280 of them, none overlapping
-    for (int y = 0; y < 70; ++y) {
+    std::vector<Span> spans;  // runs of 1 to 3 pixels, 256 of them in one tile, none overlapping
+    for (int y = 0; y < 64; ++y) {
       for (int run = 0; run < 4; ++run) spans.push_back({y, run * 8, run * 8 + 1 + (y + run) % 3});
     }
-    ShadeSpans(draw.scalar, triangle, spans.data(), int(spans.size()), 97, draw.scalarPending);
-    ShadeSpans(draw.simd, triangle, spans.data(), int(spans.size()), 97, draw.simdPending);
-    draw.Finish();
+    const ScissorRect tile{0, 0, 63, 63};
+    PendingPixels scalarPending(tile), simdPending(tile);
+    ShadeSpans(draw.scalar, triangle, spans.data(), int(spans.size()), 64, scalarPending);
+    ShadeSpans(draw.simd, triangle, spans.data(), int(spans.size()), 64, simdPending);
+    FinishPendingPixels(draw.simd, simdPending);
     EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);
     EXPECT_EQ(draw.simdCanvas.depth, draw.scalarCanvas.depth);
     EXPECT_NE(draw.simdCanvas.pixels, Canvas(97, 71).pixels) << "the runs should have been drawn";
@@ -244,46 +266,52 @@ TEST(SimdAgreement, ManyShortRunsInOneCall) {
 }
 
 // Pixels of small triangles wait to be shaded together with later triangles' pixels. Where a
-// later triangle covers a waiting pixel again, the first must reach the target first: blending
-// and depth make the order show.
+// later triangle covers a waiting pixel again, the order must still show: with blending the
+// first reaches the target before the second is blended over it, without blending the second
+// is what remains, and depth decides between them in order.
 TEST(SimdAgreement, SmallTrianglesOverSamePixelsKeepTheirOrder) {
   const CompareFunction depthTests[] = {CompareFunction::Always, CompareFunction::LessEqual};
+  const BlendState blends[] = {kOver, kNoBlend};
   for (SimdWidth width : WidthsToCheck()) {
-    for (CompareFunction depthTest : depthTests) {
-      SCOPED_TRACE(NameOf(width));
-      const std::vector<uint32_t> texels = RandomTexels(16 * 16, 17);
-      Texture texture = TextureOf(texels, 16, 16);
-      BothWays draw(32, 32);
-      DrawCall call = BlendedTextureDraw(draw.scalarCanvas, texture, kTexture, Address::Wrap);
-      call.depthState = {true, true, depthTest};
-      std::mt19937 random(17);
-      ASSERT_TRUE(draw.Prepare(call, width));
+    for (const BlendState& blend : blends) {
+      for (CompareFunction depthTest : depthTests) {
+        SCOPED_TRACE(NameOf(width));
+        SCOPED_TRACE(blend.enable ? "blended" : "unblended");
+        const std::vector<uint32_t> texels = RandomTexels(16 * 16, 17);
+        Texture texture = TextureOf(texels, 16, 16);
+        BothWays draw(32, 32);
+        DrawCall call = BlendedTextureDraw(draw.scalarCanvas, texture, kTexture, Address::Wrap);
+        call.depthState = {true, true, depthTest};
+        call.blend = blend;
+        std::mt19937 random(17);
+        ASSERT_TRUE(draw.Prepare(call, width));
 
-      // Forty triangles all over the pixels around (10, 10), each with its own colour, depth and
-      // texture coordinates: most a few pixels across, every fifth large. A large one's rows are
-      // whole groups of eight, shaded at once rather than set aside; its first row is 9, so
-      // that the groups meet the small triangles' pixels before its own fill the waiting ones.
-      std::uniform_real_distribution<float> corner(-2.5f, 2.5f), depth(0.0f, 1.0f), texcoord(0.0f, 1.0f);
-      const float large[3][2] = {{-8.0f, -1.5f}, {16.0f, -1.5f}, {-8.0f, 20.0f}};
-      for (int t = 0; t < 40; ++t) {
-        ScreenVertex corners[3];
-        const float z = depth(random);
-        for (int i = 0; i < 3; ++i) {
-          ScreenVertex& v = corners[i];
-          const bool isLarge = t % 5 == 4;
-          v = {10.0f + (isLarge ? large[i][0] : corner(random)), 10.0f + (isLarge ? large[i][1] : corner(random)), z,
-               1.0f, {}, {}};
-          for (int channel = 0; channel < 4; ++channel) v.color[channel] = float((t * 37 + channel * 60) % 256);
-          v.texcoord[0] = texcoord(random);
-          v.texcoord[1] = texcoord(random);
+        // Forty triangles all over the pixels around (10, 10), each with its own colour, depth and
+        // texture coordinates: most a few pixels across, every fifth large. A large one's rows are
+        // whole groups of eight, shaded at once rather than set aside; its first row is 9, so
+        // that the groups meet the small triangles' pixels before its own fill the waiting ones.
+        std::uniform_real_distribution<float> corner(-2.5f, 2.5f), depth(0.0f, 1.0f), texcoord(0.0f, 1.0f);
+        const float large[3][2] = {{-8.0f, -1.5f}, {16.0f, -1.5f}, {-8.0f, 20.0f}};
+        for (int t = 0; t < 40; ++t) {
+          ScreenVertex corners[3];
+          const float z = depth(random);
+          for (int i = 0; i < 3; ++i) {
+            ScreenVertex& v = corners[i];
+            const bool isLarge = t % 5 == 4;
+            v = {10.0f + (isLarge ? large[i][0] : corner(random)), 10.0f + (isLarge ? large[i][1] : corner(random)), z,
+                 1.0f, {}, {}};
+            for (int channel = 0; channel < 4; ++channel) v.color[channel] = float((t * 37 + channel * 60) % 256);
+            v.texcoord[0] = texcoord(random);
+            v.texcoord[1] = texcoord(random);
+          }
+          SetupTriangle triangle;
+          if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 31, 31}, triangle)) continue;
+          draw.Draw(triangle);
         }
-        SetupTriangle triangle;
-        if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 31, 31}, triangle)) continue;
-        draw.Draw(triangle, {0, 0, 31, 31});
+        draw.Finish();
+        EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);
+        EXPECT_EQ(draw.simdCanvas.depth, draw.scalarCanvas.depth);
       }
-      draw.Finish();
-      EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);
-      EXPECT_EQ(draw.simdCanvas.depth, draw.scalarCanvas.depth);
     }
   }
 }
@@ -338,7 +366,7 @@ TEST(SimdAgreement, MagnifiedCornerOfTexture) {
       }
       SetupTriangle triangle;
       ASSERT_TRUE(SetupScreenTriangle(v[0], v[1], v[2], CullMode::None, {0, 0, 96, 70}, triangle));
-      draw.Draw(triangle, {0, 0, 96, 70});
+      draw.Draw(triangle);
     }
     draw.Finish();
     EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);
@@ -387,7 +415,7 @@ TEST(SimdAgreement, NarrowSliversTooLongForThirtyTwoBitWalk) {
       for (ScreenVertex& v : corners) std::copy(color, color + 4, v.color);
       SetupTriangle triangle;
       if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 31, 31}, triangle)) continue;
-      draw.Draw(triangle, {0, 0, 31, 31});
+      draw.Draw(triangle);
     }
     draw.Finish();
     EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);

@@ -425,7 +425,7 @@ Status Device::Draw(const DrawCall& call) {
     tileRect.maxY = std::min(tileRect.maxY, area.maxY);
     if (tileRect.minX > tileRect.maxX || tileRect.minY > tileRect.maxY) return;
     PrefetchTargets(pipeline, tileRect);
-    PendingPixels pending;
+    PendingPixels pending(tileRect);
     for (size_t chunkIndex = 0; chunkIndex < chunkCount; ++chunkIndex) {
       const TriangleChunk& chunk = workers.chunks[chunkIndex];
       const uint32_t first = chunk.tileStart[tile], end = chunk.tileStart[tile + 1];

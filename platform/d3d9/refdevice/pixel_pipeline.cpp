@@ -71,7 +71,7 @@ void ShadeSpans(const PixelPipeline& pipeline, const SetupTriangle& triangle, co
 }
 
 void FinishPendingPixels(const PixelPipeline& pipeline, PendingPixels& pending) {
-  if (pending.count > 0) pipeline.pendingShader(pipeline, pending);
+  if (!pending.Empty()) pipeline.pendingShader(pipeline, pending);
 }
 
 void ShadeSpanScalar(const PixelPipeline& pipeline, const SetupTriangle& triangle, int y, int xBegin, int xEnd) {

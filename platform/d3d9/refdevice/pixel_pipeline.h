@@ -9,6 +9,7 @@
 #include "refdevice.h"
 #include "sampler.h"
 #include "setup.h"
+#include "tuning.h"
 
 namespace refdevice {
 
@@ -17,22 +18,31 @@ struct Span {
   int y, xBegin, xEnd;
 };
 
-// Pixels that a shader has set aside to shade later together with other triangles' pixels of
-// the same tile, eight at a time: a small triangle covers only a few pixels. Each holds what
-// the shader evaluated at its centre for the depth test and texture stage 0: the depth, where
-// it samples the texture (along each axis the first texel's index and the filter's weight of
-// the next) and the diffuse colour.
+// Pixels of one tile that a shader has set aside, to shade them later together with other
+// triangles' pixels of the tile, eight neighbours at a time: a small triangle covers only a few
+// pixels of a row. Their depth is tested and written when they are set aside, so each holds
+// only what texture stage 0 takes: where it samples the texture and its diffuse colour. A pixel
+// covered again replaces what it held. Shaders set pixels aside only in areas at least eight
+// pixels wide and at most a tile in each direction.
 struct PendingPixels {
-  static constexpr int kCapacity = 8;
-  int count = 0;
-  alignas(32) int32_t x[kCapacity] = {};
-  alignas(32) int32_t y[kCapacity] = {};
-  alignas(32) float depth[kCapacity] = {};
-  alignas(32) int32_t indexU[kCapacity] = {};
-  alignas(32) int32_t weightU[kCapacity] = {};
-  alignas(32) int32_t indexV[kCapacity] = {};
-  alignas(32) int32_t weightV[kCapacity] = {};
-  alignas(32) uint32_t diffuse[kCapacity] = {};
+  static constexpr int kSize = tuning::kTileSize;
+  static_assert(kSize <= 64, "a row's waiting pixels are the bits of one 64-bit word");
+
+  explicit PendingPixels(const ScissorRect& tile) : area(tile) {}
+  bool CanHold() const {
+    const int width = area.maxX - area.minX + 1, height = area.maxY - area.minY + 1;
+    return width >= 8 && width <= kSize && height >= 1 && height <= kSize;
+  }
+  bool Empty() const { return firstRow > lastRow; }
+
+  ScissorRect area;
+  // Rows firstRow .. lastRow may hold waiting pixels: bit i of waiting[r] is the pixel at
+  // (area.minX + i, area.minY + r). Its values lie at r * kSize + i in the planes.
+  int firstRow = kSize, lastRow = -1;
+  uint64_t waiting[kSize] = {};
+  alignas(32) float u[kSize * kSize];
+  alignas(32) float v[kSize * kSize];
+  alignas(32) uint32_t diffuse[kSize * kSize];
 };
 
 struct PixelPipeline;

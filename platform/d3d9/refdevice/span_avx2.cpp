@@ -5,7 +5,6 @@
 #include "span_avx2.h"
 
 #include <algorithm>
-#include <array>
 #include <new>
 
 #include "depth.h"
@@ -238,7 +237,6 @@ struct ShadeConstants {
   int lastStretch;            // the last offset from which eight texels and the eight below lie inside
   bool opaqueTexels;
   Ints targetAlphaMask;
-  Ints colorPitch, depthPitch;  // the targets' pitches in pixels
   Ints depthLess, depthEqual, depthGreater;
   bool depthNotGreater;  // accepts exactly less and equal, the usual test: one comparison
 };
@@ -266,8 +264,6 @@ ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
   }
   k.opaqueTexels = pipeline.sampler.texture != nullptr && pipeline.sampler.texture->alphaIsOpaque;
   k.targetAlphaMask = _mm256_set1_epi32(pipeline.color.alphaIsOpaque ? int(0xFF000000u) : 0);
-  k.colorPitch = _mm256_set1_epi32(int(pipeline.color.pitchBytes / 4));
-  k.depthPitch = _mm256_set1_epi32(pipeline.depthActive ? int(pipeline.depth.pitchBytes / 2) : 0);
   auto mask = [](bool accepted) { return _mm256_set1_epi32(accepted ? -1 : 0); };
   k.depthLess = mask(pipeline.depthAcceptsLess);
   k.depthEqual = mask(pipeline.depthAcceptsEqual);
@@ -463,14 +459,12 @@ struct GroupPosition {
 // What the depth test and texture stage 0 take from a triangle at eight pixel centres.
 struct PixelValues {
   Floats depth;
-  SamplePoints texels;
+  Floats u, v;  // the texture coordinates, divided by q where there is perspective
   Ints diffuse;
 };
 
-template <AddressPlan kAddress>
-inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& pipeline, const ShadeConstants& k,
-                                                           const SetupTriangle& triangle,
-                                                           const GroupPosition& at) {
+inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& pipeline, const SetupTriangle& triangle,
+                                                          const GroupPosition& at) {
   PixelValues values;
   values.depth = at.At(triangle.depth);
   Floats w = _mm256_set1_ps(1.0f);
@@ -487,16 +481,14 @@ inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& 
     values.diffuse = _mm256_or_si256(_mm256_or_si256(channels[0], _mm256_slli_epi32(channels[1], 8)),
                                      _mm256_or_si256(_mm256_slli_epi32(channels[2], 16), _mm256_slli_epi32(channels[3], 24)));
   }
+  values.u = values.v = _mm256_setzero_ps();
   if (pipeline.readsTexture) {
-    Floats u = at.At(triangle.texcoord[0]), v = at.At(triangle.texcoord[1]);
+    values.u = at.At(triangle.texcoord[0]);
+    values.v = at.At(triangle.texcoord[1]);
     if (triangle.perspective) {
-      u = _mm256_mul_ps(u, w);
-      v = _mm256_mul_ps(v, w);
+      values.u = _mm256_mul_ps(values.u, w);
+      values.v = _mm256_mul_ps(values.v, w);
     }
-    values.texels = SamplePointsOf<kAddress>(k, u, v);
-  } else {
-    values.texels.indexU = values.texels.weightU = values.texels.indexV = values.texels.weightV =
-        _mm256_setzero_si256();
   }
   return values;
 }
@@ -507,7 +499,7 @@ inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipe
                                                        const PixelValues& values, Ints& sourceLow, Ints& sourceHigh) {
   Ints texelLow, texelHigh;
   if (pipeline.readsTexture) {
-    SampleEight<kAddress>(k, values.texels, texelLow, texelHigh);
+    SampleEight<kAddress>(k, SamplePointsOf<kAddress>(k, values.u, values.v), texelLow, texelHigh);
     if (k.opaqueTexels) {
       Ints texels = _mm256_or_si256(_mm256_packus_epi16(texelLow, texelHigh), _mm256_set1_epi32(int(0xFF000000u)));
       texelLow = Low16(texels);
@@ -590,195 +582,8 @@ inline uint16_t* DepthRow(const PixelPipeline& pipeline, int y) {
                                      size_t(y) * pipeline.depth.pitchBytes);
 }
 
-// ---- Pixels set aside ----
-// Runs' last pixels after their whole groups of eight, and every pixel of a narrow triangle,
-// wait in PendingPixels until eight have come together, from as many triangles as it takes.
-// Pixels of different triangles may only wait together while they are different pixels: one
-// that comes again first sends the waiting ones to the targets, in order.
-
-// For each bit pattern of eight lanes, the lanes set, lowest first: the permutation that
-// packs them to the front of a register.
-constexpr auto kPackOrders = [] {
-  std::array<uint64_t, 256> orders{};
-  for (unsigned bits = 0; bits < 256; ++bits) {
-    int next = 0;
-    for (unsigned lane = 0; lane < 8; ++lane) {
-      if (bits & (1u << lane)) orders[bits] |= uint64_t(lane) << (8 * next++);
-    }
-  }
-  return orders;
-}();
-
-inline Ints PackOrder(unsigned covered) {
-  return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kPackOrders[covered])));
-}
-
-// Whether a waiting pixel is among the `covered` lanes of row y from x = xFirst on.
-inline bool IsWaiting(const PendingPixels& pending, int xFirst, int y, unsigned covered) {
-  const Ints lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-  Ints waiting = _mm256_cmpgt_epi32(_mm256_set1_epi32(pending.count), lanes);
-  Ints sameRow = _mm256_cmpeq_epi32(_mm256_load_si256(reinterpret_cast<const Ints*>(pending.y)), _mm256_set1_epi32(y));
-  // A column left of xFirst gives a negative lane, which as a shift count clears every bit.
-  Ints lane = _mm256_sub_epi32(_mm256_load_si256(reinterpret_cast<const Ints*>(pending.x)), _mm256_set1_epi32(xFirst));
-  Ints laneCovered = _mm256_srlv_epi32(_mm256_set1_epi32(int(covered)), lane);
-  return !_mm256_testz_si256(_mm256_and_si256(_mm256_and_si256(waiting, sameRow), laneCovered), _mm256_set1_epi32(1));
-}
-
-// Up to eight pixels, lane by lane from the first: where they are and their values.
-struct PixelGroup {
-  Ints x, y;
-  PixelValues values;
-};
-
-// Shades the first `count` pixels of a group (at most eight), wherever they lie in the targets.
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-void ShadeScattered(const PixelPipeline& pipeline, const ShadeConstants& k, const PixelGroup& group, int count) {
-  unsigned live = (1u << count) - 1;
-  // Lanes past `count` repeat the first pixel, so that every lane reads a pixel of the targets.
-  const Ints firstPixel = _mm256_setzero_si256();
-  const Ints counted = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  auto offsetsIn = [&](Ints pitch) {
-    Ints offsets = _mm256_add_epi32(_mm256_mullo_epi32(group.y, pitch), group.x);
-    return _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(offsets, firstPixel), offsets, counted);
-  };
-  alignas(32) uint32_t colorAt[8], depthAt[8];  // never negative: see LoadPairs
-  _mm256_store_si256(reinterpret_cast<Ints*>(colorAt), offsetsIn(k.colorPitch));
-  uint32_t* const color = pipeline.color.pixels;
-  uint16_t* const depth = pipeline.depth.depth;
-
-  alignas(16) uint16_t depths[8];
-  if (pipeline.depthActive) {
-    _mm256_store_si256(reinterpret_cast<Ints*>(depthAt), offsetsIn(k.depthPitch));
-    // Built in a register rather than stored one by one and read back whole, which the
-    // processor cannot forward from the separate stores.
-    __m128i stored = _mm_cvtsi32_si128(depth[depthAt[0]]);
-    stored = _mm_insert_epi16(stored, depth[depthAt[1]], 1);
-    stored = _mm_insert_epi16(stored, depth[depthAt[2]], 2);
-    stored = _mm_insert_epi16(stored, depth[depthAt[3]], 3);
-    stored = _mm_insert_epi16(stored, depth[depthAt[4]], 4);
-    stored = _mm_insert_epi16(stored, depth[depthAt[5]], 5);
-    stored = _mm_insert_epi16(stored, depth[depthAt[6]], 6);
-    stored = _mm_insert_epi16(stored, depth[depthAt[7]], 7);
-    Ints merged;
-    live = CompareDepths(k, group.values.depth, _mm256_cvtepu16_epi32(stored), live, merged);
-    if (live == 0) return;
-    _mm_store_si128(reinterpret_cast<__m128i*>(depths), PackDepths(merged));
-  }
-
-  alignas(32) uint32_t colors[8];
-  Ints kept = _mm256_setzero_si256();
-  if constexpr (kBlend != BlendPlan::Off) {
-    __m128i low = _mm_cvtsi32_si128(int(color[colorAt[0]]));
-    low = _mm_insert_epi32(low, int(color[colorAt[1]]), 1);
-    low = _mm_insert_epi32(low, int(color[colorAt[2]]), 2);
-    low = _mm_insert_epi32(low, int(color[colorAt[3]]), 3);
-    __m128i high = _mm_cvtsi32_si128(int(color[colorAt[4]]));
-    high = _mm_insert_epi32(high, int(color[colorAt[5]]), 1);
-    high = _mm_insert_epi32(high, int(color[colorAt[6]]), 2);
-    high = _mm_insert_epi32(high, int(color[colorAt[7]]), 3);
-    kept = _mm256_setr_m128i(low, high);
-  }
-  _mm256_store_si256(reinterpret_cast<Ints*>(colors),
-                     ShadeColors<kAddress, kBlend, kStage>(pipeline, k, group.values, kept, live));
-  const bool writesDepth = pipeline.depthActive && pipeline.depthState.writeEnable;
-  for (; live != 0; live &= live - 1) {
-    const int i = __builtin_ctz(live);
-    color[colorAt[i]] = colors[i];
-    if (writesDepth) depth[depthAt[i]] = depths[i];
-  }
-}
-
-// The waiting pixels, kept in whole registers' worth so that they are always stored and
-// loaded whole: the processor forwards a store to a load of the same size, not of pieces.
-inline PixelGroup LoadWaiting(const PendingPixels& pending) {
-  auto load = [](const auto* field) { return _mm256_load_si256(reinterpret_cast<const Ints*>(field)); };
-  return {load(pending.x),
-          load(pending.y),
-          {_mm256_load_ps(pending.depth),
-           {load(pending.indexU), load(pending.weightU), load(pending.indexV), load(pending.weightV)},
-           load(pending.diffuse)}};
-}
-
-inline void StoreWaiting(PendingPixels& pending, const PixelGroup& group) {
-  auto store = [](auto* field, Ints lanes) { _mm256_store_si256(reinterpret_cast<Ints*>(field), lanes); };
-  store(pending.x, group.x);
-  store(pending.y, group.y);
-  _mm256_store_ps(pending.depth, group.values.depth);
-  store(pending.indexU, group.values.texels.indexU);
-  store(pending.weightU, group.values.texels.weightU);
-  store(pending.indexV, group.values.texels.indexV);
-  store(pending.weightV, group.values.texels.weightV);
-  store(pending.diffuse, group.values.diffuse);
-}
-
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-void ShadeAllWaiting(const PixelPipeline& pipeline, const ShadeConstants& k, PendingPixels& pending) {
-  if (pending.count > 0) ShadeScattered<kAddress, kBlend, kStage>(pipeline, k, LoadWaiting(pending), pending.count);
-  pending.count = 0;
-}
-
-// Joining `count` lanes already held with more lanes from the first: the new lanes turned
-// round by `count`, so that the first of them lands just after the held ones and those past
-// the eighth land at the front, ready to be held next.
-struct Joining {
-  explicit Joining(int count) {
-    const Ints lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const Ints held = _mm256_set1_epi32(count);
-    order = _mm256_and_si256(_mm256_sub_epi32(lanes, held), _mm256_set1_epi32(7));
-    fromNew = _mm256_cmpgt_epi32(_mm256_add_epi32(lanes, _mm256_set1_epi32(1)), held);
-  }
-  Ints Turned(Ints added) const { return _mm256_permutevar8x32_epi32(added, order); }
-  Ints Joined(Ints held, Ints turned) const { return _mm256_blendv_epi8(held, turned, fromNew); }
-  Ints order, fromNew;
-};
-
-// Sets aside the first n of eight pixels, and shades eight waiting once there are as many.
-// None of them may be waiting already.
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-inline void SetAside(const PixelPipeline& pipeline, const ShadeConstants& k, PendingPixels& pending,
-                     const PixelGroup& added, int n) {
-  const Joining joining(pending.count);
-  const PixelGroup held = LoadWaiting(pending);
-  PixelGroup turned, joined;
-  auto join = [&joining](Ints heldLanes, Ints addedLanes, Ints& turnedLanes, Ints& joinedLanes) {
-    turnedLanes = joining.Turned(addedLanes);
-    joinedLanes = joining.Joined(heldLanes, turnedLanes);
-  };
-  auto joinFloats = [&join](Floats heldLanes, Floats addedLanes, Floats& turnedLanes, Floats& joinedLanes) {
-    Ints t, j;
-    join(_mm256_castps_si256(heldLanes), _mm256_castps_si256(addedLanes), t, j);
-    turnedLanes = _mm256_castsi256_ps(t);
-    joinedLanes = _mm256_castsi256_ps(j);
-  };
-  join(held.x, added.x, turned.x, joined.x);
-  join(held.y, added.y, turned.y, joined.y);
-  joinFloats(held.values.depth, added.values.depth, turned.values.depth, joined.values.depth);
-  join(held.values.texels.indexU, added.values.texels.indexU, turned.values.texels.indexU, joined.values.texels.indexU);
-  join(held.values.texels.weightU, added.values.texels.weightU, turned.values.texels.weightU,
-       joined.values.texels.weightU);
-  join(held.values.texels.indexV, added.values.texels.indexV, turned.values.texels.indexV, joined.values.texels.indexV);
-  join(held.values.texels.weightV, added.values.texels.weightV, turned.values.texels.weightV,
-       joined.values.texels.weightV);
-  join(held.values.diffuse, added.values.diffuse, turned.values.diffuse, joined.values.diffuse);
-  pending.count += n;
-  if (pending.count < 8) {
-    StoreWaiting(pending, joined);
-    return;
-  }
-  ShadeScattered<kAddress, kBlend, kStage>(pipeline, k, joined, 8);
-  pending.count -= 8;
-  StoreWaiting(pending, turned);
-}
-
 inline const ShadeConstants& ConstantsOf(const PixelPipeline& pipeline) {
   return *std::launder(reinterpret_cast<const ShadeConstants*>(pipeline.shaderConstants));
-}
-
-// Pixel centres at columns xs and rows ys.
-inline GroupPosition PositionOf(const SetupTriangle& triangle, Ints xs, Ints ys) {
-  // (float)x - originX and (float)y - originY per lane, as the scalar pipeline computes them.
-  return {_mm256_sub_ps(_mm256_cvtepi32_ps(xs), _mm256_set1_ps(triangle.originX)),
-          _mm256_sub_ps(_mm256_cvtepi32_ps(ys), _mm256_set1_ps(triangle.originY))};
 }
 
 // Eight consecutive columns from xFirst on.
@@ -786,75 +591,131 @@ inline Ints ColumnsFrom(int xFirst) {
   return _mm256_add_epi32(_mm256_set1_epi32(xFirst), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
 }
 
-// One triangle's pixels on their way to being set aside: collected a row at a time and packed
-// together, so that the triangle's planes are evaluated once for eight pixels, not once a row.
+// Eight pixel centres of row y from column xFirst on.
+inline GroupPosition PositionOf(const SetupTriangle& triangle, int xFirst, int y) {
+  // (float)x - originX and (float)y - originY per lane, as the scalar pipeline computes them.
+  return {_mm256_sub_ps(_mm256_cvtepi32_ps(ColumnsFrom(xFirst)), _mm256_set1_ps(triangle.originX)),
+          _mm256_set1_ps(static_cast<float>(y) - triangle.originY)};
+}
+
+// ---- Pixels set aside ----
+// Narrow triangles' pixels, and runs' last pixels after their whole groups of eight, wait in
+// the tile's PendingPixels until the tile's draw ends, and are then shaded eight neighbours at
+// a time. The order of writes is kept: depth is tested as pixels are set aside, a group written
+// straight to the targets first sends any waiting pixels among its own there, and so does a
+// waiting pixel covered again where blending reads what it left.
+
+inline size_t PlaneIndex(int row, int column) { return size_t(row) * PendingPixels::kSize + size_t(column); }
+
+// The lanes of `live` (not empty) keep their values; the others take the first live lane's,
+// which stands in for a pixel whose plane values were never written.
+inline Ints FillFromFirstLive(Ints values, unsigned live) {
+  const Ints first = _mm256_set1_epi32(__builtin_ctz(live));
+  return _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(values, first), values, LaneMask(live));
+}
+
+inline Ints LoadPlane(const void* plane, size_t at) {
+  return _mm256_loadu_si256(reinterpret_cast<const Ints*>(static_cast<const uint32_t*>(plane) + at));
+}
+
+// Shades every waiting pixel and leaves none waiting.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-class TrianglePixels {
- public:
-  TrianglePixels(const PixelPipeline& pipeline, const ShadeConstants& k, const SetupTriangle& triangle,
-                 PendingPixels& pending)
-      : pipeline_(pipeline), k_(k), triangle_(triangle), pending_(pending) {}
-
-  // The `covered` lanes of the eight pixels of row y from x = xFirst on.
-  void Add(int xFirst, int y, unsigned covered) {
-    // A pixel of an earlier triangle still waiting must reach the targets first.
-    if (pending_.count > 0 && IsWaiting(pending_, xFirst, y, covered)) {
-      ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline_, k_, pending_);
+void ShadeAllWaiting(const PixelPipeline& pipeline, const ShadeConstants& k, PendingPixels& pending) {
+  const int lastGroup = pending.area.maxX - pending.area.minX - 7;  // the last column a group may start at
+  for (int row = pending.firstRow; row <= pending.lastRow; ++row) {
+    uint64_t waiting = pending.waiting[row];
+    pending.waiting[row] = 0;
+    uint32_t* colorRow = ColorRow(pipeline, pending.area.minY + row) + pending.area.minX;
+    while (waiting != 0) {
+      // The group from the first waiting pixel on, moved left where it would pass the area.
+      const int column = std::min(__builtin_ctzll(waiting), lastGroup);
+      const unsigned live = unsigned(waiting >> column) & kAllLanes;
+      waiting &= ~(uint64_t(kAllLanes) << column);
+      const size_t at = PlaneIndex(row, column);
+      Ints u = LoadPlane(pending.u, at), v = LoadPlane(pending.v, at), diffuse = LoadPlane(pending.diffuse, at);
+      if (live != kAllLanes) {
+        u = FillFromFirstLive(u, live);
+        v = FillFromFirstLive(v, live);
+        diffuse = FillFromFirstLive(diffuse, live);
+      }
+      const PixelValues values{_mm256_setzero_ps(), _mm256_castsi256_ps(u), _mm256_castsi256_ps(v), diffuse};
+      uint32_t* color = colorRow + column;
+      const bool readsColor = kBlend != BlendPlan::Off || live != kAllLanes;
+      const Ints kept = readsColor ? _mm256_loadu_si256(reinterpret_cast<const Ints*>(color)) : _mm256_setzero_si256();
+      _mm256_storeu_si256(reinterpret_cast<Ints*>(color),
+                          ShadeColors<kAddress, kBlend, kStage>(pipeline, k, values, kept, live));
     }
-    const Joining joining(count_);
-    const Ints turnedX = joining.Turned(_mm256_permutevar8x32_epi32(ColumnsFrom(xFirst), PackOrder(covered)));
-    const Ints row = _mm256_set1_epi32(y);
-    x_ = joining.Joined(x_, turnedX);
-    y_ = joining.Joined(y_, row);
-    count_ += __builtin_popcount(covered);
-    if (count_ < 8) return;
-    SetAsideHeld(8);
-    count_ -= 8;
-    x_ = turnedX;
-    y_ = row;
   }
+  pending.firstRow = PendingPixels::kSize;
+  pending.lastRow = -1;
+}
 
-  void Finish() {
-    if (count_ > 0) SetAsideHeld(count_);
-    count_ = 0;
+// Whether a pixel among the eight of row y from column x on is waiting.
+inline bool WaitingAmong(const PendingPixels& pending, int x, int y) {
+  if (pending.Empty()) return false;
+  return ((pending.waiting[y - pending.area.minY] >> (x - pending.area.minX)) & kAllLanes) != 0;
+}
+
+// Tests the depths of the `live` lanes among the eight pixels of row y from column x on (all
+// within the area) and sets aside those that pass.
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+inline __attribute__((always_inline)) void SetAside(const PixelPipeline& pipeline, const ShadeConstants& k,
+                                                    PendingPixels& pending, int x, int y, const PixelValues& values,
+                                                    unsigned live) {
+  if (pipeline.depthActive) {
+    live = TestDepth(pipeline, k, DepthRow(pipeline, y) + x, values.depth, live);
+    if (live == 0) return;
   }
-
- private:
-  void SetAsideHeld(int n) {
-    PixelGroup group{x_, y_, Evaluate<kAddress>(pipeline_, k_, triangle_, PositionOf(triangle_, x_, y_))};
-    SetAside<kAddress, kBlend, kStage>(pipeline_, k_, pending_, group, n);
+  const int row = y - pending.area.minY, column = x - pending.area.minX;
+  const uint64_t bits = uint64_t(live) << column;
+  if constexpr (kBlend != BlendPlan::Off) {
+    // Blending over a waiting pixel reads the colour it is yet to leave.
+    if ((pending.waiting[row] & bits) != 0) ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
   }
-
-  const PixelPipeline& pipeline_;
-  const ShadeConstants& k_;
-  const SetupTriangle& triangle_;
-  PendingPixels& pending_;
-  int count_ = 0;
-  Ints x_ = _mm256_setzero_si256(), y_ = _mm256_setzero_si256();
-};
+  const size_t at = PlaneIndex(row, column);
+  const Ints lanes = LaneMask(live);
+  auto store = [at, lanes, live](void* plane, Ints value) {
+    Ints* place = reinterpret_cast<Ints*>(static_cast<uint32_t*>(plane) + at);
+    if (live != kAllLanes) value = _mm256_blendv_epi8(_mm256_loadu_si256(place), value, lanes);
+    _mm256_storeu_si256(place, value);
+  };
+  if (pipeline.readsTexture) {
+    store(pending.u, _mm256_castps_si256(values.u));
+    store(pending.v, _mm256_castps_si256(values.v));
+  }
+  store(pending.diffuse, values.diffuse);
+  pending.waiting[row] |= bits;
+  pending.firstRow = std::min(pending.firstRow, row);
+  pending.lastRow = std::max(pending.lastRow, row);
+}
 
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
                          PendingPixels& pending) {
   const ShadeConstants& k = ConstantsOf(pipeline);
-  TrianglePixels<kAddress, kBlend, kStage> leftovers(pipeline, k, triangle, pending);
+  const bool setsAside = pending.CanHold();
   for (const Span* span = spans; span != spans + count; ++span) {
     const int y = span->y;
     uint32_t* colorRow = ColorRow(pipeline, y);
     uint16_t* depthRow = DepthRow(pipeline, y);
-    const Ints ys = _mm256_set1_epi32(y);
     int x = span->xBegin;
     for (; x + 8 <= span->xEnd; x += 8) {
-      if (pending.count > 0 && IsWaiting(pending, x, y, kAllLanes)) {
-        ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
-      }
-      PixelValues values = Evaluate<kAddress>(pipeline, k, triangle, PositionOf(triangle, ColumnsFrom(x), ys));
+      if (WaitingAmong(pending, x, y)) ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
+      PixelValues values = Evaluate(pipeline, triangle, PositionOf(triangle, x, y));
       ShadeGroup<kAddress, kBlend, kStage>(pipeline, k, values, colorRow + x,
                                            depthRow != nullptr ? depthRow + x : nullptr, kAllLanes);
     }
-    if (x < span->xEnd) leftovers.Add(x, y, (1u << (span->xEnd - x)) - 1);
+    if (x == span->xEnd) continue;
+    if (!setsAside) {
+      ShadeSpanScalar(pipeline, triangle, y, x, span->xEnd);
+      continue;
+    }
+    // The last pixels, in a group moved left where it would pass the area.
+    const int first = std::min(x, pending.area.maxX - 7);
+    const unsigned live = ((1u << (span->xEnd - x)) - 1) << (x - first);
+    SetAside<kAddress, kBlend, kStage>(pipeline, k, pending, first, y,
+                                       Evaluate(pipeline, triangle, PositionOf(triangle, first, y)), live);
   }
-  leftovers.Finish();
 }
 
 // The walk of a triangle at most eight pixels wide over `rect`, eight pixel centres of a row at
@@ -863,7 +724,8 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
 // widened to seven columns past minX and one row past maxY, an edge moves away from its value
 // at (minX, minY) by at most |a| * width + |b| * height. Edge coefficients a and b fit in 32
 // bits (corners lie within kLargestCoordinate), so 32-bit multiplies give exact products.
-inline bool PrepareNarrowWalk(const SetupTriangle& triangle, const ScissorRect& rect, Ints edge[3], Ints rowStep[3]) {
+inline __attribute__((always_inline)) bool PrepareNarrowWalk(const SetupTriangle& triangle, const ScissorRect& rect,
+                                                             Ints edge[3], Ints rowStep[3]) {
   const EdgeFunction* edges = triangle.edges;
   auto column = [edges](int64_t EdgeFunction::*field) {
     return _mm256_setr_epi64x(edges[0].*field, edges[1].*field, edges[2].*field, 0);
@@ -900,23 +762,88 @@ inline bool PrepareNarrowWalk(const SetupTriangle& triangle, const ScissorRect& 
   return true;
 }
 
+// A plane's values at eight columns, row after row: a * dx stays the same down a column.
+struct PlaneDownColumns {
+  PlaneDownColumns(const AttributePlane& plane, Floats dx)
+      : ax(_mm256_mul_ps(_mm256_set1_ps(plane.a), dx)), b(_mm256_set1_ps(plane.b)), c(_mm256_set1_ps(plane.c)) {}
+  // The order of GroupPosition::At.
+  Floats At(Floats dy) const { return _mm256_add_ps(_mm256_add_ps(ax, _mm256_mul_ps(b, dy)), c); }
+  Floats ax, b, c;
+};
+
 // A narrow triangle walked a row at a time, the edge functions at eight pixel centres at once;
 // its covered pixels are set aside, with no runs to build for a triangle a few pixels across.
+// The steps are SetAside's, with what stays the same from row to row worked out once.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 bool ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& rect,
                          PendingPixels& pending) {
+  if (!pending.CanHold()) return false;
+  // The walk's eight columns: from the triangle's first, moved left where they would pass the area.
+  const int first = std::min(rect.minX, pending.area.maxX - 7);
   Ints edge[3], rowStep[3];
-  if (!PrepareNarrowWalk(triangle, rect, edge, rowStep)) return false;
-  TrianglePixels<kAddress, kBlend, kStage> pixels(pipeline, ConstantsOf(pipeline), triangle, pending);
-  const unsigned inWidth = (1u << (rect.maxX - rect.minX + 1)) - 1;
-  for (int y = rect.minY; y <= rect.maxY; ++y) {
-    // A pixel is covered when none of its three values has the sign bit.
-    Ints anyNegative = _mm256_or_si256(_mm256_or_si256(edge[0], edge[1]), edge[2]);
-    unsigned covered = ~unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(anyNegative))) & inWidth;
-    for (int i = 0; i < 3; ++i) edge[i] = _mm256_add_epi32(edge[i], rowStep[i]);
-    if (covered != 0) pixels.Add(rect.minX, y, covered);
+  if (!PrepareNarrowWalk(triangle, {first, rect.minY, rect.maxX, rect.maxY}, edge, rowStep)) return false;
+  const ShadeConstants& k = ConstantsOf(pipeline);
+  const unsigned inWidth = ((1u << (rect.maxX - first + 1)) - 1) & ~((1u << (rect.minX - first)) - 1);
+  // Copies of the pipeline's fields: the stores below could otherwise be taken to change them.
+  const bool testsDepth = pipeline.depthActive, writesDepth = testsDepth && pipeline.depthState.writeEnable;
+  const bool readsTexture = pipeline.readsTexture;
+  const size_t depthPitch = testsDepth ? pipeline.depth.pitchBytes : 0;
+  uint8_t* depthRow = testsDepth ? reinterpret_cast<uint8_t*>(DepthRow(pipeline, rect.minY) + first) : nullptr;
+  const int firstRow = rect.minY - pending.area.minY, column = first - pending.area.minX;
+  uint64_t* waiting = pending.waiting + firstRow;
+  size_t at = PlaneIndex(firstRow, column);
+
+  auto walk = [&](auto&& valuesAt) {
+    for (int y = rect.minY; y <= rect.maxY; ++y, ++waiting, at += PendingPixels::kSize, depthRow += depthPitch) {
+      // A pixel is covered when none of its three values has the sign bit.
+      Ints anyNegative = _mm256_or_si256(_mm256_or_si256(edge[0], edge[1]), edge[2]);
+      unsigned covered = ~unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(anyNegative))) & inWidth;
+      for (int i = 0; i < 3; ++i) edge[i] = _mm256_add_epi32(edge[i], rowStep[i]);
+      if (covered == 0) continue;
+      const PixelValues values = valuesAt(y);
+      Ints lanes = LaneMask(covered);
+      if (testsDepth) {
+        uint16_t* depth = reinterpret_cast<uint16_t*>(depthRow);
+        const Ints stored = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depth)));
+        const Ints incoming = DepthToUnorm16Eight(values.depth);
+        lanes = _mm256_and_si256(DepthPassMask(k, incoming, stored), lanes);
+        covered = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(lanes)));
+        if (covered == 0) continue;
+        if (writesDepth) {
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(depth), PackDepths(_mm256_blendv_epi8(stored, incoming, lanes)));
+        }
+      }
+      const uint64_t bits = uint64_t(covered) << column;
+      if constexpr (kBlend != BlendPlan::Off) {
+        if ((*waiting & bits) != 0) ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
+      }
+      auto store = [&](void* plane, Ints value) {
+        Ints* place = reinterpret_cast<Ints*>(static_cast<uint32_t*>(plane) + at);
+        _mm256_storeu_si256(place, _mm256_blendv_epi8(_mm256_loadu_si256(place), value, lanes));
+      };
+      if (readsTexture) {
+        store(pending.u, _mm256_castps_si256(values.u));
+        store(pending.v, _mm256_castps_si256(values.v));
+      }
+      store(pending.diffuse, values.diffuse);
+      *waiting |= bits;
+    }
+  };
+  if (triangle.perspective || !triangle.flatColor) {
+    walk([&](int y) { return Evaluate(pipeline, triangle, PositionOf(triangle, first, y)); });
+  } else {
+    // The usual triangle of a mesh: a * dx of each plane is the same on every row.
+    const Floats dx = PositionOf(triangle, first, 0).dx;
+    const PlaneDownColumns depth(triangle.depth, dx), u(triangle.texcoord[0], dx), v(triangle.texcoord[1], dx);
+    const Ints diffuse = _mm256_set1_epi32(int(triangle.flatDiffuse));
+    walk([&](int y) {
+      const Floats dy = _mm256_set1_ps(static_cast<float>(y) - triangle.originY);
+      return PixelValues{depth.At(dy), u.At(dy), v.At(dy), diffuse};
+    });
   }
-  pixels.Finish();
+  // A flush above empties the rows; rows where nothing was set aside cost the final shading a look.
+  pending.firstRow = std::min(pending.firstRow, firstRow);
+  pending.lastRow = std::max(pending.lastRow, rect.maxY - pending.area.minY);
   return true;
 }
 
