@@ -13,6 +13,7 @@
 #include "refdevice.h"
 #include "setup.h"
 #include "setup_avx2.h"
+#include "vertex_avx2.h"
 #include "tiles.h"
 #include "tuning.h"
 #include "vertex_processing.h"
@@ -365,10 +366,16 @@ Status Device::Draw(const DrawCall& call) {
   GuardBand band = ComputeGuardBand(call.viewport);
   bool pretransformed = call.vertices.layout.pretransformed;
   size_t vertexChunks = (vertexCount + tuning::kVerticesPerChunk - 1) / tuning::kVerticesPerChunk;
+  static const bool eightVerticesAtOnce = Avx2VerticesAvailable();
   pool.ParallelFor(vertexChunks, [&](size_t chunk) {
     size_t begin = chunk * tuning::kVerticesPerChunk;
     size_t end = std::min(begin + tuning::kVerticesPerChunk, vertexCount);
-    for (size_t i = begin; i < end; ++i) {
+    size_t i = begin;
+    if (eightVerticesAtOnce) {
+      i += ProcessVerticesEightWide(call.vertices, lowest + begin, end - begin, worldViewProjection, band, call.viewport,
+                                    &workers.clipVertices[begin], &workers.outcodes[begin], &workers.screenVertices[begin]);
+    }
+    for (; i < end; ++i) {
       ClipVertex vertex = FetchVertex(call.vertices, lowest + i, worldViewProjection);
       workers.clipVertices[i] = vertex;
       if (pretransformed) {

@@ -16,17 +16,18 @@ if(NOT TARGET orbelune_refdevice)
     ${ORBELUNE_REFDEVICE_DIR}/span_simd.cpp
     ${ORBELUNE_REFDEVICE_DIR}/texture_stage.cpp
     ${ORBELUNE_REFDEVICE_DIR}/tiles.cpp
+    ${ORBELUNE_REFDEVICE_DIR}/vertex_avx2.cpp
     ${ORBELUNE_REFDEVICE_DIR}/vertex_processing.cpp
     ${ORBELUNE_REFDEVICE_DIR}/workers.cpp)
   target_include_directories(orbelune_refdevice PUBLIC ${ORBELUNE_REFDEVICE_DIR})
   target_link_libraries(orbelune_refdevice PUBLIC Threads::Threads)
   # The rasterizer is the frame's hot path; it is built optimized even in debug trees.
   target_compile_options(orbelune_refdevice PRIVATE -O3)
-  # The AVX2 shader and setup are chosen at run time; without FMA no multiply-add is fused,
+  # The AVX2 shader, setup and vertex processing are chosen at run time; without FMA no multiply-add is fused,
   # which keeps their float results those of the scalar code.
   if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
     set_source_files_properties(${ORBELUNE_REFDEVICE_DIR}/span_avx2.cpp ${ORBELUNE_REFDEVICE_DIR}/setup_avx2.cpp
-      PROPERTIES COMPILE_OPTIONS "-mavx2;-mno-fma;-ffp-contract=off")
+      ${ORBELUNE_REFDEVICE_DIR}/vertex_avx2.cpp PROPERTIES COMPILE_OPTIONS "-mavx2;-mno-fma;-ffp-contract=off")
   endif()
 endif()
 
