@@ -24,6 +24,16 @@ int64_t FloorDivide(int64_t numerator, int64_t denominator) {  // denominator > 
 // Exact: the same pixels the per-pixel test accepts.
 void NarrowToEdge(const EdgeFunction& edge, int64_t rowValue, int64_t& first, int64_t& last) {
   int64_t step = edge.a * tuning::kSubpixelScale;
+  if (first > last) return;
+  // The edge is linear along the row: where it holds, or fails, at both ends, it does so in
+  // between, and no division is needed. Most of a large triangle's edges miss most tiles.
+  // (|step * x| < 2^57 and |rowValue| < 2^59 here: no overflow.)
+  const bool holdsAtFirst = step * first + rowValue >= 0, holdsAtLast = step * last + rowValue >= 0;
+  if (holdsAtFirst && holdsAtLast) return;
+  if (!holdsAtFirst && !holdsAtLast) {
+    last = first - 1;
+    return;
+  }
   if (step > 0) {
     first = std::max(first, -FloorDivide(rowValue, step));  // ceil(-rowValue / step)
   } else if (step < 0) {
