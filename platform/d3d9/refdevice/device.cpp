@@ -125,7 +125,8 @@ void TriangleCorners(PrimitiveType type, size_t t, size_t corners[3]) {
 // The lowest and highest of `count` indices from `first` on, in a loop the compiler turns into
 // vector instructions: a draw's whole index range is read here before any work is shared out.
 template <typename Index>
-void IndexBounds(const void* data, size_t first, size_t count, uint32_t& low, uint32_t& high) {
+inline __attribute__((always_inline)) void IndexBounds(const void* data, size_t first, size_t count, uint32_t& low,
+                                                       uint32_t& high) {
   const uint8_t* bytes = static_cast<const uint8_t*>(data) + first * sizeof(Index);
   uint32_t lowest = UINT32_MAX, highest = 0;
   for (size_t i = 0; i < count; ++i) {
@@ -137,6 +138,23 @@ void IndexBounds(const void* data, size_t first, size_t count, uint32_t& low, ui
   low = lowest;
   high = highest;
 }
+
+// IndexBounds built twice, and the copy for this processor chosen when the program loads: with
+// AVX2, unsigned minimum and maximum are single instructions over eight indices.
+#if defined(__x86_64__)
+#define ORBELUNE_WITH_AVX2_CLONE __attribute__((target_clones("avx2", "default")))
+#else
+#define ORBELUNE_WITH_AVX2_CLONE
+#endif
+ORBELUNE_WITH_AVX2_CLONE void IndexBounds16(const void* data, size_t first, size_t count, uint32_t& low,
+                                            uint32_t& high) {
+  IndexBounds<uint16_t>(data, first, count, low, high);
+}
+ORBELUNE_WITH_AVX2_CLONE void IndexBounds32(const void* data, size_t first, size_t count, uint32_t& low,
+                                            uint32_t& high) {
+  IndexBounds<uint32_t>(data, first, count, low, high);
+}
+#undef ORBELUNE_WITH_AVX2_CLONE
 
 // Checks that every vertex the draw reads lies in the stream; gives the lowest and highest.
 Status CheckVertexRange(const DrawCall& call, size_t& lowest, size_t& highest) {
@@ -156,9 +174,9 @@ Status CheckVertexRange(const DrawCall& call, size_t& lowest, size_t& highest) {
   }
   uint32_t lowIndex, highIndex;
   if (call.indices.format == IndexFormat::Bits16) {
-    IndexBounds<uint16_t>(call.indices.data, call.range.firstIndex, length, lowIndex, highIndex);
+    IndexBounds16(call.indices.data, call.range.firstIndex, length, lowIndex, highIndex);
   } else {
-    IndexBounds<uint32_t>(call.indices.data, call.range.firstIndex, length, lowIndex, highIndex);
+    IndexBounds32(call.indices.data, call.range.firstIndex, length, lowIndex, highIndex);
   }
   const int64_t low = static_cast<int64_t>(call.range.baseVertex) + lowIndex;
   const int64_t high = static_cast<int64_t>(call.range.baseVertex) + highIndex;
