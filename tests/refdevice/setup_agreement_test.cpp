@@ -158,5 +158,69 @@ TEST(SetupEightTriangles, KeepsDrawOrderAmongOtherTriangles) {
   EXPECT_NE(together.pixels, Canvas(80, 60).pixels) << "the triangles should have been drawn";
 }
 
+// A draw whose vertices all lie on the screen with one q and one colour has its triangles set
+// up without asking of each whether it is plain. One vertex unlike the others, thousands of
+// vertices along the stream, must still have its triangle set up as it is: with a colour of
+// its own, with a q of its own (perspective), or clipped at the near plane. The reference is
+// the same draw with a triangle of no area and another colour added, which makes the device
+// ask of every triangle.
+TEST(SetupEightTriangles, NoticesOneUnlikeVertexAnywhereInTheDraw) {
+  struct Case {
+    const char* name;
+    float z;  // w too: the projection below makes w = z
+    uint32_t diffuse;
+  };
+  const uint32_t color = 0x80FF8040u;
+  const Case cases[] = {
+      {"a colour of its own", 0.5f, 0x8020A0FFu},
+      {"a q of its own", 0.8f, color},
+      {"behind the near plane", -0.5f, color},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // 1600 small triangles: 4800 vertices, more than one worker's share.
+    std::mt19937 random(43);
+    std::uniform_real_distribution<float> position(-0.4f, 0.4f), nearby(-0.05f, 0.05f), texcoord(0.0f, 1.0f);
+    std::vector<ColorTexVertex> alike;
+    for (int t = 0; t < 1600; ++t) {
+      const float cx = position(random), cy = position(random);
+      for (int i = 0; i < 3; ++i) {
+        alike.push_back({cx + nearby(random), cy + nearby(random), 0.5f, color, texcoord(random), texcoord(random)});
+      }
+    }
+    std::vector<ColorTexVertex> vertices = alike;
+    vertices[4700].z = c.z;
+    vertices[4700].diffuse = c.diffuse;
+
+    Canvas together(80, 60), asked(80, 60), allAlike(80, 60);
+    DrawCall call = BasicDraw(together);
+    call.blend = {true, BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha};
+    // Colour texel x diffuse: a q of its own shows in where the triangle samples the texture.
+    std::vector<uint32_t> texels(16 * 16);
+    for (uint32_t& texel : texels) texel = uint32_t(random()) | 0xFF000000u;
+    const Texture texture = TextureOf(texels, 16, 16);
+    call.stage.color = {StageOperation::Modulate, StageArgument::Texture, StageArgument::Diffuse};
+    call.stage.texture = &texture;
+    call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Wrap, Address::Wrap};
+    call.transforms.projection.m[2][3] = 1.0f;
+    call.transforms.projection.m[3][3] = 0.0f;
+    Device device(2);
+    auto draw = [&](Canvas& canvas, const std::vector<ColorTexVertex>& stream) {
+      call.color = canvas.Color();
+      call.depth = canvas.Depth();
+      call.vertices = StreamOf(stream);
+      SetTriangleList(call, unsigned(stream.size() / 3));
+      ASSERT_EQ(device.Draw(call), Status::Ok);
+    };
+    draw(together, vertices);
+    std::vector<ColorTexVertex> withNoArea = vertices;
+    withNoArea.insert(withNoArea.end(), 3, ColorTexVertex{0.1f, 0.1f, 0.5f, 0x80000000u, 0, 0});
+    draw(asked, withNoArea);
+    EXPECT_EQ(together.pixels, asked.pixels);
+    draw(allAlike, alike);
+    EXPECT_NE(together.pixels, allAlike.pixels) << "the unlike vertex should show";
+  }
+}
+
 }  // namespace
 }  // namespace refdevice::testing

@@ -28,6 +28,7 @@ struct Device::Workers {
   std::vector<ClipVertex> clipVertices;
   std::vector<uint32_t> outcodes;
   std::vector<ScreenVertex> screenVertices;
+  std::vector<uint8_t> plainVertexChunks;  // see LikeFirstVertex
   std::vector<TriangleChunk> chunks;
   std::vector<uint32_t> tileOrder;
   std::vector<uint32_t> tileLoad;
@@ -223,6 +224,7 @@ struct TriangleSource {
   size_t lowest;
   GuardBand band;
   ScissorRect area;
+  bool everyTrianglePlain;  // no need to ask IsPlainTriangle
 };
 
 // Where triangle t's corners are among the processed vertices.
@@ -271,6 +273,19 @@ void SetupTriangleAt(const TriangleSource& source, size_t t, TriangleChunk& chun
 }
 
 // A triangle that the eight-at-once setup takes: no corner to clip, one w, one colour.
+// Whether every one of `count` processed vertices lies on the screen with the q and colour of
+// `first`: a triangle of such corners is plain (see IsPlainTriangle).
+bool LikeFirstVertex(const uint32_t* outcodes, const ScreenVertex* screenVertices, size_t count,
+                     const ScreenVertex& first) {
+  for (size_t i = 0; i < count; ++i) {
+    if (outcodes[i] != 0 || !(screenVertices[i].q == first.q) ||
+        std::memcmp(screenVertices[i].color, first.color, sizeof first.color) != 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool IsPlainTriangle(const TriangleSource& source, const size_t slot[3]) {
   if ((source.outcodes[slot[0]] | source.outcodes[slot[1]] | source.outcodes[slot[2]]) != 0) return false;
   const ScreenVertex& v0 = source.screenVertices[slot[0]];
@@ -295,7 +310,7 @@ void SetupTriangles(const TriangleSource& source, size_t vertexCount, size_t beg
     for (int lane = 0; lane < count; ++lane) {
       size_t slot[3];
       CornerSlots(source, first + lane, slot);
-      if (!IsPlainTriangle(source, slot)) continue;
+      if (!source.everyTrianglePlain && !IsPlainTriangle(source, slot)) continue;
       plain |= 1u << lane;
       for (int i = 0; i < 3; ++i) corners[i][lane] = static_cast<int32_t>(slot[i]);
     }
@@ -385,6 +400,7 @@ Status Device::Draw(const DrawCall& call) {
   bool pretransformed = call.vertices.layout.pretransformed;
   size_t vertexChunks = (vertexCount + tuning::kVerticesPerChunk - 1) / tuning::kVerticesPerChunk;
   static const bool eightVerticesAtOnce = Avx2VerticesAvailable();
+  workers.plainVertexChunks.assign(vertexChunks, 0);
   pool.ParallelFor(vertexChunks, [&](size_t chunk) {
     size_t begin = chunk * tuning::kVerticesPerChunk;
     size_t end = std::min(begin + tuning::kVerticesPerChunk, vertexCount);
@@ -409,15 +425,24 @@ Status Device::Draw(const DrawCall& call) {
       workers.outcodes[i] = code;
       if (code == 0) workers.screenVertices[i] = ProjectToScreen(vertex, call.viewport);
     }
+    if (pretransformed) return;
+    // The draw's first vertex, worked out again here rather than waited for: the same steps
+    // give the same values.
+    const ClipVertex firstVertex = FetchVertex(call.vertices, lowest, worldViewProjection);
+    if (ComputeOutcode(firstVertex, band) != 0) return;
+    workers.plainVertexChunks[chunk] = LikeFirstVertex(&workers.outcodes[begin], &workers.screenVertices[begin],
+                                                       end - begin, ProjectToScreen(firstVertex, call.viewport));
   });
+  const bool everyTrianglePlain = std::all_of(workers.plainVertexChunks.begin(), workers.plainVertexChunks.end(),
+                                              [](uint8_t plain) { return plain != 0; });
 
   // Triangle setup and binning.
   TileGrid grid = TileGrid::Covering(call.color.width, call.color.height);
   size_t triangleCount = call.range.primitiveCount;
   size_t chunkCount = (triangleCount + tuning::kTrianglesPerChunk - 1) / tuning::kTrianglesPerChunk;
   if (workers.chunks.size() < chunkCount) workers.chunks.resize(chunkCount);
-  TriangleSource source{
-      call, workers.clipVertices.data(), workers.outcodes.data(), workers.screenVertices.data(), lowest, band, area};
+  TriangleSource source{call,   workers.clipVertices.data(), workers.outcodes.data(), workers.screenVertices.data(),
+                        lowest, band,                        area,                   everyTrianglePlain};
   pool.ParallelFor(chunkCount, [&](size_t chunkIndex) {
     TriangleChunk& chunk = workers.chunks[chunkIndex];
     chunk.triangles.clear();
