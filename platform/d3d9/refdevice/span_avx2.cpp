@@ -5,6 +5,7 @@
 #include "span_avx2.h"
 
 #include <algorithm>
+#include <array>
 #include <new>
 
 #include "depth.h"
@@ -93,6 +94,38 @@ inline Ints Address8(Ints index, const Axis& axis) {
   }
 }
 
+// ---- Constants ----
+// A value in every lane, read from memory. The pixel loops need more constants than there are
+// registers, and the compiler rebuilds one it cannot keep from an immediate each time it is
+// used (three instructions), where one read from memory is just an operand. The empty asm
+// hides which array the address points into: knowing it, the compiler would fold the read
+// back into an immediate.
+
+template <typename Lane, Lane kValue>
+struct Splat {
+  static constexpr size_t kCount = 32 / sizeof(Lane);  // lanes in a register
+  alignas(32) static constexpr std::array<Lane, kCount> kLanes = [] {
+    std::array<Lane, kCount> lanes{};
+    lanes.fill(kValue);
+    return lanes;
+  }();
+  static Ints Read() {
+    const Ints* address = reinterpret_cast<const Ints*>(kLanes.data());
+    __asm__("" : "+r"(address));
+    return _mm256_load_si256(address);
+  }
+};
+
+template <int16_t kValue>
+inline Ints Words() {
+  return Splat<int16_t, kValue>::Read();
+}
+
+template <int32_t kValue>
+inline Ints Dwords() {
+  return Splat<int32_t, kValue>::Read();
+}
+
 // ---- 8-bit channel arithmetic in 16-bit lanes ----
 // A register of eight pixels splits into a low half (pixels 0, 1, 4, 5) and a high half
 // (pixels 2, 3, 6, 7), b g r a each: AVX2 unpacks within each 128-bit lane, and packing the
@@ -111,20 +144,20 @@ inline void SpreadWeights(Ints weights, Ints& low, Ints& high) {
 
 // (a * (one - w) + b * w + one / 2) >> bits: at most 255 * 256 + 128, inside 16 bits.
 inline Ints Lerp16(Ints a, Ints b, Ints weight) {
-  const Ints one = _mm256_set1_epi16(1 << tuning::kFilterWeightBits);
+  const Ints one = Words<1 << tuning::kFilterWeightBits>();
   Ints sum = _mm256_add_epi16(_mm256_mullo_epi16(a, _mm256_sub_epi16(one, weight)), _mm256_mullo_epi16(b, weight));
-  sum = _mm256_add_epi16(sum, _mm256_set1_epi16(1 << (tuning::kFilterWeightBits - 1)));
+  sum = _mm256_add_epi16(sum, Words<1 << (tuning::kFilterWeightBits - 1)>());
   return _mm256_srli_epi16(sum, tuning::kFilterWeightBits);
 }
 
 // round(x / 255) = (x + 127) / 255; x * 0x8081 >> 23 is exact division by 255 over 16 bits.
 // Saturation only touches sums whose result is above 255 anyway.
 inline Ints DivideBy255(Ints x) {
-  Ints biased = _mm256_adds_epu16(x, _mm256_set1_epi16(127));
-  return _mm256_srli_epi16(_mm256_mulhi_epu16(biased, _mm256_set1_epi16(static_cast<short>(0x8081))), 7);
+  Ints biased = _mm256_adds_epu16(x, Words<127>());
+  return _mm256_srli_epi16(_mm256_mulhi_epu16(biased, Words<static_cast<int16_t>(0x8081)>()), 7);
 }
 
-inline Ints Saturate255(Ints x) { return _mm256_min_epi16(x, _mm256_set1_epi16(255)); }
+inline Ints Saturate255(Ints x) { return _mm256_min_epi16(x, Words<255>()); }
 
 inline Ints BroadcastAlpha(Ints x) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(x, 0xFF), 0xFF); }
 
@@ -210,7 +243,7 @@ inline Ints Blend16(const BlendState& blend, Ints source, Ints destination) {
     // source * a + destination * (255 - a) stays within 255 * 255: no saturation needed.
     Ints alpha = BroadcastAlpha(source);
     Ints sum = _mm256_add_epi16(_mm256_mullo_epi16(source, alpha),
-                                _mm256_mullo_epi16(destination, _mm256_sub_epi16(_mm256_set1_epi16(255), alpha)));
+                                _mm256_mullo_epi16(destination, _mm256_sub_epi16(Words<255>(), alpha)));
     return DivideBy255(sum);
   } else {
     Ints sum = _mm256_adds_epu16(_mm256_mullo_epi16(source, BlendFactor16(blend.source, source, destination)),
@@ -328,12 +361,12 @@ inline bool LoadFromStretch(const ShadeConstants& k, Ints offsets, Ints& a, Ints
   const Ints lane = _mm256_sub_epi32(offsets, lowest);
   const int first = _mm256_cvtsi256_si32(lowest);
   // The eight texels one row down from the last stretch must still lie inside the texture.
-  if (first > k.lastStretch || !_mm256_testz_si256(_mm256_cmpgt_epi32(lane, _mm256_set1_epi32(6)), _mm256_set1_epi32(-1))) {
+  if (first > k.lastStretch || !_mm256_testz_si256(_mm256_cmpgt_epi32(lane, Dwords<6>()), Dwords<-1>())) {
     return false;
   }
   const Ints stretch = _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first));
   const Ints below = _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first + _mm256_cvtsi256_si32(k.rowPitch)));
-  const Ints next = _mm256_add_epi32(lane, _mm256_set1_epi32(1));
+  const Ints next = _mm256_add_epi32(lane, Dwords<1>());
   a = _mm256_permutevar8x32_epi32(stretch, lane);
   b = _mm256_permutevar8x32_epi32(stretch, next);
   c = _mm256_permutevar8x32_epi32(below, lane);
@@ -526,7 +559,7 @@ inline __attribute__((always_inline)) Ints BlendEight(const PixelPipeline& pipel
       // Fully opaque sources replace the destination exactly, (s * 255 + 127) / 255 = s, and
       // fully transparent ones leave it as it was, (d * 255 + 127) / 255 = d.
       constexpr unsigned kAlphaBytes = 0xC0C0C0C0u;
-      Ints bothOpaque = _mm256_cmpeq_epi16(_mm256_and_si256(sourceLow, sourceHigh), _mm256_set1_epi16(255));
+      Ints bothOpaque = _mm256_cmpeq_epi16(_mm256_and_si256(sourceLow, sourceHigh), Words<255>());
       if ((unsigned(_mm256_movemask_epi8(bothOpaque)) & kAlphaBytes) == kAlphaBytes) {
         return _mm256_or_si256(_mm256_packus_epi16(sourceLow, sourceHigh), k.targetAlphaMask);
       }
