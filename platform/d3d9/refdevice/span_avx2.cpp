@@ -36,13 +36,6 @@ constexpr unsigned kAllLanes = 0xFFu;
 
 // ---- Texel positions, as ToTexelPosition does them ----
 
-inline Ints FloorToInt(Floats s) {
-  Ints truncated = _mm256_cvttps_epi32(s);
-  // Truncation rounds negative values up; step those back by one.
-  Floats roundedUp = _mm256_cmp_ps(_mm256_cvtepi32_ps(truncated), s, _CMP_GT_OQ);
-  return _mm256_add_epi32(truncated, _mm256_castps_si256(roundedUp));
-}
-
 struct Axis {
   Floats size;
   Ints sizeMinusOne, periodMinusOne, sizeBit;
@@ -70,8 +63,10 @@ inline __attribute__((always_inline)) void TexelPositions(Floats coordinate, con
   s = _mm256_max_ps(s, _mm256_set1_ps(-kTexelCoordinateLimit));  // a NaN becomes the second operand
   s = _mm256_min_ps(s, _mm256_set1_ps(kTexelCoordinateLimit));
   if (ModeOf<kPlan>(axis) == Address::Clamp) s = _mm256_min_ps(_mm256_max_ps(s, _mm256_set1_ps(-1.0f)), axis.size);
-  index = FloorToInt(s);
-  Floats fraction = _mm256_sub_ps(s, _mm256_cvtepi32_ps(index));
+  // s lies within the texel coordinate limit, where a float's floor converts exactly.
+  const Floats floor = _mm256_floor_ps(s);
+  index = _mm256_cvttps_epi32(floor);
+  Floats fraction = _mm256_sub_ps(s, floor);
   weight = _mm256_cvttps_epi32(_mm256_add_ps(
       _mm256_mul_ps(fraction, _mm256_set1_ps(float(1 << tuning::kFilterWeightBits))), _mm256_set1_ps(0.5f)));
 }
