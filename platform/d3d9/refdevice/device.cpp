@@ -13,9 +13,9 @@
 #include "refdevice.h"
 #include "setup.h"
 #include "setup_avx2.h"
-#include "vertex_avx2.h"
 #include "tiles.h"
 #include "tuning.h"
+#include "vertex_avx2.h"
 #include "vertex_processing.h"
 #include "workers.h"
 
@@ -272,7 +272,6 @@ void SetupTriangleAt(const TriangleSource& source, size_t t, TriangleChunk& chun
   }
 }
 
-// A triangle that the eight-at-once setup takes: no corner to clip, one w, one colour.
 // Whether every one of `count` processed vertices lies on the screen with the q and colour of
 // `first`: a triangle of such corners is plain (see IsPlainTriangle).
 bool LikeFirstVertex(const uint32_t* outcodes, const ScreenVertex* screenVertices, size_t count,
@@ -286,6 +285,7 @@ bool LikeFirstVertex(const uint32_t* outcodes, const ScreenVertex* screenVertice
   return true;
 }
 
+// A triangle that the eight-at-once setup takes: no corner to clip, one w, one colour.
 bool IsPlainTriangle(const TriangleSource& source, const size_t slot[3]) {
   if ((source.outcodes[slot[0]] | source.outcodes[slot[1]] | source.outcodes[slot[2]]) != 0) return false;
   const ScreenVertex& v0 = source.screenVertices[slot[0]];
@@ -441,8 +441,8 @@ Status Device::Draw(const DrawCall& call) {
   size_t triangleCount = call.range.primitiveCount;
   size_t chunkCount = (triangleCount + tuning::kTrianglesPerChunk - 1) / tuning::kTrianglesPerChunk;
   if (workers.chunks.size() < chunkCount) workers.chunks.resize(chunkCount);
-  TriangleSource source{call,   workers.clipVertices.data(), workers.outcodes.data(), workers.screenVertices.data(),
-                        lowest, band,                        area,                   everyTrianglePlain};
+  TriangleSource source{call, workers.clipVertices.data(), workers.outcodes.data(), workers.screenVertices.data(),
+                        lowest, band, area, everyTrianglePlain};
   pool.ParallelFor(chunkCount, [&](size_t chunkIndex) {
     TriangleChunk& chunk = workers.chunks[chunkIndex];
     chunk.triangles.clear();

@@ -23,8 +23,8 @@ if(NOT TARGET orbelune_refdevice)
   target_link_libraries(orbelune_refdevice PUBLIC Threads::Threads)
   # The rasterizer is the frame's hot path; it is built optimized even in debug trees.
   target_compile_options(orbelune_refdevice PRIVATE -O3)
-  # The AVX2 shader, setup and vertex processing are chosen at run time; without FMA no multiply-add is fused,
-  # which keeps their float results those of the scalar code.
+  # The AVX2 shader, setup and vertex processing are chosen at run time; without FMA no
+  # multiply-add is fused, which keeps their float results those of the scalar code.
   if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
     set_source_files_properties(${ORBELUNE_REFDEVICE_DIR}/span_avx2.cpp ${ORBELUNE_REFDEVICE_DIR}/setup_avx2.cpp
       ${ORBELUNE_REFDEVICE_DIR}/vertex_avx2.cpp PROPERTIES COMPILE_OPTIONS "-mavx2;-mno-fma;-ffp-contract=off")
