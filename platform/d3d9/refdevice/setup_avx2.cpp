@@ -4,6 +4,7 @@
 // Leaves out: perspective and colour planes (the triangles it takes have neither), clipping.
 #include "setup_avx2.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "tuning.h"
@@ -161,14 +162,55 @@ PlaneFour MakePlane(__m128 f0In, __m128 f1In, __m128 f2In, const Basis& basis) {
 
 // Eight lanes' planes, from the two halves.
 struct Planes {
-  alignas(32) float a[8], b[8], c[8];
-  void Store(const PlaneFour& low, const PlaneFour& high) {
-    _mm256_store_ps(a, _mm256_setr_m128(low.a, high.a));
-    _mm256_store_ps(b, _mm256_setr_m128(low.b, high.b));
-    _mm256_store_ps(c, _mm256_setr_m128(low.c, high.c));
-  }
-  AttributePlane Lane(int lane) const { return {a[lane], b[lane], c[lane]}; }
+  Planes(const PlaneFour& low, const PlaneFour& high)
+      : a(_mm256_setr_m128(low.a, high.a)), b(_mm256_setr_m128(low.b, high.b)), c(_mm256_setr_m128(low.c, high.c)) {}
+  Floats a, b, c;
 };
+
+// Eight registers of eight lanes turned round: register j then holds lane j of each.
+void Transpose(Floats r[8]) {
+  Floats t[8], u[8];
+  for (int i = 0; i < 8; i += 2) {
+    t[i] = _mm256_unpacklo_ps(r[i], r[i + 1]);
+    t[i + 1] = _mm256_unpackhi_ps(r[i], r[i + 1]);
+  }
+  for (int i = 0; i < 8; i += 4) {
+    u[i] = _mm256_shuffle_ps(t[i], t[i + 2], _MM_SHUFFLE(1, 0, 1, 0));
+    u[i + 1] = _mm256_shuffle_ps(t[i], t[i + 2], _MM_SHUFFLE(3, 2, 3, 2));
+    u[i + 2] = _mm256_shuffle_ps(t[i + 1], t[i + 3], _MM_SHUFFLE(1, 0, 1, 0));
+    u[i + 3] = _mm256_shuffle_ps(t[i + 1], t[i + 3], _MM_SHUFFLE(3, 2, 3, 2));
+  }
+  for (int i = 0; i < 4; ++i) {
+    r[i] = _mm256_permute2f128_ps(u[i], u[i + 4], 0x20);
+    r[i + 4] = _mm256_permute2f128_ps(u[i], u[i + 4], 0x31);
+  }
+}
+
+// The records' run of floats from originX to color[3].c, in that order in every record.
+constexpr int kFloatFields = 26;
+static_assert(offsetof(SetupTriangle, color) + sizeof(SetupTriangle::color) ==
+                  offsetof(SetupTriangle, originX) + kFloatFields * sizeof(float),
+              "originX, originY, depth, q, texcoord and color lie one after another");
+
+// Writes the run of floats of eight records, eight fields at a time: fields[f] holds field f of
+// the eight triangles.
+void StoreFloatFields(const Floats fields[kFloatFields], SetupTriangle out[8]) {
+  auto at = [out](int lane, int field) {
+    return reinterpret_cast<float*>(reinterpret_cast<char*>(&out[lane]) + offsetof(SetupTriangle, originX)) + field;
+  };
+  int field = 0;
+  for (; field + 8 <= kFloatFields; field += 8) {
+    Floats block[8];
+    std::copy(fields + field, fields + field + 8, block);
+    Transpose(block);
+    for (int lane = 0; lane < 8; ++lane) _mm256_storeu_ps(at(lane, field), block[lane]);
+  }
+  for (; field < kFloatFields; ++field) {
+    alignas(32) float lanes[8];
+    _mm256_store_ps(lanes, fields[field]);
+    for (int lane = 0; lane < 8; ++lane) *at(lane, field) = lanes[lane];
+  }
+}
 
 // Exchanges the lanes of `first` and `second` that `mask` selects.
 void SwapWhere(Ints mask, Ints& first, Ints& second) {
@@ -251,16 +293,12 @@ unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t c
   // Planes come from the snapped corners, the same ones coverage uses.
   const Basis low = MakeBasis(LowHalf(x0), LowHalf(y0), LowHalf(x1), LowHalf(y1), LowHalf(x2), LowHalf(y2));
   const Basis high = MakeBasis(HighHalf(x0), HighHalf(y0), HighHalf(x1), HighHalf(y1), HighHalf(x2), HighHalf(y2));
-  Planes depth, u, v;
-  depth.Store(MakePlane(LowHalf(c0.z), LowHalf(c1.z), LowHalf(c2.z), low),
-              MakePlane(HighHalf(c0.z), HighHalf(c1.z), HighHalf(c2.z), high));
-  u.Store(MakePlane(LowHalf(c0.u), LowHalf(c1.u), LowHalf(c2.u), low),
-          MakePlane(HighHalf(c0.u), HighHalf(c1.u), HighHalf(c2.u), high));
-  v.Store(MakePlane(LowHalf(c0.v), LowHalf(c1.v), LowHalf(c2.v), low),
-          MakePlane(HighHalf(c0.v), HighHalf(c1.v), HighHalf(c2.v), high));
-  alignas(32) float originX[8], originY[8];
-  _mm256_store_ps(originX, _mm256_setr_m128(_mm256_cvtpd_ps(low.px0), _mm256_cvtpd_ps(high.px0)));
-  _mm256_store_ps(originY, _mm256_setr_m128(_mm256_cvtpd_ps(low.py0), _mm256_cvtpd_ps(high.py0)));
+  const Planes depth(MakePlane(LowHalf(c0.z), LowHalf(c1.z), LowHalf(c2.z), low),
+                     MakePlane(HighHalf(c0.z), HighHalf(c1.z), HighHalf(c2.z), high));
+  const Planes u(MakePlane(LowHalf(c0.u), LowHalf(c1.u), LowHalf(c2.u), low),
+                 MakePlane(HighHalf(c0.u), HighHalf(c1.u), HighHalf(c2.u), high));
+  const Planes v(MakePlane(LowHalf(c0.v), LowHalf(c1.v), LowHalf(c2.v), low),
+                 MakePlane(HighHalf(c0.v), HighHalf(c1.v), HighHalf(c2.v), high));
 
   const WideLanes c[3] = {WideLanes(edges[0].c), WideLanes(edges[1].c), WideLanes(edges[2].c)};
   // One colour, the first corner's: its channels and their bytes.
@@ -278,6 +316,21 @@ unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t c
     _mm256_store_si256(reinterpret_cast<Ints*>(b[i]), edges[i].b);
   }
 
+  // No perspective (q = 1 everywhere) and one colour: planes with only a constant.
+  const Floats none = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f);
+  const Floats fields[kFloatFields] = {
+      _mm256_setr_m128(_mm256_cvtpd_ps(low.px0), _mm256_cvtpd_ps(high.px0)),
+      _mm256_setr_m128(_mm256_cvtpd_ps(low.py0), _mm256_cvtpd_ps(high.py0)),
+      depth.a, depth.b, depth.c,
+      none, none, one,
+      u.a, u.b, u.c,
+      v.a, v.b, v.c,
+      none, none, _mm256_load_ps(color[0]),
+      none, none, _mm256_load_ps(color[1]),
+      none, none, _mm256_load_ps(color[2]),
+      none, none, _mm256_load_ps(color[3])};
+  StoreFloatFields(fields, out);
+
   for (unsigned rest = keptLanes; rest != 0; rest &= rest - 1) {
     const int lane = __builtin_ctz(rest);
     SetupTriangle& triangle = out[lane];
@@ -286,16 +339,9 @@ unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t c
     triangle.minY = bounds[1][lane];
     triangle.maxX = bounds[2][lane];
     triangle.maxY = bounds[3][lane];
-    triangle.originX = originX[lane];
-    triangle.originY = originY[lane];
-    triangle.depth = depth.Lane(lane);
-    triangle.q = {0.0f, 0.0f, 1.0f};
-    triangle.texcoord[0] = u.Lane(lane);
-    triangle.texcoord[1] = v.Lane(lane);
     triangle.perspective = false;
     triangle.flatColor = true;
     triangle.flatDiffuse = diffuse[lane];
-    for (int i = 0; i < 4; ++i) triangle.color[i] = {0.0f, 0.0f, color[i][lane]};
   }
   return keptLanes;
 }
