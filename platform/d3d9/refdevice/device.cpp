@@ -238,8 +238,8 @@ void CornerSlots(const TriangleSource& source, size_t t, size_t slot[3]) {
     return;
   }
   size_t corners[3];
-  TriangleCorners(source.call.range.type, t, corners);
-  for (int i = 0; i < 3; ++i) slot[i] = VertexAt(source.call, corners[i]) - source.lowest;
+  TriangleCorners(call.range.type, t, corners);
+  for (int i = 0; i < 3; ++i) slot[i] = VertexAt(call, corners[i]) - source.lowest;
 }
 
 void SetupTriangleAt(const TriangleSource& source, size_t t, TriangleChunk& chunk) {
@@ -272,27 +272,28 @@ void SetupTriangleAt(const TriangleSource& source, size_t t, TriangleChunk& chun
   }
 }
 
-// Whether every one of `count` processed vertices lies on the screen with the q and colour of
-// `first`: a triangle of such corners is plain (see IsPlainTriangle).
-bool LikeFirstVertex(const uint32_t* outcodes, const ScreenVertex* screenVertices, size_t count,
-                     const ScreenVertex& first) {
-  for (size_t i = 0; i < count; ++i) {
-    if (outcodes[i] != 0 || !(screenVertices[i].q == first.q) ||
-        std::memcmp(screenVertices[i].color, first.color, sizeof first.color) != 0) {
-      return false;
-    }
+// Whether a processed vertex lies on the screen with the q and colour of `first`: corners that
+// all do make a plain triangle, the kind the eight-at-once setup takes (no corner to clip, one
+// w, one colour).
+bool LikeVertex(uint32_t outcode, const ScreenVertex& vertex, const ScreenVertex& first) {
+  return outcode == 0 && vertex.q == first.q && std::memcmp(vertex.color, first.color, sizeof first.color) == 0;
+}
+
+bool IsPlainTriangle(const TriangleSource& source, const size_t slot[3]) {
+  const ScreenVertex& first = source.screenVertices[slot[0]];
+  for (int i = 0; i < 3; ++i) {
+    if (!LikeVertex(source.outcodes[slot[i]], source.screenVertices[slot[i]], first)) return false;
   }
   return true;
 }
 
-// A triangle that the eight-at-once setup takes: no corner to clip, one w, one colour.
-bool IsPlainTriangle(const TriangleSource& source, const size_t slot[3]) {
-  if ((source.outcodes[slot[0]] | source.outcodes[slot[1]] | source.outcodes[slot[2]]) != 0) return false;
-  const ScreenVertex& v0 = source.screenVertices[slot[0]];
-  const ScreenVertex& v1 = source.screenVertices[slot[1]];
-  const ScreenVertex& v2 = source.screenVertices[slot[2]];
-  return v0.q == v1.q && v0.q == v2.q && std::memcmp(v0.color, v1.color, sizeof v0.color) == 0 &&
-         std::memcmp(v0.color, v2.color, sizeof v0.color) == 0;
+// Whether every one of `count` processed vertices is like `first` (see LikeVertex).
+bool LikeFirstVertex(const uint32_t* outcodes, const ScreenVertex* screenVertices, size_t count,
+                     const ScreenVertex& first) {
+  for (size_t i = 0; i < count; ++i) {
+    if (!LikeVertex(outcodes[i], screenVertices[i], first)) return false;
+  }
+  return true;
 }
 
 // Triangles begin .. end - 1, in order. Where the processor has AVX2, plain ones are set up
@@ -400,6 +401,11 @@ Status Device::Draw(const DrawCall& call) {
   bool pretransformed = call.vertices.layout.pretransformed;
   size_t vertexChunks = (vertexCount + tuning::kVerticesPerChunk - 1) / tuning::kVerticesPerChunk;
   static const bool eightVerticesAtOnce = Avx2VerticesAvailable();
+  // The draw's first vertex, for telling whether every triangle is plain: worked out here once,
+  // by the same steps that give the workers' values.
+  const ClipVertex firstClip = FetchVertex(call.vertices, lowest, worldViewProjection);
+  const bool firstOnScreen = !pretransformed && ComputeOutcode(firstClip, band) == 0;
+  const ScreenVertex firstVertex = firstOnScreen ? ProjectToScreen(firstClip, call.viewport) : ScreenVertex{};
   workers.plainVertexChunks.assign(vertexChunks, 0);
   pool.ParallelFor(vertexChunks, [&](size_t chunk) {
     size_t begin = chunk * tuning::kVerticesPerChunk;
@@ -425,13 +431,9 @@ Status Device::Draw(const DrawCall& call) {
       workers.outcodes[i] = code;
       if (code == 0) workers.screenVertices[i] = ProjectToScreen(vertex, call.viewport);
     }
-    if (pretransformed) return;
-    // The draw's first vertex, worked out again here rather than waited for: the same steps
-    // give the same values.
-    const ClipVertex firstVertex = FetchVertex(call.vertices, lowest, worldViewProjection);
-    if (ComputeOutcode(firstVertex, band) != 0) return;
-    workers.plainVertexChunks[chunk] = LikeFirstVertex(&workers.outcodes[begin], &workers.screenVertices[begin],
-                                                       end - begin, ProjectToScreen(firstVertex, call.viewport));
+    if (!firstOnScreen) return;
+    workers.plainVertexChunks[chunk] =
+        LikeFirstVertex(&workers.outcodes[begin], &workers.screenVertices[begin], end - begin, firstVertex);
   });
   const bool everyTrianglePlain = std::all_of(workers.plainVertexChunks.begin(), workers.plainVertexChunks.end(),
                                               [](uint8_t plain) { return plain != 0; });

@@ -34,12 +34,11 @@ void NarrowToEdge(const EdgeFunction& edge, int64_t rowValue, int64_t& first, in
     last = first - 1;
     return;
   }
+  // Holding at one end only, the edge is not level: step is not 0.
   if (step > 0) {
     first = std::max(first, -FloorDivide(rowValue, step));  // ceil(-rowValue / step)
-  } else if (step < 0) {
+  } else {
     last = std::min(last, FloorDivide(rowValue, -step));
-  } else if (rowValue < 0) {
-    last = first - 1;
   }
 }
 

@@ -32,7 +32,6 @@ EdgeFunction MakeEdge(int64_t px, int64_t py, int64_t qx, int64_t qy) {
   return edge;
 }
 
-
 AttributePlane MakePlane(double f0, double f1, double f2, double dx1, double dy1, double dx2, double dy2,
                          double inverseDeterminant) {
   double d1 = f1 - f0, d2 = f2 - f0;

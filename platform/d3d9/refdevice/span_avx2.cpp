@@ -667,11 +667,7 @@ void ShadeAllWaiting(const PixelPipeline& pipeline, const ShadeConstants& k, Pen
         diffuse = FillFromFirstLive(diffuse, live);
       }
       const PixelValues values{_mm256_setzero_ps(), _mm256_castsi256_ps(u), _mm256_castsi256_ps(v), diffuse};
-      uint32_t* color = colorRow + column;
-      const bool readsColor = kBlend != BlendPlan::Off || live != kAllLanes;
-      const Ints kept = readsColor ? _mm256_loadu_si256(reinterpret_cast<const Ints*>(color)) : _mm256_setzero_si256();
-      _mm256_storeu_si256(reinterpret_cast<Ints*>(color),
-                          ShadeColors<kAddress, kBlend, kStage>(pipeline, k, values, kept, live));
+      ShadeGroup<kAddress, kBlend, kStage>(pipeline, k, values, colorRow + column, nullptr, live);  // depth is done
     }
   }
   pending.firstRow = PendingPixels::kSize;
@@ -684,35 +680,63 @@ inline bool WaitingAmong(const PendingPixels& pending, int x, int y) {
   return ((pending.waiting[y - pending.area.minY] >> (x - pending.area.minX)) & kAllLanes) != 0;
 }
 
-// Tests the depths of the `live` lanes among the eight pixels of row y from column x on (all
-// within the area) and sets aside those that pass.
+// What setting pixels aside takes from the draw, copied out of the pipeline: the stores into
+// the planes could otherwise be taken to change it.
+struct SetAsideDraw {
+  explicit SetAsideDraw(const PixelPipeline& pipeline)
+      : testsDepth(pipeline.depthActive),
+        writesDepth(testsDepth && pipeline.depthState.writeEnable),
+        readsTexture(pipeline.readsTexture) {}
+  bool testsDepth, writesDepth, readsTexture;
+};
+
+// Tests the depths of the `covered` lanes among eight pixels of a row and sets aside those that
+// pass. `depth` holds the row's depths from the first of the eight (null without a depth test),
+// `at` is their place in the planes, and `column` the first one's bit in `waiting`, the row's
+// waiting pixels.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-inline __attribute__((always_inline)) void SetAside(const PixelPipeline& pipeline, const ShadeConstants& k,
-                                                    PendingPixels& pending, int x, int y, const PixelValues& values,
-                                                    unsigned live) {
-  if (pipeline.depthActive) {
-    live = TestDepth(pipeline, k, DepthRow(pipeline, y) + x, values.depth, live);
-    if (live == 0) return;
+inline __attribute__((always_inline)) void SetAsideEight(const PixelPipeline& pipeline, const ShadeConstants& k,
+                                                         const SetAsideDraw& draw, PendingPixels& pending,
+                                                         uint16_t* depth, size_t at, uint64_t& waiting, int column,
+                                                         const PixelValues& values, unsigned covered) {
+  Ints lanes = LaneMask(covered);
+  if (draw.testsDepth) {
+    const Ints stored = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depth)));
+    const Ints incoming = DepthToUnorm16Eight(values.depth);
+    lanes = _mm256_and_si256(DepthPassMask(k, incoming, stored), lanes);
+    covered = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(lanes)));
+    if (covered == 0) return;
+    if (draw.writesDepth) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(depth), PackDepths(_mm256_blendv_epi8(stored, incoming, lanes)));
+    }
   }
-  const int row = y - pending.area.minY, column = x - pending.area.minX;
-  const uint64_t bits = uint64_t(live) << column;
+  const uint64_t bits = uint64_t(covered) << column;
   if constexpr (kBlend != BlendPlan::Off) {
     // Blending over a waiting pixel reads the colour it is yet to leave.
-    if ((pending.waiting[row] & bits) != 0) ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
+    if ((waiting & bits) != 0) ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
   }
-  const size_t at = PlaneIndex(row, column);
-  const Ints lanes = LaneMask(live);
-  auto store = [at, lanes, live](void* plane, Ints value) {
+  auto store = [at, lanes](void* plane, Ints value) {
     Ints* place = reinterpret_cast<Ints*>(static_cast<uint32_t*>(plane) + at);
-    if (live != kAllLanes) value = _mm256_blendv_epi8(_mm256_loadu_si256(place), value, lanes);
-    _mm256_storeu_si256(place, value);
+    _mm256_storeu_si256(place, _mm256_blendv_epi8(_mm256_loadu_si256(place), value, lanes));
   };
-  if (pipeline.readsTexture) {
+  if (draw.readsTexture) {
     store(pending.u, _mm256_castps_si256(values.u));
     store(pending.v, _mm256_castps_si256(values.v));
   }
   store(pending.diffuse, values.diffuse);
-  pending.waiting[row] |= bits;
+  waiting |= bits;
+}
+
+// SetAsideEight for the `live` lanes among the eight pixels of row y from column x on (all
+// within the area).
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+inline __attribute__((always_inline)) void SetAside(const PixelPipeline& pipeline, const ShadeConstants& k,
+                                                    PendingPixels& pending, int x, int y, const PixelValues& values,
+                                                    unsigned live) {
+  const int row = y - pending.area.minY, column = x - pending.area.minX;
+  uint16_t* depth = pipeline.depthActive ? DepthRow(pipeline, y) + x : nullptr;
+  SetAsideEight<kAddress, kBlend, kStage>(pipeline, k, SetAsideDraw(pipeline), pending, depth, PlaneIndex(row, column),
+                                          pending.waiting[row], column, values, live);
   pending.firstRow = std::min(pending.firstRow, row);
   pending.lastRow = std::max(pending.lastRow, row);
 }
@@ -800,8 +824,8 @@ struct PlaneDownColumns {
 };
 
 // A narrow triangle walked a row at a time, the edge functions at eight pixel centres at once;
-// its covered pixels are set aside, with no runs to build for a triangle a few pixels across.
-// The steps are SetAside's, with what stays the same from row to row worked out once.
+// its covered pixels are set aside, with no runs to build for a triangle a few pixels across,
+// and what stays the same from row to row worked out once.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 bool ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& rect,
                          PendingPixels& pending) {
@@ -812,11 +836,9 @@ bool ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& tri
   if (!PrepareNarrowWalk(triangle, {first, rect.minY, rect.maxX, rect.maxY}, edge, rowStep)) return false;
   const ShadeConstants& k = ConstantsOf(pipeline);
   const unsigned inWidth = ((1u << (rect.maxX - first + 1)) - 1) & ~((1u << (rect.minX - first)) - 1);
-  // Copies of the pipeline's fields: the stores below could otherwise be taken to change them.
-  const bool testsDepth = pipeline.depthActive, writesDepth = testsDepth && pipeline.depthState.writeEnable;
-  const bool readsTexture = pipeline.readsTexture;
-  const size_t depthPitch = testsDepth ? pipeline.depth.pitchBytes : 0;
-  uint8_t* depthRow = testsDepth ? reinterpret_cast<uint8_t*>(DepthRow(pipeline, rect.minY) + first) : nullptr;
+  const SetAsideDraw draw(pipeline);
+  const size_t depthPitch = draw.testsDepth ? pipeline.depth.pitchBytes : 0;
+  uint8_t* depthRow = draw.testsDepth ? reinterpret_cast<uint8_t*>(DepthRow(pipeline, rect.minY) + first) : nullptr;
   const int firstRow = rect.minY - pending.area.minY, column = first - pending.area.minX;
   uint64_t* waiting = pending.waiting + firstRow;
   size_t at = PlaneIndex(firstRow, column);
@@ -828,33 +850,8 @@ bool ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& tri
       unsigned covered = ~unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(anyNegative))) & inWidth;
       for (int i = 0; i < 3; ++i) edge[i] = _mm256_add_epi32(edge[i], rowStep[i]);
       if (covered == 0) continue;
-      const PixelValues values = valuesAt(y);
-      Ints lanes = LaneMask(covered);
-      if (testsDepth) {
-        uint16_t* depth = reinterpret_cast<uint16_t*>(depthRow);
-        const Ints stored = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depth)));
-        const Ints incoming = DepthToUnorm16Eight(values.depth);
-        lanes = _mm256_and_si256(DepthPassMask(k, incoming, stored), lanes);
-        covered = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(lanes)));
-        if (covered == 0) continue;
-        if (writesDepth) {
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(depth), PackDepths(_mm256_blendv_epi8(stored, incoming, lanes)));
-        }
-      }
-      const uint64_t bits = uint64_t(covered) << column;
-      if constexpr (kBlend != BlendPlan::Off) {
-        if ((*waiting & bits) != 0) ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
-      }
-      auto store = [&](void* plane, Ints value) {
-        Ints* place = reinterpret_cast<Ints*>(static_cast<uint32_t*>(plane) + at);
-        _mm256_storeu_si256(place, _mm256_blendv_epi8(_mm256_loadu_si256(place), value, lanes));
-      };
-      if (readsTexture) {
-        store(pending.u, _mm256_castps_si256(values.u));
-        store(pending.v, _mm256_castps_si256(values.v));
-      }
-      store(pending.diffuse, values.diffuse);
-      *waiting |= bits;
+      SetAsideEight<kAddress, kBlend, kStage>(pipeline, k, draw, pending, reinterpret_cast<uint16_t*>(depthRow), at,
+                                              *waiting, column, valuesAt(y), covered);
     }
   };
   if (triangle.perspective || !triangle.flatColor) {
