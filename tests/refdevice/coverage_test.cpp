@@ -216,5 +216,39 @@ TEST(Coverage, RunsAreExactlyThePixelsTheEdgeFunctionsAccept) {
   }
 }
 
+// Setup marks a triangle for walking in 32 bits only where every edge value such a walk meets,
+// from seven columns left of its bounds to seven right and one row below, fits; the values it
+// leaves are the edge functions'. Slivers ever taller and longer cross from fitting to not.
+TEST(SmallWalk, IsMarkedOnlyWhereEveryValueFitsIn32Bits) {
+  constexpr int kSize = 4000;
+  int marked = 0, unmarked = 0;
+  for (float length = 2.0f; length < 3000.0f; length *= 1.19f) {
+    for (float lean : {0.0f, 3.7f, -41.3f}) {
+      ScreenVertex corners[3] = {{100.3f, 10.0f, 0.5f, 1, {}, {}},
+                                 {103.1f + lean, 10.0f + length, 0.5f, 1, {}, {}},
+                                 {101.9f - lean, 10.6f + length / 2, 0.5f, 1, {}, {}}};
+      SetupTriangle t;
+      ASSERT_TRUE(SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, kSize, kSize}, t));
+      (t.smallWalk ? marked : unmarked) += 1;
+      for (int i = 0; i < 3; ++i) {
+        const EdgeFunction& edge = t.edges[i];
+        auto value = [&](int64_t x, int64_t y) { return edge.a * x * 256 + edge.b * y * 256 + edge.c; };
+        EXPECT_EQ(t.walkStepX[i], int32_t(edge.a * 256));
+        EXPECT_EQ(t.walkStepY[i], int32_t(edge.b * 256));
+        EXPECT_EQ(t.walkStart[i], int32_t(value(t.minX, t.minY)));
+        if (!t.smallWalk) continue;
+        for (int64_t x : {t.minX - 7, t.maxX + 7}) {
+          for (int64_t y : {t.minY, t.maxY + 1}) {
+            EXPECT_EQ(value(x, y), int64_t(int32_t(value(x, y))))
+                << "length " << length << ", corner " << x << ", " << y;
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GT(marked, 0);
+  EXPECT_GT(unmarked, 0);
+}
+
 }  // namespace
 }  // namespace refdevice::testing

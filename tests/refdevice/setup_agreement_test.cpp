@@ -28,6 +28,12 @@ void ExpectSameRecord(const SetupTriangle& expected, const SetupTriangle& actual
   EXPECT_EQ(actual.minY, expected.minY);
   EXPECT_EQ(actual.maxX, expected.maxX);
   EXPECT_EQ(actual.maxY, expected.maxY);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(actual.walkStart[i], expected.walkStart[i]);
+    EXPECT_EQ(actual.walkStepX[i], expected.walkStepX[i]);
+    EXPECT_EQ(actual.walkStepY[i], expected.walkStepY[i]);
+  }
+  EXPECT_EQ(actual.smallWalk, expected.smallWalk);
   auto bits = [](float value) {
     uint32_t word;
     std::memcpy(&word, &value, 4);
@@ -120,6 +126,15 @@ TEST(SetupEightTriangles, KeepsAndBuildsWhatSetupScreenTriangleDoes) {
     SCOPED_TRACE(int(cull));
     ExpectSameSetup(vertices, cull, scissor);
   }
+  // Slivers ever longer, on a large target: the check of the small walk goes from fitting to not.
+  std::vector<ScreenVertex> slivers;
+  for (float length = 2.0f; length < 3000.0f; length *= 1.07f) {
+    const float lean = length / 40.0f;
+    slivers.push_back(Plain(100.3f, 10.0f, 0.5f, white, 0, 0));
+    slivers.push_back(Plain(103.1f + lean, 10.0f + length, 0.5f, white, 1, 0));
+    slivers.push_back(Plain(101.9f - lean, 10.6f + length / 2, 0.5f, white, 0, 1));
+  }
+  ExpectSameSetup(slivers, CullMode::None, {0, 0, 3999, 3999});
 }
 
 // In one draw, plain triangles are set up eight at a time and the others (per-corner colours,

@@ -52,8 +52,8 @@ using SpanShader = void (*)(const PixelPipeline&, const SetupTriangle&, const Sp
                             PendingPixels& pending);
 
 // Finds and shades the covered pixels of a triangle at most eight pixels wide within `rect`
-// (its pixels within the caller's area). False, having done nothing, where its edge values are
-// too large for the shader's 32-bit walk.
+// (its pixels within the caller's area). False, having done nothing, where the triangle has no
+// small walk (see SetupTriangle::smallWalk).
 using NarrowShader = bool (*)(const PixelPipeline&, const SetupTriangle&, const ScissorRect& rect, PendingPixels&);
 // Shades and writes every pixel set aside.
 using PendingShader = void (*)(const PixelPipeline&, PendingPixels&);

@@ -43,40 +43,23 @@ void NarrowToEdge(const EdgeFunction& edge, int64_t rowValue, int64_t& first, in
 }
 
 #if defined(__SSE2__)
-// Each edge's value at the walk's first pixel, (minX, minY), when every edge value the
-// four-wide walk below meets, and every difference between two of them, fits in 32 bits. The
-// walk reaches up to three pixels past maxX (the last group's lanes) and steps one row past
-// maxY; over that rectangle an edge function moves away from its first value by at most
-// |a| * width + |b| * height.
-bool WalkFitsIn32Bits(const EdgeFunction* edges, int minX, int minY, int maxX, int maxY, int32_t start[3]) {
-  constexpr int64_t kLimit = int64_t(1) << 30;
-  const int64_t firstX = int64_t(minX) * tuning::kSubpixelScale, firstY = int64_t(minY) * tuning::kSubpixelScale;
-  const int64_t width = (int64_t(maxX) + 3 - minX) * tuning::kSubpixelScale;
-  const int64_t height = (int64_t(maxY) + 1 - minY) * tuning::kSubpixelScale;
-  for (int i = 0; i < 3; ++i) {
-    const EdgeFunction& edge = edges[i];
-    int64_t first = edge.a * firstX + edge.b * firstY + edge.c;
-    int64_t reach = (first < 0 ? -first : first) + (edge.a < 0 ? -edge.a : edge.a) * width +
-                    (edge.b < 0 ? -edge.b : edge.b) * height;
-    if (reach >= kLimit) return false;
-    start[i] = static_cast<int32_t>(first);
-  }
-  return true;
-}
-
 // The walk four pixels at a time: each row's covered pixels as bits, whose lowest and highest
 // give the run (one run, the triangle being convex), with no branch on where it lies.
+// The walk reaches three pixels past maxX (the last group's lanes) and one row past maxY: within
+// the triangle's small walk, whose 32-bit values it steps through.
 template <typename AddRun>
-void WalkFourWide(const EdgeFunction* edges, const int32_t start[3], int minX, int minY, int maxX, int maxY,
-                  AddRun&& add) {
+void WalkFourWide(const SetupTriangle& triangle, int minX, int minY, int maxX, int maxY, AddRun&& add) {
   const int width = maxX - minX + 1;  // at most tuning::kWalkWidth
+  const int32_t columns = minX - triangle.minX, rows = minY - triangle.minY;
   __m128i rowStart[3], laneStep[3], groupStep[3], rowStep[3];
   for (int i = 0; i < 3; ++i) {
-    int32_t stepX = static_cast<int32_t>(edges[i].a * tuning::kSubpixelScale);
-    laneStep[i] = _mm_setr_epi32(0, stepX, 2 * stepX, 3 * stepX);
-    rowStart[i] = _mm_add_epi32(_mm_set1_epi32(start[i]), laneStep[i]);
-    groupStep[i] = _mm_set1_epi32(4 * stepX);
-    rowStep[i] = _mm_set1_epi32(static_cast<int32_t>(edges[i].b * tuning::kSubpixelScale));
+    // Products and sums wrap in unsigned arithmetic; the walk's values themselves fit.
+    const uint32_t stepX = uint32_t(triangle.walkStepX[i]), stepY = uint32_t(triangle.walkStepY[i]);
+    const uint32_t start = uint32_t(triangle.walkStart[i]) + uint32_t(columns) * stepX + uint32_t(rows) * stepY;
+    laneStep[i] = _mm_setr_epi32(0, int(stepX), int(2 * stepX), int(3 * stepX));
+    rowStart[i] = _mm_add_epi32(_mm_set1_epi32(int(start)), laneStep[i]);
+    groupStep[i] = _mm_set1_epi32(int(4 * stepX));
+    rowStep[i] = _mm_set1_epi32(int(stepY));
   }
   const uint32_t inWidth = width >= 32 ? ~0u : (1u << width) - 1;
   for (int y = minY; y <= maxY; ++y) {
@@ -156,9 +139,8 @@ void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle
     return;
   }
 #if defined(__SSE2__)
-  int32_t start[3];
-  if (WalkFitsIn32Bits(edges, minX, minY, maxX, maxY, start)) {
-    WalkFourWide(edges, start, minX, minY, maxX, maxY, add);
+  if (triangle.smallWalk) {
+    WalkFourWide(triangle, minX, minY, maxX, maxY, add);
     flush();
     return;
   }

@@ -55,6 +55,23 @@ uint32_t PackColorChannels(const float color[4]) {
   return packed;
 }
 
+// The record's values for small walks, from its edges and bounds.
+void PrepareSmallWalk(SetupTriangle& out) {
+  const int64_t width = int64_t(out.maxX) - out.minX, height = int64_t(out.maxY) - out.minY;
+  out.smallWalk = width < kSmallWalkExtent && height < kSmallWalkExtent;
+  const int64_t firstX = int64_t(out.minX) * tuning::kSubpixelScale;
+  const int64_t firstY = int64_t(out.minY) * tuning::kSubpixelScale;
+  for (int i = 0; i < 3; ++i) {
+    const EdgeFunction& edge = out.edges[i];
+    const int64_t first = edge.a * firstX + edge.b * firstY + edge.c;
+    if (out.smallWalk) out.smallWalk = FitsSmallWalk(edge, first, width, height);
+    // Only the low 32 bits: they are exact where the walk fits.
+    out.walkStart[i] = static_cast<int32_t>(first);
+    out.walkStepX[i] = static_cast<int32_t>(edge.a * tuning::kSubpixelScale);
+    out.walkStepY[i] = static_cast<int32_t>(edge.b * tuning::kSubpixelScale);
+  }
+}
+
 }  // namespace
 
 bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In, const ScreenVertex& v2In, CullMode cull,
@@ -99,6 +116,7 @@ bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In, con
   out.edges[0] = MakeEdge(x1, y1, x2, y2);
   out.edges[1] = MakeEdge(x2, y2, x0, y0);
   out.edges[2] = MakeEdge(x0, y0, x1, y1);
+  PrepareSmallWalk(out);
 
   // Planes come from the snapped corners, the same ones coverage uses.
   constexpr double kToPixels = 1.0 / tuning::kSubpixelScale;

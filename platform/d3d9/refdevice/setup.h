@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "refdevice.h"
+#include "tuning.h"
 #include "vertex_processing.h"
 
 namespace refdevice {
@@ -26,6 +27,9 @@ struct AttributePlane {
 struct SetupTriangle {
   EdgeFunction edges[3];
   int minX, minY, maxX, maxY;  // covered pixels lie within, bounds inclusive
+  // For walking the triangle eight pixel centres at a time in 32-bit arithmetic: each edge's
+  // value at (minX, minY), and its steps a pixel right and a row down (see smallWalk).
+  int32_t walkStart[3], walkStepX[3], walkStepY[3];
   float originX, originY;
   AttributePlane depth;
   // With perspective, q = 1/w and texcoord/colour hold attribute * q; otherwise q is constant
@@ -35,6 +39,10 @@ struct SetupTriangle {
   AttributePlane color[4];
   bool perspective;
   bool flatColor;        // all three corners have the same colour: color[i].c is it
+  // Every edge value over columns minX - 7 .. maxX + 7 and rows minY .. maxY + 1 fits in 32
+  // bits, so a walk that starts at most seven columns left of the triangle and steps one row
+  // past it, adding the steps above, meets only exact values (see FitsSmallWalk).
+  bool smallWalk;
   uint32_t flatDiffuse;  // that colour packed as 0xAARRGGBB, when flat
 };
 
@@ -46,6 +54,21 @@ struct ScissorRect {
 // Coordinates beyond this many pixels are outside what the guard band lets through; anything
 // past it (only possible for pretransformed input) is refused rather than overflowed.
 constexpr float kLargestCoordinate = 1 << 20;
+
+// The triangles whose small walk setup checks: larger ones are never walked a few pixels at a
+// time, and within these bounds the check's products fit in 64 bits.
+constexpr int kSmallWalkExtent = 1 << 10;
+
+// Whether an edge stays within 32 bits over the small walk's rectangle: its value at the
+// rectangle's first pixel centre (`first`, exact, from the 64-bit edge) moves away by at most
+// |a| * S * (width + 7) along a row and |b| * S * (height + 1) down the rows, S the subpixel
+// scale, width and height the bounds' (maxX - minX, maxY - minY, each below kSmallWalkExtent).
+inline bool FitsSmallWalk(const EdgeFunction& edge, int64_t first, int64_t width, int64_t height) {
+  auto magnitude = [](int64_t value) { return value < 0 ? -value : value; };
+  const int64_t reach = magnitude(first) + magnitude(edge.a) * (width + 7) * tuning::kSubpixelScale +
+                        magnitude(edge.b) * (height + 1) * tuning::kSubpixelScale;
+  return reach < (int64_t(1) << 31);
+}
 
 // Fills `out` and returns true when the triangle may cover a pixel: not culled, not
 // degenerate, within the scissor rectangle and within the fixed-point range.

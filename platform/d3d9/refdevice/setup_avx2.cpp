@@ -186,26 +186,26 @@ void Transpose(Floats r[8]) {
   }
 }
 
-// The records' run of floats from originX to color[3].c, in that order in every record.
-constexpr int kFloatFields = 26;
+// The records' run of 4-byte fields from minX to color[3].c, in that order in every record.
+constexpr int kRunFields = 39;
 static_assert(offsetof(SetupTriangle, color) + sizeof(SetupTriangle::color) ==
-                  offsetof(SetupTriangle, originX) + kFloatFields * sizeof(float),
-              "originX, originY, depth, q, texcoord and color lie one after another");
+                  offsetof(SetupTriangle, minX) + kRunFields * 4,
+              "the bounds, the small walk's values, origin, depth, q, texcoord and color lie one after another");
 
-// Writes the run of floats of eight records, eight fields at a time: fields[f] holds field f of
-// the eight triangles.
-void StoreFloatFields(const Floats fields[kFloatFields], SetupTriangle out[8]) {
+// Writes the run of fields of eight records, eight fields at a time: fields[f] holds field f of
+// the eight triangles (integers as their bits).
+void StoreRunFields(const Floats fields[kRunFields], SetupTriangle out[8]) {
   auto at = [out](int lane, int field) {
-    return reinterpret_cast<float*>(reinterpret_cast<char*>(&out[lane]) + offsetof(SetupTriangle, originX)) + field;
+    return reinterpret_cast<float*>(reinterpret_cast<char*>(&out[lane]) + offsetof(SetupTriangle, minX)) + field;
   };
   int field = 0;
-  for (; field + 8 <= kFloatFields; field += 8) {
+  for (; field + 8 <= kRunFields; field += 8) {
     Floats block[8];
     std::copy(fields + field, fields + field + 8, block);
     Transpose(block);
     for (int lane = 0; lane < 8; ++lane) _mm256_storeu_ps(at(lane, field), block[lane]);
   }
-  for (; field < kFloatFields; ++field) {
+  for (; field < kRunFields; ++field) {
     alignas(32) float lanes[8];
     _mm256_store_ps(lanes, fields[field]);
     for (int lane = 0; lane < 8; ++lane) *at(lane, field) = lanes[lane];
@@ -246,6 +246,48 @@ void StoreFlatColors(const ScreenVertex* vertices, const int32_t slots[8], float
 }
 
 unsigned LanesOf(Ints mask) { return unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(mask))); }
+
+Wide Add(const Wide& a, const Wide& b) { return {_mm256_add_epi64(a.even, b.even), _mm256_add_epi64(a.odd, b.odd)}; }
+
+Ints Magnitude64(Ints value) {
+  const Ints negative = _mm256_cmpgt_epi64(_mm256_setzero_si256(), value);
+  return _mm256_sub_epi64(_mm256_xor_si256(value, negative), negative);
+}
+
+// The low 32 bits of eight 64-bit values.
+Ints LowHalves(const Wide& wide) { return _mm256_blend_epi32(wide.even, _mm256_slli_epi64(wide.odd, 32), 0xAA); }
+
+// PrepareSmallWalk for eight records: the edge values at (minX, minY) and the steps, and the
+// lanes whose walk fits (FitsSmallWalk's sum, in the same 64-bit integers).
+struct SmallWalks {
+  Ints start[3], stepX[3], stepY[3];
+  Ints fits;
+};
+
+SmallWalks MakeSmallWalks(const Edges edges[3], Ints minX, Ints minY, Ints maxX, Ints maxY) {
+  SmallWalks walks;
+  const Ints width = _mm256_sub_epi32(maxX, minX), height = _mm256_sub_epi32(maxY, minY);
+  const Ints extent = _mm256_set1_epi32(kSmallWalkExtent);
+  walks.fits = _mm256_and_si256(_mm256_cmpgt_epi32(extent, width), _mm256_cmpgt_epi32(extent, height));
+  const Ints firstX = _mm256_slli_epi32(minX, tuning::kSubpixelBits);
+  const Ints firstY = _mm256_slli_epi32(minY, tuning::kSubpixelBits);
+  // Where the bounds fit the extent, these are small: the products below are exact.
+  const Ints across = _mm256_slli_epi32(_mm256_add_epi32(width, _mm256_set1_epi32(7)), tuning::kSubpixelBits);
+  const Ints down = _mm256_slli_epi32(_mm256_add_epi32(height, _mm256_set1_epi32(1)), tuning::kSubpixelBits);
+  const Ints limit = _mm256_set1_epi64x(int64_t(1) << 31);
+  for (int i = 0; i < 3; ++i) {
+    const Edges& edge = edges[i];
+    const Wide first = Add(Add(Multiply(edge.a, firstX), Multiply(edge.b, firstY)), edge.c);
+    const Wide spread = Add(Multiply(_mm256_abs_epi32(edge.a), across), Multiply(_mm256_abs_epi32(edge.b), down));
+    const Ints fitsEven = _mm256_cmpgt_epi64(limit, _mm256_add_epi64(Magnitude64(first.even), spread.even));
+    const Ints fitsOdd = _mm256_cmpgt_epi64(limit, _mm256_add_epi64(Magnitude64(first.odd), spread.odd));
+    walks.fits = _mm256_and_si256(walks.fits, Narrow(fitsEven, fitsOdd));
+    walks.start[i] = LowHalves(first);
+    walks.stepX[i] = _mm256_slli_epi32(edge.a, tuning::kSubpixelBits);
+    walks.stepY[i] = _mm256_slli_epi32(edge.b, tuning::kSubpixelBits);
+  }
+  return walks;
+}
 
 }  // namespace
 
@@ -306,11 +348,10 @@ unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t c
   alignas(32) uint32_t diffuse[8];
   StoreFlatColors(screenVertices, corners[0], color, diffuse);
 
-  alignas(32) int32_t bounds[4][8], a[3][8], b[3][8];
-  _mm256_store_si256(reinterpret_cast<Ints*>(bounds[0]), minX);
-  _mm256_store_si256(reinterpret_cast<Ints*>(bounds[1]), minY);
-  _mm256_store_si256(reinterpret_cast<Ints*>(bounds[2]), maxX);
-  _mm256_store_si256(reinterpret_cast<Ints*>(bounds[3]), maxY);
+  const SmallWalks walks = MakeSmallWalks(edges, minX, minY, maxX, maxY);
+  const unsigned smallWalkLanes = LanesOf(walks.fits);
+
+  alignas(32) int32_t a[3][8], b[3][8];
   for (int i = 0; i < 3; ++i) {
     _mm256_store_si256(reinterpret_cast<Ints*>(a[i]), edges[i].a);
     _mm256_store_si256(reinterpret_cast<Ints*>(b[i]), edges[i].b);
@@ -318,7 +359,12 @@ unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t c
 
   // No perspective (q = 1 everywhere) and one colour: planes with only a constant.
   const Floats none = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f);
-  const Floats fields[kFloatFields] = {
+  auto bits = [](Ints value) { return _mm256_castsi256_ps(value); };
+  const Floats fields[kRunFields] = {
+      bits(minX), bits(minY), bits(maxX), bits(maxY),
+      bits(walks.start[0]), bits(walks.start[1]), bits(walks.start[2]),
+      bits(walks.stepX[0]), bits(walks.stepX[1]), bits(walks.stepX[2]),
+      bits(walks.stepY[0]), bits(walks.stepY[1]), bits(walks.stepY[2]),
       _mm256_setr_m128(_mm256_cvtpd_ps(low.px0), _mm256_cvtpd_ps(high.px0)),
       _mm256_setr_m128(_mm256_cvtpd_ps(low.py0), _mm256_cvtpd_ps(high.py0)),
       depth.a, depth.b, depth.c,
@@ -329,18 +375,15 @@ unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t c
       none, none, _mm256_load_ps(color[1]),
       none, none, _mm256_load_ps(color[2]),
       none, none, _mm256_load_ps(color[3])};
-  StoreFloatFields(fields, out);
+  StoreRunFields(fields, out);
 
   for (unsigned rest = keptLanes; rest != 0; rest &= rest - 1) {
     const int lane = __builtin_ctz(rest);
     SetupTriangle& triangle = out[lane];
     for (int i = 0; i < 3; ++i) triangle.edges[i] = {a[i][lane], b[i][lane], c[i][lane]};
-    triangle.minX = bounds[0][lane];
-    triangle.minY = bounds[1][lane];
-    triangle.maxX = bounds[2][lane];
-    triangle.maxY = bounds[3][lane];
     triangle.perspective = false;
     triangle.flatColor = true;
+    triangle.smallWalk = (smallWalkLanes >> lane) & 1;
     triangle.flatDiffuse = diffuse[lane];
   }
   return keptLanes;

@@ -770,48 +770,20 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
   }
 }
 
-// The walk of a triangle at most eight pixels wide over `rect`, eight pixel centres of a row at
-// once: each edge's values along the first row and its step a row down. False where an edge
-// value the walk meets, or the difference of two, might not fit in 32 bits: over the rectangle
-// widened to seven columns past minX and one row past maxY, an edge moves away from its value
-// at (minX, minY) by at most |a| * width + |b| * height. Edge coefficients a and b fit in 32
-// bits (corners lie within kLargestCoordinate), so 32-bit multiplies give exact products.
-inline __attribute__((always_inline)) bool PrepareNarrowWalk(const SetupTriangle& triangle, const ScissorRect& rect,
-                                                             Ints edge[3], Ints rowStep[3]) {
-  const EdgeFunction* edges = triangle.edges;
-  auto column = [edges](int64_t EdgeFunction::*field) {
-    return _mm256_setr_epi64x(edges[0].*field, edges[1].*field, edges[2].*field, 0);
-  };
-  const Ints a = column(&EdgeFunction::a), b = column(&EdgeFunction::b), c = column(&EdgeFunction::c);
-  const Ints first = _mm256_add_epi64(
-      _mm256_add_epi64(_mm256_mul_epi32(a, _mm256_set1_epi64x(int64_t(rect.minX) * tuning::kSubpixelScale)),
-                       _mm256_mul_epi32(b, _mm256_set1_epi64x(int64_t(rect.minY) * tuning::kSubpixelScale))),
-      c);
-  auto magnitude = [](Ints value) {
-    const Ints negative = _mm256_cmpgt_epi64(_mm256_setzero_si256(), value);
-    return _mm256_sub_epi64(_mm256_xor_si256(value, negative), negative);
-  };
-  const int64_t width = (std::max(rect.maxX + 3, rect.minX + 7) - rect.minX) * int64_t(tuning::kSubpixelScale);
-  const int64_t height = (rect.maxY + 1 - rect.minY) * int64_t(tuning::kSubpixelScale);
-  const Ints reach = _mm256_add_epi64(
-      magnitude(first), _mm256_add_epi64(_mm256_mul_epi32(magnitude(a), _mm256_set1_epi64x(width)),
-                                         _mm256_mul_epi32(magnitude(b), _mm256_set1_epi64x(height))));
-  const Ints tooFar = _mm256_cmpgt_epi64(reach, _mm256_set1_epi64x((int64_t(1) << 30) - 1));
-  if (!_mm256_testz_si256(tooFar, tooFar)) return false;
-
-  // Each 64-bit lane's low half: the values, and the steps a pixel right and a row down.
-  const Ints lowHalves = _mm256_setr_epi32(0, 2, 4, 6, 0, 0, 0, 0);
-  const Ints starts = _mm256_permutevar8x32_epi32(first, lowHalves);
-  const Ints stepsX = _mm256_permutevar8x32_epi32(_mm256_slli_epi64(a, tuning::kSubpixelBits), lowHalves);
-  const Ints stepsY = _mm256_permutevar8x32_epi32(_mm256_slli_epi64(b, tuning::kSubpixelBits), lowHalves);
-  const Ints lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+// The walk's start, eight pixel centres of a row at once: each edge's values at columns
+// first .. first + 7 of row y, and its step a row down, from setup's 32-bit values (the
+// triangle's smallWalk holds: every value the walk meets is exact).
+inline __attribute__((always_inline)) void StartSmallWalk(const SetupTriangle& triangle, int first, int y, Ints edge[3],
+                                                          Ints rowStep[3]) {
+  const Ints columns =
+      _mm256_add_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(first - triangle.minX));
+  const Ints rows = _mm256_set1_epi32(y - triangle.minY);
   for (int i = 0; i < 3; ++i) {
-    const Ints which = _mm256_set1_epi32(i);
-    edge[i] = _mm256_add_epi32(_mm256_permutevar8x32_epi32(starts, which),
-                               _mm256_mullo_epi32(lanes, _mm256_permutevar8x32_epi32(stepsX, which)));
-    rowStep[i] = _mm256_permutevar8x32_epi32(stepsY, which);
+    rowStep[i] = _mm256_set1_epi32(triangle.walkStepY[i]);
+    edge[i] = _mm256_add_epi32(_mm256_add_epi32(_mm256_set1_epi32(triangle.walkStart[i]),
+                                                _mm256_mullo_epi32(columns, _mm256_set1_epi32(triangle.walkStepX[i]))),
+                               _mm256_mullo_epi32(rows, rowStep[i]));
   }
-  return true;
 }
 
 // A plane's values at eight columns, row after row: a * dx stays the same down a column.
@@ -829,11 +801,12 @@ struct PlaneDownColumns {
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 bool ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& rect,
                          PendingPixels& pending) {
-  if (!pending.CanHold()) return false;
-  // The walk's eight columns: from the triangle's first, moved left where they would pass the area.
+  if (!triangle.smallWalk || !pending.CanHold()) return false;
+  // The walk's eight columns: from the triangle's first, moved left where they would pass the
+  // area (at most seven columns left of the triangle).
   const int first = std::min(rect.minX, pending.area.maxX - 7);
   Ints edge[3], rowStep[3];
-  if (!PrepareNarrowWalk(triangle, {first, rect.minY, rect.maxX, rect.maxY}, edge, rowStep)) return false;
+  StartSmallWalk(triangle, first, rect.minY, edge, rowStep);
   const ShadeConstants& k = ConstantsOf(pipeline);
   const unsigned inWidth = ((1u << (rect.maxX - first + 1)) - 1) & ~((1u << (rect.minX - first)) - 1);
   const SetAsideDraw draw(pipeline);
