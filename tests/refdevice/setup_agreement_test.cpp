@@ -3,6 +3,7 @@
 // rounding and the rules meet their edges.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -171,6 +172,65 @@ TEST(SetupEightTriangles, KeepsDrawOrderAmongOtherTriangles) {
   }
   EXPECT_EQ(together.pixels, oneByOne.pixels);
   EXPECT_NE(together.pixels, Canvas(80, 60).pixels) << "the triangles should have been drawn";
+}
+
+// A mesh's triangle list with 32-bit indices has its corners read eight triangles at a time
+// straight from the indices, and its records written in place, dropping the culled ones: the
+// same pixels as the triangles listed vertex by vertex. The indices skip spare ones at the
+// front (the first index) and spare vertices (the base vertex); about half the triangles face
+// away and the count is no multiple of eight. Blended textured triangles show the order.
+TEST(SetupEightTriangles, ReadsAListsThirtyTwoBitIndicesAsItsVerticesListed) {
+  std::mt19937 random(47);
+  std::uniform_real_distribution<float> position(-0.9f, 0.9f), nearby(-0.12f, 0.12f), texcoord(0.0f, 1.0f);
+  constexpr int kTriangles = 1001, kSpareVertices = 3, kSpareIndices = 6;
+  std::vector<ColorTexVertex> pool(kSpareVertices, ColorTexVertex{0, 0, 0.5f, 0xFFFFFFFFu, 0, 0});
+  std::vector<uint32_t> indices(kSpareIndices, 0);
+  std::vector<ColorTexVertex> listed;
+  for (int t = 0; t < kTriangles; ++t) {
+    const float cx = position(random), cy = position(random);
+    for (int i = 0; i < 3; ++i) {
+      listed.push_back({cx + nearby(random), cy + nearby(random), 0.5f, 0xFFFFFFFFu, texcoord(random), texcoord(random)});
+    }
+  }
+  // The pool holds the listed vertices in shuffled order; the indices find them again.
+  std::vector<uint32_t> order(listed.size());
+  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::shuffle(order.begin(), order.end(), random);
+  std::vector<uint32_t> slotOf(listed.size());
+  for (uint32_t slot = 0; slot < order.size(); ++slot) {
+    pool.push_back(listed[order[slot]]);
+    slotOf[order[slot]] = slot;
+  }
+  for (uint32_t i = 0; i < listed.size(); ++i) indices.push_back(slotOf[i]);
+
+  std::vector<uint32_t> texels(16 * 16);
+  for (uint32_t& texel : texels) texel = (uint32_t(random()) & 0x00FFFFFFu) | 0x80000000u;
+  const Texture texture = TextureOf(texels, 16, 16);
+  Canvas fromIndices(80, 60), fromList(80, 60);
+  DrawCall call = BasicDraw(fromIndices);
+  call.cull = CullMode::CounterClockwise;
+  call.blend = {true, BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha};
+  call.stage.color = {StageOperation::SelectArg1, StageArgument::Texture, StageArgument::Diffuse};
+  call.stage.alpha = {StageOperation::SelectArg1, StageArgument::Texture, StageArgument::Diffuse};
+  call.stage.texture = &texture;
+  call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Wrap, Address::Wrap};
+  call.vertices = StreamOf(pool);
+  call.indices = {indices.data(), indices.size(), IndexFormat::Bits32};
+  SetTriangleList(call, kTriangles);
+  call.range.firstIndex = kSpareIndices;
+  call.range.baseVertex = kSpareVertices;
+  Device device(2);
+  ASSERT_EQ(device.Draw(call), Status::Ok);
+
+  call.color = fromList.Color();
+  call.depth = fromList.Depth();
+  call.vertices = StreamOf(listed);
+  call.indices = {};
+  call.range.firstIndex = 0;
+  call.range.baseVertex = 0;
+  ASSERT_EQ(device.Draw(call), Status::Ok);
+  EXPECT_EQ(fromIndices.pixels, fromList.pixels);
+  EXPECT_NE(fromIndices.pixels, Canvas(80, 60).pixels) << "the triangles should have been drawn";
 }
 
 // A draw whose vertices all lie on the screen with one q and one colour has its triangles set

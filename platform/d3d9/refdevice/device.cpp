@@ -296,6 +296,19 @@ bool LikeFirstVertex(const uint32_t* outcodes, const ScreenVertex* screenVertice
   return true;
 }
 
+// Of the eight records from `at` on, keeps those of the lanes set in `kept`, in order, and drops
+// the others.
+void KeepLanes(TriangleChunk& chunk, size_t at, unsigned kept) {
+  if (kept == kAllEight) return;
+  size_t next = at;
+  for (unsigned rest = kept; rest != 0; rest &= rest - 1) {
+    const size_t from = at + static_cast<size_t>(__builtin_ctz(rest));
+    if (from != next) chunk.triangles[next] = chunk.triangles[from];
+    ++next;
+  }
+  chunk.triangles.resize(next);
+}
+
 // Triangles begin .. end - 1, in order. Where the processor has AVX2, plain ones are set up
 // eight at a time (the slots, scaled to floats, must fit in 32 bits for that).
 void SetupTriangles(const TriangleSource& source, size_t vertexCount, size_t begin, size_t end, TriangleChunk& chunk) {
@@ -304,8 +317,24 @@ void SetupTriangles(const TriangleSource& source, size_t vertexCount, size_t beg
     for (size_t t = begin; t < end; ++t) SetupTriangleAt(source, t, chunk);
     return;
   }
+  const DrawCall& call = source.call;
+  // A mesh's usual form: setup reads each eight triangles' corners from the indices itself and
+  // writes their records in place.
+  const bool listed = source.everyTrianglePlain && call.range.type == PrimitiveType::TriangleList &&
+                      call.indices.format == IndexFormat::Bits32;
+  const uint32_t* indices = listed ? static_cast<const uint32_t*>(call.indices.data) + call.range.firstIndex : nullptr;
+  const uint32_t bias = static_cast<uint32_t>(int64_t(call.range.baseVertex) - int64_t(source.lowest));
   for (size_t first = begin; first < end; first += 8) {
     const int count = static_cast<int>(std::min<size_t>(8, end - first));
+    if (listed && count == 8) {
+      const size_t at = chunk.triangles.size();
+      chunk.triangles.resize(at + 8);
+      SetupTriangle* records = &chunk.triangles[at];
+      const unsigned kept =
+          SetupEightListedTriangles(source.screenVertices, indices + 3 * first, bias, call.cull, source.area, records);
+      KeepLanes(chunk, at, kept);
+      continue;
+    }
     int32_t corners[3][8] = {};
     unsigned plain = 0;
     for (int lane = 0; lane < count; ++lane) {

@@ -22,6 +22,10 @@ unsigned SetupEightTriangles(const ScreenVertex*, const int32_t[3][8], unsigned,
                              SetupTriangle[8]) {
   return 0;
 }
+unsigned SetupEightListedTriangles(const ScreenVertex*, const uint32_t*, uint32_t, CullMode, const ScissorRect&,
+                                   SetupTriangle[8]) {
+  return 0;
+}
 
 #else
 
@@ -41,10 +45,12 @@ struct Corner {
   Floats x, y, z, u, v;
 };
 
-Corner GatherCorner(const ScreenVertex* vertices, const int32_t slots[8]) {
+// Where each lane's vertex begins, in floats from the first.
+Ints FloatIndex(Ints slots) { return _mm256_mullo_epi32(slots, _mm256_set1_epi32(kFloatsPerVertex)); }
+
+Corner GatherCorner(const ScreenVertex* vertices, Ints slots) {
   const float* base = reinterpret_cast<const float*>(vertices);
-  const Ints index = _mm256_mullo_epi32(_mm256_loadu_si256(reinterpret_cast<const Ints*>(slots)),
-                                        _mm256_set1_epi32(kFloatsPerVertex));
+  const Ints index = FloatIndex(slots);
   auto field = [&](size_t offset) { return _mm256_i32gather_ps(base + offset / sizeof(float), index, 4); };
   return {field(offsetof(ScreenVertex, x)), field(offsetof(ScreenVertex, y)), field(offsetof(ScreenVertex, z)),
           field(offsetof(ScreenVertex, texcoord)), field(offsetof(ScreenVertex, texcoord) + sizeof(float))};
@@ -230,10 +236,9 @@ Ints Max3(Ints a, Ints b, Ints c) { return _mm256_max_epi32(_mm256_max_epi32(a, 
 
 // The first corners' colour channels, and each colour packed as SetupScreenTriangle packs a
 // flat colour: 0 for NaN and values up to 0, 255 from 255 on, else rounded half up.
-void StoreFlatColors(const ScreenVertex* vertices, const int32_t slots[8], float channels[4][8], uint32_t packed[8]) {
+void StoreFlatColors(const ScreenVertex* vertices, Ints slots, float channels[4][8], uint32_t packed[8]) {
   const float* base = reinterpret_cast<const float*>(vertices) + offsetof(ScreenVertex, color) / sizeof(float);
-  const Ints index = _mm256_mullo_epi32(_mm256_loadu_si256(reinterpret_cast<const Ints*>(slots)),
-                                        _mm256_set1_epi32(kFloatsPerVertex));
+  const Ints index = FloatIndex(slots);
   Ints bytes = _mm256_setzero_si256();
   for (int i = 0; i < 4; ++i) {
     const Floats channel = _mm256_i32gather_ps(base + i, index, 4);
@@ -289,10 +294,9 @@ SmallWalks MakeSmallWalks(const Edges edges[3], Ints minX, Ints minY, Ints maxX,
   return walks;
 }
 
-}  // namespace
-
-unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t corners[3][8], unsigned lanes,
-                             CullMode cull, const ScissorRect& scissor, SetupTriangle out[8]) {
+// SetupEightTriangles with each corner's slots in a register.
+unsigned SetupEight(const ScreenVertex* screenVertices, const Ints corners[3], unsigned lanes, CullMode cull,
+                    const ScissorRect& scissor, SetupTriangle out[8]) {
   Corner c0 = GatherCorner(screenVertices, corners[0]);
   Corner c1 = GatherCorner(screenVertices, corners[1]);
   Corner c2 = GatherCorner(screenVertices, corners[2]);
@@ -387,6 +391,40 @@ unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t c
     triangle.flatDiffuse = diffuse[lane];
   }
   return keptLanes;
+}
+
+// Eight triangles' corners from a list's 24 indices: lane t takes indices 3t, 3t + 1 and 3t + 2.
+// Each corner's indices are spread over the three registers read; a blend gathers them into
+// one, and a permutation puts them in lane order.
+void ListCorners(const uint32_t* indices, Ints corners[3]) {
+  const Ints first = _mm256_loadu_si256(reinterpret_cast<const Ints*>(indices));
+  const Ints second = _mm256_loadu_si256(reinterpret_cast<const Ints*>(indices + 8));
+  const Ints third = _mm256_loadu_si256(reinterpret_cast<const Ints*>(indices + 16));
+  auto corner = [&](int fromSecond, int fromThird, Ints order) {
+    return _mm256_permutevar8x32_epi32(_mm256_blend_epi32(_mm256_blend_epi32(first, second, fromSecond), third, fromThird),
+                                       order);
+  };
+  // Index 3t + i lies in register (3t + i) / 8, at (3t + i) % 8.
+  corners[0] = corner(0x92, 0x24, _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5));
+  corners[1] = corner(0x24, 0x49, _mm256_setr_epi32(1, 4, 7, 2, 5, 0, 3, 6));
+  corners[2] = corner(0x49, 0x92, _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7));
+}
+
+}  // namespace
+
+unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t corners[3][8], unsigned lanes,
+                             CullMode cull, const ScissorRect& scissor, SetupTriangle out[8]) {
+  Ints slots[3];
+  for (int i = 0; i < 3; ++i) slots[i] = _mm256_loadu_si256(reinterpret_cast<const Ints*>(corners[i]));
+  return SetupEight(screenVertices, slots, lanes, cull, scissor, out);
+}
+
+unsigned SetupEightListedTriangles(const ScreenVertex* screenVertices, const uint32_t* indices, uint32_t bias,
+                                   CullMode cull, const ScissorRect& scissor, SetupTriangle out[8]) {
+  Ints slots[3];
+  ListCorners(indices, slots);
+  for (Ints& corner : slots) corner = _mm256_add_epi32(corner, _mm256_set1_epi32(int(bias)));
+  return SetupEight(screenVertices, slots, kAllEight, cull, scissor, out);
 }
 
 #endif

@@ -18,4 +18,12 @@ bool Avx2SetupAvailable();
 unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t corners[3][8], unsigned lanes,
                              CullMode cull, const ScissorRect& scissor, SetupTriangle out[8]);
 
+// The lanes of every one of eight triangles.
+constexpr unsigned kAllEight = 0xFFu;
+
+// SetupEightTriangles for eight triangles of a list, their corners' slots read from 24
+// consecutive 32-bit indices, each plus `bias` (in 32-bit arithmetic).
+unsigned SetupEightListedTriangles(const ScreenVertex* screenVertices, const uint32_t* indices, uint32_t bias,
+                                   CullMode cull, const ScissorRect& scissor, SetupTriangle out[8]);
+
 }  // namespace refdevice

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "setup.h"
@@ -19,8 +22,26 @@ struct TileGrid {
   ScissorRect Rect(int tile) const;  // the tile's pixels, bounds inclusive
 };
 
+// An allocator whose elements come into being uninitialised when a vector grows: setup writes
+// every field of each record it keeps in place, and clearing them first would cost as much.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitialisedAllocator<U>;
+  };
+  template <typename U>
+  void construct(U* place) noexcept {
+    ::new (static_cast<void*>(place)) U;
+  }
+  template <typename U, typename... Arguments>
+  void construct(U* place, Arguments&&... arguments) {
+    ::new (static_cast<void*>(place)) U(std::forward<Arguments>(arguments)...);
+  }
+};
+
 struct TriangleChunk {
-  std::vector<SetupTriangle> triangles;
+  std::vector<SetupTriangle, UninitialisedAllocator<SetupTriangle>> triangles;
   std::vector<uint32_t> tileStart;    // Count() + 1 offsets into tileEntries
   std::vector<uint32_t> tileEntries;  // triangle indices, tile by tile, in draw order
   // Binning's working space, kept from draw to draw.
