@@ -37,13 +37,13 @@ struct SetupTriangle {
   AttributePlane q;
   AttributePlane texcoord[2];
   AttributePlane color[4];
+  uint32_t flatDiffuse;  // when flatColor: that colour packed as 0xAARRGGBB
   bool perspective;
-  bool flatColor;        // all three corners have the same colour: color[i].c is it
+  bool flatColor;  // all three corners have the same colour: color[i].c is it
   // Every edge value over columns minX - 7 .. maxX + 7 and rows minY .. maxY + 1 fits in 32
   // bits, so a walk that starts at most seven columns left of the triangle and steps one row
   // past it, adding the steps above, meets only exact values (see FitsSmallWalk).
   bool smallWalk;
-  uint32_t flatDiffuse;  // that colour packed as 0xAARRGGBB, when flat
 };
 
 // Pixel rectangle that drawing may touch (viewport within the target), bounds inclusive.

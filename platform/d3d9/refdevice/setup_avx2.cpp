@@ -79,16 +79,6 @@ struct Wide {
   Ints even, odd;
 };
 
-// Eight lanes' 64-bit values, for reading one at a time.
-struct WideLanes {
-  explicit WideLanes(const Wide& wide) {
-    _mm256_store_si256(reinterpret_cast<Ints*>(even), wide.even);
-    _mm256_store_si256(reinterpret_cast<Ints*>(odd), wide.odd);
-  }
-  int64_t operator[](int lane) const { return lane % 2 == 0 ? even[lane / 2] : odd[lane / 2]; }
-  alignas(32) int64_t even[4], odd[4];
-};
-
 // Products of signed 32-bit lanes, exact in 64 bits.
 Wide Multiply(Ints a, Ints b) {
   return {_mm256_mul_epi32(a, b), _mm256_mul_epi32(_mm256_srli_epi64(a, 32), _mm256_srli_epi64(b, 32))};
@@ -192,11 +182,12 @@ void Transpose(Floats r[8]) {
   }
 }
 
-// The records' run of 4-byte fields from minX to color[3].c, in that order in every record.
-constexpr int kRunFields = 39;
-static_assert(offsetof(SetupTriangle, color) + sizeof(SetupTriangle::color) ==
+// The records' run of 4-byte fields from minX to flatDiffuse, in that order in every record.
+constexpr int kRunFields = 40;
+static_assert(offsetof(SetupTriangle, flatDiffuse) + sizeof(SetupTriangle::flatDiffuse) ==
                   offsetof(SetupTriangle, minX) + kRunFields * 4,
-              "the bounds, the small walk's values, origin, depth, q, texcoord and color lie one after another");
+              "the bounds, the small walk's values, origin, planes and flat colour lie one after another");
+static_assert(kRunFields % 8 == 0, "the run is written eight fields at a time");
 
 // Writes the run of fields of eight records, eight fields at a time: fields[f] holds field f of
 // the eight triangles (integers as their bits).
@@ -204,17 +195,53 @@ void StoreRunFields(const Floats fields[kRunFields], SetupTriangle out[8]) {
   auto at = [out](int lane, int field) {
     return reinterpret_cast<float*>(reinterpret_cast<char*>(&out[lane]) + offsetof(SetupTriangle, minX)) + field;
   };
-  int field = 0;
-  for (; field + 8 <= kRunFields; field += 8) {
+  for (int field = 0; field < kRunFields; field += 8) {
     Floats block[8];
     std::copy(fields + field, fields + field + 8, block);
     Transpose(block);
     for (int lane = 0; lane < 8; ++lane) _mm256_storeu_ps(at(lane, field), block[lane]);
   }
-  for (; field < kRunFields; ++field) {
-    alignas(32) float lanes[8];
-    _mm256_store_ps(lanes, fields[field]);
-    for (int lane = 0; lane < 8; ++lane) *at(lane, field) = lanes[lane];
+}
+
+// Four registers of four 64-bit lanes turned round: register j then holds lane j of each.
+void Transpose(Ints r[4]) {
+  const Ints t0 = _mm256_unpacklo_epi64(r[0], r[1]), t1 = _mm256_unpackhi_epi64(r[0], r[1]);
+  const Ints t2 = _mm256_unpacklo_epi64(r[2], r[3]), t3 = _mm256_unpackhi_epi64(r[2], r[3]);
+  r[0] = _mm256_permute2x128_si256(t0, t2, 0x20);
+  r[1] = _mm256_permute2x128_si256(t1, t3, 0x20);
+  r[2] = _mm256_permute2x128_si256(t0, t2, 0x31);
+  r[3] = _mm256_permute2x128_si256(t1, t3, 0x31);
+}
+
+// Writes the edge functions of eight records, four records at a time: the nine 64-bit fields
+// a, b, c of each edge, the first eight by transposing them, four fields per store.
+void StoreEdges(const Edges edges[3], SetupTriangle out[8]) {
+  static_assert(sizeof(EdgeFunction) == 3 * sizeof(int64_t) && offsetof(SetupTriangle, edges) == 0);
+  for (int half = 0; half < 2; ++half) {
+    auto widen = [half](Ints value) {
+      return _mm256_cvtepi32_epi64(half == 0 ? _mm256_castsi256_si128(value) : _mm256_extracti128_si256(value, 1));
+    };
+    Ints fields[9];
+    for (int i = 0; i < 3; ++i) {
+      // c holds lanes 0 2 4 6 in `even` and 1 3 5 7 in `odd`.
+      const Ints first = _mm256_unpacklo_epi64(edges[i].c.even, edges[i].c.odd);   // lanes 0 1 | 4 5
+      const Ints second = _mm256_unpackhi_epi64(edges[i].c.even, edges[i].c.odd);  // lanes 2 3 | 6 7
+      fields[3 * i] = widen(edges[i].a);
+      fields[3 * i + 1] = widen(edges[i].b);
+      fields[3 * i + 2] = _mm256_permute2x128_si256(first, second, half == 0 ? 0x20 : 0x31);
+    }
+    SetupTriangle* records = out + 4 * half;
+    for (int block = 0; block < 2; ++block) {
+      Ints four[4] = {fields[4 * block], fields[4 * block + 1], fields[4 * block + 2], fields[4 * block + 3]};
+      Transpose(four);
+      for (int lane = 0; lane < 4; ++lane) {
+        _mm256_storeu_si256(reinterpret_cast<Ints*>(reinterpret_cast<int64_t*>(&records[lane].edges[0]) + 4 * block),
+                            four[lane]);
+      }
+    }
+    alignas(32) int64_t last[4];
+    _mm256_store_si256(reinterpret_cast<Ints*>(last), fields[8]);
+    for (int lane = 0; lane < 4; ++lane) records[lane].edges[2].c = last[lane];
   }
 }
 
@@ -236,18 +263,23 @@ Ints Max3(Ints a, Ints b, Ints c) { return _mm256_max_epi32(_mm256_max_epi32(a, 
 
 // The first corners' colour channels, and each colour packed as SetupScreenTriangle packs a
 // flat colour: 0 for NaN and values up to 0, 255 from 255 on, else rounded half up.
-void StoreFlatColors(const ScreenVertex* vertices, Ints slots, float channels[4][8], uint32_t packed[8]) {
+struct FlatColors {
+  Floats channels[4];
+  Ints packed;
+};
+
+FlatColors GatherFlatColors(const ScreenVertex* vertices, Ints slots) {
   const float* base = reinterpret_cast<const float*>(vertices) + offsetof(ScreenVertex, color) / sizeof(float);
   const Ints index = FloatIndex(slots);
-  Ints bytes = _mm256_setzero_si256();
+  FlatColors colors;
+  colors.packed = _mm256_setzero_si256();
   for (int i = 0; i < 4; ++i) {
-    const Floats channel = _mm256_i32gather_ps(base + i, index, 4);
-    _mm256_store_ps(channels[i], channel);
-    Floats clamped = _mm256_min_ps(_mm256_max_ps(channel, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
+    colors.channels[i] = _mm256_i32gather_ps(base + i, index, 4);
+    Floats clamped = _mm256_min_ps(_mm256_max_ps(colors.channels[i], _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
     Ints byte = _mm256_cvttps_epi32(_mm256_add_ps(clamped, _mm256_set1_ps(0.5f)));
-    bytes = _mm256_or_si256(bytes, _mm256_slli_epi32(byte, 8 * i));
+    colors.packed = _mm256_or_si256(colors.packed, _mm256_slli_epi32(byte, 8 * i));
   }
-  _mm256_store_si256(reinterpret_cast<Ints*>(packed), bytes);
+  return colors;
 }
 
 unsigned LanesOf(Ints mask) { return unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(mask))); }
@@ -346,20 +378,10 @@ unsigned SetupEight(const ScreenVertex* screenVertices, const Ints corners[3], u
   const Planes v(MakePlane(LowHalf(c0.v), LowHalf(c1.v), LowHalf(c2.v), low),
                  MakePlane(HighHalf(c0.v), HighHalf(c1.v), HighHalf(c2.v), high));
 
-  const WideLanes c[3] = {WideLanes(edges[0].c), WideLanes(edges[1].c), WideLanes(edges[2].c)};
-  // One colour, the first corner's: its channels and their bytes.
-  alignas(32) float color[4][8];
-  alignas(32) uint32_t diffuse[8];
-  StoreFlatColors(screenVertices, corners[0], color, diffuse);
-
+  // One colour, the first corner's.
+  const FlatColors color = GatherFlatColors(screenVertices, corners[0]);
   const SmallWalks walks = MakeSmallWalks(edges, minX, minY, maxX, maxY);
   const unsigned smallWalkLanes = LanesOf(walks.fits);
-
-  alignas(32) int32_t a[3][8], b[3][8];
-  for (int i = 0; i < 3; ++i) {
-    _mm256_store_si256(reinterpret_cast<Ints*>(a[i]), edges[i].a);
-    _mm256_store_si256(reinterpret_cast<Ints*>(b[i]), edges[i].b);
-  }
 
   // No perspective (q = 1 everywhere) and one colour: planes with only a constant.
   const Floats none = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f);
@@ -375,20 +397,17 @@ unsigned SetupEight(const ScreenVertex* screenVertices, const Ints corners[3], u
       none, none, one,
       u.a, u.b, u.c,
       v.a, v.b, v.c,
-      none, none, _mm256_load_ps(color[0]),
-      none, none, _mm256_load_ps(color[1]),
-      none, none, _mm256_load_ps(color[2]),
-      none, none, _mm256_load_ps(color[3])};
+      none, none, color.channels[0],
+      none, none, color.channels[1],
+      none, none, color.channels[2],
+      none, none, color.channels[3],
+      bits(color.packed)};
   StoreRunFields(fields, out);
-
-  for (unsigned rest = keptLanes; rest != 0; rest &= rest - 1) {
-    const int lane = __builtin_ctz(rest);
-    SetupTriangle& triangle = out[lane];
-    for (int i = 0; i < 3; ++i) triangle.edges[i] = {a[i][lane], b[i][lane], c[i][lane]};
-    triangle.perspective = false;
-    triangle.flatColor = true;
-    triangle.smallWalk = (smallWalkLanes >> lane) & 1;
-    triangle.flatDiffuse = diffuse[lane];
+  StoreEdges(edges, out);
+  for (int lane = 0; lane < 8; ++lane) {
+    out[lane].perspective = false;
+    out[lane].flatColor = true;
+    out[lane].smallWalk = (smallWalkLanes >> lane) & 1;
   }
   return keptLanes;
 }
