@@ -101,14 +101,14 @@ void PrefetchTargets(const PixelPipeline& pipeline, const ScissorRect& tile) {
   PrefetchRows(pipeline.color.pixels, pipeline.color.pitchBytes, 4, tile);
 }
 
-void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& area,
-                    PendingPixels& pending) {
-  int minX = std::max(triangle.minX, area.minX);
-  int maxX = std::min(triangle.maxX, area.maxX);
-  int minY = std::max(triangle.minY, area.minY);
-  int maxY = std::min(triangle.maxY, area.maxY);
-  if (minX > maxX || minY > maxY) return;
+namespace {
 
+// The rows of the triangle's pixels within `rect` (within `area`), walked or solved, their runs
+// handed to the span shader. Kept apart from RasterTriangle, whose usual work on a small
+// triangle needs none of its room.
+__attribute__((noinline)) void RasterRows(const PixelPipeline& pipeline, const SetupTriangle& triangle,
+                                          const ScissorRect& rect, const ScissorRect& area, PendingPixels& pending) {
+  const int minX = rect.minX, minY = rect.minY, maxX = rect.maxX, maxY = rect.maxY;
   // Runs are gathered for the whole rectangle and shaded together, so the shader prepares the
   // triangle once rather than once a row.
   Span spans[tuning::kTileSize];
@@ -134,10 +134,6 @@ void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle
     return;
   }
 
-  if (pipeline.simd && pipeline.narrowShader != nullptr && maxX - minX < 8 &&
-      pipeline.narrowShader(pipeline, triangle, {minX, minY, maxX, maxY}, pending)) {
-    return;
-  }
 #if defined(__SSE2__)
   if (triangle.smallWalk) {
     WalkFourWide(triangle, minX, minY, maxX, maxY, add);
@@ -177,6 +173,20 @@ void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle
     if (x > runBegin) add(y, runBegin, x);
   }
   flush();
+}
+
+}  // namespace
+
+void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& area,
+                    PendingPixels& pending) {
+  const ScissorRect rect{std::max(triangle.minX, area.minX), std::max(triangle.minY, area.minY),
+                         std::min(triangle.maxX, area.maxX), std::min(triangle.maxY, area.maxY)};
+  if (rect.minX > rect.maxX || rect.minY > rect.maxY) return;
+  if (pipeline.simd && pipeline.narrowShader != nullptr && rect.maxX - rect.minX < 8 &&
+      pipeline.narrowShader(pipeline, triangle, rect, pending)) {
+    return;
+  }
+  RasterRows(pipeline, triangle, rect, area, pending);
 }
 
 }  // namespace refdevice
