@@ -373,6 +373,42 @@ TEST(SimdAgreement, MagnifiedCornerOfTexture) {
   }
 }
 
+// A magnified texture of flat blocks: groups whose texels are all one value take it as it is,
+// as filtering gives it; beside them, groups with one texel of another value, or another row
+// below, are filtered. Blending shows every channel, alpha included.
+TEST(SimdAgreement, MagnifiedFlatBlocksOfTexture) {
+  std::vector<uint32_t> texels(32 * 16);
+  const std::vector<uint32_t> blockColors = RandomTexels(8, 29), stripeColors = RandomTexels(8, 31);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 32; ++x) {
+      const int block = (y / 8) * 4 + x / 8;
+      texels[y * 32 + x] = block == 2 ? stripeColors[y % 8] : blockColors[block];  // block 2: a stripe per row
+    }
+  }
+  texels[11 * 32 + 13] ^= 0x01000000u;  // one texel whose alpha alone differs, inside block 5
+  texels[4 * 32 + 4] ^= 0x00000100u;    // and one whose green differs, inside block 0
+  for (SimdWidth width : WidthsToCheck()) {
+    SCOPED_TRACE(NameOf(width));
+    const Texture texture = TextureOf(texels, 32, 16);
+    BothWays draw(97, 71);
+    ASSERT_TRUE(draw.Prepare(BlendedTextureDraw(draw.scalarCanvas, texture, kTexture, Address::Wrap), width));
+    const float corners[4][4] = {{0, 0, 0.0f, 0.0f}, {97, 0, 1.0f, 0.0f}, {0, 71, 0.0f, 1.0f}, {97, 71, 1.0f, 1.0f}};
+    const int triangles[2][3] = {{0, 1, 2}, {2, 1, 3}};
+    for (const auto& corner : triangles) {
+      ScreenVertex v[3];
+      for (int i = 0; i < 3; ++i) {
+        const float* c = corners[corner[i]];
+        v[i] = {c[0], c[1], 0.5f, 1.0f, {255, 255, 255, 255}, {c[2], c[3]}};
+      }
+      SetupTriangle triangle;
+      ASSERT_TRUE(SetupScreenTriangle(v[0], v[1], v[2], CullMode::None, {0, 0, 96, 70}, triangle));
+      draw.Draw(triangle);
+    }
+    draw.Finish();
+    EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);
+  }
+}
+
 // Waiting pixels find their place in a target as y * pitch + x in 32 bits: targets where that
 // does not hold stay with the scalar pipeline.
 TEST(SimdAgreement, TargetsBeyondThirtyTwoBitPixelNumbersStayScalar) {

@@ -345,11 +345,20 @@ inline __attribute__((always_inline)) SamplePoints SamplePointsOf(const ShadeCon
   return points;
 }
 
+// How the texels of eight pixels were found.
+enum class Stretch {
+  None,     // not from one stretch: nothing loaded
+  Loaded,   // a, b, c and d hold each pixel's four texels
+  Uniform,  // every texel is one value, held in every lane of a
+};
+
 // Where the eight pixels' first texels lie within seven texels of each other in memory, as
 // they do where a texture is magnified, the texels and their right-hand neighbours are among
 // eight in a row, and those below among the eight one row down: two loads and a shuffle per
 // texel instead of one load per pixel. The first texels are inside (see InsideForPairs).
-inline bool LoadFromStretch(const ShadeConstants& k, Ints offsets, Ints& a, Ints& b, Ints& c, Ints& d) {
+// Where all sixteen texels loaded are one value (a flat part of a magnified texture), the
+// filter would give that value for every weight: it is all there is to know.
+inline Stretch LoadFromStretch(const ShadeConstants& k, Ints offsets, Ints& a, Ints& b, Ints& c, Ints& d) {
   Ints lowest = _mm256_min_epi32(offsets, _mm256_permute2x128_si256(offsets, offsets, 1));
   lowest = _mm256_min_epi32(lowest, _mm256_shuffle_epi32(lowest, _MM_SHUFFLE(1, 0, 3, 2)));
   lowest = _mm256_min_epi32(lowest, _mm256_shuffle_epi32(lowest, _MM_SHUFFLE(2, 3, 0, 1)));
@@ -357,16 +366,20 @@ inline bool LoadFromStretch(const ShadeConstants& k, Ints offsets, Ints& a, Ints
   const int first = _mm256_cvtsi256_si32(lowest);
   // The eight texels one row down from the last stretch must still lie inside the texture.
   if (first > k.lastStretch || !_mm256_testz_si256(_mm256_cmpgt_epi32(lane, Dwords<6>()), Dwords<-1>())) {
-    return false;
+    return Stretch::None;
   }
   const Ints stretch = _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first));
   const Ints below = _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first + _mm256_cvtsi256_si32(k.rowPitch)));
+  a = _mm256_broadcastd_epi32(_mm256_castsi256_si128(stretch));
+  if (_mm256_testc_si256(_mm256_and_si256(_mm256_cmpeq_epi32(stretch, a), _mm256_cmpeq_epi32(below, a)), Dwords<-1>())) {
+    return Stretch::Uniform;
+  }
   const Ints next = _mm256_add_epi32(lane, Dwords<1>());
   a = _mm256_permutevar8x32_epi32(stretch, lane);
   b = _mm256_permutevar8x32_epi32(stretch, next);
   c = _mm256_permutevar8x32_epi32(below, lane);
   d = _mm256_permutevar8x32_epi32(below, next);
-  return true;
+  return Stretch::Loaded;
 }
 
 // Samples eight pixels' texels; returns them as 32-bit pixels in 16-bit lanes.
@@ -379,9 +392,17 @@ inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, 
     // Inside the texture, short of its last row and column, every address mode leaves the
     // indices as they are and each row's two texels are neighbours in memory.
     Ints offsets = _mm256_add_epi32(_mm256_sll_epi32(indexV, k.rowShift), indexU);
-    if (!LoadFromStretch(k, offsets, a, b, c, d)) {
-      LoadPairs(k.texels, offsets, a, b);
-      LoadPairs(k.texels, _mm256_add_epi32(offsets, k.rowPitch), c, d);
+    switch (LoadFromStretch(k, offsets, a, b, c, d)) {
+      case Stretch::Uniform:
+        low = Low16(a);
+        high = High16(a);
+        return;
+      case Stretch::None:
+        LoadPairs(k.texels, offsets, a, b);
+        LoadPairs(k.texels, _mm256_add_epi32(offsets, k.rowPitch), c, d);
+        break;
+      case Stretch::Loaded:
+        break;
     }
   } else {
     Ints x0 = Address8<kAddress>(indexU, k.axisU);
