@@ -21,19 +21,14 @@ namespace {
 void ExpectSameRecord(const SetupTriangle& expected, const SetupTriangle& actual, int index) {
   SCOPED_TRACE(index);
   for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(actual.edges[i].start, expected.edges[i].start);
     EXPECT_EQ(actual.edges[i].a, expected.edges[i].a);
     EXPECT_EQ(actual.edges[i].b, expected.edges[i].b);
-    EXPECT_EQ(actual.edges[i].c, expected.edges[i].c);
   }
   EXPECT_EQ(actual.minX, expected.minX);
   EXPECT_EQ(actual.minY, expected.minY);
   EXPECT_EQ(actual.maxX, expected.maxX);
   EXPECT_EQ(actual.maxY, expected.maxY);
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(actual.walkStart[i], expected.walkStart[i]);
-    EXPECT_EQ(actual.walkStepX[i], expected.walkStepX[i]);
-    EXPECT_EQ(actual.walkStepY[i], expected.walkStepY[i]);
-  }
   EXPECT_EQ(actual.smallWalk, expected.smallWalk);
   auto bits = [](float value) {
     uint32_t word;

@@ -20,14 +20,15 @@ int64_t FloorDivide(int64_t numerator, int64_t denominator) {  // denominator > 
   return (numerator % denominator != 0 && numerator < 0) ? quotient - 1 : quotient;
 }
 
-// Narrows [first, last] to the pixels where a * X + rowValue >= 0, X = x * kSubpixelScale.
+// Narrows [first, last], columns counted from the triangle's minX, to those where
+// a * S * column + rowValue >= 0, rowValue being the edge's value at minX on this row.
 // Exact: the same pixels the per-pixel test accepts.
 void NarrowToEdge(const EdgeFunction& edge, int64_t rowValue, int64_t& first, int64_t& last) {
-  int64_t step = edge.a * tuning::kSubpixelScale;
+  int64_t step = int64_t(edge.a) * tuning::kSubpixelScale;
   if (first > last) return;
   // The edge is linear along the row: where it holds, or fails, at both ends, it does so in
   // between, and no division is needed. Most of a large triangle's edges miss most tiles.
-  // (|step * x| < 2^57 and |rowValue| < 2^59 here: no overflow.)
+  // (|step * column| < 2^58 and |rowValue| < 2^60 here: no overflow.)
   const bool holdsAtFirst = step * first + rowValue >= 0, holdsAtLast = step * last + rowValue >= 0;
   if (holdsAtFirst && holdsAtLast) return;
   if (!holdsAtFirst && !holdsAtLast) {
@@ -54,8 +55,9 @@ void WalkFourWide(const SetupTriangle& triangle, int minX, int minY, int maxX, i
   __m128i rowStart[3], laneStep[3], groupStep[3], rowStep[3];
   for (int i = 0; i < 3; ++i) {
     // Products and sums wrap in unsigned arithmetic; the walk's values themselves fit.
-    const uint32_t stepX = uint32_t(triangle.walkStepX[i]), stepY = uint32_t(triangle.walkStepY[i]);
-    const uint32_t start = uint32_t(triangle.walkStart[i]) + uint32_t(columns) * stepX + uint32_t(rows) * stepY;
+    const EdgeFunction& edge = triangle.edges[i];
+    const uint32_t stepX = uint32_t(edge.a) << tuning::kSubpixelBits, stepY = uint32_t(edge.b) << tuning::kSubpixelBits;
+    const uint32_t start = uint32_t(edge.start) + uint32_t(columns) * stepX + uint32_t(rows) * stepY;
     laneStep[i] = _mm_setr_epi32(0, int(stepX), int(2 * stepX), int(3 * stepX));
     rowStart[i] = _mm_add_epi32(_mm_set1_epi32(int(start)), laneStep[i]);
     groupStep[i] = _mm_set1_epi32(int(4 * stepX));
@@ -125,10 +127,11 @@ __attribute__((noinline)) void RasterRows(const PixelPipeline& pipeline, const S
   const EdgeFunction* edges = triangle.edges;
   if (maxX - minX >= tuning::kWalkWidth) {
     for (int y = minY; y <= maxY; ++y) {
-      int64_t rowY = static_cast<int64_t>(y) * tuning::kSubpixelScale;
-      int64_t first = minX, last = maxX;
-      for (int i = 0; i < 3; ++i) NarrowToEdge(edges[i], edges[i].b * rowY + edges[i].c, first, last);
-      if (first <= last) add(y, static_cast<int>(first), static_cast<int>(last) + 1);
+      int64_t first = minX - triangle.minX, last = maxX - triangle.minX;
+      for (int i = 0; i < 3; ++i) {
+        NarrowToEdge(edges[i], edges[i].At(triangle.minX, y, triangle.minX, triangle.minY), first, last);
+      }
+      if (first <= last) add(y, triangle.minX + static_cast<int>(first), triangle.minX + static_cast<int>(last) + 1);
     }
     flush();
     return;
@@ -141,16 +144,13 @@ __attribute__((noinline)) void RasterRows(const PixelPipeline& pipeline, const S
     return;
   }
 #endif
-  int64_t stepX[3];
-  for (int i = 0; i < 3; ++i) stepX[i] = edges[i].a * tuning::kSubpixelScale;
   // Each row's values at minX, stepped from the first row's: exact integers, so the same as
   // evaluating the edge functions afresh.
-  int64_t startX = static_cast<int64_t>(minX) * tuning::kSubpixelScale;
-  int64_t firstRowY = static_cast<int64_t>(minY) * tuning::kSubpixelScale;
-  int64_t rowStart[3], stepY[3];
+  int64_t rowStart[3], stepX[3], stepY[3];
   for (int i = 0; i < 3; ++i) {
-    rowStart[i] = edges[i].a * startX + edges[i].b * firstRowY + edges[i].c;
-    stepY[i] = edges[i].b * tuning::kSubpixelScale;
+    rowStart[i] = edges[i].At(minX, minY, triangle.minX, triangle.minY);
+    stepX[i] = int64_t(edges[i].a) * tuning::kSubpixelScale;
+    stepY[i] = int64_t(edges[i].b) * tuning::kSubpixelScale;
   }
   for (int y = minY; y <= maxY; ++y) {
     int64_t e0 = rowStart[0], e1 = rowStart[1], e2 = rowStart[2];

@@ -18,18 +18,18 @@ int64_t Snap(float coordinate) {
   return static_cast<int64_t>(scaled < 0.0 ? scaled - 0.5 : scaled + 0.5);
 }
 
-// Edge from p to q. The top-left rule: a pixel centre exactly on an edge belongs to the
-// triangle only for a left edge (interior to its right, a > 0) or a top edge (horizontal with
-// the interior below, a == 0 and b > 0; y grows downwards). Other edges need E > 0, which for
-// integers is E - 1 >= 0.
-EdgeFunction MakeEdge(int64_t px, int64_t py, int64_t qx, int64_t qy) {
-  EdgeFunction edge;
-  edge.a = py - qy;
-  edge.b = qx - px;
-  edge.c = px * qy - py * qx;
-  bool topLeft = edge.a > 0 || (edge.a == 0 && edge.b > 0);
-  if (!topLeft) edge.c -= 1;
-  return edge;
+// Edge from p to q, with its value at the first pixel centre of the bounds. The top-left rule:
+// a pixel centre exactly on an edge belongs to the triangle only for a left edge (interior to
+// its right, a > 0) or a top edge (horizontal with the interior below, a == 0 and b > 0; y grows
+// downwards). Other edges need E > 0, which for integers is E - 1 >= 0.
+EdgeFunction MakeEdge(int64_t px, int64_t py, int64_t qx, int64_t qy, int minX, int minY) {
+  const int64_t a = py - qy, b = qx - px;
+  int64_t c = px * qy - py * qx;
+  bool topLeft = a > 0 || (a == 0 && b > 0);
+  if (!topLeft) c -= 1;
+  const int64_t firstX = int64_t(minX) * tuning::kSubpixelScale;
+  const int64_t firstY = int64_t(minY) * tuning::kSubpixelScale;
+  return {a * firstX + b * firstY + c, static_cast<int32_t>(a), static_cast<int32_t>(b)};
 }
 
 AttributePlane MakePlane(double f0, double f1, double f2, double dx1, double dy1, double dx2, double dy2,
@@ -55,21 +55,14 @@ uint32_t PackColorChannels(const float color[4]) {
   return packed;
 }
 
-// The record's values for small walks, from its edges and bounds.
-void PrepareSmallWalk(SetupTriangle& out) {
+// Whether the record's small walk fits (see SetupTriangle::smallWalk).
+bool SmallWalkFits(const SetupTriangle& out) {
   const int64_t width = int64_t(out.maxX) - out.minX, height = int64_t(out.maxY) - out.minY;
-  out.smallWalk = width < kSmallWalkExtent && height < kSmallWalkExtent;
-  const int64_t firstX = int64_t(out.minX) * tuning::kSubpixelScale;
-  const int64_t firstY = int64_t(out.minY) * tuning::kSubpixelScale;
-  for (int i = 0; i < 3; ++i) {
-    const EdgeFunction& edge = out.edges[i];
-    const int64_t first = edge.a * firstX + edge.b * firstY + edge.c;
-    if (out.smallWalk) out.smallWalk = FitsSmallWalk(edge, first, width, height);
-    // Only the low 32 bits: they are exact where the walk fits.
-    out.walkStart[i] = static_cast<int32_t>(first);
-    out.walkStepX[i] = static_cast<int32_t>(edge.a * tuning::kSubpixelScale);
-    out.walkStepY[i] = static_cast<int32_t>(edge.b * tuning::kSubpixelScale);
+  if (width >= kSmallWalkExtent || height >= kSmallWalkExtent) return false;
+  for (const EdgeFunction& edge : out.edges) {
+    if (!FitsSmallWalk(edge, width, height)) return false;
   }
+  return true;
 }
 
 }  // namespace
@@ -113,10 +106,10 @@ bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In, con
   out.maxY = static_cast<int>(std::min<int64_t>(maxY, scissor.maxY));
   if (out.minX > out.maxX || out.minY > out.maxY) return false;
 
-  out.edges[0] = MakeEdge(x1, y1, x2, y2);
-  out.edges[1] = MakeEdge(x2, y2, x0, y0);
-  out.edges[2] = MakeEdge(x0, y0, x1, y1);
-  PrepareSmallWalk(out);
+  out.edges[0] = MakeEdge(x1, y1, x2, y2, out.minX, out.minY);
+  out.edges[1] = MakeEdge(x2, y2, x0, y0, out.minX, out.minY);
+  out.edges[2] = MakeEdge(x0, y0, x1, y1, out.minX, out.minY);
+  out.smallWalk = SmallWalkFits(out);
 
   // Planes come from the snapped corners, the same ones coverage uses.
   constexpr double kToPixels = 1.0 / tuning::kSubpixelScale;

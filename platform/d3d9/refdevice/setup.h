@@ -11,11 +11,19 @@
 
 namespace refdevice {
 
-// E(X, Y) = a * X + b * Y + c over subpixel coordinates (X = x * kSubpixelScale); a pixel
-// centre is covered when all three are >= 0. Exact integers: shared edges are decided the same
-// way for both triangles.
+// E = a * X + b * Y + c over subpixel coordinates (X = x * kSubpixelScale); a pixel centre is
+// covered when all three are >= 0. Exact integers: shared edges are decided the same way for
+// both triangles. A record keeps E's value at the first pixel centre of the triangle's bounds,
+// (minX, minY), from which the others follow: E(x, y) = start + a * S * (x - minX) +
+// b * S * (y - minY), S the subpixel scale. |a| and |b| are below 2^29 (corners lie within
+// kLargestCoordinate).
 struct EdgeFunction {
-  int64_t a, b, c;
+  int64_t start;
+  int32_t a, b;
+  // E at pixel centre (x, y).
+  int64_t At(int64_t x, int64_t y, int minX, int minY) const {
+    return start + int64_t(a) * tuning::kSubpixelScale * (x - minX) + int64_t(b) * tuning::kSubpixelScale * (y - minY);
+  }
 };
 
 // value(x, y) = a * (x - originX) + b * (y - originY) + c, at pixel centres.
@@ -24,12 +32,11 @@ struct AttributePlane {
   float At(float dx, float dy) const { return a * dx + b * dy + c; }
 };
 
+// A record is written whole by setup and read by every tile the triangle touches: its size is
+// much of the memory a frame moves.
 struct SetupTriangle {
   EdgeFunction edges[3];
   int minX, minY, maxX, maxY;  // covered pixels lie within, bounds inclusive
-  // For walking the triangle eight pixel centres at a time in 32-bit arithmetic: each edge's
-  // value at (minX, minY), and its steps a pixel right and a row down (see smallWalk).
-  int32_t walkStart[3], walkStepX[3], walkStepY[3];
   float originX, originY;
   AttributePlane depth;
   // With perspective, q = 1/w and texcoord/colour hold attribute * q; otherwise q is constant
@@ -42,7 +49,8 @@ struct SetupTriangle {
   bool flatColor;  // all three corners have the same colour: color[i].c is it
   // Every edge value over columns minX - 7 .. maxX + 7 and rows minY .. maxY + 1 fits in 32
   // bits, so a walk that starts at most seven columns left of the triangle and steps one row
-  // past it, adding the steps above, meets only exact values (see FitsSmallWalk).
+  // past it, adding a * S and b * S in 32-bit arithmetic to the low halves of the starts,
+  // meets only exact values (see FitsSmallWalk).
   bool smallWalk;
 };
 
@@ -59,13 +67,13 @@ constexpr float kLargestCoordinate = 1 << 20;
 // time, and within these bounds the check's products fit in 64 bits.
 constexpr int kSmallWalkExtent = 1 << 10;
 
-// Whether an edge stays within 32 bits over the small walk's rectangle: its value at the
-// rectangle's first pixel centre (`first`, exact, from the 64-bit edge) moves away by at most
-// |a| * S * (width + 7) along a row and |b| * S * (height + 1) down the rows, S the subpixel
-// scale, width and height the bounds' (maxX - minX, maxY - minY, each below kSmallWalkExtent).
-inline bool FitsSmallWalk(const EdgeFunction& edge, int64_t first, int64_t width, int64_t height) {
+// Whether an edge stays within 32 bits over the small walk's rectangle: from its start it
+// moves away by at most |a| * S * (width + 7) along a row and |b| * S * (height + 1) down the
+// rows, S the subpixel scale, width and height the bounds' (maxX - minX, maxY - minY, each
+// below kSmallWalkExtent).
+inline bool FitsSmallWalk(const EdgeFunction& edge, int64_t width, int64_t height) {
   auto magnitude = [](int64_t value) { return value < 0 ? -value : value; };
-  const int64_t reach = magnitude(first) + magnitude(edge.a) * (width + 7) * tuning::kSubpixelScale +
+  const int64_t reach = magnitude(edge.start) + magnitude(edge.a) * (width + 7) * tuning::kSubpixelScale +
                         magnitude(edge.b) * (height + 1) * tuning::kSubpixelScale;
   return reach < (int64_t(1) << 31);
 }

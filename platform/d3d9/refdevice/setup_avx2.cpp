@@ -182,11 +182,15 @@ void Transpose(Floats r[8]) {
   }
 }
 
-// The records' run of 4-byte fields from minX to flatDiffuse, in that order in every record.
-constexpr int kRunFields = 40;
-static_assert(offsetof(SetupTriangle, flatDiffuse) + sizeof(SetupTriangle::flatDiffuse) ==
-                  offsetof(SetupTriangle, minX) + kRunFields * 4,
-              "the bounds, the small walk's values, origin, planes and flat colour lie one after another");
+// The records' run of 4-byte fields from minX to the flags, in that order in every record; the
+// three flags and the byte after them are written as one field.
+constexpr int kRunFields = 32;
+static_assert(offsetof(SetupTriangle, perspective) + 4 == offsetof(SetupTriangle, minX) + kRunFields * 4 &&
+                  offsetof(SetupTriangle, perspective) == offsetof(SetupTriangle, flatDiffuse) + 4 &&
+                  offsetof(SetupTriangle, flatColor) == offsetof(SetupTriangle, perspective) + 1 &&
+                  offsetof(SetupTriangle, smallWalk) == offsetof(SetupTriangle, perspective) + 2 &&
+                  sizeof(SetupTriangle) >= offsetof(SetupTriangle, perspective) + 4,
+              "the bounds, origin, planes, flat colour and flags lie one after another");
 static_assert(kRunFields % 8 == 0, "the run is written eight fields at a time");
 
 // Writes the run of fields of eight records, eight fields at a time: fields[f] holds field f of
@@ -213,35 +217,37 @@ void Transpose(Ints r[4]) {
   r[3] = _mm256_permute2x128_si256(t1, t3, 0x31);
 }
 
-// Writes the edge functions of eight records, four records at a time: the nine 64-bit fields
-// a, b, c of each edge, the first eight by transposing them, four fields per store.
-void StoreEdges(const Edges edges[3], SetupTriangle out[8]) {
-  static_assert(sizeof(EdgeFunction) == 3 * sizeof(int64_t) && offsetof(SetupTriangle, edges) == 0);
+// Lanes 0 to 3 (half 0) or 4 to 7 (half 1) of eight 64-bit values.
+Ints HalfOf(const Wide& wide, int half) {
+  // `even` holds lanes 0 2 4 6 and `odd` 1 3 5 7.
+  const Ints first = _mm256_unpacklo_epi64(wide.even, wide.odd);   // lanes 0 1 | 4 5
+  const Ints second = _mm256_unpackhi_epi64(wide.even, wide.odd);  // lanes 2 3 | 6 7
+  return _mm256_permute2x128_si256(first, second, half == 0 ? 0x20 : 0x31);
+}
+
+// Writes the edge functions of eight records, four records at a time: each edge is a 64-bit
+// start followed by a and b, which make one 64-bit field.
+void StoreEdges(const Wide starts[3], const Ints a[3], const Ints b[3], SetupTriangle out[8]) {
+  static_assert(sizeof(EdgeFunction) == 2 * sizeof(int64_t) && offsetof(SetupTriangle, edges) == 0 &&
+                offsetof(EdgeFunction, a) == sizeof(int64_t) && offsetof(EdgeFunction, b) == offsetof(EdgeFunction, a) + 4);
   for (int half = 0; half < 2; ++half) {
-    auto widen = [half](Ints value) {
-      return _mm256_cvtepi32_epi64(half == 0 ? _mm256_castsi256_si128(value) : _mm256_extracti128_si256(value, 1));
-    };
-    Ints fields[9];
+    Ints fields[6];
     for (int i = 0; i < 3; ++i) {
-      // c holds lanes 0 2 4 6 in `even` and 1 3 5 7 in `odd`.
-      const Ints first = _mm256_unpacklo_epi64(edges[i].c.even, edges[i].c.odd);   // lanes 0 1 | 4 5
-      const Ints second = _mm256_unpackhi_epi64(edges[i].c.even, edges[i].c.odd);  // lanes 2 3 | 6 7
-      fields[3 * i] = widen(edges[i].a);
-      fields[3 * i + 1] = widen(edges[i].b);
-      fields[3 * i + 2] = _mm256_permute2x128_si256(first, second, half == 0 ? 0x20 : 0x31);
+      fields[2 * i] = HalfOf(starts[i], half);
+      const Ints pairs01 = _mm256_unpacklo_epi32(a[i], b[i]);  // (a, b) of lanes 0 1 | 4 5
+      const Ints pairs23 = _mm256_unpackhi_epi32(a[i], b[i]);  // lanes 2 3 | 6 7
+      fields[2 * i + 1] = _mm256_permute2x128_si256(pairs01, pairs23, half == 0 ? 0x20 : 0x31);
     }
     SetupTriangle* records = out + 4 * half;
-    for (int block = 0; block < 2; ++block) {
-      Ints four[4] = {fields[4 * block], fields[4 * block + 1], fields[4 * block + 2], fields[4 * block + 3]};
-      Transpose(four);
-      for (int lane = 0; lane < 4; ++lane) {
-        _mm256_storeu_si256(reinterpret_cast<Ints*>(reinterpret_cast<int64_t*>(&records[lane].edges[0]) + 4 * block),
-                            four[lane]);
-      }
+    Transpose(fields);  // the first four fields: 32 bytes of each record
+    for (int lane = 0; lane < 4; ++lane) {
+      _mm256_storeu_si256(reinterpret_cast<Ints*>(&records[lane].edges[0]), fields[lane]);
     }
-    alignas(32) int64_t last[4];
-    _mm256_store_si256(reinterpret_cast<Ints*>(last), fields[8]);
-    for (int lane = 0; lane < 4; ++lane) records[lane].edges[2].c = last[lane];
+    const Ints lanes02 = _mm256_unpacklo_epi64(fields[4], fields[5]), lanes13 = _mm256_unpackhi_epi64(fields[4], fields[5]);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[0].edges[2]), _mm256_castsi256_si128(lanes02));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[1].edges[2]), _mm256_castsi256_si128(lanes13));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[2].edges[2]), _mm256_extracti128_si256(lanes02, 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[3].edges[2]), _mm256_extracti128_si256(lanes13, 1));
   }
 }
 
@@ -291,21 +297,18 @@ Ints Magnitude64(Ints value) {
   return _mm256_sub_epi64(_mm256_xor_si256(value, negative), negative);
 }
 
-// The low 32 bits of eight 64-bit values.
-Ints LowHalves(const Wide& wide) { return _mm256_blend_epi32(wide.even, _mm256_slli_epi64(wide.odd, 32), 0xAA); }
-
-// PrepareSmallWalk for eight records: the edge values at (minX, minY) and the steps, and the
-// lanes whose walk fits (FitsSmallWalk's sum, in the same 64-bit integers).
-struct SmallWalks {
-  Ints start[3], stepX[3], stepY[3];
-  Ints fits;
+// The records' edge starts, each edge's value at (minX, minY), and the lanes whose small walk
+// fits (SmallWalkFits, FitsSmallWalk's sum in the same 64-bit integers).
+struct EdgeStarts {
+  Wide start[3];
+  Ints smallWalk;
 };
 
-SmallWalks MakeSmallWalks(const Edges edges[3], Ints minX, Ints minY, Ints maxX, Ints maxY) {
-  SmallWalks walks;
+EdgeStarts MakeEdgeStarts(const Edges edges[3], Ints minX, Ints minY, Ints maxX, Ints maxY) {
+  EdgeStarts starts;
   const Ints width = _mm256_sub_epi32(maxX, minX), height = _mm256_sub_epi32(maxY, minY);
   const Ints extent = _mm256_set1_epi32(kSmallWalkExtent);
-  walks.fits = _mm256_and_si256(_mm256_cmpgt_epi32(extent, width), _mm256_cmpgt_epi32(extent, height));
+  starts.smallWalk = _mm256_and_si256(_mm256_cmpgt_epi32(extent, width), _mm256_cmpgt_epi32(extent, height));
   const Ints firstX = _mm256_slli_epi32(minX, tuning::kSubpixelBits);
   const Ints firstY = _mm256_slli_epi32(minY, tuning::kSubpixelBits);
   // Where the bounds fit the extent, these are small: the products below are exact.
@@ -314,16 +317,14 @@ SmallWalks MakeSmallWalks(const Edges edges[3], Ints minX, Ints minY, Ints maxX,
   const Ints limit = _mm256_set1_epi64x(int64_t(1) << 31);
   for (int i = 0; i < 3; ++i) {
     const Edges& edge = edges[i];
-    const Wide first = Add(Add(Multiply(edge.a, firstX), Multiply(edge.b, firstY)), edge.c);
+    const Wide start = Add(Add(Multiply(edge.a, firstX), Multiply(edge.b, firstY)), edge.c);
     const Wide spread = Add(Multiply(_mm256_abs_epi32(edge.a), across), Multiply(_mm256_abs_epi32(edge.b), down));
-    const Ints fitsEven = _mm256_cmpgt_epi64(limit, _mm256_add_epi64(Magnitude64(first.even), spread.even));
-    const Ints fitsOdd = _mm256_cmpgt_epi64(limit, _mm256_add_epi64(Magnitude64(first.odd), spread.odd));
-    walks.fits = _mm256_and_si256(walks.fits, Narrow(fitsEven, fitsOdd));
-    walks.start[i] = LowHalves(first);
-    walks.stepX[i] = _mm256_slli_epi32(edge.a, tuning::kSubpixelBits);
-    walks.stepY[i] = _mm256_slli_epi32(edge.b, tuning::kSubpixelBits);
+    const Ints fitsEven = _mm256_cmpgt_epi64(limit, _mm256_add_epi64(Magnitude64(start.even), spread.even));
+    const Ints fitsOdd = _mm256_cmpgt_epi64(limit, _mm256_add_epi64(Magnitude64(start.odd), spread.odd));
+    starts.smallWalk = _mm256_and_si256(starts.smallWalk, Narrow(fitsEven, fitsOdd));
+    starts.start[i] = start;
   }
-  return walks;
+  return starts;
 }
 
 // SetupEightTriangles with each corner's slots in a register.
@@ -380,17 +381,15 @@ unsigned SetupEight(const ScreenVertex* screenVertices, const Ints corners[3], u
 
   // One colour, the first corner's.
   const FlatColors color = GatherFlatColors(screenVertices, corners[0]);
-  const SmallWalks walks = MakeSmallWalks(edges, minX, minY, maxX, maxY);
-  const unsigned smallWalkLanes = LanesOf(walks.fits);
+  const EdgeStarts starts = MakeEdgeStarts(edges, minX, minY, maxX, maxY);
+  // Flags as their four bytes: perspective false, flatColor true, smallWalk, and padding.
+  const Ints flags = _mm256_or_si256(_mm256_set1_epi32(0x100), _mm256_and_si256(starts.smallWalk, _mm256_set1_epi32(0x10000)));
 
   // No perspective (q = 1 everywhere) and one colour: planes with only a constant.
   const Floats none = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f);
   auto bits = [](Ints value) { return _mm256_castsi256_ps(value); };
   const Floats fields[kRunFields] = {
       bits(minX), bits(minY), bits(maxX), bits(maxY),
-      bits(walks.start[0]), bits(walks.start[1]), bits(walks.start[2]),
-      bits(walks.stepX[0]), bits(walks.stepX[1]), bits(walks.stepX[2]),
-      bits(walks.stepY[0]), bits(walks.stepY[1]), bits(walks.stepY[2]),
       _mm256_setr_m128(_mm256_cvtpd_ps(low.px0), _mm256_cvtpd_ps(high.px0)),
       _mm256_setr_m128(_mm256_cvtpd_ps(low.py0), _mm256_cvtpd_ps(high.py0)),
       depth.a, depth.b, depth.c,
@@ -401,14 +400,10 @@ unsigned SetupEight(const ScreenVertex* screenVertices, const Ints corners[3], u
       none, none, color.channels[1],
       none, none, color.channels[2],
       none, none, color.channels[3],
-      bits(color.packed)};
+      bits(color.packed), bits(flags)};
   StoreRunFields(fields, out);
-  StoreEdges(edges, out);
-  for (int lane = 0; lane < 8; ++lane) {
-    out[lane].perspective = false;
-    out[lane].flatColor = true;
-    out[lane].smallWalk = (smallWalkLanes >> lane) & 1;
-  }
+  const Ints a[3] = {edges[0].a, edges[1].a, edges[2].a}, b[3] = {edges[0].b, edges[1].b, edges[2].b};
+  StoreEdges(starts.start, a, b, out);
   return keptLanes;
 }
 

@@ -792,17 +792,19 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
 }
 
 // The walk's start, eight pixel centres of a row at once: each edge's values at columns
-// first .. first + 7 of row y, and its step a row down, from setup's 32-bit values (the
-// triangle's smallWalk holds: every value the walk meets is exact).
+// first .. first + 7 of row y, and its step a row down, in 32-bit arithmetic from the low half
+// of its start (the triangle's smallWalk holds: every value the walk meets is exact).
 inline __attribute__((always_inline)) void StartSmallWalk(const SetupTriangle& triangle, int first, int y, Ints edge[3],
                                                           Ints rowStep[3]) {
   const Ints columns =
       _mm256_add_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(first - triangle.minX));
   const Ints rows = _mm256_set1_epi32(y - triangle.minY);
   for (int i = 0; i < 3; ++i) {
-    rowStep[i] = _mm256_set1_epi32(triangle.walkStepY[i]);
-    edge[i] = _mm256_add_epi32(_mm256_add_epi32(_mm256_set1_epi32(triangle.walkStart[i]),
-                                                _mm256_mullo_epi32(columns, _mm256_set1_epi32(triangle.walkStepX[i]))),
+    const EdgeFunction& function = triangle.edges[i];
+    rowStep[i] = _mm256_slli_epi32(_mm256_set1_epi32(function.b), tuning::kSubpixelBits);
+    const Ints stepX = _mm256_slli_epi32(_mm256_set1_epi32(function.a), tuning::kSubpixelBits);
+    edge[i] = _mm256_add_epi32(_mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(function.start)),
+                                                _mm256_mullo_epi32(columns, stepX)),
                                _mm256_mullo_epi32(rows, rowStep[i]));
   }
 }
