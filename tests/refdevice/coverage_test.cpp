@@ -200,8 +200,9 @@ TEST(Coverage, RunsAreExactlyThePixelsTheEdgeFunctionsAccept) {
     ScreenVertex corners[3];
     for (int i = 0; i < 3; ++i) corners[i] = {triangles[t][i].x, triangles[t][i].y, 0.5f, 1.0f, {}, {}};
     SetupTriangle setup;
+    TriangleExtras extras;
     if (SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, kWidth - 1, kHeight - 1},
-                            setup)) {
+                            setup, extras)) {
       for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
           bool inside = true;
@@ -228,7 +229,9 @@ TEST(SmallWalk, IsMarkedOnlyWhereEveryValueFitsIn32Bits) {
                                  {103.1f + lean, 10.0f + length, 0.5f, 1, {}, {}},
                                  {101.9f - lean, 10.6f + length / 2, 0.5f, 1, {}, {}}};
       SetupTriangle t;
-      ASSERT_TRUE(SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, kSize, kSize}, t));
+      TriangleExtras extras;
+      ASSERT_TRUE(
+          SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, kSize, kSize}, t, extras));
       (t.smallWalk ? marked : unmarked) += 1;
       for (int i = 0; i < 3; ++i) {
         const EdgeFunction& edge = t.edges[i];

@@ -15,6 +15,7 @@
 #include "render_fixture.h"
 #include "setup.h"
 #include "span_simd.h"
+#include "tiles.h"
 
 namespace refdevice::testing {
 namespace {
@@ -88,18 +89,19 @@ struct BothWays {
     return true;
   }
 
-  void Draw(const SetupTriangle& triangle) { triangles.push_back(triangle); }
+  void Draw(const SetupTriangle& triangle) { chunk.Add(triangle); }
 
   // Draws the triangles over tiles `tileWidth` pixels wide (at most a tile of the device) and a
   // device's tile high.
   void Finish(int tileWidth = tuning::kTileSize) {
+    chunk.LinkExtras();
     const int width = scalarCanvas.width, height = scalarCanvas.height;
     for (int top = 0; top < height; top += tuning::kTileSize) {
       for (int left = 0; left < width; left += tileWidth) {
         const ScissorRect tile{left, top, std::min(left + tileWidth, width) - 1,
                                std::min(top + tuning::kTileSize, height) - 1};
         PendingPixels scalarPending(tile), simdPending(tile);
-        for (const SetupTriangle& triangle : triangles) {
+        for (const SetupTriangle& triangle : chunk.triangles) {
           RasterTriangle(scalar, triangle, tile, scalarPending);
           RasterTriangle(simd, triangle, tile, simdPending);
         }
@@ -112,7 +114,7 @@ struct BothWays {
 
   Canvas scalarCanvas, simdCanvas;
   PixelPipeline scalar, simd;
-  std::vector<SetupTriangle> triangles;
+  TriangleChunk chunk;  // the triangles, with copies of their extras
 };
 
 TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
@@ -219,7 +221,11 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
             v.texcoord[1] = texcoord(random);
           }
           SetupTriangle triangle;
-          if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle)) continue;
+          TriangleExtras extras;
+          if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle,
+                                   extras)) {
+            continue;
+          }
           draw.Draw(triangle);
         }
         draw.Finish(tileWidth);
@@ -249,7 +255,9 @@ TEST(SimdAgreement, ManyShortRunsInOneCall) {
       for (float& channel : corners[i].color) channel = 200.0f;
     }
     SetupTriangle triangle;
-    ASSERT_TRUE(SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle));
+    TriangleExtras extras;
+    ASSERT_TRUE(
+        SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 96, 70}, triangle, extras));
     std::vector<Span> spans;  // runs of 1 to 3 pixels, 256 of them in one tile, none overlapping
     for (int y = 0; y < 64; ++y) {
       for (int run = 0; run < 4; ++run) spans.push_back({y, run * 8, run * 8 + 1 + (y + run) % 3});
@@ -305,7 +313,11 @@ TEST(SimdAgreement, SmallTrianglesOverSamePixelsKeepTheirOrder) {
             v.texcoord[1] = texcoord(random);
           }
           SetupTriangle triangle;
-          if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 31, 31}, triangle)) continue;
+          TriangleExtras extras;
+          if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 31, 31}, triangle,
+                                   extras)) {
+            continue;
+          }
           draw.Draw(triangle);
         }
         draw.Finish();
@@ -365,7 +377,8 @@ TEST(SimdAgreement, MagnifiedCornerOfTexture) {
         v[i] = {c[0], c[1], 0.5f, 1.0f, {255, 255, 255, 255}, {c[2], c[3]}};
       }
       SetupTriangle triangle;
-      ASSERT_TRUE(SetupScreenTriangle(v[0], v[1], v[2], CullMode::None, {0, 0, 96, 70}, triangle));
+      TriangleExtras extras;
+      ASSERT_TRUE(SetupScreenTriangle(v[0], v[1], v[2], CullMode::None, {0, 0, 96, 70}, triangle, extras));
       draw.Draw(triangle);
     }
     draw.Finish();
@@ -401,7 +414,8 @@ TEST(SimdAgreement, MagnifiedFlatBlocksOfTexture) {
         v[i] = {c[0], c[1], 0.5f, 1.0f, {255, 255, 255, 255}, {c[2], c[3]}};
       }
       SetupTriangle triangle;
-      ASSERT_TRUE(SetupScreenTriangle(v[0], v[1], v[2], CullMode::None, {0, 0, 96, 70}, triangle));
+      TriangleExtras extras;
+      ASSERT_TRUE(SetupScreenTriangle(v[0], v[1], v[2], CullMode::None, {0, 0, 96, 70}, triangle, extras));
       draw.Draw(triangle);
     }
     draw.Finish();
@@ -450,7 +464,10 @@ TEST(SimdAgreement, NarrowSliversTooLongForThirtyTwoBitWalk) {
                                  {x + wide / 2, 7000.0f + 100.0f * float(t), 0.5f, 1, {}, {}}};
       for (ScreenVertex& v : corners) std::copy(color, color + 4, v.color);
       SetupTriangle triangle;
-      if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 31, 31}, triangle)) continue;
+      TriangleExtras extras;
+      if (!SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, 31, 31}, triangle, extras)) {
+        continue;
+      }
       draw.Draw(triangle);
     }
     draw.Finish();

@@ -38,10 +38,11 @@ namespace {
 
 constexpr uint32_t kTrianglesAhead = 4;
 
+// Records are aligned to cache lines: one prefetch per line.
 void PrefetchRecord(const SetupTriangle& triangle) {
+  static_assert(alignof(SetupTriangle) == 64 && sizeof(SetupTriangle) % 64 == 0);
   const char* bytes = reinterpret_cast<const char*>(&triangle);
   for (size_t offset = 0; offset < sizeof(SetupTriangle); offset += 64) __builtin_prefetch(bytes + offset);
-  __builtin_prefetch(bytes + sizeof(SetupTriangle) - 1);
 }
 
 bool ValidColorTarget(const ColorTarget& target) {
@@ -252,10 +253,11 @@ void SetupTriangleAt(const TriangleSource& source, size_t t, TriangleChunk& chun
   if ((any & kClipNotFinite) || (codes[0] & codes[1] & codes[2])) return;
 
   SetupTriangle triangle;  // left uninitialised: setup fills every field a kept triangle uses
+  TriangleExtras extras;
   if (any == 0) {
     if (SetupScreenTriangle(source.screenVertices[slot[0]], source.screenVertices[slot[1]],
-                            source.screenVertices[slot[2]], call.cull, source.area, triangle)) {
-      chunk.triangles.push_back(triangle);
+                            source.screenVertices[slot[2]], call.cull, source.area, triangle, extras)) {
+      chunk.Add(triangle);
     }
     return;
   }
@@ -266,8 +268,8 @@ void SetupTriangleAt(const TriangleSource& source, size_t t, TriangleChunk& chun
   ScreenVertex projected[kMaxClippedCorners];
   for (int i = 0; i < polygon.count; ++i) projected[i] = ProjectToScreen(polygon.corners[i], call.viewport);
   for (int i = 1; i + 1 < polygon.count; ++i) {
-    if (SetupScreenTriangle(projected[0], projected[i], projected[i + 1], call.cull, source.area, triangle)) {
-      chunk.triangles.push_back(triangle);
+    if (SetupScreenTriangle(projected[0], projected[i], projected[i + 1], call.cull, source.area, triangle, extras)) {
+      chunk.Add(triangle);
     }
   }
 }
@@ -351,7 +353,7 @@ void SetupTriangles(const TriangleSource& source, size_t vertexCount, size_t beg
       if ((plain & (1u << lane)) == 0) {
         SetupTriangleAt(source, first + lane, chunk);
       } else if ((kept & (1u << lane)) != 0) {
-        chunk.triangles.push_back(records[lane]);
+        chunk.Add(records[lane]);
       }
     }
   }
@@ -476,10 +478,11 @@ Status Device::Draw(const DrawCall& call) {
                         lowest, band, area, everyTrianglePlain};
   pool.ParallelFor(chunkCount, [&](size_t chunkIndex) {
     TriangleChunk& chunk = workers.chunks[chunkIndex];
-    chunk.triangles.clear();
+    chunk.Clear();
     size_t begin = chunkIndex * tuning::kTrianglesPerChunk;
     size_t end = std::min<size_t>(begin + tuning::kTrianglesPerChunk, triangleCount);
     SetupTriangles(source, vertexCount, begin, end, chunk);
+    chunk.LinkExtras();
     chunk.Bin(grid);
   });
 

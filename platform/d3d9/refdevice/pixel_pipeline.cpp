@@ -30,12 +30,13 @@ uint32_t PackColor(const float channels[4]) {
 float LevelOfDetail(const SetupTriangle& triangle, const Texture& texture, float u, float v, float w) {
   float dudx = triangle.texcoord[0].a, dudy = triangle.texcoord[0].b;
   float dvdx = triangle.texcoord[1].a, dvdy = triangle.texcoord[1].b;
-  if (triangle.perspective) {
+  if (triangle.Perspective()) {
     // d(U/Q) = (dU - u dQ) / Q, with U = u * q interpolated linearly.
-    dudx = (dudx - u * triangle.q.a) * w;
-    dudy = (dudy - u * triangle.q.b) * w;
-    dvdx = (dvdx - v * triangle.q.a) * w;
-    dvdy = (dvdy - v * triangle.q.b) * w;
+    const AttributePlane& q = triangle.extras->q;
+    dudx = (dudx - u * q.a) * w;
+    dudy = (dudy - u * q.b) * w;
+    dvdx = (dvdx - v * q.a) * w;
+    dvdy = (dvdy - v * q.b) * w;
   }
   float width = static_cast<float>(texture.levels[0].width);
   float height = static_cast<float>(texture.levels[0].height);
@@ -93,12 +94,13 @@ void ShadeSpanScalar(const PixelPipeline& pipeline, const SetupTriangle& triangl
       if (pipeline.depthState.writeEnable) depthRow[x] = incoming;
     }
 
-    float w = triangle.perspective ? 1.0f / triangle.q.At(dx, dy) : 1.0f;
-    float color[4];
-    for (int channel = 0; channel < 4; ++channel) {
-      color[channel] = triangle.flatColor ? triangle.color[channel].c : triangle.color[channel].At(dx, dy) * w;
+    float w = triangle.Perspective() ? 1.0f / triangle.extras->q.At(dx, dy) : 1.0f;
+    uint32_t diffuse = triangle.flatDiffuse;
+    if (!triangle.FlatColor()) {
+      float color[4];
+      for (int channel = 0; channel < 4; ++channel) color[channel] = triangle.extras->color[channel].At(dx, dy) * w;
+      diffuse = PackColor(color);
     }
-    uint32_t diffuse = PackColor(color);
 
     uint32_t texel = 0xFF000000u;
     if (pipeline.readsTexture) {

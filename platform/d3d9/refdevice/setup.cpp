@@ -68,7 +68,7 @@ bool SmallWalkFits(const SetupTriangle& out) {
 }  // namespace
 
 bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In, const ScreenVertex& v2In, CullMode cull,
-                         const ScissorRect& scissor, SetupTriangle& out) {
+                         const ScissorRect& scissor, SetupTriangle& out, TriangleExtras& extras) {
   for (const ScreenVertex* v : {&v0In, &v1In, &v2In}) {
     if (!(std::fabs(v->x) < kLargestCoordinate) || !(std::fabs(v->y) < kLargestCoordinate)) {
       return false;
@@ -124,25 +124,27 @@ bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In, con
   };
 
   out.depth = plane(v0->z, v1->z, v2->z);
-  out.perspective = !(v0->q == v1->q && v0->q == v2->q);
-  double q0 = out.perspective ? v0->q : 1.0;
-  double q1 = out.perspective ? v1->q : 1.0;
-  double q2 = out.perspective ? v2->q : 1.0;
-  out.q = out.perspective ? plane(q0, q1, q2) : AttributePlane{0.0f, 0.0f, 1.0f};
+  const bool perspective = !(v0->q == v1->q && v0->q == v2->q);
+  double q0 = perspective ? v0->q : 1.0;
+  double q1 = perspective ? v1->q : 1.0;
+  double q2 = perspective ? v2->q : 1.0;
   for (int i = 0; i < 2; ++i) {
     out.texcoord[i] = plane(v0->texcoord[i] * q0, v1->texcoord[i] * q1, v2->texcoord[i] * q2);
   }
   // Colours come from 8-bit channels, so equal values have equal bits: one comparison each.
-  out.flatColor = std::memcmp(v0->color, v1->color, sizeof v0->color) == 0 &&
-                  std::memcmp(v0->color, v2->color, sizeof v0->color) == 0;
-  out.flatDiffuse = out.flatColor ? PackColorChannels(v0->color) : 0;
+  const bool flatColor = std::memcmp(v0->color, v1->color, sizeof v0->color) == 0 &&
+                         std::memcmp(v0->color, v2->color, sizeof v0->color) == 0;
+  out.flatDiffuse = flatColor ? PackColorChannels(v0->color) : 0;
+  out.extras = nullptr;
+  if (!perspective && flatColor) return true;
+
+  extras.perspective = perspective;
+  extras.flatColor = flatColor;
+  extras.q = perspective ? plane(q0, q1, q2) : AttributePlane{0.0f, 0.0f, 1.0f};
   for (int i = 0; i < 4; ++i) {
-    if (out.flatColor) {
-      out.color[i] = {0.0f, 0.0f, v0->color[i]};
-    } else {
-      out.color[i] = plane(v0->color[i] * q0, v1->color[i] * q1, v2->color[i] * q2);
-    }
+    extras.color[i] = flatColor ? AttributePlane{} : plane(v0->color[i] * q0, v1->color[i] * q1, v2->color[i] * q2);
   }
+  out.extras = &extras;
   return true;
 }
 

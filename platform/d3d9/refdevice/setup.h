@@ -32,27 +32,37 @@ struct AttributePlane {
   float At(float dx, float dy) const { return a * dx + b * dy + c; }
 };
 
+// What a triangle with perspective, or with colours of its own, adds to its record.
+struct TriangleExtras {
+  // With perspective, q = 1/w and texcoord/colour hold attribute * q; otherwise q is constant
+  // and texcoord/colour hold the attributes themselves.
+  AttributePlane q;
+  AttributePlane color[4];  // where the colours are not one (else 0)
+  bool perspective;
+  bool flatColor;  // all three corners have the same colour: the record's flatDiffuse
+};
+
 // A record is written whole by setup and read by every tile the triangle touches: its size is
-// much of the memory a frame moves.
-struct SetupTriangle {
+// much of the memory a frame moves, and it fills two cache lines exactly.
+struct alignas(64) SetupTriangle {
   EdgeFunction edges[3];
   int minX, minY, maxX, maxY;  // covered pixels lie within, bounds inclusive
   float originX, originY;
   AttributePlane depth;
-  // With perspective, q = 1/w and texcoord/colour hold attribute * q; otherwise q is constant
-  // and texcoord/colour hold the attributes themselves.
-  AttributePlane q;
-  AttributePlane texcoord[2];
-  AttributePlane color[4];
-  uint32_t flatDiffuse;  // when flatColor: that colour packed as 0xAARRGGBB
-  bool perspective;
-  bool flatColor;  // all three corners have the same colour: color[i].c is it
+  AttributePlane texcoord[2];  // see TriangleExtras::q
+  uint32_t flatDiffuse;        // where FlatColor(): the colour packed as 0xAARRGGBB
   // Every edge value over columns minX - 7 .. maxX + 7 and rows minY .. maxY + 1 fits in 32
   // bits, so a walk that starts at most seven columns left of the triangle and steps one row
   // past it, adding a * S and b * S in 32-bit arithmetic to the low halves of the starts,
   // meets only exact values (see FitsSmallWalk).
   bool smallWalk;
+  // Null for the usual triangle of a mesh: no perspective (q = 1) and one colour.
+  const TriangleExtras* extras;
+
+  bool Perspective() const { return extras != nullptr && extras->perspective; }
+  bool FlatColor() const { return extras == nullptr || extras->flatColor; }
 };
+static_assert(sizeof(SetupTriangle) == 128);
 
 // Pixel rectangle that drawing may touch (viewport within the target), bounds inclusive.
 struct ScissorRect {
@@ -79,8 +89,10 @@ inline bool FitsSmallWalk(const EdgeFunction& edge, int64_t width, int64_t heigh
 }
 
 // Fills `out` and returns true when the triangle may cover a pixel: not culled, not
-// degenerate, within the scissor rectangle and within the fixed-point range.
+// degenerate, within the scissor rectangle and within the fixed-point range. Where the
+// triangle has perspective or colours of its own, they go into `extras`, and out.extras points
+// there: whoever keeps the record keeps them too.
 bool SetupScreenTriangle(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2, CullMode cull,
-                         const ScissorRect& scissor, SetupTriangle& out);
+                         const ScissorRect& scissor, SetupTriangle& out, TriangleExtras& extras);
 
 }  // namespace refdevice

@@ -182,15 +182,11 @@ void Transpose(Floats r[8]) {
   }
 }
 
-// The records' run of 4-byte fields from minX to the flags, in that order in every record; the
-// three flags and the byte after them are written as one field.
-constexpr int kRunFields = 32;
-static_assert(offsetof(SetupTriangle, perspective) + 4 == offsetof(SetupTriangle, minX) + kRunFields * 4 &&
-                  offsetof(SetupTriangle, perspective) == offsetof(SetupTriangle, flatDiffuse) + 4 &&
-                  offsetof(SetupTriangle, flatColor) == offsetof(SetupTriangle, perspective) + 1 &&
-                  offsetof(SetupTriangle, smallWalk) == offsetof(SetupTriangle, perspective) + 2 &&
-                  sizeof(SetupTriangle) >= offsetof(SetupTriangle, perspective) + 4,
-              "the bounds, origin, planes, flat colour and flags lie one after another");
+// The records' run of 4-byte fields from minX to flatDiffuse, in that order in every record.
+constexpr int kRunFields = 16;
+static_assert(offsetof(SetupTriangle, flatDiffuse) + sizeof(SetupTriangle::flatDiffuse) ==
+                  offsetof(SetupTriangle, minX) + kRunFields * 4,
+              "the bounds, origin, planes and flat colour lie one after another");
 static_assert(kRunFields % 8 == 0, "the run is written eight fields at a time");
 
 // Writes the run of fields of eight records, eight fields at a time: fields[f] holds field f of
@@ -267,25 +263,19 @@ void SwapWhere(Ints mask, Floats& first, Floats& second) {
 Ints Min3(Ints a, Ints b, Ints c) { return _mm256_min_epi32(_mm256_min_epi32(a, b), c); }
 Ints Max3(Ints a, Ints b, Ints c) { return _mm256_max_epi32(_mm256_max_epi32(a, b), c); }
 
-// The first corners' colour channels, and each colour packed as SetupScreenTriangle packs a
-// flat colour: 0 for NaN and values up to 0, 255 from 255 on, else rounded half up.
-struct FlatColors {
-  Floats channels[4];
-  Ints packed;
-};
-
-FlatColors GatherFlatColors(const ScreenVertex* vertices, Ints slots) {
+// The first corners' colours packed as SetupScreenTriangle packs a flat colour: 0 for NaN and
+// values up to 0, 255 from 255 on, else rounded half up.
+Ints GatherFlatDiffuse(const ScreenVertex* vertices, Ints slots) {
   const float* base = reinterpret_cast<const float*>(vertices) + offsetof(ScreenVertex, color) / sizeof(float);
   const Ints index = FloatIndex(slots);
-  FlatColors colors;
-  colors.packed = _mm256_setzero_si256();
+  Ints packed = _mm256_setzero_si256();
   for (int i = 0; i < 4; ++i) {
-    colors.channels[i] = _mm256_i32gather_ps(base + i, index, 4);
-    Floats clamped = _mm256_min_ps(_mm256_max_ps(colors.channels[i], _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
+    const Floats channel = _mm256_i32gather_ps(base + i, index, 4);
+    Floats clamped = _mm256_min_ps(_mm256_max_ps(channel, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
     Ints byte = _mm256_cvttps_epi32(_mm256_add_ps(clamped, _mm256_set1_ps(0.5f)));
-    colors.packed = _mm256_or_si256(colors.packed, _mm256_slli_epi32(byte, 8 * i));
+    packed = _mm256_or_si256(packed, _mm256_slli_epi32(byte, 8 * i));
   }
-  return colors;
+  return packed;
 }
 
 unsigned LanesOf(Ints mask) { return unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(mask))); }
@@ -380,30 +370,26 @@ unsigned SetupEight(const ScreenVertex* screenVertices, const Ints corners[3], u
                  MakePlane(HighHalf(c0.v), HighHalf(c1.v), HighHalf(c2.v), high));
 
   // One colour, the first corner's.
-  const FlatColors color = GatherFlatColors(screenVertices, corners[0]);
+  const Ints diffuse = GatherFlatDiffuse(screenVertices, corners[0]);
   const EdgeStarts starts = MakeEdgeStarts(edges, minX, minY, maxX, maxY);
-  // Flags as their four bytes: perspective false, flatColor true, smallWalk, and padding.
-  const Ints flags = _mm256_or_si256(_mm256_set1_epi32(0x100), _mm256_and_si256(starts.smallWalk, _mm256_set1_epi32(0x10000)));
+  const unsigned smallWalkLanes = LanesOf(starts.smallWalk);
 
-  // No perspective (q = 1 everywhere) and one colour: planes with only a constant.
-  const Floats none = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f);
   auto bits = [](Ints value) { return _mm256_castsi256_ps(value); };
   const Floats fields[kRunFields] = {
       bits(minX), bits(minY), bits(maxX), bits(maxY),
       _mm256_setr_m128(_mm256_cvtpd_ps(low.px0), _mm256_cvtpd_ps(high.px0)),
       _mm256_setr_m128(_mm256_cvtpd_ps(low.py0), _mm256_cvtpd_ps(high.py0)),
       depth.a, depth.b, depth.c,
-      none, none, one,
       u.a, u.b, u.c,
       v.a, v.b, v.c,
-      none, none, color.channels[0],
-      none, none, color.channels[1],
-      none, none, color.channels[2],
-      none, none, color.channels[3],
-      bits(color.packed), bits(flags)};
+      bits(diffuse)};
   StoreRunFields(fields, out);
   const Ints a[3] = {edges[0].a, edges[1].a, edges[2].a}, b[3] = {edges[0].b, edges[1].b, edges[2].b};
   StoreEdges(starts.start, a, b, out);
+  for (int lane = 0; lane < 8; ++lane) {
+    out[lane].smallWalk = (smallWalkLanes >> lane) & 1;
+    out[lane].extras = nullptr;  // no perspective and one colour
+  }
   return keptLanes;
 }
 

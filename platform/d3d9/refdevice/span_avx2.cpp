@@ -517,14 +517,14 @@ inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& 
   PixelValues values;
   values.depth = at.At(triangle.depth);
   Floats w = _mm256_set1_ps(1.0f);
-  if (triangle.perspective) w = _mm256_div_ps(_mm256_set1_ps(1.0f), at.At(triangle.q));
-  if (triangle.flatColor) {
+  if (triangle.Perspective()) w = _mm256_div_ps(_mm256_set1_ps(1.0f), at.At(triangle.extras->q));
+  if (triangle.FlatColor()) {
     values.diffuse = _mm256_set1_epi32(int(triangle.flatDiffuse));
   } else {
     Ints channels[4];
     for (int channel = 0; channel < 4; ++channel) {
-      Floats value = at.At(triangle.color[channel]);
-      if (triangle.perspective) value = _mm256_mul_ps(value, w);
+      Floats value = at.At(triangle.extras->color[channel]);
+      if (triangle.Perspective()) value = _mm256_mul_ps(value, w);
       channels[channel] = ToChannels(value);
     }
     values.diffuse = _mm256_or_si256(_mm256_or_si256(channels[0], _mm256_slli_epi32(channels[1], 8)),
@@ -534,7 +534,7 @@ inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& 
   if (pipeline.readsTexture) {
     values.u = at.At(triangle.texcoord[0]);
     values.v = at.At(triangle.texcoord[1]);
-    if (triangle.perspective) {
+    if (triangle.Perspective()) {
       values.u = _mm256_mul_ps(values.u, w);
       values.v = _mm256_mul_ps(values.v, w);
     }
@@ -850,7 +850,7 @@ bool ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& tri
                                               *waiting, column, valuesAt(y), covered);
     }
   };
-  if (triangle.perspective || !triangle.flatColor) {
+  if (triangle.Perspective() || !triangle.FlatColor()) {
     walk([&](int y) { return Evaluate(pipeline, triangle, PositionOf(triangle, first, y)); });
   } else {
     // The usual triangle of a mesh: a * dx of each plane is the same on every row.

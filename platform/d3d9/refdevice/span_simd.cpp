@@ -394,7 +394,7 @@ inline __attribute__((always_inline)) void SourceFour(const PixelPipeline& pipel
                                                       const ShadeConstants& k, __m128 w, __m128 u, __m128 v,
                                                       ColorAt colorAt, __m128i& sourceLow, __m128i& sourceHigh) {
   __m128i diffuseLow, diffuseHigh;
-  if (triangle.flatColor) {
+  if (triangle.FlatColor()) {
     __m128i diffuse = _mm_set1_epi32(int(triangle.flatDiffuse));
     diffuseLow = Low16(diffuse);
     diffuseHigh = High16(diffuse);
@@ -402,7 +402,7 @@ inline __attribute__((always_inline)) void SourceFour(const PixelPipeline& pipel
     __m128i channels[4];
     for (int channel = 0; channel < 4; ++channel) {
       __m128 value = colorAt(channel);
-      if (triangle.perspective) value = _mm_mul_ps(value, w);
+      if (triangle.Perspective()) value = _mm_mul_ps(value, w);
       channels[channel] = ToChannels(value);
     }
     __m128i packed = _mm_or_si128(_mm_or_si128(channels[0], _mm_slli_epi32(channels[1], 8)),
@@ -413,7 +413,7 @@ inline __attribute__((always_inline)) void SourceFour(const PixelPipeline& pipel
 
   __m128i texelLow, texelHigh;
   if (pipeline.readsTexture) {
-    if (triangle.perspective) {
+    if (triangle.Perspective()) {
       u = _mm_mul_ps(u, w);
       v = _mm_mul_ps(v, w);
     }
@@ -522,11 +522,11 @@ void ShadeScattered(const PixelPipeline& pipeline, const SetupTriangle& triangle
     }
 
     __m128 w = _mm_set1_ps(1.0f);
-    if (triangle.perspective) w = _mm_div_ps(_mm_set1_ps(1.0f), at(triangle.q));
+    if (triangle.Perspective()) w = _mm_div_ps(_mm_set1_ps(1.0f), at(triangle.extras->q));
     __m128i sourceLow, sourceHigh;
     SourceFour<kAddress, kStage>(
         pipeline, triangle, k, w, at(triangle.texcoord[0]), at(triangle.texcoord[1]),
-        [&](int channel) { return at(triangle.color[channel]); }, sourceLow, sourceHigh);
+        [&](int channel) { return at(triangle.extras->color[channel]); }, sourceLow, sourceHigh);
 
     const __m128i destination = _mm_setr_epi32(int(*color[0]), int(*color[1]), int(*color[2]), int(*color[3]));
     __m128i result = BlendFour<kBlend>(pipeline, k, sourceLow, sourceHigh, destination);
@@ -553,7 +553,8 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
     __m128 At(__m128 dx) const { return _mm_add_ps(_mm_add_ps(_mm_mul_ps(a, dx), bdy), c); }
   };
   auto plane = [](const AttributePlane& p) { return Plane{_mm_set1_ps(p.a), _mm_set1_ps(p.c), p.b}; };
-  const Plane depthPlane = plane(triangle.depth), qPlane = plane(triangle.q);
+  const Plane depthPlane = plane(triangle.depth);
+  const Plane qPlane = plane(triangle.Perspective() ? triangle.extras->q : AttributePlane{0.0f, 0.0f, 1.0f});
   const Plane uPlane = plane(triangle.texcoord[0]), vPlane = plane(triangle.texcoord[1]);
   const __m128 laneOffsets = _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f);
   const __m128 originX = _mm_set1_ps(triangle.originX);
@@ -606,11 +607,11 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
       }
 
       __m128 w = _mm_set1_ps(1.0f);
-      if (triangle.perspective) w = _mm_div_ps(_mm_set1_ps(1.0f), qRow.At(dx));
+      if (triangle.Perspective()) w = _mm_div_ps(_mm_set1_ps(1.0f), qRow.At(dx));
       __m128i sourceLow, sourceHigh;
       SourceFour<kAddress, kStage>(
           pipeline, triangle, k, w, uRow.At(dx), vRow.At(dx),
-          [&](int channel) { return rowOf(triangle.color[channel]).At(dx); }, sourceLow, sourceHigh);
+          [&](int channel) { return rowOf(triangle.extras->color[channel]).At(dx); }, sourceLow, sourceHigh);
 
       __m128i destination = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colorRow + x));
       __m128i result = BlendFour<kBlend>(pipeline, k, sourceLow, sourceHigh, destination);

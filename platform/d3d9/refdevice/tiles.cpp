@@ -19,6 +19,24 @@ ScissorRect TileGrid::Rect(int tile) const {
   return {left, top, left + tuning::kTileSize - 1, top + tuning::kTileSize - 1};
 }
 
+void TriangleChunk::Clear() {
+  triangles.clear();
+  extras.clear();
+  extrasOwners.clear();
+}
+
+void TriangleChunk::Add(const SetupTriangle& triangle) {
+  if (triangle.extras != nullptr) {
+    extras.push_back(*triangle.extras);
+    extrasOwners.push_back(static_cast<uint32_t>(triangles.size()));
+  }
+  triangles.push_back(triangle);
+}
+
+void TriangleChunk::LinkExtras() {
+  for (size_t i = 0; i < extras.size(); ++i) triangles[extrasOwners[i]].extras = &extras[i];
+}
+
 void TriangleChunk::Bin(const TileGrid& grid) {
   tileStart.assign(static_cast<size_t>(grid.Count()) + 1, 0);
   // Most triangles of a dense mesh lie in one tile: that tile, found once, or -1 for the others.
