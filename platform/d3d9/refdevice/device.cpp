@@ -30,7 +30,6 @@ struct Device::Workers {
   std::vector<ScreenVertex> screenVertices;
   std::vector<uint8_t> plainVertexChunks;  // see LikeFirstVertex
   std::vector<TriangleChunk> chunks;
-  std::vector<uint32_t> tileOrder;
   std::vector<uint32_t> tileLoad;
 };
 
@@ -494,19 +493,16 @@ Status Device::Draw(const DrawCall& call) {
 
   // Rasterization, one tile per task.
   PixelPipeline pipeline = PreparePixelPipeline(call);
-  // The busiest tiles first, so that no worker is left with a heavy one at the end.
-  std::vector<uint32_t>& order = workers.tileOrder;
+  // Tiles are taken in row order: the workers' tiles lie side by side and read neighbouring
+  // texels and target rows, which the caches then still hold. (Taking the busiest tiles first,
+  // for balance, scattered them and cost more than it saved.)
   std::vector<uint32_t>& load = workers.tileLoad;
-  order.resize(static_cast<size_t>(grid.Count()));
-  load.assign(order.size(), 0);
+  load.assign(static_cast<size_t>(grid.Count()), 0);
   for (size_t chunkIndex = 0; chunkIndex < chunkCount; ++chunkIndex) {
     const TriangleChunk& chunk = workers.chunks[chunkIndex];
-    for (size_t tile = 0; tile < order.size(); ++tile) load[tile] += chunk.tileStart[tile + 1] - chunk.tileStart[tile];
+    for (size_t tile = 0; tile < load.size(); ++tile) load[tile] += chunk.tileStart[tile + 1] - chunk.tileStart[tile];
   }
-  for (size_t tile = 0; tile < order.size(); ++tile) order[tile] = static_cast<uint32_t>(tile);
-  std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return load[a] > load[b]; });
-  pool.ParallelFor(order.size(), [&](size_t position) {
-    const size_t tile = order[position];
+  pool.ParallelFor(load.size(), [&](size_t tile) {
     if (load[tile] == 0) return;
     ScissorRect tileRect = grid.Rect(static_cast<int>(tile));
     tileRect.minX = std::max(tileRect.minX, area.minX);
