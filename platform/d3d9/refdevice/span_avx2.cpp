@@ -762,21 +762,47 @@ inline __attribute__((always_inline)) void SetAside(const PixelPipeline& pipelin
   pending.lastRow = std::max(pending.lastRow, row);
 }
 
+// A plane's values eight columns at a time, row by row: b * dy is the same for a whole row.
+struct PlaneAlongRows {
+  explicit PlaneAlongRows(const AttributePlane& plane)
+      : a(_mm256_set1_ps(plane.a)), c(_mm256_set1_ps(plane.c)), b(plane.b) {}
+  Floats Row(float dy) const { return _mm256_set1_ps(b * dy); }
+  // The order of GroupPosition::At, with `row` from Row().
+  Floats At(Floats dx, Floats row) const { return _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(a, dx), row), c); }
+  Floats a, c;
+  float b;
+};
+
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
                          PendingPixels& pending) {
   const ShadeConstants& k = ConstantsOf(pipeline);
   const bool setsAside = pending.CanHold();
+  // The usual triangle, without extras: what its planes take from a row is worked out once a row.
+  const PlaneAlongRows depth(triangle.depth), u(triangle.texcoord[0]), v(triangle.texcoord[1]);
+  const Ints diffuse = _mm256_set1_epi32(int(triangle.flatDiffuse));
+  const Floats originX = _mm256_set1_ps(triangle.originX);
   for (const Span* span = spans; span != spans + count; ++span) {
     const int y = span->y;
     uint32_t* colorRow = ColorRow(pipeline, y);
     uint16_t* depthRow = DepthRow(pipeline, y);
     int x = span->xBegin;
-    for (; x + 8 <= span->xEnd; x += 8) {
-      if (WaitingAmong(pending, x, y)) ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
-      PixelValues values = Evaluate(pipeline, triangle, PositionOf(triangle, x, y));
-      ShadeGroup<kAddress, kBlend, kStage>(pipeline, k, values, colorRow + x,
-                                           depthRow != nullptr ? depthRow + x : nullptr, kAllLanes);
+    auto wholeGroups = [&](auto&& valuesAt) {
+      for (; x + 8 <= span->xEnd; x += 8) {
+        if (WaitingAmong(pending, x, y)) ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
+        ShadeGroup<kAddress, kBlend, kStage>(pipeline, k, valuesAt(x), colorRow + x,
+                                             depthRow != nullptr ? depthRow + x : nullptr, kAllLanes);
+      }
+    };
+    if (triangle.extras != nullptr) {
+      wholeGroups([&](int column) { return Evaluate(pipeline, triangle, PositionOf(triangle, column, y)); });
+    } else {
+      const float dy = static_cast<float>(y) - triangle.originY;
+      const Floats depthRow = depth.Row(dy), uRow = u.Row(dy), vRow = v.Row(dy);
+      wholeGroups([&](int column) {
+        const Floats dx = _mm256_sub_ps(_mm256_cvtepi32_ps(ColumnsFrom(column)), originX);
+        return PixelValues{depth.At(dx, depthRow), u.At(dx, uRow), v.At(dx, vRow), diffuse};
+      });
     }
     if (x == span->xEnd) continue;
     if (!setsAside) {
