@@ -28,14 +28,17 @@ struct PendingPixels {
   static constexpr int kSize = tuning::kTileSize;
   static_assert(kSize <= 64, "a row's waiting pixels are the bits of one 64-bit word");
 
-  explicit PendingPixels(const ScissorRect& tile) : area(tile) {}
-  bool CanHold() const {
+  explicit PendingPixels(const ScissorRect& tile) : area(tile), canHold(Fits(tile)) {}
+  bool CanHold() const { return canHold; }
+  bool Empty() const { return firstRow > lastRow; }
+
+  static bool Fits(const ScissorRect& area) {
     const int width = area.maxX - area.minX + 1, height = area.maxY - area.minY + 1;
     return width >= 8 && width <= kSize && height >= 1 && height <= kSize;
   }
-  bool Empty() const { return firstRow > lastRow; }
 
-  ScissorRect area;
+  const ScissorRect area;
+  const bool canHold;
   // Rows firstRow .. lastRow may hold waiting pixels: bit i of waiting[r] is the pixel at
   // (area.minX + i, area.minY + r). Its values lie at r * kSize + i in the planes.
   int firstRow = kSize, lastRow = -1;
