@@ -864,9 +864,12 @@ bool ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& tri
   const int firstRow = rect.minY - pending.area.minY, column = first - pending.area.minX;
   uint64_t* waiting = pending.waiting + firstRow;
   size_t at = PlaneIndex(firstRow, column);
+  // Copied out, as the draw's flags are: the stores into the planes could be taken to change them.
+  const int top = rect.minY, bottom = rect.maxY;
+  const float originY = triangle.originY;
 
   auto walk = [&](auto&& valuesAt) {
-    for (int y = rect.minY; y <= rect.maxY; ++y, ++waiting, at += PendingPixels::kSize, depthRow += depthPitch) {
+    for (int y = top; y <= bottom; ++y, ++waiting, at += PendingPixels::kSize, depthRow += depthPitch) {
       // A pixel is covered when none of its three values has the sign bit.
       Ints anyNegative = _mm256_or_si256(_mm256_or_si256(edge[0], edge[1]), edge[2]);
       unsigned covered = ~unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(anyNegative))) & inWidth;
@@ -884,13 +887,13 @@ bool ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& tri
     const PlaneDownColumns depth(triangle.depth, dx), u(triangle.texcoord[0], dx), v(triangle.texcoord[1], dx);
     const Ints diffuse = _mm256_set1_epi32(int(triangle.flatDiffuse));
     walk([&](int y) {
-      const Floats dy = _mm256_set1_ps(static_cast<float>(y) - triangle.originY);
+      const Floats dy = _mm256_set1_ps(static_cast<float>(y) - originY);
       return PixelValues{depth.At(dy), u.At(dy), v.At(dy), diffuse};
     });
   }
   // A flush above empties the rows; rows where nothing was set aside cost the final shading a look.
   pending.firstRow = std::min(pending.firstRow, firstRow);
-  pending.lastRow = std::max(pending.lastRow, rect.maxY - pending.area.minY);
+  pending.lastRow = std::max(pending.lastRow, bottom - pending.area.minY);
   return true;
 }
 
