@@ -185,7 +185,8 @@ TEST(SetupEightTriangles, ReadsAListsThirtyTwoBitIndicesAsItsVerticesListed) {
   for (int t = 0; t < kTriangles; ++t) {
     const float cx = position(random), cy = position(random);
     for (int i = 0; i < 3; ++i) {
-      listed.push_back({cx + nearby(random), cy + nearby(random), 0.5f, 0xFFFFFFFFu, texcoord(random), texcoord(random)});
+      const float x = cx + nearby(random), y = cy + nearby(random);
+      listed.push_back({x, y, 0.5f, 0xFFFFFFFFu, texcoord(random), texcoord(random)});
     }
   }
   // The pool holds the listed vertices in shuffled order; the indices find them again.

@@ -22,7 +22,8 @@ struct EdgeFunction {
   int32_t a, b;
   // E at pixel centre (x, y).
   int64_t At(int64_t x, int64_t y, int minX, int minY) const {
-    return start + int64_t(a) * tuning::kSubpixelScale * (x - minX) + int64_t(b) * tuning::kSubpixelScale * (y - minY);
+    constexpr int64_t kScale = tuning::kSubpixelScale;
+    return start + int64_t(a) * kScale * (x - minX) + int64_t(b) * kScale * (y - minY);
   }
 };
 
@@ -37,7 +38,7 @@ struct TriangleExtras {
   // With perspective, q = 1/w and texcoord/colour hold attribute * q; otherwise q is constant
   // and texcoord/colour hold the attributes themselves.
   AttributePlane q;
-  AttributePlane color[4];  // where the colours are not one (else 0)
+  AttributePlane color[4];  // where the corners' colours differ; zero otherwise
   bool perspective;
   bool flatColor;  // all three corners have the same colour: the record's flatDiffuse
 };
@@ -73,8 +74,9 @@ struct ScissorRect {
 // past it (only possible for pretransformed input) is refused rather than overflowed.
 constexpr float kLargestCoordinate = 1 << 20;
 
-// The triangles whose small walk setup checks: larger ones are never walked a few pixels at a
-// time, and within these bounds the check's products fit in 64 bits.
+// Setup checks the small walk only of triangles whose bounds are narrower and shorter than
+// this: larger ones are never walked a few pixels at a time, and within it the check's
+// products fit in 64 bits.
 constexpr int kSmallWalkExtent = 1 << 10;
 
 // Whether an edge stays within 32 bits over the small walk's rectangle: from its start it

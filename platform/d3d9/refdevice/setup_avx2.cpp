@@ -225,7 +225,8 @@ Ints HalfOf(const Wide& wide, int half) {
 // start followed by a and b, which make one 64-bit field.
 void StoreEdges(const Wide starts[3], const Ints a[3], const Ints b[3], SetupTriangle out[8]) {
   static_assert(sizeof(EdgeFunction) == 2 * sizeof(int64_t) && offsetof(SetupTriangle, edges) == 0 &&
-                offsetof(EdgeFunction, a) == sizeof(int64_t) && offsetof(EdgeFunction, b) == offsetof(EdgeFunction, a) + 4);
+                offsetof(EdgeFunction, a) == sizeof(int64_t) &&
+                offsetof(EdgeFunction, b) == offsetof(EdgeFunction, a) + 4);
   for (int half = 0; half < 2; ++half) {
     Ints fields[6];
     for (int i = 0; i < 3; ++i) {
@@ -239,7 +240,8 @@ void StoreEdges(const Wide starts[3], const Ints a[3], const Ints b[3], SetupTri
     for (int lane = 0; lane < 4; ++lane) {
       _mm256_storeu_si256(reinterpret_cast<Ints*>(&records[lane].edges[0]), fields[lane]);
     }
-    const Ints lanes02 = _mm256_unpacklo_epi64(fields[4], fields[5]), lanes13 = _mm256_unpackhi_epi64(fields[4], fields[5]);
+    const Ints lanes02 = _mm256_unpacklo_epi64(fields[4], fields[5]);
+    const Ints lanes13 = _mm256_unpackhi_epi64(fields[4], fields[5]);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[0].edges[2]), _mm256_castsi256_si128(lanes02));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[1].edges[2]), _mm256_castsi256_si128(lanes13));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[2].edges[2]), _mm256_extracti128_si256(lanes02, 1));
@@ -401,8 +403,8 @@ void ListCorners(const uint32_t* indices, Ints corners[3]) {
   const Ints second = _mm256_loadu_si256(reinterpret_cast<const Ints*>(indices + 8));
   const Ints third = _mm256_loadu_si256(reinterpret_cast<const Ints*>(indices + 16));
   auto corner = [&](int fromSecond, int fromThird, Ints order) {
-    return _mm256_permutevar8x32_epi32(_mm256_blend_epi32(_mm256_blend_epi32(first, second, fromSecond), third, fromThird),
-                                       order);
+    const Ints gathered = _mm256_blend_epi32(_mm256_blend_epi32(first, second, fromSecond), third, fromThird);
+    return _mm256_permutevar8x32_epi32(gathered, order);
   };
   // Index 3t + i lies in register (3t + i) / 8, at (3t + i) % 8.
   corners[0] = corner(0x92, 0x24, _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5));

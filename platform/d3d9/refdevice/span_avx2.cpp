@@ -371,7 +371,8 @@ inline Stretch LoadFromStretch(const ShadeConstants& k, Ints offsets, Ints& a, I
   const Ints stretch = _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first));
   const Ints below = _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first + _mm256_cvtsi256_si32(k.rowPitch)));
   a = _mm256_broadcastd_epi32(_mm256_castsi256_si128(stretch));
-  if (_mm256_testc_si256(_mm256_and_si256(_mm256_cmpeq_epi32(stretch, a), _mm256_cmpeq_epi32(below, a)), Dwords<-1>())) {
+  const Ints same = _mm256_and_si256(_mm256_cmpeq_epi32(stretch, a), _mm256_cmpeq_epi32(below, a));
+  if (_mm256_testc_si256(same, Dwords<-1>())) {
     return Stretch::Uniform;
   }
   const Ints next = _mm256_add_epi32(lane, Dwords<1>());
@@ -798,10 +799,10 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
       wholeGroups([&](int column) { return Evaluate(pipeline, triangle, PositionOf(triangle, column, y)); });
     } else {
       const float dy = static_cast<float>(y) - triangle.originY;
-      const Floats depthRow = depth.Row(dy), uRow = u.Row(dy), vRow = v.Row(dy);
+      const Floats rowDepth = depth.Row(dy), rowU = u.Row(dy), rowV = v.Row(dy);
       wholeGroups([&](int column) {
         const Floats dx = _mm256_sub_ps(_mm256_cvtepi32_ps(ColumnsFrom(column)), originX);
-        return PixelValues{depth.At(dx, depthRow), u.At(dx, uRow), v.At(dx, vRow), diffuse};
+        return PixelValues{depth.At(dx, rowDepth), u.At(dx, rowU), v.At(dx, rowV), diffuse};
       });
     }
     if (x == span->xEnd) continue;
