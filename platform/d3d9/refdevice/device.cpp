@@ -25,7 +25,6 @@ struct Device::Workers {
   explicit Workers(int threadCount) : pool(threadCount) {}
   WorkerPool pool;
   // Scratch kept between draws so that a frame allocates nothing once warmed up.
-  std::vector<ClipVertex> clipVertices;
   std::vector<uint32_t> outcodes;
   std::vector<ScreenVertex> screenVertices;
   std::vector<uint8_t> plainVertexChunks;  // see LikeFirstVertex
@@ -218,7 +217,7 @@ ScissorRect DrawableArea(const DrawCall& call) {
 
 struct TriangleSource {
   const DrawCall& call;
-  const ClipVertex* clipVertices;  // indexed by stream vertex - lowest
+  const Matrix& worldViewProjection;
   const uint32_t* outcodes;
   const ScreenVertex* screenVertices;
   size_t lowest;
@@ -261,8 +260,12 @@ void SetupTriangleAt(const TriangleSource& source, size_t t, TriangleChunk& chun
     return;
   }
   ClippedPolygon polygon;
-  ClipTriangle(source.clipVertices[slot[0]], source.clipVertices[slot[1]], source.clipVertices[slot[2]], any,
-               source.band, polygon);
+  // Clip-space corners are not kept for every vertex: the few triangles to clip fetch theirs again.
+  ClipVertex corners[3];
+  for (int i = 0; i < 3; ++i) {
+    corners[i] = FetchVertex(call.vertices, source.lowest + slot[i], source.worldViewProjection);
+  }
+  ClipTriangle(corners[0], corners[1], corners[2], any, source.band, polygon);
   if (polygon.count < 3) return;
   ScreenVertex projected[kMaxClippedCorners];
   for (int i = 0; i < polygon.count; ++i) projected[i] = ProjectToScreen(polygon.corners[i], call.viewport);
@@ -428,7 +431,6 @@ Status Device::Draw(const DrawCall& call) {
 
   // Vertex processing.
   size_t vertexCount = highest - lowest + 1;
-  workers.clipVertices.resize(vertexCount);
   workers.outcodes.resize(vertexCount);
   workers.screenVertices.resize(vertexCount);
   Matrix worldViewProjection =
@@ -449,11 +451,10 @@ Status Device::Draw(const DrawCall& call) {
     size_t i = begin;
     if (eightVerticesAtOnce) {
       i += ProcessVerticesEightWide(call.vertices, lowest + begin, end - begin, worldViewProjection, band, call.viewport,
-                                    &workers.clipVertices[begin], &workers.outcodes[begin], &workers.screenVertices[begin]);
+                                    &workers.outcodes[begin], &workers.screenVertices[begin]);
     }
     for (; i < end; ++i) {
       ClipVertex vertex = FetchVertex(call.vertices, lowest + i, worldViewProjection);
-      workers.clipVertices[i] = vertex;
       if (pretransformed) {
         ScreenVertex screen = PretransformedToScreen(vertex);
         bool finite =
@@ -479,7 +480,7 @@ Status Device::Draw(const DrawCall& call) {
   size_t triangleCount = call.range.primitiveCount;
   size_t chunkCount = (triangleCount + tuning::kTrianglesPerChunk - 1) / tuning::kTrianglesPerChunk;
   if (workers.chunks.size() < chunkCount) workers.chunks.resize(chunkCount);
-  TriangleSource source{call, workers.clipVertices.data(), workers.outcodes.data(), workers.screenVertices.data(),
+  TriangleSource source{call, worldViewProjection, workers.outcodes.data(), workers.screenVertices.data(),
                         lowest, band, area, everyTrianglePlain};
   pool.ParallelFor(chunkCount, [&](size_t chunkIndex) {
     TriangleChunk& chunk = workers.chunks[chunkIndex];

@@ -17,7 +17,7 @@ namespace refdevice {
 
 bool Avx2VerticesAvailable() { return false; }
 size_t ProcessVerticesEightWide(const VertexStream&, size_t, size_t, const Matrix&, const GuardBand&, const Viewport&,
-                                ClipVertex*, uint32_t*, ScreenVertex*) {
+                                uint32_t*, ScreenVertex*) {
   return 0;
 }
 
@@ -112,11 +112,10 @@ EightVertices ProcessEight(const uint8_t* data, const VertexLayout& layout, cons
 }
 
 // The vertices, lane by lane, into the arrays' records.
-void StoreEight(const EightVertices& v, ClipVertex* clip, uint32_t* outcodes, ScreenVertex* screen) {
-  alignas(32) float position[4][8], color[4][8], texcoord[2][8], projected[4][8];
+void StoreEight(const EightVertices& v, uint32_t* outcodes, ScreenVertex* screen) {
+  alignas(32) float color[4][8], texcoord[2][8], projected[4][8];
   alignas(32) uint32_t codes[8];
   for (int i = 0; i < 4; ++i) {
-    _mm256_store_ps(position[i], v.position[i]);
     _mm256_store_ps(color[i], v.color[i]);
     _mm256_store_ps(projected[i], v.screen[i]);
   }
@@ -125,13 +124,6 @@ void StoreEight(const EightVertices& v, ClipVertex* clip, uint32_t* outcodes, Sc
   _mm256_store_si256(reinterpret_cast<Ints*>(codes), v.outcode);
   _mm256_storeu_si256(reinterpret_cast<Ints*>(outcodes), v.outcode);
   for (int lane = 0; lane < 8; ++lane) {
-    ClipVertex& c = clip[lane];
-    for (int i = 0; i < 4; ++i) {
-      c.position[i] = position[i][lane];
-      c.color[i] = color[i][lane];
-    }
-    c.texcoord[0] = texcoord[0][lane];
-    c.texcoord[1] = texcoord[1][lane];
     if (codes[lane] != 0) continue;
     ScreenVertex& s = screen[lane];
     s.x = projected[0][lane];
@@ -147,15 +139,14 @@ void StoreEight(const EightVertices& v, ClipVertex* clip, uint32_t* outcodes, Sc
 }  // namespace
 
 size_t ProcessVerticesEightWide(const VertexStream& stream, size_t first, size_t count, const Matrix& worldViewProjection,
-                                const GuardBand& band, const Viewport& viewport, ClipVertex* clip, uint32_t* outcodes,
+                                const GuardBand& band, const Viewport& viewport, uint32_t* outcodes,
                                 ScreenVertex* screen) {
   const VertexLayout& layout = stream.layout;
   if (layout.pretransformed || !WholeFloats(layout)) return 0;
   size_t done = 0;
   for (; done + 8 <= count; done += 8) {
     const uint8_t* data = stream.data + (first + done) * layout.strideBytes;
-    StoreEight(ProcessEight(data, layout, worldViewProjection, band, viewport), clip + done, outcodes + done,
-               screen + done);
+    StoreEight(ProcessEight(data, layout, worldViewProjection, band, viewport), outcodes + done, screen + done);
   }
   return done;
 }

@@ -13,12 +13,12 @@ namespace refdevice {
 // Whether the AVX2 vertex processing is built in and this processor can run it.
 bool Avx2VerticesAvailable();
 
-// Processes stream vertices first .. first + count - 1 into clip[0 ..], outcodes[0 ..] and,
-// where the outcode is 0, screen[0 ..], as the scalar steps would. Returns how many it
-// processed from the first on: whole groups of eight, or none where the layout is not made of
-// whole floats (its stride and offsets multiples of four bytes) or is pretransformed.
+// Processes stream vertices first .. first + count - 1 into outcodes[0 ..] and, where the
+// outcode is 0, screen[0 ..], as the scalar steps would. Returns how many it processed from the
+// first on: whole groups of eight, or none where the layout is not made of whole floats (its
+// stride and offsets multiples of four bytes) or is pretransformed.
 size_t ProcessVerticesEightWide(const VertexStream& stream, size_t first, size_t count, const Matrix& worldViewProjection,
-                                const GuardBand& band, const Viewport& viewport, ClipVertex* clip, uint32_t* outcodes,
+                                const GuardBand& band, const Viewport& viewport, uint32_t* outcodes,
                                 ScreenVertex* screen);
 
 }  // namespace refdevice
