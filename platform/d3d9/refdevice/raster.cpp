@@ -126,10 +126,20 @@ __attribute__((noinline)) void RasterRows(const PixelPipeline& pipeline, const S
 
   const EdgeFunction* edges = triangle.edges;
   if (maxX - minX >= tuning::kWalkWidth) {
+    // An edge is linear: where it holds at the rectangle's four corners, it holds all over it
+    // and narrows no row; where it fails at all four, nothing here is covered.
+    int crossing[3], crossingCount = 0;
+    for (int i = 0; i < 3; ++i) {
+      auto holds = [&](int x, int y) { return edges[i].At(x, y, triangle.minX, triangle.minY) >= 0; };
+      const int holding = holds(minX, minY) + holds(maxX, minY) + holds(minX, maxY) + holds(maxX, maxY);
+      if (holding == 0) return;
+      if (holding < 4) crossing[crossingCount++] = i;
+    }
     for (int y = minY; y <= maxY; ++y) {
       int64_t first = minX - triangle.minX, last = maxX - triangle.minX;
-      for (int i = 0; i < 3; ++i) {
-        NarrowToEdge(edges[i], edges[i].At(triangle.minX, y, triangle.minX, triangle.minY), first, last);
+      for (int c = 0; c < crossingCount; ++c) {
+        const EdgeFunction& edge = edges[crossing[c]];
+        NarrowToEdge(edge, edge.At(triangle.minX, y, triangle.minX, triangle.minY), first, last);
       }
       if (first <= last) add(y, triangle.minX + static_cast<int>(first), triangle.minX + static_cast<int>(last) + 1);
     }
