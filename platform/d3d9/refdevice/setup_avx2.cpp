@@ -213,40 +213,44 @@ void Transpose(Ints r[4]) {
   r[3] = _mm256_permute2x128_si256(t1, t3, 0x31);
 }
 
-// Lanes 0 to 3 (half 0) or 4 to 7 (half 1) of eight 64-bit values.
-Ints HalfOf(const Wide& wide, int half) {
-  // `even` holds lanes 0 2 4 6 and `odd` 1 3 5 7.
-  const Ints first = _mm256_unpacklo_epi64(wide.even, wide.odd);   // lanes 0 1 | 4 5
-  const Ints second = _mm256_unpackhi_epi64(wide.even, wide.odd);  // lanes 2 3 | 6 7
-  return _mm256_permute2x128_si256(first, second, half == 0 ? 0x20 : 0x31);
+// The 128-bit halves that hold lanes 0 to 3 (kHalf 0) or 4 to 7 (kHalf 1) of 64-bit values
+// spread over two registers as lanes 0 1 | 4 5 and 2 3 | 6 7.
+template <int kHalf>
+Ints HalfOf(Ints lanes0145, Ints lanes2367) {
+  return _mm256_permute2x128_si256(lanes0145, lanes2367, kHalf == 0 ? 0x20 : 0x31);
 }
 
-// Writes the edge functions of eight records, four records at a time: each edge is a 64-bit
-// start followed by a and b, which make one 64-bit field.
+// Writes the edge functions of records kHalf * 4 .. kHalf * 4 + 3 of eight: each edge is a
+// 64-bit start followed by a and b, which make one 64-bit field.
+template <int kHalf>
+void StoreEdgesOfFour(const Wide starts[3], const Ints a[3], const Ints b[3], SetupTriangle out[8]) {
+  Ints fields[6];
+  for (int i = 0; i < 3; ++i) {
+    // `even` holds lanes 0 2 4 6 and `odd` 1 3 5 7.
+    fields[2 * i] = HalfOf<kHalf>(_mm256_unpacklo_epi64(starts[i].even, starts[i].odd),
+                                  _mm256_unpackhi_epi64(starts[i].even, starts[i].odd));
+    fields[2 * i + 1] = HalfOf<kHalf>(_mm256_unpacklo_epi32(a[i], b[i]), _mm256_unpackhi_epi32(a[i], b[i]));
+  }
+  SetupTriangle* records = out + 4 * kHalf;
+  Transpose(fields);  // the first four fields: 32 bytes of each record
+  for (int lane = 0; lane < 4; ++lane) {
+    _mm256_storeu_si256(reinterpret_cast<Ints*>(&records[lane].edges[0]), fields[lane]);
+  }
+  const Ints lanes02 = _mm256_unpacklo_epi64(fields[4], fields[5]);
+  const Ints lanes13 = _mm256_unpackhi_epi64(fields[4], fields[5]);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[0].edges[2]), _mm256_castsi256_si128(lanes02));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[1].edges[2]), _mm256_castsi256_si128(lanes13));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[2].edges[2]), _mm256_extracti128_si256(lanes02, 1));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[3].edges[2]), _mm256_extracti128_si256(lanes13, 1));
+}
+
+// Writes the edge functions of eight records, four at a time.
 void StoreEdges(const Wide starts[3], const Ints a[3], const Ints b[3], SetupTriangle out[8]) {
   static_assert(sizeof(EdgeFunction) == 2 * sizeof(int64_t) && offsetof(SetupTriangle, edges) == 0 &&
                 offsetof(EdgeFunction, a) == sizeof(int64_t) &&
                 offsetof(EdgeFunction, b) == offsetof(EdgeFunction, a) + 4);
-  for (int half = 0; half < 2; ++half) {
-    Ints fields[6];
-    for (int i = 0; i < 3; ++i) {
-      fields[2 * i] = HalfOf(starts[i], half);
-      const Ints pairs01 = _mm256_unpacklo_epi32(a[i], b[i]);  // (a, b) of lanes 0 1 | 4 5
-      const Ints pairs23 = _mm256_unpackhi_epi32(a[i], b[i]);  // lanes 2 3 | 6 7
-      fields[2 * i + 1] = _mm256_permute2x128_si256(pairs01, pairs23, half == 0 ? 0x20 : 0x31);
-    }
-    SetupTriangle* records = out + 4 * half;
-    Transpose(fields);  // the first four fields: 32 bytes of each record
-    for (int lane = 0; lane < 4; ++lane) {
-      _mm256_storeu_si256(reinterpret_cast<Ints*>(&records[lane].edges[0]), fields[lane]);
-    }
-    const Ints lanes02 = _mm256_unpacklo_epi64(fields[4], fields[5]);
-    const Ints lanes13 = _mm256_unpackhi_epi64(fields[4], fields[5]);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[0].edges[2]), _mm256_castsi256_si128(lanes02));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[1].edges[2]), _mm256_castsi256_si128(lanes13));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[2].edges[2]), _mm256_extracti128_si256(lanes02, 1));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(&records[3].edges[2]), _mm256_extracti128_si256(lanes13, 1));
-  }
+  StoreEdgesOfFour<0>(starts, a, b, out);
+  StoreEdgesOfFour<1>(starts, a, b, out);
 }
 
 // Exchanges the lanes of `first` and `second` that `mask` selects.
@@ -398,18 +402,20 @@ unsigned SetupEight(const ScreenVertex* screenVertices, const Ints corners[3], u
 // Eight triangles' corners from a list's 24 indices: lane t takes indices 3t, 3t + 1 and 3t + 2.
 // Each corner's indices are spread over the three registers read; a blend gathers them into
 // one, and a permutation puts them in lane order.
+template <int kFromSecond, int kFromThird>
+Ints ListCorner(Ints first, Ints second, Ints third, Ints order) {
+  const Ints gathered = _mm256_blend_epi32(_mm256_blend_epi32(first, second, kFromSecond), third, kFromThird);
+  return _mm256_permutevar8x32_epi32(gathered, order);
+}
+
 void ListCorners(const uint32_t* indices, Ints corners[3]) {
   const Ints first = _mm256_loadu_si256(reinterpret_cast<const Ints*>(indices));
   const Ints second = _mm256_loadu_si256(reinterpret_cast<const Ints*>(indices + 8));
   const Ints third = _mm256_loadu_si256(reinterpret_cast<const Ints*>(indices + 16));
-  auto corner = [&](int fromSecond, int fromThird, Ints order) {
-    const Ints gathered = _mm256_blend_epi32(_mm256_blend_epi32(first, second, fromSecond), third, fromThird);
-    return _mm256_permutevar8x32_epi32(gathered, order);
-  };
   // Index 3t + i lies in register (3t + i) / 8, at (3t + i) % 8.
-  corners[0] = corner(0x92, 0x24, _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5));
-  corners[1] = corner(0x24, 0x49, _mm256_setr_epi32(1, 4, 7, 2, 5, 0, 3, 6));
-  corners[2] = corner(0x49, 0x92, _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7));
+  corners[0] = ListCorner<0x92, 0x24>(first, second, third, _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5));
+  corners[1] = ListCorner<0x24, 0x49>(first, second, third, _mm256_setr_epi32(1, 4, 7, 2, 5, 0, 3, 6));
+  corners[2] = ListCorner<0x49, 0x92>(first, second, third, _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7));
 }
 
 }  // namespace
