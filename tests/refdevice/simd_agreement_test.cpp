@@ -351,6 +351,27 @@ class TexelsBeforeGuardPage {
   uint32_t* texels_ = nullptr;
 };
 
+// Two white triangles covering the whole canvas, u from u0 to u1 left to right and v from v0 to
+// v1 top to bottom, drawn both ways.
+void DrawQuadOverCanvas(BothWays& draw, float u0, float v0, float u1, float v1) {
+  const float width = float(draw.scalarCanvas.width), height = float(draw.scalarCanvas.height);
+  const float corners[4][4] = {{0, 0, u0, v0}, {width, 0, u1, v0}, {0, height, u0, v1}, {width, height, u1, v1}};
+  const int triangles[2][3] = {{0, 1, 2}, {2, 1, 3}};
+  const ScissorRect canvas{0, 0, draw.scalarCanvas.width - 1, draw.scalarCanvas.height - 1};
+  for (const auto& corner : triangles) {
+    ScreenVertex v[3];
+    for (int i = 0; i < 3; ++i) {
+      const float* c = corners[corner[i]];
+      v[i] = {c[0], c[1], 0.5f, 1.0f, {255, 255, 255, 255}, {c[2], c[3]}};
+    }
+    SetupTriangle triangle;
+    TriangleExtras extras;
+    ASSERT_TRUE(SetupScreenTriangle(v[0], v[1], v[2], CullMode::None, canvas, triangle, extras));
+    draw.Draw(triangle);
+  }
+  draw.Finish();
+}
+
 // A magnified texture: a group's texels lie close together and come from two short stretches
 // of memory, up to the texture's last row and column, whose neighbours are still read right
 // and nothing past the texture is read.
@@ -368,20 +389,7 @@ TEST(SimdAgreement, MagnifiedCornerOfTexture) {
     ASSERT_TRUE(draw.Prepare(BlendedTextureDraw(draw.scalarCanvas, texture, kTexture, Address::Clamp), width));
 
     // The whole canvas shows u 0.70 to 0.99 and v 0.60 to 0.99: the last texels of both axes.
-    const float corners[4][4] = {{0, 0, 0.70f, 0.60f}, {97, 0, 0.99f, 0.60f}, {0, 71, 0.70f, 0.99f}, {97, 71, 0.99f, 0.99f}};
-    const int triangles[2][3] = {{0, 1, 2}, {2, 1, 3}};
-    for (const auto& corner : triangles) {
-      ScreenVertex v[3];
-      for (int i = 0; i < 3; ++i) {
-        const float* c = corners[corner[i]];
-        v[i] = {c[0], c[1], 0.5f, 1.0f, {255, 255, 255, 255}, {c[2], c[3]}};
-      }
-      SetupTriangle triangle;
-      TriangleExtras extras;
-      ASSERT_TRUE(SetupScreenTriangle(v[0], v[1], v[2], CullMode::None, {0, 0, 96, 70}, triangle, extras));
-      draw.Draw(triangle);
-    }
-    draw.Finish();
+    DrawQuadOverCanvas(draw, 0.70f, 0.60f, 0.99f, 0.99f);
     EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);
   }
 }
@@ -405,20 +413,7 @@ TEST(SimdAgreement, MagnifiedFlatBlocksOfTexture) {
     const Texture texture = TextureOf(texels, 32, 16);
     BothWays draw(97, 71);
     ASSERT_TRUE(draw.Prepare(BlendedTextureDraw(draw.scalarCanvas, texture, kTexture, Address::Wrap), width));
-    const float corners[4][4] = {{0, 0, 0.0f, 0.0f}, {97, 0, 1.0f, 0.0f}, {0, 71, 0.0f, 1.0f}, {97, 71, 1.0f, 1.0f}};
-    const int triangles[2][3] = {{0, 1, 2}, {2, 1, 3}};
-    for (const auto& corner : triangles) {
-      ScreenVertex v[3];
-      for (int i = 0; i < 3; ++i) {
-        const float* c = corners[corner[i]];
-        v[i] = {c[0], c[1], 0.5f, 1.0f, {255, 255, 255, 255}, {c[2], c[3]}};
-      }
-      SetupTriangle triangle;
-      TriangleExtras extras;
-      ASSERT_TRUE(SetupScreenTriangle(v[0], v[1], v[2], CullMode::None, {0, 0, 96, 70}, triangle, extras));
-      draw.Draw(triangle);
-    }
-    draw.Finish();
+    DrawQuadOverCanvas(draw, 0.0f, 0.0f, 1.0f, 1.0f);
     EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);
   }
 }

@@ -36,11 +36,15 @@ namespace {
 
 constexpr uint32_t kTrianglesAhead = 4;
 
-// Records are aligned to cache lines: one prefetch per line.
-void PrefetchRecord(const SetupTriangle& triangle) {
+// Asks for the cache lines of `count` records, to read them or (kForWriting) to write them.
+// Records are aligned to cache lines: one request per line.
+template <bool kForWriting>
+void PrefetchRecords(const SetupTriangle* records, size_t count) {
   static_assert(alignof(SetupTriangle) == 64 && sizeof(SetupTriangle) % 64 == 0);
-  const char* bytes = reinterpret_cast<const char*>(&triangle);
-  for (size_t offset = 0; offset < sizeof(SetupTriangle); offset += 64) __builtin_prefetch(bytes + offset);
+  const char* bytes = reinterpret_cast<const char*>(records);
+  for (size_t offset = 0; offset < count * sizeof(SetupTriangle); offset += 64) {
+    __builtin_prefetch(bytes + offset, kForWriting ? 1 : 0);
+  }
 }
 
 bool ValidColorTarget(const ColorTarget& target) {
@@ -336,10 +340,7 @@ void SetupTriangles(const TriangleSource& source, size_t vertexCount, size_t beg
       SetupTriangle* records = &chunk.triangles[at];
       // The next eight records' lines, asked for ahead of their writing: the chunk was last
       // written a frame ago, and its lines have long left the cache.
-      if (at + 16 <= chunk.triangles.capacity()) {
-        const char* next = reinterpret_cast<const char*>(records + 8);
-        for (size_t offset = 0; offset < 8 * sizeof(SetupTriangle); offset += 64) __builtin_prefetch(next + offset, 1);
-      }
+      if (at + 16 <= chunk.triangles.capacity()) PrefetchRecords<true>(records + 8, 8);
       const unsigned kept =
           SetupEightListedTriangles(source.screenVertices, indices + 3 * first, bias, call.cull, source.area, records);
       KeepLanes(chunk, at, kept);
@@ -519,7 +520,9 @@ Status Device::Draw(const DrawCall& call) {
       for (uint32_t entry = first; entry < end; ++entry) {
         // The records were written by setup, likely by the other worker, and are read in tile
         // order: ask for a coming one ahead, since a small triangle takes little time to draw.
-        if (entry + kTrianglesAhead < end) PrefetchRecord(chunk.triangles[chunk.tileEntries[entry + kTrianglesAhead]]);
+        if (entry + kTrianglesAhead < end) {
+          PrefetchRecords<false>(&chunk.triangles[chunk.tileEntries[entry + kTrianglesAhead]], 1);
+        }
         RasterTriangle(pipeline, chunk.triangles[chunk.tileEntries[entry]], tileRect, pending);
       }
     }
