@@ -24,9 +24,11 @@ namespace refdevice {
 struct Device::Workers {
   explicit Workers(int threadCount) : pool(threadCount) {}
   WorkerPool pool;
-  // Scratch kept between draws so that a frame allocates nothing once warmed up.
-  std::vector<uint32_t> outcodes;
-  std::vector<ScreenVertex> screenVertices;
+  // Scratch kept between draws so that a frame allocates nothing once warmed up. A frame's draws
+  // differ in size: growing back after a small draw leaves the elements as they were, since
+  // vertex processing writes every one that is read.
+  std::vector<uint32_t, UninitialisedAllocator<uint32_t>> outcodes;
+  std::vector<ScreenVertex, UninitialisedAllocator<ScreenVertex>> screenVertices;
   std::vector<uint8_t> plainVertexChunks;  // see LikeFirstVertex
   std::vector<TriangleChunk> chunks;
   std::vector<uint32_t> tileLoad;
