@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <random>
+#include <vector>
 
 #include "pixel_pipeline.h"
 #include "raster.h"
@@ -70,7 +71,8 @@ DrawCall BlendedTextureDraw(Canvas& canvas, const Texture& texture, const StageC
 
 // One draw's state prepared twice, for the scalar pipeline and for a SIMD shader, each drawing
 // into a canvas of its own. Triangles are drawn as the device draws them: tile by tile, in
-// order within a tile, and the pixels a shader set aside are shaded at the end of each tile.
+// order within a tile, the SIMD shader's all in one list, and the pixels a shader set aside
+// are shaded at the end of each tile.
 struct BothWays {
   BothWays(int width, int height) : scalarCanvas(width, height), simdCanvas(width, height) {}
 
@@ -101,10 +103,12 @@ struct BothWays {
         const ScissorRect tile{left, top, std::min(left + tileWidth, width) - 1,
                                std::min(top + tuning::kTileSize, height) - 1};
         PendingPixels scalarPending(tile), simdPending(tile);
+        std::vector<const SetupTriangle*> list;
         for (const SetupTriangle& triangle : chunk.triangles) {
           RasterTriangle(scalar, triangle, tile, scalarPending);
-          RasterTriangle(simd, triangle, tile, simdPending);
+          list.push_back(&triangle);
         }
+        RasterTriangles(simd, list.data(), static_cast<int>(list.size()), tile, simdPending);
         EXPECT_TRUE(scalarPending.Empty()) << "the scalar pipeline sets nothing aside";
         FinishPendingPixels(simd, simdPending);
         EXPECT_TRUE(simdPending.Empty());

@@ -36,7 +36,7 @@ struct Device::Workers {
 
 namespace {
 
-constexpr uint32_t kTrianglesAhead = 4;
+constexpr int kTrianglesPerBatch = 16;
 
 // Asks for the cache lines of `count` records, to read them or (kForWriting) to write them.
 // Records are aligned to cache lines: one request per line.
@@ -516,18 +516,26 @@ Status Device::Draw(const DrawCall& call) {
     if (tileRect.minX > tileRect.maxX || tileRect.minY > tileRect.maxY) return;
     PrefetchTargets(pipeline, tileRect);
     PendingPixels pending(tileRect);
+    // The tile's triangles go to the rasterizer a batch at a time, which spares the small ones a
+    // call each. The records were written by setup, likely by the other worker, and are read in
+    // tile order: they are asked for as the batch is gathered, since a small triangle takes
+    // little time to draw.
+    const SetupTriangle* batch[kTrianglesPerBatch];
+    int batchSize = 0;
     for (size_t chunkIndex = 0; chunkIndex < chunkCount; ++chunkIndex) {
       const TriangleChunk& chunk = workers.chunks[chunkIndex];
       const uint32_t first = chunk.tileStart[tile], end = chunk.tileStart[tile + 1];
       for (uint32_t entry = first; entry < end; ++entry) {
-        // The records were written by setup, likely by the other worker, and are read in tile
-        // order: ask for a coming one ahead, since a small triangle takes little time to draw.
-        if (entry + kTrianglesAhead < end) {
-          PrefetchRecords<false>(&chunk.triangles[chunk.tileEntries[entry + kTrianglesAhead]], 1);
+        const SetupTriangle* triangle = &chunk.triangles[chunk.tileEntries[entry]];
+        PrefetchRecords<false>(triangle, 1);
+        batch[batchSize++] = triangle;
+        if (batchSize == kTrianglesPerBatch) {
+          RasterTriangles(pipeline, batch, batchSize, tileRect, pending);
+          batchSize = 0;
         }
-        RasterTriangle(pipeline, chunk.triangles[chunk.tileEntries[entry]], tileRect, pending);
       }
     }
+    RasterTriangles(pipeline, batch, batchSize, tileRect, pending);
     FinishPendingPixels(pipeline, pending);
   });
   return Status::Ok;

@@ -54,10 +54,12 @@ struct PixelPipeline;
 using SpanShader = void (*)(const PixelPipeline&, const SetupTriangle&, const Span* spans, int count, int areaEndX,
                             PendingPixels& pending);
 
-// Finds and shades the covered pixels of a triangle at most eight pixels wide within `rect`
-// (its pixels within the caller's area). False, having done nothing, where the triangle has no
-// small walk (see SetupTriangle::smallWalk).
-using NarrowShader = bool (*)(const PixelPipeline&, const SetupTriangle&, const ScissorRect& rect, PendingPixels&);
+// Finds and shades, in order, the covered pixels within `area` (the area of `pending`) of the
+// triangles from the first on, as long as each is at most eight pixels wide there and has a
+// small walk (see SetupTriangle::smallWalk); returns how many it drew. A triangle that misses
+// the area counts as drawn.
+using NarrowShader = int (*)(const PixelPipeline&, const SetupTriangle* const* triangles, int count,
+                             const ScissorRect& area, PendingPixels&);
 // Shades and writes every pixel set aside.
 using PendingShader = void (*)(const PixelPipeline&, PendingPixels&);
 

@@ -187,16 +187,19 @@ __attribute__((noinline)) void RasterRows(const PixelPipeline& pipeline, const S
 
 }  // namespace
 
-void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& area,
-                    PendingPixels& pending) {
-  const ScissorRect rect{std::max(triangle.minX, area.minX), std::max(triangle.minY, area.minY),
-                         std::min(triangle.maxX, area.maxX), std::min(triangle.maxY, area.maxY)};
-  if (rect.minX > rect.maxX || rect.minY > rect.maxY) return;
-  if (pipeline.simd && pipeline.narrowShader != nullptr && rect.maxX - rect.minX < 8 &&
-      pipeline.narrowShader(pipeline, triangle, rect, pending)) {
-    return;
+void RasterTriangles(const PixelPipeline& pipeline, const SetupTriangle* const* triangles, int count,
+                     const ScissorRect& area, PendingPixels& pending) {
+  const bool narrowShader = pipeline.simd && pipeline.narrowShader != nullptr;
+  for (int i = 0; i < count; ++i) {
+    if (narrowShader) {
+      i += pipeline.narrowShader(pipeline, triangles + i, count - i, area, pending);
+      if (i == count) return;
+    }
+    const SetupTriangle& triangle = *triangles[i];
+    const ScissorRect rect{std::max(triangle.minX, area.minX), std::max(triangle.minY, area.minY),
+                           std::min(triangle.maxX, area.maxX), std::min(triangle.maxY, area.maxY)};
+    if (rect.minX <= rect.maxX && rect.minY <= rect.maxY) RasterRows(pipeline, triangle, rect, area, pending);
   }
-  RasterRows(pipeline, triangle, rect, area, pending);
 }
 
 }  // namespace refdevice

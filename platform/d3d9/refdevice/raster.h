@@ -8,9 +8,16 @@
 
 namespace refdevice {
 
-// The shader may set pixels aside in `pending` (see FinishPendingPixels).
-void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& area,
-                    PendingPixels& pending);
+// Draws triangles in order within `area`, the area of `pending`, where the shader may set pixels
+// aside (see FinishPendingPixels).
+void RasterTriangles(const PixelPipeline& pipeline, const SetupTriangle* const* triangles, int count,
+                     const ScissorRect& area, PendingPixels& pending);
+
+inline void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& area,
+                           PendingPixels& pending) {
+  const SetupTriangle* const one = &triangle;
+  RasterTriangles(pipeline, &one, 1, area, pending);
+}
 
 // Asks for the depth and colour rows of a tile that triangles are about to be drawn into, all
 // at once: memory fetches them side by side instead of one at a time as pixels first touch

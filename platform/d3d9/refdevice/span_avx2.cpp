@@ -845,21 +845,20 @@ struct PlaneDownColumns {
   Floats ax, b, c;
 };
 
-// A narrow triangle walked a row at a time, the edge functions at eight pixel centres at once;
-// its covered pixels are set aside, with no runs to build for a triangle a few pixels across,
-// and what stays the same from row to row worked out once.
+// A narrow triangle (its pixels within `rect`, at most eight columns, and a small walk) walked
+// a row at a time, the edge functions at eight pixel centres at once; its covered pixels are
+// set aside, with no runs to build for a triangle a few pixels across, and what stays the same
+// from row to row worked out once.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-bool ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& rect,
-                         PendingPixels& pending) {
-  if (!triangle.smallWalk || !pending.CanHold()) return false;
+inline __attribute__((always_inline)) void ShadeNarrowTriangle(const PixelPipeline& pipeline, const ShadeConstants& k,
+                                                               const SetAsideDraw& draw, const SetupTriangle& triangle,
+                                                               const ScissorRect& rect, PendingPixels& pending) {
   // The walk's eight columns: from the triangle's first, moved left where they would pass the
   // area (at most seven columns left of the triangle).
   const int first = std::min(rect.minX, pending.area.maxX - 7);
   Ints edge[3], rowStep[3];
   StartSmallWalk(triangle, first, rect.minY, edge, rowStep);
-  const ShadeConstants& k = ConstantsOf(pipeline);
   const unsigned inWidth = ((1u << (rect.maxX - first + 1)) - 1) & ~((1u << (rect.minX - first)) - 1);
-  const SetAsideDraw draw(pipeline);
   const size_t depthPitch = draw.testsDepth ? pipeline.depth.pitchBytes : 0;
   uint8_t* depthRow = draw.testsDepth ? reinterpret_cast<uint8_t*>(DepthRow(pipeline, rect.minY) + first) : nullptr;
   const int firstRow = rect.minY - pending.area.minY, column = first - pending.area.minX;
@@ -895,14 +894,31 @@ bool ShadeNarrowTriangle(const PixelPipeline& pipeline, const SetupTriangle& tri
   // A flush above empties the rows; rows where nothing was set aside cost the final shading a look.
   pending.firstRow = std::min(pending.firstRow, firstRow);
   pending.lastRow = std::max(pending.lastRow, bottom - pending.area.minY);
-  return true;
+}
+
+// The narrow triangles from the first on, one after another: a mesh's triangles mostly are.
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+int ShadeNarrowTriangles(const PixelPipeline& pipeline, const SetupTriangle* const* triangles, int count,
+                         const ScissorRect& area, PendingPixels& pending) {
+  if (!pending.CanHold()) return 0;
+  const ShadeConstants& k = ConstantsOf(pipeline);
+  const SetAsideDraw draw(pipeline);
+  for (int i = 0; i < count; ++i) {
+    const SetupTriangle& triangle = *triangles[i];
+    const ScissorRect rect{std::max(triangle.minX, area.minX), std::max(triangle.minY, area.minY),
+                           std::min(triangle.maxX, area.maxX), std::min(triangle.maxY, area.maxY)};
+    if (rect.minX > rect.maxX || rect.minY > rect.maxY) continue;
+    if (rect.maxX - rect.minX >= 8 || !triangle.smallWalk) return i;
+    ShadeNarrowTriangle<kAddress, kBlend, kStage>(pipeline, k, draw, triangle, rect, pending);
+  }
+  return count;
 }
 
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 struct NarrowTriangleShader {
-  static bool Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& rect,
-                    PendingPixels& pending) {
-    return ShadeNarrowTriangle<kAddress, kBlend, kStage>(pipeline, triangle, rect, pending);
+  static int Shade(const PixelPipeline& pipeline, const SetupTriangle* const* triangles, int count,
+                   const ScissorRect& area, PendingPixels& pending) {
+    return ShadeNarrowTriangles<kAddress, kBlend, kStage>(pipeline, triangles, count, area, pending);
   }
 };
 
