@@ -37,6 +37,43 @@ TEST(TextureStage, CombinesTexelAndDiffuse) {
   }
 }
 
+// A textured quad whose vertices all have one colour, modulated, its alpha doubled, without
+// blending: where the target keeps no alpha and the colour is white, the texel's colour is what
+// shows; everywhere the stage's own result does.
+TEST(TextureStage, ModulatedQuadOfOneVertexColour) {
+  const uint32_t texel = 0x80C060FFu;
+  const std::vector<uint32_t> texels(16, texel);
+  const Texture texture = TextureOf(texels, 4, 4);
+  struct Case {
+    uint32_t diffuse;
+    bool targetAlphaIsOpaque;
+  };
+  const Case cases[] = {{0xFFFFFFFFu, true}, {0x40FFFFFFu, true}, {0xFFFFFFFFu, false},
+                        {0xFF808080u, true}, {0xFFFFFFFEu, true}, {0xFFFEFFFFu, true}};
+  for (const Case& c : cases) {
+    Canvas canvas(64, 16);
+    Device device(1);
+    DrawCall call = BasicDraw(canvas);
+    call.color.alphaIsOpaque = c.targetAlphaIsOpaque;
+    call.stage.color = {StageOperation::Modulate, StageArgument::Texture, StageArgument::Diffuse};
+    call.stage.alpha = {StageOperation::Modulate2x, StageArgument::Texture, StageArgument::Diffuse};
+    call.stage.texture = &texture;
+    call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Mirror, Address::Mirror};
+    const std::vector<ColorTexVertex> quad = {{-1, 1, 0.5f, c.diffuse, 0, 0},
+                                              {1, 1, 0.5f, c.diffuse, 1, 0},
+                                              {-1, -1, 0.5f, c.diffuse, 0, 1},
+                                              {1, -1, 0.5f, c.diffuse, 1, 1}};
+    call.vertices = StreamOf(quad);
+    call.range.type = PrimitiveType::TriangleStrip;
+    call.range.primitiveCount = 2;
+    ASSERT_EQ(device.Draw(call), Status::Ok);
+    uint32_t expected = CombineStage(call.stage, texel, c.diffuse);
+    if (c.targetAlphaIsOpaque) expected |= 0xFF000000u;
+    EXPECT_EQ(canvas.pixels, std::vector<uint32_t>(canvas.pixels.size(), expected))
+        << std::hex << c.diffuse << " over a target " << (c.targetAlphaIsOpaque ? "without" : "with") << " alpha";
+  }
+}
+
 TEST(Blending, CombinesSourceAndDestination) {
   const uint32_t source = 0x40FF8000u, destination = 0xFF0000FFu;
   struct Case {

@@ -496,7 +496,9 @@ Status Device::Draw(const DrawCall& call) {
   });
 
   // Rasterization, one tile per task.
-  PixelPipeline pipeline = PreparePixelPipeline(call);
+  // Every triangle is plain: each has the first vertex's colour.
+  const bool whiteDiffuse = everyTrianglePlain && (PackColorChannels(firstVertex.color) & 0x00FFFFFFu) == 0x00FFFFFFu;
+  PixelPipeline pipeline = PreparePixelPipeline(call, whiteDiffuse);
   // Tiles are taken in row order: the workers' tiles lie side by side and read neighbouring
   // texels and target rows, which the caches then still hold. (Taking the busiest tiles first,
   // for balance, scattered them and cost more than it saved.)

@@ -47,8 +47,9 @@ float LevelOfDetail(const SetupTriangle& triangle, const Texture& texture, float
 
 }  // namespace
 
-PixelPipeline PreparePixelPipeline(const DrawCall& call) {
+PixelPipeline PreparePixelPipeline(const DrawCall& call, bool whiteDiffuse) {
   PixelPipeline pipeline;
+  pipeline.whiteDiffuse = whiteDiffuse;
   pipeline.color = call.color;
   pipeline.depth = call.depth;
   pipeline.depthState = call.depthState;

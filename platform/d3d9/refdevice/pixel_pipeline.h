@@ -73,6 +73,8 @@ struct PixelPipeline {
   TextureStage stage;
   BoundSampler sampler;
   bool readsTexture = false;
+  // Every pixel's diffuse colour has red, green and blue of 255.
+  bool whiteDiffuse = false;
   bool simd = false;  // the SIMD span shader serves this state
   SpanShader simdShader = nullptr;
   NarrowShader narrowShader = nullptr;    // where the SIMD shader has one
@@ -84,7 +86,9 @@ struct PixelPipeline {
   bool depthAcceptsLess = false, depthAcceptsEqual = false, depthAcceptsGreater = false;
 };
 
-PixelPipeline PreparePixelPipeline(const DrawCall& call);
+// `whiteDiffuse`: every triangle of the draw is known to have one colour, with red, green and
+// blue of 255 (see PixelPipeline::whiteDiffuse).
+PixelPipeline PreparePixelPipeline(const DrawCall& call, bool whiteDiffuse = false);
 
 // Shades runs of pixels, all covered by the triangle, with the SIMD span shader where it
 // serves the state and the scalar one otherwise.

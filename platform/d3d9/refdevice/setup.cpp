@@ -48,13 +48,6 @@ uint32_t ColorChannelToByte(float value) {
   return static_cast<uint32_t>(value + 0.5f);
 }
 
-// Colour channels on the 0..255 scale as 0xAARRGGBB.
-uint32_t PackColorChannels(const float color[4]) {
-  uint32_t packed = 0;
-  for (int i = 0; i < 4; ++i) packed |= ColorChannelToByte(color[i]) << (8 * i);
-  return packed;
-}
-
 // Whether the record's small walk fits (see SetupTriangle::smallWalk).
 bool SmallWalkFits(const SetupTriangle& out) {
   const int64_t width = int64_t(out.maxX) - out.minX, height = int64_t(out.maxY) - out.minY;
@@ -66,6 +59,12 @@ bool SmallWalkFits(const SetupTriangle& out) {
 }
 
 }  // namespace
+
+uint32_t PackColorChannels(const float color[4]) {
+  uint32_t packed = 0;
+  for (int i = 0; i < 4; ++i) packed |= ColorChannelToByte(color[i]) << (8 * i);
+  return packed;
+}
 
 bool SetupScreenTriangle(const ScreenVertex& v0In, const ScreenVertex& v1In, const ScreenVertex& v2In, CullMode cull,
                          const ScissorRect& scissor, SetupTriangle& out, TriangleExtras& extras) {

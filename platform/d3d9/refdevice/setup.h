@@ -90,6 +90,10 @@ inline bool FitsSmallWalk(const EdgeFunction& edge, int64_t width, int64_t heigh
   return reach < (int64_t(1) << 31);
 }
 
+// Colour channels on the 0..255 scale as 0xAARRGGBB, as a flat-coloured triangle's record keeps
+// them.
+uint32_t PackColorChannels(const float color[4]);
+
 // Fills `out` and returns true when the triangle may cover a pixel: not culled, not
 // degenerate, within the scissor rectangle and within the fixed-point range. Where the
 // triangle has perspective or colours of its own, they go into `extras`, and out.extras points

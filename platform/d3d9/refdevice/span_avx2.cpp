@@ -264,6 +264,10 @@ struct ShadeConstants {
   Ints lastPairU, lastPairV;  // the last index whose neighbour lies inside: size - 2
   int lastStretch;            // the last offset from which eight texels and the eight below lie inside
   bool opaqueTexels;
+  // Texture stage 0's colour is the texel's: texel times a white diffuse colour, which
+  // ModulateWithDoubledAlpha gives exactly. Its alpha is never seen: nothing blends, and the
+  // target keeps no alpha.
+  bool texelIsSource;
   Ints targetAlphaMask;
   Ints depthLess, depthEqual, depthGreater;
   bool depthNotGreater;  // accepts exactly less and equal, the usual test: one comparison
@@ -291,6 +295,8 @@ ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
     k.lastStretch = -1;
   }
   k.opaqueTexels = pipeline.sampler.texture != nullptr && pipeline.sampler.texture->alphaIsOpaque;
+  k.texelIsSource =
+      pipeline.readsTexture && pipeline.whiteDiffuse && !pipeline.blend.enable && pipeline.color.alphaIsOpaque;
   k.targetAlphaMask = _mm256_set1_epi32(pipeline.color.alphaIsOpaque ? int(0xFF000000u) : 0);
   auto mask = [](bool accepted) { return _mm256_set1_epi32(accepted ? -1 : 0); };
   k.depthLess = mask(pipeline.depthAcceptsLess);
@@ -544,7 +550,7 @@ inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& 
 }
 
 // Texture stage 0's output for eight pixels, in low and high halves.
-template <AddressPlan kAddress, StagePlan kStage>
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipeline, const ShadeConstants& k,
                                                        const PixelValues& values, Ints& sourceLow, Ints& sourceHigh) {
   Ints texelLow, texelHigh;
@@ -559,6 +565,13 @@ inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipe
     Ints black = _mm256_set1_epi32(int(0xFF000000u));
     texelLow = Low16(black);
     texelHigh = High16(black);
+  }
+  if constexpr (kStage == StagePlan::ModulateWithDoubledAlpha && kBlend == BlendPlan::Off) {
+    if (k.texelIsSource) {
+      sourceLow = texelLow;
+      sourceHigh = texelHigh;
+      return;
+    }
   }
   sourceLow = CombineStage16<kStage>(pipeline.stage, texelLow, Low16(values.diffuse));
   sourceHigh = CombineStage16<kStage>(pipeline.stage, texelHigh, High16(values.diffuse));
@@ -598,7 +611,7 @@ template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 inline __attribute__((always_inline)) Ints ShadeColors(const PixelPipeline& pipeline, const ShadeConstants& k,
                                                        const PixelValues& values, Ints kept, unsigned live) {
   Ints sourceLow, sourceHigh;
-  SourceEight<kAddress, kStage>(pipeline, k, values, sourceLow, sourceHigh);
+  SourceEight<kAddress, kBlend, kStage>(pipeline, k, values, sourceLow, sourceHigh);
   Ints result = BlendEight<kBlend>(pipeline, k, sourceLow, sourceHigh, kept);
   if (live != kAllLanes) result = _mm256_blendv_epi8(kept, result, LaneMask(live));
   return result;
