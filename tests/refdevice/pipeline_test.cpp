@@ -312,5 +312,46 @@ TEST(IndexedDraws, SixteenAndThirtyTwoBitIndicesReadTheSameTriangles) {
   EXPECT_NE(expected.pixels, Canvas(40, 30).pixels) << "the triangles should have been drawn";
 }
 
+// A long index list is checked in pieces by the workers: the lowest and the highest index are
+// found wherever they lie, the last piece included.
+TEST(IndexedDraws, LongListsAreCheckedToTheirLastIndex) {
+  // A green triangle on the right, drawn over and over, and at the very end a red one on the
+  // left, the only user of vertices 0 to 2.
+  const std::vector<ColorTexVertex> vertices = {
+      {-0.9f, 0.8f, 0.5f, 0xFFFF0000u, 0, 0}, {-0.1f, 0.8f, 0.5f, 0xFFFF0000u, 0, 0},
+      {-0.9f, -0.8f, 0.5f, 0xFFFF0000u, 0, 0}, {0.1f, 0.8f, 0.5f, 0xFF00FF00u, 0, 0},
+      {0.9f, 0.8f, 0.5f, 0xFF00FF00u, 0, 0}, {0.1f, -0.8f, 0.5f, 0xFF00FF00u, 0, 0}};
+  constexpr unsigned kTriangles = 40000;
+  auto listEndingWith = [](std::initializer_list<uint32_t> last) {
+    std::vector<uint32_t> indices;
+    for (unsigned i = 0; i + 1 < kTriangles; ++i) indices.insert(indices.end(), {3, 4, 5});
+    indices.insert(indices.end(), last);
+    return indices;
+  };
+  // Drawn as listed; then with a last triangle that reads vertex 6 of 6, past the stream.
+  const std::vector<uint32_t> drawn = listEndingWith({0, 1, 2}), refused = listEndingWith({0, 1, 6});
+  Device device(2);
+  for (IndexFormat format : {IndexFormat::Bits16, IndexFormat::Bits32}) {
+    for (const std::vector<uint32_t>* indices : {&drawn, &refused}) {
+      const std::vector<uint16_t> indices16(indices->begin(), indices->end());
+      const void* data =
+          format == IndexFormat::Bits16 ? static_cast<const void*>(indices16.data()) : indices->data();
+      Canvas canvas(40, 30);
+      DrawCall call = BasicDraw(canvas);
+      call.vertices = StreamOf(vertices);
+      call.indices = {data, indices->size(), format};
+      SetTriangleList(call, kTriangles);
+      if (indices == &refused) {
+        EXPECT_EQ(device.Draw(call), Status::InvalidArgument);
+        EXPECT_EQ(canvas.pixels, Canvas(40, 30).pixels);
+        continue;
+      }
+      ASSERT_EQ(device.Draw(call), Status::Ok);
+      EXPECT_EQ(canvas.At(5, 10), 0xFFFF0000u);
+      EXPECT_EQ(canvas.At(30, 10), 0xFF00FF00u);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace refdevice::testing

@@ -2,6 +2,7 @@
 // over the worker pool: vertex processing in chunks of vertices, triangle setup and binning in
 // chunks of triangles, and rasterization tile by tile.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -162,8 +163,29 @@ ORBELUNE_WITH_AVX2_CLONE void IndexBounds32(const void* data, size_t first, size
 }
 #undef ORBELUNE_WITH_AVX2_CLONE
 
+// The lowest and highest of `count` indices from `first` on. A long run is read by the workers
+// in pieces: it is read before any other work of the draw can start.
+void IndexBoundsOf(WorkerPool& pool, const IndexStream& indices, size_t first, size_t count, uint32_t& low,
+                   uint32_t& high) {
+  auto bounds = indices.format == IndexFormat::Bits16 ? IndexBounds16 : IndexBounds32;
+  constexpr size_t kShortestPiece = 1 << 15, kMostPieces = 64;
+  const size_t pieces = std::min(kMostPieces, count / kShortestPiece);
+  if (pieces < 2 || pool.ThreadCount() == 1) {
+    bounds(indices.data, first, count, low, high);
+    return;
+  }
+  const size_t pieceLength = (count + pieces - 1) / pieces;
+  std::array<uint32_t, kMostPieces> pieceLow, pieceHigh;
+  pool.ParallelFor(pieces, [&](size_t piece) {
+    const size_t begin = piece * pieceLength;
+    bounds(indices.data, first + begin, std::min(pieceLength, count - begin), pieceLow[piece], pieceHigh[piece]);
+  });
+  low = *std::min_element(pieceLow.begin(), pieceLow.begin() + pieces);
+  high = *std::max_element(pieceHigh.begin(), pieceHigh.begin() + pieces);
+}
+
 // Checks that every vertex the draw reads lies in the stream; gives the lowest and highest.
-Status CheckVertexRange(const DrawCall& call, size_t& lowest, size_t& highest) {
+Status CheckVertexRange(WorkerPool& pool, const DrawCall& call, size_t& lowest, size_t& highest) {
   size_t length = SequenceLength(call.range);
   size_t vertexCount = call.vertices.vertexCount;
   if (call.indices.format == IndexFormat::None) {
@@ -179,11 +201,7 @@ Status CheckVertexRange(const DrawCall& call, size_t& lowest, size_t& highest) {
     return Status::InvalidArgument;
   }
   uint32_t lowIndex, highIndex;
-  if (call.indices.format == IndexFormat::Bits16) {
-    IndexBounds16(call.indices.data, call.range.firstIndex, length, lowIndex, highIndex);
-  } else {
-    IndexBounds32(call.indices.data, call.range.firstIndex, length, lowIndex, highIndex);
-  }
+  IndexBoundsOf(pool, call.indices, call.range.firstIndex, length, lowIndex, highIndex);
   const int64_t low = static_cast<int64_t>(call.range.baseVertex) + lowIndex;
   const int64_t high = static_cast<int64_t>(call.range.baseVertex) + highIndex;
   if (low < 0 || high >= static_cast<int64_t>(vertexCount)) return Status::InvalidArgument;
@@ -423,7 +441,7 @@ Status Device::Draw(const DrawCall& call) {
   Status status = CheckDraw(call);
   if (status != Status::Ok || call.range.primitiveCount == 0) return status;
   size_t lowest = 0, highest = 0;
-  status = CheckVertexRange(call, lowest, highest);
+  status = CheckVertexRange(workers_->pool, call, lowest, highest);
   if (status != Status::Ok) return status;
 
   ScissorRect area = DrawableArea(call);
