@@ -105,7 +105,8 @@ struct BothWays {
         PendingPixels scalarPending(tile), simdPending(tile);
         std::vector<const SetupTriangle*> list;
         for (const SetupTriangle& triangle : chunk.triangles) {
-          RasterTriangle(scalar, triangle, tile, scalarPending);
+          const SetupTriangle* const one = &triangle;
+          RasterTriangles(scalar, &one, 1, tile, scalarPending);
           list.push_back(&triangle);
         }
         RasterTriangles(simd, list.data(), static_cast<int>(list.size()), tile, simdPending);

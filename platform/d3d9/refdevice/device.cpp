@@ -514,7 +514,7 @@ Status Device::Draw(const DrawCall& call) {
   });
 
   // Rasterization, one tile per task.
-  // Every triangle is plain: each has the first vertex's colour.
+  // Where every triangle is plain, each has the first vertex's colour.
   const bool whiteDiffuse = everyTrianglePlain && (PackColorChannels(firstVertex.color) & 0x00FFFFFFu) == 0x00FFFFFFu;
   PixelPipeline pipeline = PreparePixelPipeline(call, whiteDiffuse);
   // Tiles are taken in row order: the workers' tiles lie side by side and read neighbouring

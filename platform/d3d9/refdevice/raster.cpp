@@ -195,10 +195,8 @@ void RasterTriangles(const PixelPipeline& pipeline, const SetupTriangle* const* 
       i += pipeline.narrowShader(pipeline, triangles + i, count - i, area, pending);
       if (i == count) return;
     }
-    const SetupTriangle& triangle = *triangles[i];
-    const ScissorRect rect{std::max(triangle.minX, area.minX), std::max(triangle.minY, area.minY),
-                           std::min(triangle.maxX, area.maxX), std::min(triangle.maxY, area.maxY)};
-    if (rect.minX <= rect.maxX && rect.minY <= rect.maxY) RasterRows(pipeline, triangle, rect, area, pending);
+    const ScissorRect rect = BoundsWithin(*triangles[i], area);
+    if (rect.minX <= rect.maxX && rect.minY <= rect.maxY) RasterRows(pipeline, *triangles[i], rect, area, pending);
   }
 }
 

@@ -13,12 +13,6 @@ namespace refdevice {
 void RasterTriangles(const PixelPipeline& pipeline, const SetupTriangle* const* triangles, int count,
                      const ScissorRect& area, PendingPixels& pending);
 
-inline void RasterTriangle(const PixelPipeline& pipeline, const SetupTriangle& triangle, const ScissorRect& area,
-                           PendingPixels& pending) {
-  const SetupTriangle* const one = &triangle;
-  RasterTriangles(pipeline, &one, 1, area, pending);
-}
-
 // Asks for the depth and colour rows of a tile that triangles are about to be drawn into, all
 // at once: memory fetches them side by side instead of one at a time as pixels first touch
 // them (a tile's rows are too short for the processor to see a pattern in them).

@@ -3,6 +3,7 @@
 // 1/w, colour and texture coordinates are interpolated.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "refdevice.h"
@@ -69,6 +70,12 @@ static_assert(sizeof(SetupTriangle) == 128);
 struct ScissorRect {
   int minX, minY, maxX, maxY;
 };
+
+// The part of a triangle's bounds within `area`; empty (min above max) where they miss it.
+inline ScissorRect BoundsWithin(const SetupTriangle& triangle, const ScissorRect& area) {
+  return {std::max(triangle.minX, area.minX), std::max(triangle.minY, area.minY), std::min(triangle.maxX, area.maxX),
+          std::min(triangle.maxY, area.maxY)};
+}
 
 // Coordinates beyond this many pixels are outside what the guard band lets through; anything
 // past it (only possible for pretransformed input) is refused rather than overflowed.

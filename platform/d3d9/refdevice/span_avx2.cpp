@@ -918,8 +918,7 @@ int ShadeNarrowTriangles(const PixelPipeline& pipeline, const SetupTriangle* con
   const SetAsideDraw draw(pipeline);
   for (int i = 0; i < count; ++i) {
     const SetupTriangle& triangle = *triangles[i];
-    const ScissorRect rect{std::max(triangle.minX, area.minX), std::max(triangle.minY, area.minY),
-                           std::min(triangle.maxX, area.maxX), std::min(triangle.maxY, area.maxY)};
+    const ScissorRect rect = BoundsWithin(triangle, area);
     if (rect.minX > rect.maxX || rect.minY > rect.maxY) continue;
     if (rect.maxX - rect.minX >= 8 || !triangle.smallWalk) return i;
     ShadeNarrowTriangle<kAddress, kBlend, kStage>(pipeline, k, draw, triangle, rect, pending);
