@@ -343,6 +343,11 @@ struct SamplePoints {
   Ints indexU, weightU, indexV, weightV;
 };
 
+// One axis of SamplePoints.
+struct AxisPositions {
+  Ints index, weight;
+};
+
 template <AddressPlan kAddress>
 inline __attribute__((always_inline)) SamplePoints SamplePointsOf(const ShadeConstants& k, Floats u, Floats v) {
   SamplePoints points;
@@ -517,6 +522,8 @@ struct PixelValues {
   Floats depth;
   Floats u, v;  // the texture coordinates, divided by q where there is perspective
   Ints diffuse;
+  // Where v is the same along the whole row: its texel positions, worked out once for the row.
+  const AxisPositions* rowV = nullptr;
 };
 
 inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& pipeline, const SetupTriangle& triangle,
@@ -555,7 +562,15 @@ inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipe
                                                        const PixelValues& values, Ints& sourceLow, Ints& sourceHigh) {
   Ints texelLow, texelHigh;
   if (pipeline.readsTexture) {
-    SampleEight<kAddress>(k, SamplePointsOf<kAddress>(k, values.u, values.v), texelLow, texelHigh);
+    SamplePoints points;
+    if (values.rowV != nullptr) {
+      TexelPositions<kAddress>(values.u, k.axisU, k.linear, points.indexU, points.weightU);
+      points.indexV = values.rowV->index;
+      points.weightV = values.rowV->weight;
+    } else {
+      points = SamplePointsOf<kAddress>(k, values.u, values.v);
+    }
+    SampleEight<kAddress>(k, points, texelLow, texelHigh);
     if (k.opaqueTexels) {
       Ints texels = _mm256_or_si256(_mm256_packus_epi16(texelLow, texelHigh), _mm256_set1_epi32(int(0xFF000000u)));
       texelLow = Low16(texels);
@@ -794,6 +809,8 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
   const bool setsAside = pending.CanHold();
   // The usual triangle, without extras: what its planes take from a row is worked out once a row.
   const PlaneAlongRows depth(triangle.depth), u(triangle.texcoord[0]), v(triangle.texcoord[1]);
+  // As in a quad drawn straight on: v changes only from row to row.
+  const bool vAlongRows = pipeline.readsTexture && triangle.texcoord[1].a == 0.0f;
   const Ints diffuse = _mm256_set1_epi32(int(triangle.flatDiffuse));
   const Floats originX = _mm256_set1_ps(triangle.originX);
   for (const Span* span = spans; span != spans + count; ++span) {
@@ -813,10 +830,23 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
     } else {
       const float dy = static_cast<float>(y) - triangle.originY;
       const Floats rowDepth = depth.Row(dy), rowU = u.Row(dy), rowV = v.Row(dy);
-      wholeGroups([&](int column) {
-        const Floats dx = _mm256_sub_ps(_mm256_cvtepi32_ps(ColumnsFrom(column)), originX);
-        return PixelValues{depth.At(dx, rowDepth), u.At(dx, rowU), v.At(dx, rowV), diffuse};
-      });
+      auto dxFrom = [&](int column) { return _mm256_sub_ps(_mm256_cvtepi32_ps(ColumnsFrom(column)), originX); };
+      if (vAlongRows) {
+        // 0 * dx adds nothing (a zero's sign is lost in the sum, or changes no texel position):
+        // v is the row's value in every lane and every group.
+        const Floats rowOfV = v.At(dxFrom(x), rowV);
+        AxisPositions positionsV;
+        TexelPositions<kAddress>(rowOfV, k.axisV, k.linear, positionsV.index, positionsV.weight);
+        wholeGroups([&](int column) {
+          const Floats dx = dxFrom(column);
+          return PixelValues{depth.At(dx, rowDepth), u.At(dx, rowU), rowOfV, diffuse, &positionsV};
+        });
+      } else {
+        wholeGroups([&](int column) {
+          const Floats dx = dxFrom(column);
+          return PixelValues{depth.At(dx, rowDepth), u.At(dx, rowU), v.At(dx, rowV), diffuse};
+        });
+      }
     }
     if (x == span->xEnd) continue;
     if (!setsAside) {
