@@ -15,6 +15,7 @@
 #include "setup.h"
 #include "setup_avx2.h"
 #include "tiles.h"
+#include "uninitialised_allocator.h"
 #include "tuning.h"
 #include "vertex_avx2.h"
 #include "vertex_processing.h"
@@ -445,7 +446,7 @@ Status Device::Draw(const DrawCall& call) {
   if (status != Status::Ok) return status;
 
   ScissorRect area = DrawableArea(call);
-  if (area.minX > area.maxX || area.minY > area.maxY) return Status::Ok;
+  if (area.Empty()) return Status::Ok;
 
   Workers& workers = *workers_;
   WorkerPool& pool = workers.pool;
@@ -528,12 +529,8 @@ Status Device::Draw(const DrawCall& call) {
   }
   pool.ParallelFor(load.size(), [&](size_t tile) {
     if (load[tile] == 0) return;
-    ScissorRect tileRect = grid.Rect(static_cast<int>(tile));
-    tileRect.minX = std::max(tileRect.minX, area.minX);
-    tileRect.minY = std::max(tileRect.minY, area.minY);
-    tileRect.maxX = std::min(tileRect.maxX, area.maxX);
-    tileRect.maxY = std::min(tileRect.maxY, area.maxY);
-    if (tileRect.minX > tileRect.maxX || tileRect.minY > tileRect.maxY) return;
+    const ScissorRect tileRect = Intersection(grid.Rect(static_cast<int>(tile)), area);
+    if (tileRect.Empty()) return;
     PrefetchTargets(pipeline, tileRect);
     PendingPixels pending(tileRect);
     // The tile's triangles go to the rasterizer a batch at a time, which spares the small ones a

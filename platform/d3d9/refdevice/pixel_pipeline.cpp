@@ -15,17 +15,6 @@ namespace refdevice {
 
 namespace {
 
-uint32_t ToChannel(float value) {
-  if (!(value > 0.0f)) return 0;
-  if (value >= 255.0f) return 255;
-  return static_cast<uint32_t>(value + 0.5f);
-}
-
-uint32_t PackColor(const float channels[4]) {
-  return ToChannel(channels[0]) | (ToChannel(channels[1]) << 8) | (ToChannel(channels[2]) << 16) |
-         (ToChannel(channels[3]) << 24);
-}
-
 // log2 of the level-0 texels that one pixel step crosses, along the steeper screen axis.
 float LevelOfDetail(const SetupTriangle& triangle, const Texture& texture, float u, float v, float w) {
   float dudx = triangle.texcoord[0].a, dudy = triangle.texcoord[0].b;
@@ -100,7 +89,7 @@ void ShadeSpanScalar(const PixelPipeline& pipeline, const SetupTriangle& triangl
     if (!triangle.FlatColor()) {
       float color[4];
       for (int channel = 0; channel < 4; ++channel) color[channel] = triangle.extras->color[channel].At(dx, dy) * w;
-      diffuse = PackColor(color);
+      diffuse = PackColorChannels(color);
     }
 
     uint32_t texel = 0xFF000000u;

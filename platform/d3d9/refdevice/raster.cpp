@@ -106,8 +106,8 @@ void PrefetchTargets(const PixelPipeline& pipeline, const ScissorRect& tile) {
 namespace {
 
 // The rows of the triangle's pixels within `rect` (within `area`), walked or solved, their runs
-// handed to the span shader. Kept apart from RasterTriangle, whose usual work on a small
-// triangle needs none of its room.
+// handed to the span shader. Kept out of line: the usual small triangle, which the narrow
+// shader takes, needs none of its room.
 __attribute__((noinline)) void RasterRows(const PixelPipeline& pipeline, const SetupTriangle& triangle,
                                           const ScissorRect& rect, const ScissorRect& area, PendingPixels& pending) {
   const int minX = rect.minX, minY = rect.minY, maxX = rect.maxX, maxY = rect.maxY;
@@ -196,7 +196,7 @@ void RasterTriangles(const PixelPipeline& pipeline, const SetupTriangle* const* 
       if (i == count) return;
     }
     const ScissorRect rect = BoundsWithin(*triangles[i], area);
-    if (rect.minX <= rect.maxX && rect.minY <= rect.maxY) RasterRows(pipeline, *triangles[i], rect, area, pending);
+    if (!rect.Empty()) RasterRows(pipeline, *triangles[i], rect, area, pending);
   }
 }
 

@@ -69,12 +69,17 @@ static_assert(sizeof(SetupTriangle) == 128);
 // Pixel rectangle that drawing may touch (viewport within the target), bounds inclusive.
 struct ScissorRect {
   int minX, minY, maxX, maxY;
+  bool Empty() const { return minX > maxX || minY > maxY; }
 };
 
-// The part of a triangle's bounds within `area`; empty (min above max) where they miss it.
+// The pixels two rectangles share; empty where they miss each other.
+inline ScissorRect Intersection(const ScissorRect& a, const ScissorRect& b) {
+  return {std::max(a.minX, b.minX), std::max(a.minY, b.minY), std::min(a.maxX, b.maxX), std::min(a.maxY, b.maxY)};
+}
+
+// The part of a triangle's bounds within `area`.
 inline ScissorRect BoundsWithin(const SetupTriangle& triangle, const ScissorRect& area) {
-  return {std::max(triangle.minX, area.minX), std::max(triangle.minY, area.minY), std::min(triangle.maxX, area.maxX),
-          std::min(triangle.maxY, area.maxY)};
+  return Intersection({triangle.minX, triangle.minY, triangle.maxX, triangle.maxY}, area);
 }
 
 // Coordinates beyond this many pixels are outside what the guard band lets through; anything
@@ -97,8 +102,8 @@ inline bool FitsSmallWalk(const EdgeFunction& edge, int64_t width, int64_t heigh
   return reach < (int64_t(1) << 31);
 }
 
-// Colour channels on the 0..255 scale as 0xAARRGGBB, as a flat-coloured triangle's record keeps
-// them.
+// Colour channels on the 0..255 scale as 0xAARRGGBB: 0 for NaN and values up to 0, 255 from
+// 255 on, else rounded half up.
 uint32_t PackColorChannels(const float color[4]);
 
 // Fills `out` and returns true when the triangle may cover a pixel: not culled, not

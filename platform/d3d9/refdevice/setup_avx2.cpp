@@ -269,8 +269,8 @@ void SwapWhere(Ints mask, Floats& first, Floats& second) {
 Ints Min3(Ints a, Ints b, Ints c) { return _mm256_min_epi32(_mm256_min_epi32(a, b), c); }
 Ints Max3(Ints a, Ints b, Ints c) { return _mm256_max_epi32(_mm256_max_epi32(a, b), c); }
 
-// The first corners' colours packed as SetupScreenTriangle packs a flat colour: 0 for NaN and
-// values up to 0, 255 from 255 on, else rounded half up.
+// The first corners' colours packed as PackColorChannels packs them: 0 for NaN and values up to
+// 0, 255 from 255 on, else rounded half up.
 Ints GatherFlatDiffuse(const ScreenVertex* vertices, Ints slots) {
   const float* base = reinterpret_cast<const float*>(vertices) + offsetof(ScreenVertex, color) / sizeof(float);
   const Ints index = FloatIndex(slots);

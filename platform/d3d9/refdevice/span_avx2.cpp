@@ -247,7 +247,7 @@ inline Ints Blend16(const BlendState& blend, Ints source, Ints destination) {
   }
 }
 
-// Colour channels from float vectors, rounded as ToChannel does.
+// Colour channels from float vectors, rounded as PackColorChannels does.
 inline Ints ToChannels(Floats value) {
   value = _mm256_max_ps(value, _mm256_setzero_ps());  // NaN and negatives become 0
   value = _mm256_min_ps(value, _mm256_set1_ps(255.0f));
@@ -949,7 +949,7 @@ int ShadeNarrowTriangles(const PixelPipeline& pipeline, const SetupTriangle* con
   for (int i = 0; i < count; ++i) {
     const SetupTriangle& triangle = *triangles[i];
     const ScissorRect rect = BoundsWithin(triangle, area);
-    if (rect.minX > rect.maxX || rect.minY > rect.maxY) continue;
+    if (rect.Empty()) continue;
     if (rect.maxX - rect.minX >= 8 || !triangle.smallWalk) return i;
     ShadeNarrowTriangle<kAddress, kBlend, kStage>(pipeline, k, draw, triangle, rect, pending);
   }

@@ -240,7 +240,7 @@ inline __m128i Blend16(const BlendState& blend, __m128i source, __m128i destinat
   }
 }
 
-// Colour channels from float vectors, rounded as ToChannel does.
+// Colour channels from float vectors, rounded as PackColorChannels does.
 inline __m128i ToChannels(__m128 value) {
   value = _mm_max_ps(value, _mm_setzero_ps());  // NaN and negatives become 0
   value = _mm_min_ps(value, _mm_set1_ps(255.0f));

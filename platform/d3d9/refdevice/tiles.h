@@ -4,12 +4,10 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
-#include <new>
-#include <utility>
 #include <vector>
 
 #include "setup.h"
+#include "uninitialised_allocator.h"
 
 namespace refdevice {
 
@@ -20,24 +18,6 @@ struct TileGrid {
   static TileGrid Covering(int width, int height);
   int Count() const { return columns * rows; }
   ScissorRect Rect(int tile) const;  // the tile's pixels, bounds inclusive
-};
-
-// An allocator whose elements come into being uninitialised when a vector grows: setup writes
-// every field of each record it keeps in place, and clearing them first would cost as much.
-template <typename T>
-struct UninitialisedAllocator : std::allocator<T> {
-  template <typename U>
-  struct rebind {
-    using other = UninitialisedAllocator<U>;
-  };
-  template <typename U>
-  void construct(U* place) noexcept {
-    ::new (static_cast<void*>(place)) U;
-  }
-  template <typename U, typename... Arguments>
-  void construct(U* place, Arguments&&... arguments) {
-    ::new (static_cast<void*>(place)) U(std::forward<Arguments>(arguments)...);
-  }
 };
 
 struct TriangleChunk {
