@@ -233,10 +233,10 @@ TEST(SmallWalk, IsMarkedOnlyWhereEveryValueFitsIn32Bits) {
       ASSERT_TRUE(
           SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, kSize, kSize}, t, extras));
       (t.smallWalk ? marked : unmarked) += 1;
+      if (!t.smallWalk) continue;
       for (int i = 0; i < 3; ++i) {
         const EdgeFunction& edge = t.edges[i];
         auto value = [&](int64_t x, int64_t y) { return edge.At(x, y, t.minX, t.minY); };
-        if (!t.smallWalk) continue;
         for (int64_t x : {t.minX - 7, t.maxX + 7}) {
           for (int64_t y : {t.minY, t.maxY + 1}) {
             EXPECT_EQ(value(x, y), int64_t(int32_t(value(x, y))))
