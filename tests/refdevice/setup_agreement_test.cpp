@@ -174,19 +174,21 @@ TEST(SetupEightTriangles, KeepsDrawOrderAmongOtherTriangles) {
 // straight from the indices, and its records written in place, dropping the culled ones: the
 // same pixels as the triangles listed vertex by vertex. The indices skip spare ones at the
 // front (the first index) and spare vertices (the base vertex); about half the triangles face
-// away and the count is no multiple of eight. Blended textured triangles show the order.
+// away and the count is no multiple of eight. Blended textured triangles show the order, and
+// the vertices' one colour, which modulates the texels, that every record has it.
 TEST(SetupEightTriangles, ReadsAListsThirtyTwoBitIndicesAsItsVerticesListed) {
   std::mt19937 random(47);
   std::uniform_real_distribution<float> position(-0.9f, 0.9f), nearby(-0.12f, 0.12f), texcoord(0.0f, 1.0f);
   constexpr int kTriangles = 1001, kSpareVertices = 3, kSpareIndices = 6;
-  std::vector<ColorTexVertex> pool(kSpareVertices, ColorTexVertex{0, 0, 0.5f, 0xFFFFFFFFu, 0, 0});
+  constexpr uint32_t kColor = 0xC060A0FFu;
+  std::vector<ColorTexVertex> pool(kSpareVertices, ColorTexVertex{0, 0, 0.5f, kColor, 0, 0});
   std::vector<uint32_t> indices(kSpareIndices, 0);
   std::vector<ColorTexVertex> listed;
   for (int t = 0; t < kTriangles; ++t) {
     const float cx = position(random), cy = position(random);
     for (int i = 0; i < 3; ++i) {
       const float x = cx + nearby(random), y = cy + nearby(random);
-      listed.push_back({x, y, 0.5f, 0xFFFFFFFFu, texcoord(random), texcoord(random)});
+      listed.push_back({x, y, 0.5f, kColor, texcoord(random), texcoord(random)});
     }
   }
   // The pool holds the listed vertices in shuffled order; the indices find them again.
@@ -207,8 +209,8 @@ TEST(SetupEightTriangles, ReadsAListsThirtyTwoBitIndicesAsItsVerticesListed) {
   DrawCall call = BasicDraw(fromIndices);
   call.cull = CullMode::CounterClockwise;
   call.blend = {true, BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha};
-  call.stage.color = {StageOperation::SelectArg1, StageArgument::Texture, StageArgument::Diffuse};
-  call.stage.alpha = {StageOperation::SelectArg1, StageArgument::Texture, StageArgument::Diffuse};
+  call.stage.color = {StageOperation::Modulate, StageArgument::Texture, StageArgument::Diffuse};
+  call.stage.alpha = {StageOperation::Modulate, StageArgument::Texture, StageArgument::Diffuse};
   call.stage.texture = &texture;
   call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Wrap, Address::Wrap};
   call.vertices = StreamOf(pool);

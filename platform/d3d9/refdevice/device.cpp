@@ -249,6 +249,7 @@ struct TriangleSource {
   GuardBand band;
   ScissorRect area;
   bool everyTrianglePlain;  // no need to ask IsPlainTriangle
+  uint32_t plainDiffuse;    // where every triangle is plain, the colour of all its corners, packed
 };
 
 // Where triangle t's corners are among the processed vertices.
@@ -363,7 +364,8 @@ void SetupTriangles(const TriangleSource& source, size_t vertexCount, size_t beg
       // written a frame ago, and its lines have long left the cache.
       if (at + 16 <= chunk.triangles.capacity()) PrefetchRecords<true>(records + 8, 8);
       const unsigned kept =
-          SetupEightListedTriangles(source.screenVertices, indices + 3 * first, bias, call.cull, source.area, records);
+          SetupEightListedTriangles(source.screenVertices, indices + 3 * first, bias, source.plainDiffuse, call.cull,
+                                    source.area, records);
       KeepLanes(chunk, at, kept);
       continue;
     }
@@ -496,6 +498,7 @@ Status Device::Draw(const DrawCall& call) {
   });
   const bool everyTrianglePlain = std::all_of(workers.plainVertexChunks.begin(), workers.plainVertexChunks.end(),
                                               [](uint8_t plain) { return plain != 0; });
+  const uint32_t firstDiffuse = PackColorChannels(firstVertex.color);
 
   // Triangle setup and binning.
   TileGrid grid = TileGrid::Covering(call.color.width, call.color.height);
@@ -503,7 +506,7 @@ Status Device::Draw(const DrawCall& call) {
   size_t chunkCount = (triangleCount + tuning::kTrianglesPerChunk - 1) / tuning::kTrianglesPerChunk;
   if (workers.chunks.size() < chunkCount) workers.chunks.resize(chunkCount);
   TriangleSource source{call, worldViewProjection, workers.outcodes.data(), workers.screenVertices.data(),
-                        lowest, band, area, everyTrianglePlain};
+                        lowest, band, area, everyTrianglePlain, firstDiffuse};
   pool.ParallelFor(chunkCount, [&](size_t chunkIndex) {
     TriangleChunk& chunk = workers.chunks[chunkIndex];
     chunk.Clear();
@@ -516,7 +519,7 @@ Status Device::Draw(const DrawCall& call) {
 
   // Rasterization, one tile per task.
   // Where every triangle is plain, each has the first vertex's colour.
-  const bool whiteDiffuse = everyTrianglePlain && (PackColorChannels(firstVertex.color) & 0x00FFFFFFu) == 0x00FFFFFFu;
+  const bool whiteDiffuse = everyTrianglePlain && (firstDiffuse & 0x00FFFFFFu) == 0x00FFFFFFu;
   PixelPipeline pipeline = PreparePixelPipeline(call, whiteDiffuse);
   // Tiles are taken in row order: the workers' tiles lie side by side and read neighbouring
   // texels and target rows, which the caches then still hold. (Taking the busiest tiles first,

@@ -22,8 +22,9 @@ unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t c
 constexpr unsigned kAllEight = 0xFFu;
 
 // SetupEightTriangles for eight triangles of a list, their corners' slots read from 24
-// consecutive 32-bit indices, each plus `bias` (in 32-bit arithmetic).
+// consecutive 32-bit indices, each plus `bias` (in 32-bit arithmetic), every corner with the
+// colour `diffuse` (packed as PackColorChannels packs it).
 unsigned SetupEightListedTriangles(const ScreenVertex* screenVertices, const uint32_t* indices, uint32_t bias,
-                                   CullMode cull, const ScissorRect& scissor, SetupTriangle out[8]);
+                                   uint32_t diffuse, CullMode cull, const ScissorRect& scissor, SetupTriangle out[8]);
 
 }  // namespace refdevice
