@@ -4,13 +4,12 @@
 // a table of states.
 #include <gtest/gtest.h>
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <vector>
 
+#include "guard_page.h"
 #include "pixel_pipeline.h"
 #include "raster.h"
 #include "render_fixture.h"
@@ -333,29 +332,6 @@ TEST(SimdAgreement, SmallTrianglesOverSamePixelsKeepTheirOrder) {
   }
 }
 
-// Texels that end where an unreadable page begins: reading past them stops the test.
-class TexelsBeforeGuardPage {
- public:
-  explicit TexelsBeforeGuardPage(size_t count) {
-    const size_t page = size_t(sysconf(_SC_PAGESIZE));
-    const size_t bytes = (count * 4 + page - 1) / page * page;
-    mapping_ = static_cast<uint8_t*>(mmap(nullptr, bytes + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-    size_ = bytes + page;
-    if (mapping_ == MAP_FAILED) return;
-    mprotect(mapping_ + bytes, page, PROT_NONE);
-    texels_ = reinterpret_cast<uint32_t*>(mapping_ + bytes) - count;
-  }
-  ~TexelsBeforeGuardPage() {
-    if (mapping_ != MAP_FAILED) munmap(mapping_, size_);
-  }
-  uint32_t* texels() const { return texels_; }
-
- private:
-  uint8_t* mapping_;
-  size_t size_;
-  uint32_t* texels_ = nullptr;
-};
-
 // Two white triangles covering the whole canvas, u from u0 to u1 left to right and v from v0 to
 // v1 top to bottom, drawn both ways.
 void DrawQuadOverCanvas(BothWays& draw, float u0, float v0, float u1, float v1) {
@@ -383,12 +359,12 @@ void DrawQuadOverCanvas(BothWays& draw, float u0, float v0, float u1, float v1) 
 TEST(SimdAgreement, MagnifiedCornerOfTexture) {
   for (SimdWidth width : WidthsToCheck()) {
     SCOPED_TRACE(NameOf(width));
-    TexelsBeforeGuardPage storage(32 * 16);
-    ASSERT_NE(storage.texels(), nullptr);
+    BytesBeforeGuardPage storage(32 * 16 * 4);
+    ASSERT_NE(storage.bytes(), nullptr);
     const std::vector<uint32_t> texels = RandomTexels(32 * 16, 23);
-    std::copy(texels.begin(), texels.end(), storage.texels());
+    std::memcpy(storage.bytes(), texels.data(), texels.size() * 4);
     Texture texture;
-    texture.levels[0] = {storage.texels(), 32, 16, 32 * 4};
+    texture.levels[0] = {reinterpret_cast<const uint32_t*>(storage.bytes()), 32, 16, 32 * 4};
     texture.levelCount = 1;
     BothWays draw(97, 71);
     ASSERT_TRUE(draw.Prepare(BlendedTextureDraw(draw.scalarCanvas, texture, kTexture, Address::Clamp), width));

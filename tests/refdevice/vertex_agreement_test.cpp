@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "guard_page.h"
 #include "vertex_avx2.h"
 #include "vertex_processing.h"
 
@@ -106,7 +107,36 @@ TEST(ProcessVerticesEightWide, GivesWhatTheScalarStepsGive) {
   }
 }
 
-// Layouts the gathers cannot read as whole floats, and pretransformed ones, are left to the
+// Where the position is a vertex's last element, the stream's last vertex ends with it: eight
+// vertices that end where an unreadable page begins are read without passing their end.
+TEST(ProcessVerticesEightWide, ReadsNothingPastTheLastVertex) {
+  if (!Avx2VerticesAvailable()) GTEST_SKIP() << "this processor has no AVX2";
+  const LayoutCase layouts[] = {
+      {"position only", {12, 0, false, kAbsent, kAbsent, kAbsent}},
+      {"texture coordinates, then the position", {20, 8, false, kAbsent, kAbsent, 0}},
+  };
+  std::mt19937 random(53);
+  for (const LayoutCase& c : layouts) {
+    SCOPED_TRACE(c.name);
+    const size_t count = 8;
+    const std::vector<uint8_t> bytes = RandomStream(c.layout, count, random);
+    BytesBeforeGuardPage storage(bytes.size());
+    ASSERT_NE(storage.bytes(), nullptr);
+    std::memcpy(storage.bytes(), bytes.data(), bytes.size());
+    const VertexStream stream{storage.bytes(), count, c.layout};
+    const Viewport viewport{0, 0, 64, 64, 0.0f, 1.0f};
+    std::vector<uint32_t> outcodes(count);
+    std::vector<ScreenVertex> screen(count);
+    ASSERT_EQ(ProcessVerticesEightWide(stream, 0, count, Matrix{}, ComputeGuardBand(viewport), viewport,
+                                       outcodes.data(), screen.data()),
+              count);
+    for (size_t i = 0; i < count; ++i) {
+      EXPECT_EQ(outcodes[i], ComputeOutcode(FetchVertex(stream, i, Matrix{}), ComputeGuardBand(viewport))) << i;
+    }
+  }
+}
+
+// Layouts not made of whole floats, and pretransformed ones, are left to the
 // scalar steps.
 TEST(ProcessVerticesEightWide, LeavesOtherLayoutsToTheScalarSteps) {
   if (!Avx2VerticesAvailable()) GTEST_SKIP() << "this processor has no AVX2";

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "avx2_lanes.h"
 #include "tuning.h"
 
 #if defined(__AVX2__)
@@ -45,30 +46,21 @@ struct Corner {
   Floats x, y, z, u, v;
 };
 
-// The corners at eight slots, read a vertex at a time and turned round into lanes: eight loads
-// of a vertex's x, y, z and q and eight of its texture coordinates cost the processor less than
-// five gathers of eight lanes each.
+// The corners at eight slots, read a vertex at a time.
 Corner LoadCorner(const ScreenVertex* vertices, Ints slots) {
-  static_assert(offsetof(ScreenVertex, x) == 0 && offsetof(ScreenVertex, y) == 4 && offsetof(ScreenVertex, z) == 8);
+  static_assert(offsetof(ScreenVertex, y) == offsetof(ScreenVertex, x) + 4 &&
+                offsetof(ScreenVertex, z) == offsetof(ScreenVertex, x) + 8);
   alignas(32) int32_t slot[8];
   _mm256_store_si256(reinterpret_cast<Ints*>(slot), slots);
-  auto position = [&](int lane) { return _mm_loadu_ps(&vertices[slot[lane]].x); };
-  auto texcoords = [&](int lane, int other) {
-    const __m128 first = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(vertices[slot[lane]].texcoord)));
-    return _mm_loadh_pi(first, reinterpret_cast<const __m64*>(vertices[slot[other]].texcoord));
-  };
-  // Vertices 0 and 4, 1 and 5, ... share a register: the unpacks and shuffles below work
-  // within 128-bit lanes.
-  const Floats p04 = _mm256_setr_m128(position(0), position(4)), p15 = _mm256_setr_m128(position(1), position(5));
-  const Floats p26 = _mm256_setr_m128(position(2), position(6)), p37 = _mm256_setr_m128(position(3), position(7));
-  const Floats xy01 = _mm256_unpacklo_ps(p04, p15), zq01 = _mm256_unpackhi_ps(p04, p15);
-  const Floats xy23 = _mm256_unpacklo_ps(p26, p37), zq23 = _mm256_unpackhi_ps(p26, p37);
-  const Floats uv0145 = _mm256_setr_m128(texcoords(0, 1), texcoords(4, 5));
-  const Floats uv2367 = _mm256_setr_m128(texcoords(2, 3), texcoords(6, 7));
-  return {_mm256_shuffle_ps(xy01, xy23, _MM_SHUFFLE(1, 0, 1, 0)), _mm256_shuffle_ps(xy01, xy23, _MM_SHUFFLE(3, 2, 3, 2)),
-          _mm256_shuffle_ps(zq01, zq23, _MM_SHUFFLE(1, 0, 1, 0)),
-          _mm256_shuffle_ps(uv0145, uv2367, _MM_SHUFFLE(2, 0, 2, 0)),
-          _mm256_shuffle_ps(uv0145, uv2367, _MM_SHUFFLE(3, 1, 3, 1))};
+  const float *positions[8], *texcoords[8];
+  for (int lane = 0; lane < 8; ++lane) {
+    positions[lane] = &vertices[slot[lane]].x;
+    texcoords[lane] = vertices[slot[lane]].texcoord;
+  }
+  Floats xyzq[4], uv[2];
+  avx2::LoadFourColumns(positions, xyzq);
+  avx2::LoadTwoColumns(texcoords, uv);
+  return {xyzq[0], xyzq[1], xyzq[2], uv[0], uv[1]};
 }
 
 // Lanes whose coordinate lies within kLargestCoordinate (NaN does not).
@@ -178,25 +170,6 @@ struct Planes {
   Floats a, b, c;
 };
 
-// Eight registers of eight lanes turned round: register j then holds lane j of each.
-void Transpose(Floats r[8]) {
-  Floats t[8], u[8];
-  for (int i = 0; i < 8; i += 2) {
-    t[i] = _mm256_unpacklo_ps(r[i], r[i + 1]);
-    t[i + 1] = _mm256_unpackhi_ps(r[i], r[i + 1]);
-  }
-  for (int i = 0; i < 8; i += 4) {
-    u[i] = _mm256_shuffle_ps(t[i], t[i + 2], _MM_SHUFFLE(1, 0, 1, 0));
-    u[i + 1] = _mm256_shuffle_ps(t[i], t[i + 2], _MM_SHUFFLE(3, 2, 3, 2));
-    u[i + 2] = _mm256_shuffle_ps(t[i + 1], t[i + 3], _MM_SHUFFLE(1, 0, 1, 0));
-    u[i + 3] = _mm256_shuffle_ps(t[i + 1], t[i + 3], _MM_SHUFFLE(3, 2, 3, 2));
-  }
-  for (int i = 0; i < 4; ++i) {
-    r[i] = _mm256_permute2f128_ps(u[i], u[i + 4], 0x20);
-    r[i + 4] = _mm256_permute2f128_ps(u[i], u[i + 4], 0x31);
-  }
-}
-
 // The records' run of 4-byte fields from minX to flatDiffuse, in that order in every record.
 constexpr int kRunFields = 16;
 static_assert(offsetof(SetupTriangle, flatDiffuse) + sizeof(SetupTriangle::flatDiffuse) ==
@@ -213,7 +186,7 @@ void StoreRunFields(const Floats fields[kRunFields], SetupTriangle out[8]) {
   for (int field = 0; field < kRunFields; field += 8) {
     Floats block[8];
     std::copy(fields + field, fields + field + 8, block);
-    Transpose(block);
+    avx2::Transpose(block);
     for (int lane = 0; lane < 8; ++lane) _mm256_storeu_ps(at(lane, field), block[lane]);
   }
 }

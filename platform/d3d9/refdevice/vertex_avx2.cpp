@@ -3,8 +3,10 @@
 // take those).
 #include "vertex_avx2.h"
 
+#include <cstddef>
 #include <limits>
 
+#include "avx2_lanes.h"
 #include "tuning.h"
 
 #if defined(__AVX2__)
@@ -72,9 +74,24 @@ EightVertices ProcessEight(const uint8_t* data, const VertexLayout& layout, cons
   const Ints index = _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
                                         _mm256_set1_epi32(int(layout.strideBytes / 4)));
   const float* floats = reinterpret_cast<const float*>(data);
-  auto field = [&](int offset) { return _mm256_i32gather_ps(floats + offset / 4, index, 4); };
+  // Each vertex's floats from `offset` on.
+  auto records = [&](int offset, const float* out[8]) {
+    for (int lane = 0; lane < 8; ++lane) out[lane] = floats + (lane * layout.strideBytes + offset) / 4;
+  };
   EightVertices v;
-  const Floats x = field(layout.positionOffset), y = field(layout.positionOffset + 4), z = field(layout.positionOffset + 8);
+  Floats fetched[4];
+  if (size_t(layout.positionOffset) + 4 * sizeof(float) <= layout.strideBytes) {
+    // Four floats from the position on stay within the vertex.
+    const float* positions[8];
+    records(layout.positionOffset, positions);
+    avx2::LoadFourColumns(positions, fetched);
+  } else {
+    auto field = [&](int offset) { return _mm256_i32gather_ps(floats + offset / 4, index, 4); };
+    fetched[0] = field(layout.positionOffset);
+    fetched[1] = field(layout.positionOffset + 4);
+    fetched[2] = field(layout.positionOffset + 8);
+  }
+  const Floats x = fetched[0], y = fetched[1], z = fetched[2];
   for (int column = 0; column < 4; ++column) {
     // x * m0 + y * m1 + z * m2 + m3, left to right.
     const Floats xy = _mm256_add_ps(_mm256_mul_ps(x, _mm256_set1_ps(m.m[0][column])),
@@ -91,8 +108,9 @@ EightVertices ProcessEight(const uint8_t* data, const VertexLayout& layout, cons
   if (layout.texcoordOffset == kAbsent) {
     v.texcoord[0] = v.texcoord[1] = _mm256_setzero_ps();
   } else {
-    v.texcoord[0] = field(layout.texcoordOffset);
-    v.texcoord[1] = field(layout.texcoordOffset + 4);
+    const float* texcoords[8];
+    records(layout.texcoordOffset, texcoords);
+    avx2::LoadTwoColumns(texcoords, v.texcoord);
   }
   v.outcode = Outcodes(v.position, band);
 
@@ -111,29 +129,20 @@ EightVertices ProcessEight(const uint8_t* data, const VertexLayout& layout, cons
   return v;
 }
 
-// The vertices, lane by lane, into the arrays' records.
+// The vertices into the arrays' records. Vertices outside the guard band get their screen
+// records too, though nothing reads them: writing all eight is cheaper than choosing.
 void StoreEight(const EightVertices& v, uint32_t* outcodes, ScreenVertex* screen) {
-  alignas(32) float color[4][8], texcoord[2][8], projected[4][8];
-  alignas(32) uint32_t codes[8];
-  for (int i = 0; i < 4; ++i) {
-    _mm256_store_ps(color[i], v.color[i]);
-    _mm256_store_ps(projected[i], v.screen[i]);
-  }
-  _mm256_store_ps(texcoord[0], v.texcoord[0]);
-  _mm256_store_ps(texcoord[1], v.texcoord[1]);
-  _mm256_store_si256(reinterpret_cast<Ints*>(codes), v.outcode);
+  static_assert(offsetof(ScreenVertex, color) == 4 * sizeof(float) && sizeof(ScreenVertex::color) == 4 * sizeof(float),
+                "x, y, z, q and the colour fill a vertex's first 32 bytes");
   _mm256_storeu_si256(reinterpret_cast<Ints*>(outcodes), v.outcode);
+  Floats head[8] = {v.screen[0], v.screen[1], v.screen[2], v.screen[3], v.color[0], v.color[1], v.color[2], v.color[3]};
+  avx2::Transpose(head);
+  float* texcoords[8];
   for (int lane = 0; lane < 8; ++lane) {
-    if (codes[lane] != 0) continue;
-    ScreenVertex& s = screen[lane];
-    s.x = projected[0][lane];
-    s.y = projected[1][lane];
-    s.z = projected[2][lane];
-    s.q = projected[3][lane];
-    for (int i = 0; i < 4; ++i) s.color[i] = color[i][lane];
-    s.texcoord[0] = texcoord[0][lane];
-    s.texcoord[1] = texcoord[1][lane];
+    _mm256_storeu_ps(&screen[lane].x, head[lane]);
+    texcoords[lane] = screen[lane].texcoord;
   }
+  avx2::StoreTwoColumns(v.texcoord[0], v.texcoord[1], texcoords);
 }
 
 }  // namespace
