@@ -479,8 +479,7 @@ inline Ints LaneMask(unsigned bits) {
 
 // The depth test of eight incoming depths against the stored ones: returns the lanes of
 // `live` that pass, and the depths to store where writes are on.
-inline unsigned CompareDepths(const ShadeConstants& k, Floats z, Ints stored, unsigned live, Ints& merged) {
-  Ints incoming = DepthToUnorm16Eight(z);
+inline unsigned CompareDepths(const ShadeConstants& k, Ints incoming, Ints stored, unsigned live, Ints& merged) {
   Ints passes = DepthPassMask(k, incoming, stored);
   if (live != kAllLanes) passes = _mm256_and_si256(passes, LaneMask(live));
   merged = _mm256_blendv_epi8(stored, incoming, passes);
@@ -493,12 +492,13 @@ inline __m128i PackDepths(Ints depths) {
   return _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi32(depths, depths), _MM_SHUFFLE(3, 1, 2, 0)));
 }
 
-// Depth test and write for eight consecutive depths; returns the lanes of `live` that pass.
-inline unsigned TestDepth(const PixelPipeline& pipeline, const ShadeConstants& k, uint16_t* depth, Floats z,
+// Depth test and write for eight consecutive depths (as 16-bit values); returns the lanes of
+// `live` that pass.
+inline unsigned TestDepth(const PixelPipeline& pipeline, const ShadeConstants& k, uint16_t* depth, Ints incoming,
                           unsigned live) {
   Ints stored = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depth)));
   Ints merged;
-  live = CompareDepths(k, z, stored, live, merged);
+  live = CompareDepths(k, incoming, stored, live, merged);
   if (live != 0 && pipeline.depthState.writeEnable) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(depth), PackDepths(merged));
   }
@@ -524,6 +524,9 @@ struct PixelValues {
   Ints diffuse;
   // Where v is the same along the whole row: its texel positions, worked out once for the row.
   const AxisPositions* rowV = nullptr;
+  // Where depth is the same along the whole row: its 16-bit value in every lane, which `depth`
+  // then leaves out.
+  const Ints* rowDepth = nullptr;
 };
 
 inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& pipeline, const SetupTriangle& triangle,
@@ -639,7 +642,8 @@ inline __attribute__((always_inline)) unsigned ShadeGroup(const PixelPipeline& p
                                                           const PixelValues& values, uint32_t* color,
                                                           uint16_t* depth, unsigned live) {
   if (depth != nullptr) {
-    live = TestDepth(pipeline, k, depth, values.depth, live);
+    const Ints incoming = values.rowDepth != nullptr ? *values.rowDepth : DepthToUnorm16Eight(values.depth);
+    live = TestDepth(pipeline, k, depth, incoming, live);
     if (live == 0) return 0;
   }
   const bool readsColor = kBlend != BlendPlan::Off || live != kAllLanes;
@@ -809,8 +813,10 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
   const bool setsAside = pending.CanHold();
   // The usual triangle, without extras: what its planes take from a row is worked out once a row.
   const PlaneAlongRows depth(triangle.depth), u(triangle.texcoord[0]), v(triangle.texcoord[1]);
-  // As in a quad drawn straight on: v changes only from row to row.
+  // As in a quad drawn straight on: v changes only from row to row, and depth too where the quad
+  // faces the eye.
   const bool vAlongRows = pipeline.readsTexture && triangle.texcoord[1].a == 0.0f;
+  const bool depthAlongRows = pipeline.depthActive && triangle.depth.a == 0.0f;
   const Ints diffuse = _mm256_set1_epi32(int(triangle.flatDiffuse));
   const Floats originX = _mm256_set1_ps(triangle.originX);
   for (const Span* span = spans; span != spans + count; ++span) {
@@ -831,20 +837,24 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
       const float dy = static_cast<float>(y) - triangle.originY;
       const Floats rowDepth = depth.Row(dy), rowU = u.Row(dy), rowV = v.Row(dy);
       auto dxFrom = [&](int column) { return _mm256_sub_ps(_mm256_cvtepi32_ps(ColumnsFrom(column)), originX); };
+      // 0 * dx adds nothing (a zero's sign is lost in the sum, or changes no texel position nor
+      // depth): a plane with a = 0 gives the row's value in every lane and every group.
+      Ints depthOfRow;
+      if (depthAlongRows) depthOfRow = DepthToUnorm16Eight(depth.At(dxFrom(x), rowDepth));
+      const Ints* sameDepth = depthAlongRows ? &depthOfRow : nullptr;
+      auto depthAt = [&](Floats dx) { return depthAlongRows ? _mm256_setzero_ps() : depth.At(dx, rowDepth); };
       if (vAlongRows) {
-        // 0 * dx adds nothing (a zero's sign is lost in the sum, or changes no texel position):
-        // v is the row's value in every lane and every group.
         const Floats rowOfV = v.At(dxFrom(x), rowV);
         AxisPositions positionsV;
         TexelPositions<kAddress>(rowOfV, k.axisV, k.linear, positionsV.index, positionsV.weight);
         wholeGroups([&](int column) {
           const Floats dx = dxFrom(column);
-          return PixelValues{depth.At(dx, rowDepth), u.At(dx, rowU), rowOfV, diffuse, &positionsV};
+          return PixelValues{depthAt(dx), u.At(dx, rowU), rowOfV, diffuse, &positionsV, sameDepth};
         });
       } else {
         wholeGroups([&](int column) {
           const Floats dx = dxFrom(column);
-          return PixelValues{depth.At(dx, rowDepth), u.At(dx, rowU), v.At(dx, rowV), diffuse};
+          return PixelValues{depthAt(dx), u.At(dx, rowU), v.At(dx, rowV), diffuse, nullptr, sameDepth};
         });
       }
     }
