@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "guard_page.h"
@@ -332,18 +333,19 @@ TEST(SimdAgreement, SmallTrianglesOverSamePixelsKeepTheirOrder) {
   }
 }
 
-// Two white triangles covering the whole canvas, u from u0 to u1 left to right and v from v0 to
-// v1 top to bottom, drawn both ways.
-void DrawQuadOverCanvas(BothWays& draw, float u0, float v0, float u1, float v1) {
+// Two white triangles covering the whole canvas, with texture coordinates (u, v) at its top
+// left, top right, bottom left and bottom right corners, drawn both ways.
+void DrawQuadOverCanvas(BothWays& draw, const float texcoords[4][2]) {
   const float width = float(draw.scalarCanvas.width), height = float(draw.scalarCanvas.height);
-  const float corners[4][4] = {{0, 0, u0, v0}, {width, 0, u1, v0}, {0, height, u0, v1}, {width, height, u1, v1}};
+  const float positions[4][2] = {{0, 0}, {width, 0}, {0, height}, {width, height}};
   const int triangles[2][3] = {{0, 1, 2}, {2, 1, 3}};
   const ScissorRect canvas{0, 0, draw.scalarCanvas.width - 1, draw.scalarCanvas.height - 1};
   for (const auto& corner : triangles) {
     ScreenVertex v[3];
     for (int i = 0; i < 3; ++i) {
-      const float* c = corners[corner[i]];
-      v[i] = {c[0], c[1], 0.5f, 1.0f, {255, 255, 255, 255}, {c[2], c[3]}};
+      const float* p = positions[corner[i]];
+      const float* t = texcoords[corner[i]];
+      v[i] = {p[0], p[1], 0.5f, 1.0f, {255, 255, 255, 255}, {t[0], t[1]}};
     }
     SetupTriangle triangle;
     TriangleExtras extras;
@@ -351,6 +353,36 @@ void DrawQuadOverCanvas(BothWays& draw, float u0, float v0, float u1, float v1) 
     draw.Draw(triangle);
   }
   draw.Finish();
+}
+
+// The same, u from u0 to u1 left to right and v from v0 to v1 top to bottom.
+void DrawQuadOverCanvas(BothWays& draw, float u0, float v0, float u1, float v1) {
+  const float texcoords[4][2] = {{u0, v0}, {u1, v0}, {u0, v1}, {u1, v1}};
+  DrawQuadOverCanvas(draw, texcoords);
+}
+
+// A magnified texture over a quad whose texture coordinates lean: where u changes down the rows
+// too, or v along them, each row reads texel columns of its own.
+TEST(SimdAgreement, QuadsWhoseTextureLeans) {
+  struct Case {
+    const char* name;
+    float texcoords[4][2];
+  };
+  const Case cases[] = {
+      {"u down the rows too", {{0.05f, 0.1f}, {0.6f, 0.1f}, {0.35f, 0.9f}, {0.9f, 0.9f}}},
+      {"v along the rows too", {{0.1f, 0.05f}, {0.9f, 0.3f}, {0.1f, 0.7f}, {0.9f, 0.95f}}},
+  };
+  const std::vector<uint32_t> texels = RandomTexels(32 * 16, 37);
+  const Texture texture = TextureOf(texels, 32, 16);
+  for (SimdWidth width : WidthsToCheck()) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(NameOf(width)) + ", " + c.name);
+      BothWays draw(97, 71);
+      ASSERT_TRUE(draw.Prepare(BlendedTextureDraw(draw.scalarCanvas, texture, kTexture, Address::Clamp), width));
+      DrawQuadOverCanvas(draw, c.texcoords);
+      EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);
+    }
+  }
 }
 
 // A magnified texture: a group's texels lie close together and come from two short stretches

@@ -130,7 +130,7 @@ inline Ints Low16(Ints pixels) { return _mm256_unpacklo_epi8(pixels, _mm256_setz
 inline Ints High16(Ints pixels) { return _mm256_unpackhi_epi8(pixels, _mm256_setzero_si256()); }
 
 // Eight 32-bit weights spread over the channels of the low and high halves.
-inline void SpreadWeights(Ints weights, Ints& low, Ints& high) {
+inline __attribute__((always_inline)) void SpreadWeights(Ints weights, Ints& low, Ints& high) {
   Ints packed = _mm256_packs_epi32(weights, weights);
   Ints doubled = _mm256_unpacklo_epi16(packed, packed);
   low = _mm256_unpacklo_epi32(doubled, doubled);
@@ -138,7 +138,7 @@ inline void SpreadWeights(Ints weights, Ints& low, Ints& high) {
 }
 
 // (a * (one - w) + b * w + one / 2) >> bits: at most 255 * 256 + 128, inside 16 bits.
-inline Ints Lerp16(Ints a, Ints b, Ints weight) {
+inline __attribute__((always_inline)) Ints Lerp16(Ints a, Ints b, Ints weight) {
   const Ints one = Words<1 << tuning::kFilterWeightBits>();
   Ints sum = _mm256_add_epi16(_mm256_mullo_epi16(a, _mm256_sub_epi16(one, weight)), _mm256_mullo_epi16(b, weight));
   sum = _mm256_add_epi16(sum, Words<1 << (tuning::kFilterWeightBits - 1)>());
@@ -147,7 +147,7 @@ inline Ints Lerp16(Ints a, Ints b, Ints weight) {
 
 // round(x / 255) = (x + 127) / 255; x * 0x8081 >> 23 is exact division by 255 over 16 bits.
 // Saturation only touches sums whose result is above 255 anyway.
-inline Ints DivideBy255(Ints x) {
+inline __attribute__((always_inline)) Ints DivideBy255(Ints x) {
   Ints biased = _mm256_adds_epu16(x, Words<127>());
   return _mm256_srli_epi16(_mm256_mulhi_epu16(biased, Words<static_cast<int16_t>(0x8081)>()), 7);
 }
@@ -369,18 +369,12 @@ enum class Stretch {
 // texel instead of one load per pixel. The first texels are inside (see InsideForPairs).
 // Where all sixteen texels loaded are one value (a flat part of a magnified texture), the
 // filter would give that value for every weight: it is all there is to know.
-inline Stretch LoadFromStretch(const ShadeConstants& k, Ints offsets, Ints& a, Ints& b, Ints& c, Ints& d) {
-  Ints lowest = _mm256_min_epi32(offsets, _mm256_permute2x128_si256(offsets, offsets, 1));
-  lowest = _mm256_min_epi32(lowest, _mm256_shuffle_epi32(lowest, _MM_SHUFFLE(1, 0, 3, 2)));
-  lowest = _mm256_min_epi32(lowest, _mm256_shuffle_epi32(lowest, _MM_SHUFFLE(2, 3, 0, 1)));
-  const Ints lane = _mm256_sub_epi32(offsets, lowest);
-  const int first = _mm256_cvtsi256_si32(lowest);
-  // The eight texels one row down from the last stretch must still lie inside the texture.
-  if (first > k.lastStretch || !_mm256_testz_si256(_mm256_cmpgt_epi32(lane, Dwords<6>()), Dwords<-1>())) {
-    return Stretch::None;
-  }
+// The stretch begins at offset `first`, each pixel's first texel `lane` texels into it.
+inline __attribute__((always_inline)) Stretch LoadStretch(const ShadeConstants& k, int first, Ints lane, Ints& a,
+                                                          Ints& b, Ints& c, Ints& d) {
   const Ints stretch = _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first));
-  const Ints below = _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first + _mm256_cvtsi256_si32(k.rowPitch)));
+  const Ints below =
+      _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first + _mm256_cvtsi256_si32(k.rowPitch)));
   a = _mm256_broadcastd_epi32(_mm256_castsi256_si128(stretch));
   const Ints same = _mm256_and_si256(_mm256_cmpeq_epi32(stretch, a), _mm256_cmpeq_epi32(below, a));
   if (_mm256_testc_si256(same, Dwords<-1>())) {
@@ -392,6 +386,42 @@ inline Stretch LoadFromStretch(const ShadeConstants& k, Ints offsets, Ints& a, I
   c = _mm256_permutevar8x32_epi32(below, lane);
   d = _mm256_permutevar8x32_epi32(below, next);
   return Stretch::Loaded;
+}
+
+// The lowest of eight lanes, in every lane.
+inline __attribute__((always_inline)) Ints LowestLane(Ints values) {
+  values = _mm256_min_epi32(values, _mm256_permute2x128_si256(values, values, 1));
+  values = _mm256_min_epi32(values, _mm256_shuffle_epi32(values, _MM_SHUFFLE(1, 0, 3, 2)));
+  return _mm256_min_epi32(values, _mm256_shuffle_epi32(values, _MM_SHUFFLE(2, 3, 0, 1)));
+}
+
+// Whether eight offsets lie within seven texels of each other: `lane` then holds each one's
+// distance from the lowest.
+inline __attribute__((always_inline)) bool WithinStretch(Ints offsets, Ints& lowest, Ints& lane) {
+  lowest = LowestLane(offsets);
+  lane = _mm256_sub_epi32(offsets, lowest);
+  return _mm256_testz_si256(_mm256_cmpgt_epi32(lane, Dwords<6>()), Dwords<-1>());
+}
+
+// LoadStretch for eight pixels whose first texels are at `offsets`, where they make a stretch.
+inline __attribute__((always_inline)) Stretch LoadFromStretch(const ShadeConstants& k, Ints offsets, Ints& a, Ints& b,
+                                                              Ints& c, Ints& d) {
+  Ints lowest, lane;
+  if (!WithinStretch(offsets, lowest, lane)) return Stretch::None;
+  const int first = _mm256_cvtsi256_si32(lowest);
+  // The eight texels one row down from the last stretch must still lie inside the texture.
+  if (first > k.lastStretch) return Stretch::None;
+  return LoadStretch(k, first, lane, a, b, c, d);
+}
+
+// The bilinear filter over each pixel's four texels: a and b along u, c and d below them.
+inline __attribute__((always_inline)) void Bilinear(Ints a, Ints b, Ints c, Ints d, Ints weightU, Ints weightV,
+                                                    Ints& low, Ints& high) {
+  Ints weightULow, weightUHigh, weightVLow, weightVHigh;
+  SpreadWeights(weightU, weightULow, weightUHigh);
+  SpreadWeights(weightV, weightVLow, weightVHigh);
+  low = Lerp16(Lerp16(Low16(a), Low16(b), weightULow), Lerp16(Low16(c), Low16(d), weightULow), weightVLow);
+  high = Lerp16(Lerp16(High16(a), High16(b), weightUHigh), Lerp16(High16(c), High16(d), weightUHigh), weightVHigh);
 }
 
 // Samples eight pixels' texels; returns them as 32-bit pixels in 16-bit lanes.
@@ -448,11 +478,70 @@ inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, 
       d = Gather(k.texels, _mm256_add_epi32(row1, x1));
     }
   }
-  Ints weightULow, weightUHigh, weightVLow, weightVHigh;
-  SpreadWeights(weightU, weightULow, weightUHigh);
-  SpreadWeights(weightV, weightVLow, weightVHigh);
-  low = Lerp16(Lerp16(Low16(a), Low16(b), weightULow), Lerp16(Low16(c), Low16(d), weightULow), weightVLow);
-  high = Lerp16(Lerp16(High16(a), High16(b), weightUHigh), Lerp16(High16(c), High16(d), weightUHigh), weightVHigh);
+  Bilinear(a, b, c, d, weightU, weightV, low, high);
+}
+
+// ---- A quad drawn straight on ----
+// Where u changes only along the rows and v only down the columns, every row of a tile reads the
+// same texel columns with the same weights, and every pixel of a row the same texel rows: the
+// columns are worked out once for a tile's rows, the rows once a row.
+
+// Where eight columns sample the texture along u.
+struct ColumnTexels {
+  AxisPositions positions;
+  Ints lane;    // within the stretch: each first texel's distance from the lowest
+  int lowest;   // the lowest first texel
+  bool inside;  // the columns' first texels and their neighbours all lie inside, within a stretch
+};
+
+template <AddressPlan kAddress>
+inline ColumnTexels ColumnTexelsOf(const ShadeConstants& k, Floats u) {
+  ColumnTexels column;
+  TexelPositions<kAddress>(u, k.axisU, true, column.positions.index, column.positions.weight);
+  const Ints index = column.positions.index;
+  const Ints outside = _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_setzero_si256(), index),
+                                       _mm256_cmpgt_epi32(index, k.lastPairU));
+  Ints lowest;
+  column.inside = WithinStretch(index, lowest, column.lane) && _mm256_testz_si256(outside, outside);
+  column.lowest = _mm256_cvtsi256_si32(lowest);
+  return column;
+}
+
+// Where a row samples the texture along v.
+struct RowTexels {
+  AxisPositions positions;
+  int offset;   // of the upper texel row, in texels, where inside
+  bool inside;  // both texel rows lie inside
+};
+
+template <AddressPlan kAddress>
+inline RowTexels RowTexelsOf(const ShadeConstants& k, Floats v) {
+  RowTexels row;
+  TexelPositions<kAddress>(v, k.axisV, true, row.positions.index, row.positions.weight);
+  const int index = _mm256_cvtsi256_si32(row.positions.index);
+  row.inside = index >= 0 && index <= _mm256_cvtsi256_si32(k.lastPairV);
+  row.offset = index << _mm_cvtsi128_si32(k.rowShift);
+  return row;
+}
+
+// SampleEight for a group of columns in a row.
+template <AddressPlan kAddress>
+inline __attribute__((always_inline)) void SampleColumnsOfRow(const ShadeConstants& k, const ColumnTexels& column,
+                                                              const RowTexels& row, Ints& low, Ints& high) {
+  const int first = row.offset + column.lowest;
+  if (column.inside && row.inside && first <= k.lastStretch) {
+    Ints a, b, c, d;
+    if (LoadStretch(k, first, column.lane, a, b, c, d) == Stretch::Uniform) {
+      low = Low16(a);
+      high = High16(a);
+    } else {
+      Bilinear(a, b, c, d, column.positions.weight, row.positions.weight, low, high);
+    }
+    return;
+  }
+  const SamplePoints points{column.positions.index, column.positions.weight, row.positions.index,
+                            row.positions.weight};
+  SampleEight<kAddress>(k, points, low, high);
 }
 
 // ---- Depth ----
@@ -527,6 +616,10 @@ struct PixelValues {
   // Where depth is the same along the whole row: its 16-bit value in every lane, which `depth`
   // then leaves out.
   const Ints* rowDepth = nullptr;
+  // Where u changes only along the row and v only down the columns: where the group's columns
+  // and its row sample the texture, which u and v then leave out.
+  const ColumnTexels* column = nullptr;
+  const RowTexels* row = nullptr;
 };
 
 inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& pipeline, const SetupTriangle& triangle,
@@ -565,15 +658,19 @@ inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipe
                                                        const PixelValues& values, Ints& sourceLow, Ints& sourceHigh) {
   Ints texelLow, texelHigh;
   if (pipeline.readsTexture) {
-    SamplePoints points;
-    if (values.rowV != nullptr) {
-      TexelPositions<kAddress>(values.u, k.axisU, k.linear, points.indexU, points.weightU);
-      points.indexV = values.rowV->index;
-      points.weightV = values.rowV->weight;
+    if (values.column != nullptr) {
+      SampleColumnsOfRow<kAddress>(k, *values.column, *values.row, texelLow, texelHigh);
     } else {
-      points = SamplePointsOf<kAddress>(k, values.u, values.v);
+      SamplePoints points;
+      if (values.rowV != nullptr) {
+        TexelPositions<kAddress>(values.u, k.axisU, k.linear, points.indexU, points.weightU);
+        points.indexV = values.rowV->index;
+        points.weightV = values.rowV->weight;
+      } else {
+        points = SamplePointsOf<kAddress>(k, values.u, values.v);
+      }
+      SampleEight<kAddress>(k, points, texelLow, texelHigh);
     }
-    SampleEight<kAddress>(k, points, texelLow, texelHigh);
     if (k.opaqueTexels) {
       Ints texels = _mm256_or_si256(_mm256_packus_epi16(texelLow, texelHigh), _mm256_set1_epi32(int(0xFF000000u)));
       texelLow = Low16(texels);
@@ -817,6 +914,12 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
   // faces the eye.
   const bool vAlongRows = pipeline.readsTexture && triangle.texcoord[1].a == 0.0f;
   const bool depthAlongRows = pipeline.depthActive && triangle.depth.a == 0.0f;
+  // And u only along the rows, filtered: the columns' texels, kept from the span that worked
+  // them out for the spans after it that start at the same column.
+  const bool uAlongColumns = vAlongRows && k.linear && triangle.texcoord[0].b == 0.0f;
+  constexpr int kMostGroups = PendingPixels::kSize / 8;
+  ColumnTexels columns[kMostGroups];
+  int columnsFrom = 0, columnGroups = 0;
   const Ints diffuse = _mm256_set1_epi32(int(triangle.flatDiffuse));
   const Floats originX = _mm256_set1_ps(triangle.originX);
   for (const Span* span = spans; span != spans + count; ++span) {
@@ -824,7 +927,7 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
     uint32_t* colorRow = ColorRow(pipeline, y);
     uint16_t* depthRow = DepthRow(pipeline, y);
     int x = span->xBegin;
-    auto wholeGroups = [&](auto&& valuesAt) {
+    auto wholeGroups = [&](auto&& valuesAt) __attribute__((always_inline)) {
       for (; x + 8 <= span->xEnd; x += 8) {
         if (WaitingAmong(pending, x, y)) ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
         ShadeGroup<kAddress, kBlend, kStage>(pipeline, k, valuesAt(x), colorRow + x,
@@ -843,7 +946,24 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
       if (depthAlongRows) depthOfRow = DepthToUnorm16Eight(depth.At(dxFrom(x), rowDepth));
       const Ints* sameDepth = depthAlongRows ? &depthOfRow : nullptr;
       auto depthAt = [&](Floats dx) { return depthAlongRows ? _mm256_setzero_ps() : depth.At(dx, rowDepth); };
-      if (vAlongRows) {
+      const int groups = (span->xEnd - x) / 8;
+      if (uAlongColumns && groups <= kMostGroups) {
+        // b * dy is a zero in u, 0 * dx in v: their signs are lost in the sums or change no
+        // texel position.
+        if (x != columnsFrom || groups > columnGroups) {
+          for (int group = 0; group < groups; ++group) {
+            columns[group] = ColumnTexelsOf<kAddress>(k, u.At(dxFrom(x + 8 * group), rowU));
+          }
+          columnsFrom = x;
+          columnGroups = groups;
+        }
+        const RowTexels row = RowTexelsOf<kAddress>(k, v.At(dxFrom(x), rowV));
+        const Floats unused = _mm256_setzero_ps();
+        wholeGroups([&](int column) {
+          const ColumnTexels* texels = &columns[(column - columnsFrom) / 8];
+          return PixelValues{depthAt(dxFrom(column)), unused, unused, diffuse, nullptr, sameDepth, texels, &row};
+        });
+      } else if (vAlongRows) {
         const Floats rowOfV = v.At(dxFrom(x), rowV);
         AxisPositions positionsV;
         TexelPositions<kAddress>(rowOfV, k.axisV, k.linear, positionsV.index, positionsV.weight);
