@@ -38,25 +38,29 @@ using Floats = __m256;
 using Ints = __m256i;
 using Doubles = __m256d;
 
-constexpr int kFloatsPerVertex = sizeof(ScreenVertex) / sizeof(float);
-static_assert(sizeof(ScreenVertex) % sizeof(float) == 0);
 
 // One corner of the eight triangles: its position in pixels, depth and texture coordinates.
 struct Corner {
   Floats x, y, z, u, v;
 };
 
+// Calls visit(lane, slot) for each of eight lanes' slots.
+template <typename Visit>
+void ForEachSlot(Ints slots, Visit&& visit) {
+  alignas(32) int32_t slot[8];
+  _mm256_store_si256(reinterpret_cast<Ints*>(slot), slots);
+  for (int lane = 0; lane < 8; ++lane) visit(lane, slot[lane]);
+}
+
 // The corners at eight slots, read a vertex at a time.
 Corner LoadCorner(const ScreenVertex* vertices, Ints slots) {
   static_assert(offsetof(ScreenVertex, y) == offsetof(ScreenVertex, x) + 4 &&
                 offsetof(ScreenVertex, z) == offsetof(ScreenVertex, x) + 8);
-  alignas(32) int32_t slot[8];
-  _mm256_store_si256(reinterpret_cast<Ints*>(slot), slots);
   const float *positions[8], *texcoords[8];
-  for (int lane = 0; lane < 8; ++lane) {
-    positions[lane] = &vertices[slot[lane]].x;
-    texcoords[lane] = vertices[slot[lane]].texcoord;
-  }
+  ForEachSlot(slots, [&](int lane, int slot) {
+    positions[lane] = &vertices[slot].x;
+    texcoords[lane] = vertices[slot].texcoord;
+  });
   Floats xyzq[4], uv[2];
   avx2::LoadFourColumns(positions, xyzq);
   avx2::LoadTwoColumns(texcoords, uv);
@@ -257,17 +261,16 @@ void SwapWhere(Ints mask, Floats& first, Floats& second) {
 Ints Min3(Ints a, Ints b, Ints c) { return _mm256_min_epi32(_mm256_min_epi32(a, b), c); }
 Ints Max3(Ints a, Ints b, Ints c) { return _mm256_max_epi32(_mm256_max_epi32(a, b), c); }
 
-// Where each lane's vertex begins, in floats from the first.
-Ints FloatIndex(Ints slots) { return _mm256_mullo_epi32(slots, _mm256_set1_epi32(kFloatsPerVertex)); }
-
 // The first corners' colours packed as PackColorChannels packs them: 0 for NaN and values up to
 // 0, 255 from 255 on, else rounded half up.
-Ints GatherFlatDiffuse(const ScreenVertex* vertices, Ints slots) {
-  const float* base = reinterpret_cast<const float*>(vertices) + offsetof(ScreenVertex, color) / sizeof(float);
-  const Ints index = FloatIndex(slots);
+Ints LoadFlatDiffuse(const ScreenVertex* vertices, Ints slots) {
+  const float* colors[8];
+  ForEachSlot(slots, [&](int lane, int slot) { colors[lane] = vertices[slot].color; });
+  Floats channels[4];
+  avx2::LoadFourColumns(colors, channels);
   Ints packed = _mm256_setzero_si256();
   for (int i = 0; i < 4; ++i) {
-    const Floats channel = _mm256_i32gather_ps(base + i, index, 4);
+    const Floats channel = channels[i];
     Floats clamped = _mm256_min_ps(_mm256_max_ps(channel, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
     Ints byte = _mm256_cvttps_epi32(_mm256_add_ps(clamped, _mm256_set1_ps(0.5f)));
     packed = _mm256_or_si256(packed, _mm256_slli_epi32(byte, 8 * i));
@@ -414,7 +417,7 @@ unsigned SetupEightTriangles(const ScreenVertex* screenVertices, const int32_t c
   Ints slots[3];
   for (int i = 0; i < 3; ++i) slots[i] = _mm256_loadu_si256(reinterpret_cast<const Ints*>(corners[i]));
   // One colour, the first corner's.
-  return SetupEight(screenVertices, slots, GatherFlatDiffuse(screenVertices, slots[0]), lanes, cull, scissor, out);
+  return SetupEight(screenVertices, slots, LoadFlatDiffuse(screenVertices, slots[0]), lanes, cull, scissor, out);
 }
 
 unsigned SetupEightListedTriangles(const ScreenVertex* screenVertices, const uint32_t* indices, uint32_t bias,
