@@ -914,8 +914,8 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
   // faces the eye.
   const bool vAlongRows = pipeline.readsTexture && triangle.texcoord[1].a == 0.0f;
   const bool depthAlongRows = pipeline.depthActive && triangle.depth.a == 0.0f;
-  // And u only along the rows, filtered: the columns' texels, kept from the span that worked
-  // them out for the spans after it that start at the same column.
+  // And u only from column to column, filtered: the columns' texels are kept from the span that
+  // worked them out for the spans after it that start at the same column.
   const bool uAlongColumns = vAlongRows && k.linear && triangle.texcoord[0].b == 0.0f;
   constexpr int kMostGroups = PendingPixels::kSize / 8;
   ColumnTexels columns[kMostGroups];
