@@ -507,7 +507,7 @@ inline ColumnTexels ColumnTexelsOf(const ShadeConstants& k, Floats u) {
   return column;
 }
 
-// Where a row samples the texture along v.
+// Where a row samples the texture along v, for rows along which v does not change.
 struct RowTexels {
   AxisPositions positions;
   int offset;   // of the upper texel row, in texels, where inside
@@ -517,7 +517,7 @@ struct RowTexels {
 template <AddressPlan kAddress>
 inline RowTexels RowTexelsOf(const ShadeConstants& k, Floats v) {
   RowTexels row;
-  TexelPositions<kAddress>(v, k.axisV, true, row.positions.index, row.positions.weight);
+  TexelPositions<kAddress>(v, k.axisV, k.linear, row.positions.index, row.positions.weight);
   const int index = _mm256_cvtsi256_si32(row.positions.index);
   row.inside = index >= 0 && index <= _mm256_cvtsi256_si32(k.lastPairV);
   row.offset = index << _mm_cvtsi128_si32(k.rowShift);
@@ -611,15 +611,14 @@ struct PixelValues {
   Floats depth;
   Floats u, v;  // the texture coordinates, divided by q where there is perspective
   Ints diffuse;
-  // Where v is the same along the whole row: its texel positions, worked out once for the row.
-  const AxisPositions* rowV = nullptr;
   // Where depth is the same along the whole row: its 16-bit value in every lane, which `depth`
   // then leaves out.
   const Ints* rowDepth = nullptr;
-  // Where u changes only along the row and v only down the columns: where the group's columns
-  // and its row sample the texture, which u and v then leave out.
-  const ColumnTexels* column = nullptr;
+  // Where v is the same along the whole row: where the row samples the texture, which `v` then
+  // leaves out; and where u changes only from column to column too, where the group's columns
+  // sample it, which `u` then leaves out.
   const RowTexels* row = nullptr;
+  const ColumnTexels* column = nullptr;
 };
 
 inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& pipeline, const SetupTriangle& triangle,
@@ -662,10 +661,10 @@ inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipe
       SampleColumnsOfRow<kAddress>(k, *values.column, *values.row, texelLow, texelHigh);
     } else {
       SamplePoints points;
-      if (values.rowV != nullptr) {
+      if (values.row != nullptr) {
         TexelPositions<kAddress>(values.u, k.axisU, k.linear, points.indexU, points.weightU);
-        points.indexV = values.rowV->index;
-        points.weightV = values.rowV->weight;
+        points.indexV = values.row->positions.index;
+        points.weightV = values.row->positions.weight;
       } else {
         points = SamplePointsOf<kAddress>(k, values.u, values.v);
       }
@@ -946,35 +945,33 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
       if (depthAlongRows) depthOfRow = DepthToUnorm16Eight(depth.At(dxFrom(x), rowDepth));
       const Ints* sameDepth = depthAlongRows ? &depthOfRow : nullptr;
       auto depthAt = [&](Floats dx) { return depthAlongRows ? _mm256_setzero_ps() : depth.At(dx, rowDepth); };
-      const int groups = (span->xEnd - x) / 8;
-      if (uAlongColumns && groups <= kMostGroups) {
-        // b * dy is a zero in u, 0 * dx in v: their signs are lost in the sums or change no
-        // texel position.
-        if (x != columnsFrom || groups > columnGroups) {
-          for (int group = 0; group < groups; ++group) {
-            columns[group] = ColumnTexelsOf<kAddress>(k, u.At(dxFrom(x + 8 * group), rowU));
-          }
-          columnsFrom = x;
-          columnGroups = groups;
-        }
+      if (vAlongRows) {
         const RowTexels row = RowTexelsOf<kAddress>(k, v.At(dxFrom(x), rowV));
         const Floats unused = _mm256_setzero_ps();
-        wholeGroups([&](int column) {
-          const ColumnTexels* texels = &columns[(column - columnsFrom) / 8];
-          return PixelValues{depthAt(dxFrom(column)), unused, unused, diffuse, nullptr, sameDepth, texels, &row};
-        });
-      } else if (vAlongRows) {
-        const Floats rowOfV = v.At(dxFrom(x), rowV);
-        AxisPositions positionsV;
-        TexelPositions<kAddress>(rowOfV, k.axisV, k.linear, positionsV.index, positionsV.weight);
-        wholeGroups([&](int column) {
-          const Floats dx = dxFrom(column);
-          return PixelValues{depthAt(dx), u.At(dx, rowU), rowOfV, diffuse, &positionsV, sameDepth};
-        });
+        const int groups = (span->xEnd - x) / 8;
+        if (uAlongColumns && groups <= kMostGroups) {
+          // b * dy is a zero in u: its sign is lost in the sum or changes no texel position.
+          if (x != columnsFrom || groups > columnGroups) {
+            for (int group = 0; group < groups; ++group) {
+              columns[group] = ColumnTexelsOf<kAddress>(k, u.At(dxFrom(x + 8 * group), rowU));
+            }
+            columnsFrom = x;
+            columnGroups = groups;
+          }
+          wholeGroups([&](int column) {
+            const ColumnTexels* texels = &columns[(column - columnsFrom) / 8];
+            return PixelValues{depthAt(dxFrom(column)), unused, unused, diffuse, sameDepth, &row, texels};
+          });
+        } else {
+          wholeGroups([&](int column) {
+            const Floats dx = dxFrom(column);
+            return PixelValues{depthAt(dx), u.At(dx, rowU), unused, diffuse, sameDepth, &row};
+          });
+        }
       } else {
         wholeGroups([&](int column) {
           const Floats dx = dxFrom(column);
-          return PixelValues{depthAt(dx), u.At(dx, rowU), v.At(dx, rowV), diffuse, nullptr, sameDepth};
+          return PixelValues{depthAt(dx), u.At(dx, rowU), v.At(dx, rowV), diffuse, sameDepth};
         });
       }
     }
