@@ -129,18 +129,29 @@ inline Ints Dwords() {
 inline Ints Low16(Ints pixels) { return _mm256_unpacklo_epi8(pixels, _mm256_setzero_si256()); }
 inline Ints High16(Ints pixels) { return _mm256_unpackhi_epi8(pixels, _mm256_setzero_si256()); }
 
-// Eight 32-bit weights spread over the channels of the low and high halves.
-inline __attribute__((always_inline)) void SpreadWeights(Ints weights, Ints& low, Ints& high) {
-  Ints packed = _mm256_packs_epi32(weights, weights);
-  Ints doubled = _mm256_unpacklo_epi16(packed, packed);
-  low = _mm256_unpacklo_epi32(doubled, doubled);
-  high = _mm256_unpackhi_epi32(doubled, doubled);
-}
+// A filter weight w in the channels of one half, with its complement one - w.
+struct HalfWeight {
+  Ints weight, rest;
+};
+
+// Eight 32-bit filter weights spread over the channels of the low and high halves.
+struct SpreadWeights {
+  SpreadWeights() = default;
+  explicit SpreadWeights(Ints weights) {
+    const Ints packed = _mm256_packs_epi32(weights, weights);
+    const Ints doubled = _mm256_unpacklo_epi16(packed, packed);
+    const Ints one = Words<1 << tuning::kFilterWeightBits>();
+    low.weight = _mm256_unpacklo_epi32(doubled, doubled);
+    high.weight = _mm256_unpackhi_epi32(doubled, doubled);
+    low.rest = _mm256_sub_epi16(one, low.weight);
+    high.rest = _mm256_sub_epi16(one, high.weight);
+  }
+  HalfWeight low, high;
+};
 
 // (a * (one - w) + b * w + one / 2) >> bits: at most 255 * 256 + 128, inside 16 bits.
-inline __attribute__((always_inline)) Ints Lerp16(Ints a, Ints b, Ints weight) {
-  const Ints one = Words<1 << tuning::kFilterWeightBits>();
-  Ints sum = _mm256_add_epi16(_mm256_mullo_epi16(a, _mm256_sub_epi16(one, weight)), _mm256_mullo_epi16(b, weight));
+inline __attribute__((always_inline)) Ints Lerp16(Ints a, Ints b, const HalfWeight& w) {
+  Ints sum = _mm256_add_epi16(_mm256_mullo_epi16(a, w.rest), _mm256_mullo_epi16(b, w.weight));
   sum = _mm256_add_epi16(sum, Words<1 << (tuning::kFilterWeightBits - 1)>());
   return _mm256_srli_epi16(sum, tuning::kFilterWeightBits);
 }
@@ -191,10 +202,11 @@ inline Ints AlphaLanes() { return _mm256_set1_epi64x(int64_t(0xFFFF) << 48); }
 template <StagePlan kPlan>
 inline Ints CombineStage16(const TextureStage& stage, Ints texel, Ints diffuse) {
   if constexpr (kPlan == StagePlan::ModulateWithDoubledAlpha) {
-    Ints product = _mm256_mullo_epi16(texel, diffuse);
-    Ints color = DivideBy255(product);
-    Ints alpha = Saturate255(DivideBy255(_mm256_adds_epu16(product, product)));
-    return _mm256_blendv_epi8(color, alpha, AlphaLanes());
+    // The alpha product doubled (saturating) and every channel divided once: the colour's
+    // quotients are at most 255, which the saturation leaves as they are.
+    const Ints product = _mm256_mullo_epi16(texel, diffuse);
+    const Ints doubled = _mm256_adds_epu16(product, _mm256_and_si256(product, AlphaLanes()));
+    return Saturate255(DivideBy255(doubled));
   } else {
     if (stage.color.operation == StageOperation::Disable) return diffuse;
     Ints color = Operate(stage.color.operation, Argument(stage.color.argument1, texel, diffuse),
@@ -415,13 +427,10 @@ inline __attribute__((always_inline)) Stretch LoadFromStretch(const ShadeConstan
 }
 
 // The bilinear filter over each pixel's four texels: a and b along u, c and d below them.
-inline __attribute__((always_inline)) void Bilinear(Ints a, Ints b, Ints c, Ints d, Ints weightU, Ints weightV,
-                                                    Ints& low, Ints& high) {
-  Ints weightULow, weightUHigh, weightVLow, weightVHigh;
-  SpreadWeights(weightU, weightULow, weightUHigh);
-  SpreadWeights(weightV, weightVLow, weightVHigh);
-  low = Lerp16(Lerp16(Low16(a), Low16(b), weightULow), Lerp16(Low16(c), Low16(d), weightULow), weightVLow);
-  high = Lerp16(Lerp16(High16(a), High16(b), weightUHigh), Lerp16(High16(c), High16(d), weightUHigh), weightVHigh);
+inline __attribute__((always_inline)) void Bilinear(Ints a, Ints b, Ints c, Ints d, const SpreadWeights& weightU,
+                                                    const SpreadWeights& weightV, Ints& low, Ints& high) {
+  low = Lerp16(Lerp16(Low16(a), Low16(b), weightU.low), Lerp16(Low16(c), Low16(d), weightU.low), weightV.low);
+  high = Lerp16(Lerp16(High16(a), High16(b), weightU.high), Lerp16(High16(c), High16(d), weightU.high), weightV.high);
 }
 
 // Samples eight pixels' texels; returns them as 32-bit pixels in 16-bit lanes.
@@ -478,7 +487,7 @@ inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, 
       d = Gather(k.texels, _mm256_add_epi32(row1, x1));
     }
   }
-  Bilinear(a, b, c, d, weightU, weightV, low, high);
+  Bilinear(a, b, c, d, SpreadWeights(weightU), SpreadWeights(weightV), low, high);
 }
 
 // ---- A quad drawn straight on ----
@@ -489,6 +498,7 @@ inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, 
 // Where eight columns sample the texture along u.
 struct ColumnTexels {
   AxisPositions positions;
+  SpreadWeights weights;  // positions.weight, for the filter
   Ints lane;    // within the stretch: each first texel's distance from the lowest
   int lowest;   // the lowest first texel
   bool inside;  // the columns' first texels and their neighbours all lie inside, within a stretch
@@ -504,12 +514,14 @@ inline ColumnTexels ColumnTexelsOf(const ShadeConstants& k, Floats u) {
   Ints lowest;
   column.inside = WithinStretch(index, lowest, column.lane) && _mm256_testz_si256(outside, outside);
   column.lowest = _mm256_cvtsi256_si32(lowest);
+  column.weights = SpreadWeights(column.positions.weight);
   return column;
 }
 
 // Where a row samples the texture along v, for rows along which v does not change.
 struct RowTexels {
   AxisPositions positions;
+  SpreadWeights weights;  // positions.weight, for the filter
   int offset;   // of the upper texel row, in texels, where inside
   bool inside;  // both texel rows lie inside
 };
@@ -521,6 +533,7 @@ inline RowTexels RowTexelsOf(const ShadeConstants& k, Floats v) {
   const int index = _mm256_cvtsi256_si32(row.positions.index);
   row.inside = index >= 0 && index <= _mm256_cvtsi256_si32(k.lastPairV);
   row.offset = index << _mm_cvtsi128_si32(k.rowShift);
+  row.weights = SpreadWeights(row.positions.weight);
   return row;
 }
 
@@ -535,7 +548,7 @@ inline __attribute__((always_inline)) void SampleColumnsOfRow(const ShadeConstan
       low = Low16(a);
       high = High16(a);
     } else {
-      Bilinear(a, b, c, d, column.positions.weight, row.positions.weight, low, high);
+      Bilinear(a, b, c, d, column.weights, row.weights, low, high);
     }
     return;
   }
@@ -959,7 +972,7 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
             columnGroups = groups;
           }
           wholeGroups([&](int column) {
-            const ColumnTexels* texels = &columns[(column - columnsFrom) / 8];
+            const ColumnTexels* texels = &columns[unsigned(column - columnsFrom) / 8];  // column >= columnsFrom
             return PixelValues{depthAt(dxFrom(column)), unused, unused, diffuse, sameDepth, &row, texels};
           });
         } else {

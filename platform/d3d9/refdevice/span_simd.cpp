@@ -184,10 +184,11 @@ const __m128i kAlphaLanes16 = _mm_setr_epi16(0, 0, 0, -1, 0, 0, 0, -1);
 template <StagePlan kPlan>
 inline __m128i CombineStage16(const TextureStage& stage, __m128i texel, __m128i diffuse) {
   if constexpr (kPlan == StagePlan::ModulateWithDoubledAlpha) {
-    __m128i product = _mm_mullo_epi16(texel, diffuse);
-    __m128i color = DivideBy255(product);
-    __m128i alpha = Saturate255(DivideBy255(_mm_adds_epu16(product, product)));
-    return _mm_or_si128(_mm_andnot_si128(kAlphaLanes16, color), _mm_and_si128(kAlphaLanes16, alpha));
+    // The alpha product doubled (saturating) and every channel divided once: the colour's
+    // quotients are at most 255, which the saturation leaves as they are.
+    const __m128i product = _mm_mullo_epi16(texel, diffuse);
+    const __m128i doubled = _mm_adds_epu16(product, _mm_and_si128(product, kAlphaLanes16));
+    return Saturate255(DivideBy255(doubled));
   } else {
     if (stage.color.operation == StageOperation::Disable) return diffuse;
     __m128i color = Operate(stage.color.operation, Argument(stage.color.argument1, texel, diffuse),
