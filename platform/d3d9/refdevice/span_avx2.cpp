@@ -426,11 +426,25 @@ inline __attribute__((always_inline)) Stretch LoadFromStretch(const ShadeConstan
   return LoadStretch(k, first, lane, a, b, c, d);
 }
 
+// One texel row of eight pixels filtered along u, in low and high halves.
+struct FilteredRow {
+  Ints low, high;
+};
+
+inline __attribute__((always_inline)) FilteredRow FilterAlongU(Ints left, Ints right, const SpreadWeights& weightU) {
+  return {Lerp16(Low16(left), Low16(right), weightU.low), Lerp16(High16(left), High16(right), weightU.high)};
+}
+
+inline __attribute__((always_inline)) void FilterAlongV(const FilteredRow& upper, const FilteredRow& lower,
+                                                        const SpreadWeights& weightV, Ints& low, Ints& high) {
+  low = Lerp16(upper.low, lower.low, weightV.low);
+  high = Lerp16(upper.high, lower.high, weightV.high);
+}
+
 // The bilinear filter over each pixel's four texels: a and b along u, c and d below them.
 inline __attribute__((always_inline)) void Bilinear(Ints a, Ints b, Ints c, Ints d, const SpreadWeights& weightU,
                                                     const SpreadWeights& weightV, Ints& low, Ints& high) {
-  low = Lerp16(Lerp16(Low16(a), Low16(b), weightU.low), Lerp16(Low16(c), Low16(d), weightU.low), weightV.low);
-  high = Lerp16(Lerp16(High16(a), High16(b), weightU.high), Lerp16(High16(c), High16(d), weightU.high), weightV.high);
+  FilterAlongV(FilterAlongU(a, b, weightU), FilterAlongU(c, d, weightU), weightV, low, high);
 }
 
 // Samples eight pixels' texels; returns them as 32-bit pixels in 16-bit lanes.
@@ -502,6 +516,13 @@ struct ColumnTexels {
   Ints lane;    // within the stretch: each first texel's distance from the lowest
   int lowest;   // the lowest first texel
   bool inside;  // the columns' first texels and their neighbours all lie inside, within a stretch
+  // The texel rows last sampled from a stretch, filtered along u: a magnified texture's next
+  // rows of pixels mostly read the same ones. `filteredRow` is their offset (-1 for none).
+  // Where all their texels are one value (`uniform`), `upper` holds it: the filter gives it
+  // whatever the weights.
+  int filteredRow = -1;
+  bool uniform = false;
+  FilteredRow upper, lower;
 };
 
 template <AddressPlan kAddress>
@@ -539,16 +560,26 @@ inline RowTexels RowTexelsOf(const ShadeConstants& k, Floats v) {
 
 // SampleEight for a group of columns in a row.
 template <AddressPlan kAddress>
-inline __attribute__((always_inline)) void SampleColumnsOfRow(const ShadeConstants& k, const ColumnTexels& column,
+inline __attribute__((always_inline)) void SampleColumnsOfRow(const ShadeConstants& k, ColumnTexels& column,
                                                               const RowTexels& row, Ints& low, Ints& high) {
   const int first = row.offset + column.lowest;
   if (column.inside && row.inside && first <= k.lastStretch) {
-    Ints a, b, c, d;
-    if (LoadStretch(k, first, column.lane, a, b, c, d) == Stretch::Uniform) {
-      low = Low16(a);
-      high = High16(a);
+    if (column.filteredRow != row.offset) {
+      Ints a, b, c, d;
+      column.uniform = LoadStretch(k, first, column.lane, a, b, c, d) == Stretch::Uniform;
+      if (column.uniform) {
+        column.upper = {Low16(a), High16(a)};
+      } else {
+        column.upper = FilterAlongU(a, b, column.weights);
+        column.lower = FilterAlongU(c, d, column.weights);
+      }
+      column.filteredRow = row.offset;
+    }
+    if (column.uniform) {
+      low = column.upper.low;
+      high = column.upper.high;
     } else {
-      Bilinear(a, b, c, d, column.weights, row.weights, low, high);
+      FilterAlongV(column.upper, column.lower, row.weights, low, high);
     }
     return;
   }
@@ -631,7 +662,7 @@ struct PixelValues {
   // leaves out; and where u changes only from column to column too, where the group's columns
   // sample it, which `u` then leaves out.
   const RowTexels* row = nullptr;
-  const ColumnTexels* column = nullptr;
+  ColumnTexels* column = nullptr;  // keeps what it filters for the rows after this one
 };
 
 inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& pipeline, const SetupTriangle& triangle,
@@ -972,7 +1003,7 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
             columnGroups = groups;
           }
           wholeGroups([&](int column) {
-            const ColumnTexels* texels = &columns[unsigned(column - columnsFrom) / 8];  // column >= columnsFrom
+            ColumnTexels* texels = &columns[unsigned(column - columnsFrom) / 8];  // column >= columnsFrom
             return PixelValues{depthAt(dxFrom(column)), unused, unused, diffuse, sameDepth, &row, texels};
           });
         } else {
