@@ -197,7 +197,7 @@ inline Ints Argument(StageArgument argument, Ints texel, Ints diffuse) {
 }
 
 // Alpha's 16-bit lanes.
-inline Ints AlphaLanes() { return _mm256_set1_epi64x(int64_t(0xFFFF) << 48); }
+inline Ints AlphaLanes() { return Splat<int64_t, int64_t(0xFFFF) << 48>::Read(); }
 
 template <StagePlan kPlan>
 inline Ints CombineStage16(const TextureStage& stage, Ints texel, Ints diffuse) {
