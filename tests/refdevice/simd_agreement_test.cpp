@@ -281,20 +281,23 @@ TEST(SimdAgreement, ManyShortRunsInOneCall) {
 // Pixels of small triangles wait to be shaded together with later triangles' pixels. Where a
 // later triangle covers a waiting pixel again, the order must still show: with blending the
 // first reaches the target before the second is blended over it, without blending the second
-// is what remains, and depth decides between them in order.
+// is what remains, and depth decides between them in order, whether or not it is written.
 TEST(SimdAgreement, SmallTrianglesOverSamePixelsKeepTheirOrder) {
-  const CompareFunction depthTests[] = {CompareFunction::Always, CompareFunction::LessEqual};
+  const DepthState depthStates[] = {{true, true, CompareFunction::Always},
+                                    {true, true, CompareFunction::LessEqual},
+                                    {true, false, CompareFunction::LessEqual}};
   const BlendState blends[] = {kOver, kNoBlend};
   for (SimdWidth width : WidthsToCheck()) {
     for (const BlendState& blend : blends) {
-      for (CompareFunction depthTest : depthTests) {
+      for (const DepthState& depthState : depthStates) {
         SCOPED_TRACE(NameOf(width));
         SCOPED_TRACE(blend.enable ? "blended" : "unblended");
+        SCOPED_TRACE(depthState.writeEnable ? "depth written" : "depth kept");
         const std::vector<uint32_t> texels = RandomTexels(16 * 16, 17);
         Texture texture = TextureOf(texels, 16, 16);
         BothWays draw(32, 32);
         DrawCall call = BlendedTextureDraw(draw.scalarCanvas, texture, kTexture, Address::Wrap);
-        call.depthState = {true, true, depthTest};
+        call.depthState = depthState;
         call.blend = blend;
         std::mt19937 random(17);
         ASSERT_TRUE(draw.Prepare(call, width));

@@ -595,9 +595,10 @@ inline Ints DepthToUnorm16Eight(Floats z) {
   return _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(z, _mm256_set1_ps(65535.0f)), _mm256_set1_ps(0.5f)));
 }
 
-inline Ints DepthPassMask(const ShadeConstants& k, Ints incoming, Ints stored) {
+// `notGreater`: k.depthNotGreater, which a caller may know when compiling.
+inline Ints DepthPassMask(const ShadeConstants& k, Ints incoming, Ints stored, bool notGreater) {
   Ints greater = _mm256_cmpgt_epi32(incoming, stored);
-  if (k.depthNotGreater) return _mm256_xor_si256(greater, _mm256_set1_epi32(-1));
+  if (notGreater) return _mm256_xor_si256(greater, _mm256_set1_epi32(-1));
   Ints less = _mm256_cmpgt_epi32(stored, incoming);
   Ints equal = _mm256_cmpeq_epi32(incoming, stored);
   return _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(k.depthLess, less), _mm256_and_si256(k.depthEqual, equal)),
@@ -613,7 +614,7 @@ inline Ints LaneMask(unsigned bits) {
 // The depth test of eight incoming depths against the stored ones: returns the lanes of
 // `live` that pass, and the depths to store where writes are on.
 inline unsigned CompareDepths(const ShadeConstants& k, Ints incoming, Ints stored, unsigned live, Ints& merged) {
-  Ints passes = DepthPassMask(k, incoming, stored);
+  Ints passes = DepthPassMask(k, incoming, stored, k.depthNotGreater);
   if (live != kAllLanes) passes = _mm256_and_si256(passes, LaneMask(live));
   merged = _mm256_blendv_epi8(stored, incoming, passes);
   return unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(passes)));
@@ -880,24 +881,32 @@ struct SetAsideDraw {
   explicit SetAsideDraw(const PixelPipeline& pipeline)
       : testsDepth(pipeline.depthActive),
         writesDepth(testsDepth && pipeline.depthState.writeEnable),
-        readsTexture(pipeline.readsTexture) {}
-  bool testsDepth, writesDepth, readsTexture;
+        readsTexture(pipeline.readsTexture),
+        depthNotGreater(ConstantsOf(pipeline).depthNotGreater) {}
+  // A textured mesh drawn with the usual depth test, less or equal, and depth writes.
+  bool Usual() const { return testsDepth && writesDepth && readsTexture && depthNotGreater; }
+  bool testsDepth, writesDepth, readsTexture, depthNotGreater;
+};
+
+// SetAsideDraw for the usual draw, known when compiling: the walk then tests no flags per row.
+struct UsualSetAsideDraw {
+  static constexpr bool testsDepth = true, writesDepth = true, readsTexture = true, depthNotGreater = true;
 };
 
 // Tests the depths of the `covered` lanes among eight pixels of a row and sets aside those that
 // pass. `depth` holds the row's depths from the first of the eight (null without a depth test),
 // `at` is their place in the planes, and `column` the first one's bit in `waiting`, the row's
 // waiting pixels.
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Draw>
 inline __attribute__((always_inline)) void SetAsideEight(const PixelPipeline& pipeline, const ShadeConstants& k,
-                                                         const SetAsideDraw& draw, PendingPixels& pending,
+                                                         const Draw& draw, PendingPixels& pending,
                                                          uint16_t* depth, size_t at, uint64_t& waiting, int column,
                                                          const PixelValues& values, unsigned covered) {
   Ints lanes = LaneMask(covered);
   if (draw.testsDepth) {
     const Ints stored = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depth)));
     const Ints incoming = DepthToUnorm16Eight(values.depth);
-    lanes = _mm256_and_si256(DepthPassMask(k, incoming, stored), lanes);
+    lanes = _mm256_and_si256(DepthPassMask(k, incoming, stored, draw.depthNotGreater), lanes);
     covered = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(lanes)));
     if (covered == 0) return;
     if (draw.writesDepth) {
@@ -1063,9 +1072,9 @@ struct PlaneDownColumns {
 // a row at a time, the edge functions at eight pixel centres at once; its covered pixels are
 // set aside, with no runs to build for a triangle a few pixels across, and what stays the same
 // from row to row worked out once.
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Draw>
 inline __attribute__((always_inline)) void ShadeNarrowTriangle(const PixelPipeline& pipeline, const ShadeConstants& k,
-                                                               const SetAsideDraw& draw, const SetupTriangle& triangle,
+                                                               const Draw& draw, const SetupTriangle& triangle,
                                                                const ScissorRect& rect, PendingPixels& pending) {
   // The walk's eight columns: from the triangle's first, moved left where they would pass the
   // area (at most seven columns left of the triangle).
@@ -1111,12 +1120,10 @@ inline __attribute__((always_inline)) void ShadeNarrowTriangle(const PixelPipeli
 }
 
 // The narrow triangles from the first on, one after another: a mesh's triangles mostly are.
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-int ShadeNarrowTriangles(const PixelPipeline& pipeline, const SetupTriangle* const* triangles, int count,
-                         const ScissorRect& area, PendingPixels& pending) {
-  if (!pending.CanHold()) return 0;
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Draw>
+int ShadeNarrowTriangles(const PixelPipeline& pipeline, const Draw& draw, const SetupTriangle* const* triangles,
+                         int count, const ScissorRect& area, PendingPixels& pending) {
   const ShadeConstants& k = ConstantsOf(pipeline);
-  const SetAsideDraw draw(pipeline);
   for (int i = 0; i < count; ++i) {
     const SetupTriangle& triangle = *triangles[i];
     const ScissorRect rect = BoundsWithin(triangle, area);
@@ -1125,6 +1132,17 @@ int ShadeNarrowTriangles(const PixelPipeline& pipeline, const SetupTriangle* con
     ShadeNarrowTriangle<kAddress, kBlend, kStage>(pipeline, k, draw, triangle, rect, pending);
   }
   return count;
+}
+
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
+int ShadeNarrowTriangles(const PixelPipeline& pipeline, const SetupTriangle* const* triangles, int count,
+                         const ScissorRect& area, PendingPixels& pending) {
+  if (!pending.CanHold()) return 0;
+  const SetAsideDraw draw(pipeline);
+  if (draw.Usual()) {
+    return ShadeNarrowTriangles<kAddress, kBlend, kStage>(pipeline, UsualSetAsideDraw{}, triangles, count, area, pending);
+  }
+  return ShadeNarrowTriangles<kAddress, kBlend, kStage>(pipeline, draw, triangles, count, area, pending);
 }
 
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
