@@ -318,6 +318,39 @@ ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
   return k;
 }
 
+inline const ShadeConstants& ConstantsOf(const PixelPipeline& pipeline) {
+  return *std::launder(reinterpret_cast<const ShadeConstants*>(pipeline.shaderConstants));
+}
+
+// What the pixel loops test of the draw, copied out of the pipeline: the stores into the
+// targets and planes could otherwise be taken to change it, and it would be read again for
+// every group.
+struct DrawFlags {
+  explicit DrawFlags(const PixelPipeline& pipeline)
+      : testsDepth(pipeline.depthActive),
+        writesDepth(testsDepth && pipeline.depthState.writeEnable),
+        readsTexture(pipeline.readsTexture),
+        depthNotGreater(ConstantsOf(pipeline).depthNotGreater) {}
+  // A textured draw without a depth test, or with the usual one (less or equal) and depth writes.
+  bool Usual() const { return readsTexture && (!testsDepth || (writesDepth && depthNotGreater)); }
+  bool testsDepth, writesDepth, readsTexture, depthNotGreater;
+};
+
+// DrawFlags of a usual draw, known when compiling: the loops then test none of them.
+template <bool kTestsDepth>
+struct UsualDrawFlags {
+  static constexpr bool testsDepth = kTestsDepth, writesDepth = kTestsDepth, readsTexture = true,
+                        depthNotGreater = true;
+};
+
+// Returns run(flags) with the draw's flags, known when compiling where the draw is usual.
+template <typename Run>
+inline auto WithDrawFlags(const PixelPipeline& pipeline, Run&& run) {
+  const DrawFlags flags(pipeline);
+  if (!flags.Usual()) return run(flags);
+  return flags.testsDepth ? run(UsualDrawFlags<true>{}) : run(UsualDrawFlags<false>{});
+}
+
 // ---- Sampling ----
 
 // Each lane's two texels at `offset` and `offset + 1`, as two registers.
@@ -613,8 +646,9 @@ inline Ints LaneMask(unsigned bits) {
 
 // The depth test of eight incoming depths against the stored ones: returns the lanes of
 // `live` that pass, and the depths to store where writes are on.
-inline unsigned CompareDepths(const ShadeConstants& k, Ints incoming, Ints stored, unsigned live, Ints& merged) {
-  Ints passes = DepthPassMask(k, incoming, stored, k.depthNotGreater);
+inline unsigned CompareDepths(const ShadeConstants& k, bool notGreater, Ints incoming, Ints stored, unsigned live,
+                              Ints& merged) {
+  Ints passes = DepthPassMask(k, incoming, stored, notGreater);
   if (live != kAllLanes) passes = _mm256_and_si256(passes, LaneMask(live));
   merged = _mm256_blendv_epi8(stored, incoming, passes);
   return unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(passes)));
@@ -628,12 +662,12 @@ inline __m128i PackDepths(Ints depths) {
 
 // Depth test and write for eight consecutive depths (as 16-bit values); returns the lanes of
 // `live` that pass.
-inline unsigned TestDepth(const PixelPipeline& pipeline, const ShadeConstants& k, uint16_t* depth, Ints incoming,
-                          unsigned live) {
+template <typename Flags>
+inline unsigned TestDepth(const Flags& flags, const ShadeConstants& k, uint16_t* depth, Ints incoming, unsigned live) {
   Ints stored = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depth)));
   Ints merged;
-  live = CompareDepths(k, incoming, stored, live, merged);
-  if (live != 0 && pipeline.depthState.writeEnable) {
+  live = CompareDepths(k, flags.depthNotGreater, incoming, stored, live, merged);
+  if (live != 0 && flags.writesDepth) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(depth), PackDepths(merged));
   }
   return live;
@@ -697,11 +731,12 @@ inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& 
 }
 
 // Texture stage 0's output for eight pixels, in low and high halves.
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipeline, const ShadeConstants& k,
-                                                       const PixelValues& values, Ints& sourceLow, Ints& sourceHigh) {
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Flags>
+inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipeline, const Flags& flags,
+                                                       const ShadeConstants& k, const PixelValues& values,
+                                                       Ints& sourceLow, Ints& sourceHigh) {
   Ints texelLow, texelHigh;
-  if (pipeline.readsTexture) {
+  if (flags.readsTexture) {
     if (values.column != nullptr) {
       SampleColumnsOfRow<kAddress>(k, *values.column, *values.row, texelLow, texelHigh);
     } else {
@@ -766,30 +801,33 @@ inline __attribute__((always_inline)) Ints BlendEight(const PixelPipeline& pipel
 
 // The colours to write for the lanes of `live` among eight: the other lanes keep their
 // values in `kept`, which without blending and with every lane live is not read at all.
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-inline __attribute__((always_inline)) Ints ShadeColors(const PixelPipeline& pipeline, const ShadeConstants& k,
-                                                       const PixelValues& values, Ints kept, unsigned live) {
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Flags>
+inline __attribute__((always_inline)) Ints ShadeColors(const PixelPipeline& pipeline, const Flags& flags,
+                                                       const ShadeConstants& k, const PixelValues& values, Ints kept,
+                                                       unsigned live) {
   Ints sourceLow, sourceHigh;
-  SourceEight<kAddress, kBlend, kStage>(pipeline, k, values, sourceLow, sourceHigh);
+  SourceEight<kAddress, kBlend, kStage>(pipeline, flags, k, values, sourceLow, sourceHigh);
   Ints result = BlendEight<kBlend>(pipeline, k, sourceLow, sourceHigh, kept);
   if (live != kAllLanes) result = _mm256_blendv_epi8(kept, result, LaneMask(live));
   return result;
 }
 
 // Shades the lanes of `live` among eight consecutive pixels of the targets; returns the lanes
-// written. Without blending, the colours are only read where a lane must keep its own.
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-inline __attribute__((always_inline)) unsigned ShadeGroup(const PixelPipeline& pipeline, const ShadeConstants& k,
-                                                          const PixelValues& values, uint32_t* color,
-                                                          uint16_t* depth, unsigned live) {
-  if (depth != nullptr) {
+// written. Without blending, the colours are only read where a lane must keep its own. `depth`
+// is null where the draw tests no depth or the pixels' test is done.
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Flags>
+inline __attribute__((always_inline)) unsigned ShadeGroup(const PixelPipeline& pipeline, const Flags& flags,
+                                                          const ShadeConstants& k, const PixelValues& values,
+                                                          uint32_t* color, uint16_t* depth, unsigned live) {
+  if (flags.testsDepth && depth != nullptr) {
     const Ints incoming = values.rowDepth != nullptr ? *values.rowDepth : DepthToUnorm16Eight(values.depth);
-    live = TestDepth(pipeline, k, depth, incoming, live);
+    live = TestDepth(flags, k, depth, incoming, live);
     if (live == 0) return 0;
   }
   const bool readsColor = kBlend != BlendPlan::Off || live != kAllLanes;
   const Ints kept = readsColor ? _mm256_loadu_si256(reinterpret_cast<const Ints*>(color)) : _mm256_setzero_si256();
-  _mm256_storeu_si256(reinterpret_cast<Ints*>(color), ShadeColors<kAddress, kBlend, kStage>(pipeline, k, values, kept, live));
+  _mm256_storeu_si256(reinterpret_cast<Ints*>(color),
+                      ShadeColors<kAddress, kBlend, kStage>(pipeline, flags, k, values, kept, live));
   return live;
 }
 
@@ -803,10 +841,6 @@ inline uint16_t* DepthRow(const PixelPipeline& pipeline, int y) {
   if (!pipeline.depthActive) return nullptr;
   return reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(pipeline.depth.depth) +
                                      size_t(y) * pipeline.depth.pitchBytes);
-}
-
-inline const ShadeConstants& ConstantsOf(const PixelPipeline& pipeline) {
-  return *std::launder(reinterpret_cast<const ShadeConstants*>(pipeline.shaderConstants));
 }
 
 // Eight consecutive columns from xFirst on.
@@ -844,6 +878,7 @@ inline Ints LoadPlane(const void* plane, size_t at) {
 // Shades every waiting pixel and leaves none waiting.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 void ShadeAllWaiting(const PixelPipeline& pipeline, const ShadeConstants& k, PendingPixels& pending) {
+  const DrawFlags flags(pipeline);
   const int lastGroup = pending.area.maxX - pending.area.minX - 7;  // the last column a group may start at
   for (int row = pending.firstRow; row <= pending.lastRow; ++row) {
     uint64_t waiting = pending.waiting[row];
@@ -862,7 +897,7 @@ void ShadeAllWaiting(const PixelPipeline& pipeline, const ShadeConstants& k, Pen
         diffuse = FillFromFirstLive(diffuse, live);
       }
       const PixelValues values{_mm256_setzero_ps(), _mm256_castsi256_ps(u), _mm256_castsi256_ps(v), diffuse};
-      ShadeGroup<kAddress, kBlend, kStage>(pipeline, k, values, colorRow + column, nullptr, live);  // depth is done
+      ShadeGroup<kAddress, kBlend, kStage>(pipeline, flags, k, values, colorRow + column, nullptr, live);  // depth is done
     }
   }
   pending.firstRow = PendingPixels::kSize;
@@ -875,41 +910,23 @@ inline bool WaitingAmong(const PendingPixels& pending, int x, int y) {
   return ((pending.waiting[y - pending.area.minY] >> (x - pending.area.minX)) & kAllLanes) != 0;
 }
 
-// What setting pixels aside takes from the draw, copied out of the pipeline: the stores into
-// the planes could otherwise be taken to change it.
-struct SetAsideDraw {
-  explicit SetAsideDraw(const PixelPipeline& pipeline)
-      : testsDepth(pipeline.depthActive),
-        writesDepth(testsDepth && pipeline.depthState.writeEnable),
-        readsTexture(pipeline.readsTexture),
-        depthNotGreater(ConstantsOf(pipeline).depthNotGreater) {}
-  // A textured mesh drawn with the usual depth test, less or equal, and depth writes.
-  bool Usual() const { return testsDepth && writesDepth && readsTexture && depthNotGreater; }
-  bool testsDepth, writesDepth, readsTexture, depthNotGreater;
-};
-
-// SetAsideDraw for the usual draw, known when compiling: the walk then tests no flags per row.
-struct UsualSetAsideDraw {
-  static constexpr bool testsDepth = true, writesDepth = true, readsTexture = true, depthNotGreater = true;
-};
-
 // Tests the depths of the `covered` lanes among eight pixels of a row and sets aside those that
 // pass. `depth` holds the row's depths from the first of the eight (null without a depth test),
 // `at` is their place in the planes, and `column` the first one's bit in `waiting`, the row's
 // waiting pixels.
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Draw>
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Flags>
 inline __attribute__((always_inline)) void SetAsideEight(const PixelPipeline& pipeline, const ShadeConstants& k,
-                                                         const Draw& draw, PendingPixels& pending,
+                                                         const Flags& flags, PendingPixels& pending,
                                                          uint16_t* depth, size_t at, uint64_t& waiting, int column,
                                                          const PixelValues& values, unsigned covered) {
   Ints lanes = LaneMask(covered);
-  if (draw.testsDepth) {
+  if (flags.testsDepth) {
     const Ints stored = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depth)));
     const Ints incoming = DepthToUnorm16Eight(values.depth);
-    lanes = _mm256_and_si256(DepthPassMask(k, incoming, stored, draw.depthNotGreater), lanes);
+    lanes = _mm256_and_si256(DepthPassMask(k, incoming, stored, flags.depthNotGreater), lanes);
     covered = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(lanes)));
     if (covered == 0) return;
-    if (draw.writesDepth) {
+    if (flags.writesDepth) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(depth), PackDepths(_mm256_blendv_epi8(stored, incoming, lanes)));
     }
   }
@@ -922,7 +939,7 @@ inline __attribute__((always_inline)) void SetAsideEight(const PixelPipeline& pi
     Ints* place = reinterpret_cast<Ints*>(static_cast<uint32_t*>(plane) + at);
     _mm256_storeu_si256(place, _mm256_blendv_epi8(_mm256_loadu_si256(place), value, lanes));
   };
-  if (draw.readsTexture) {
+  if (flags.readsTexture) {
     store(pending.u, _mm256_castps_si256(values.u));
     store(pending.v, _mm256_castps_si256(values.v));
   }
@@ -932,13 +949,13 @@ inline __attribute__((always_inline)) void SetAsideEight(const PixelPipeline& pi
 
 // SetAsideEight for the `live` lanes among the eight pixels of row y from column x on (all
 // within the area).
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-inline __attribute__((always_inline)) void SetAside(const PixelPipeline& pipeline, const ShadeConstants& k,
-                                                    PendingPixels& pending, int x, int y, const PixelValues& values,
-                                                    unsigned live) {
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Flags>
+inline __attribute__((always_inline)) void SetAside(const PixelPipeline& pipeline, const Flags& flags,
+                                                    const ShadeConstants& k, PendingPixels& pending, int x, int y,
+                                                    const PixelValues& values, unsigned live) {
   const int row = y - pending.area.minY, column = x - pending.area.minX;
-  uint16_t* depth = pipeline.depthActive ? DepthRow(pipeline, y) + x : nullptr;
-  SetAsideEight<kAddress, kBlend, kStage>(pipeline, k, SetAsideDraw(pipeline), pending, depth, PlaneIndex(row, column),
+  uint16_t* depth = flags.testsDepth ? DepthRow(pipeline, y) + x : nullptr;
+  SetAsideEight<kAddress, kBlend, kStage>(pipeline, k, flags, pending, depth, PlaneIndex(row, column),
                                           pending.waiting[row], column, values, live);
   pending.firstRow = std::min(pending.firstRow, row);
   pending.lastRow = std::max(pending.lastRow, row);
@@ -955,17 +972,17 @@ struct PlaneAlongRows {
   float b;
 };
 
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
-                         PendingPixels& pending) {
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Flags>
+void ShadeSpansEightWide(const PixelPipeline& pipeline, const Flags& flags, const SetupTriangle& triangle,
+                         const Span* spans, int count, PendingPixels& pending) {
   const ShadeConstants& k = ConstantsOf(pipeline);
   const bool setsAside = pending.CanHold();
   // The usual triangle, without extras: what its planes take from a row is worked out once a row.
   const PlaneAlongRows depth(triangle.depth), u(triangle.texcoord[0]), v(triangle.texcoord[1]);
   // As in a quad drawn straight on: v changes only from row to row, and depth too where the quad
   // faces the eye.
-  const bool vAlongRows = pipeline.readsTexture && triangle.texcoord[1].a == 0.0f;
-  const bool depthAlongRows = pipeline.depthActive && triangle.depth.a == 0.0f;
+  const bool vAlongRows = flags.readsTexture && triangle.texcoord[1].a == 0.0f;
+  const bool depthAlongRows = flags.testsDepth && triangle.depth.a == 0.0f;
   // And u only from column to column, filtered: the columns' texels are kept from the span that
   // worked them out for the spans after it that start at the same column.
   const bool uAlongColumns = vAlongRows && k.linear && triangle.texcoord[0].b == 0.0f;
@@ -977,12 +994,12 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
   for (const Span* span = spans; span != spans + count; ++span) {
     const int y = span->y;
     uint32_t* colorRow = ColorRow(pipeline, y);
-    uint16_t* depthRow = DepthRow(pipeline, y);
+    uint16_t* depthRow = flags.testsDepth ? DepthRow(pipeline, y) : nullptr;
     int x = span->xBegin;
     auto wholeGroups = [&](auto&& valuesAt) __attribute__((always_inline)) {
       for (; x + 8 <= span->xEnd; x += 8) {
         if (WaitingAmong(pending, x, y)) ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
-        ShadeGroup<kAddress, kBlend, kStage>(pipeline, k, valuesAt(x), colorRow + x,
+        ShadeGroup<kAddress, kBlend, kStage>(pipeline, flags, k, valuesAt(x), colorRow + x,
                                              depthRow != nullptr ? depthRow + x : nullptr, kAllLanes);
       }
     };
@@ -1036,7 +1053,7 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const SetupTriangle& tri
     // The last pixels, in a group moved left where it would pass the area.
     const int first = std::min(x, pending.area.maxX - 7);
     const unsigned live = ((1u << (span->xEnd - x)) - 1) << (x - first);
-    SetAside<kAddress, kBlend, kStage>(pipeline, k, pending, first, y,
+    SetAside<kAddress, kBlend, kStage>(pipeline, flags, k, pending, first, y,
                                        Evaluate(pipeline, triangle, PositionOf(triangle, first, y)), live);
   }
 }
@@ -1072,9 +1089,9 @@ struct PlaneDownColumns {
 // a row at a time, the edge functions at eight pixel centres at once; its covered pixels are
 // set aside, with no runs to build for a triangle a few pixels across, and what stays the same
 // from row to row worked out once.
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Draw>
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Flags>
 inline __attribute__((always_inline)) void ShadeNarrowTriangle(const PixelPipeline& pipeline, const ShadeConstants& k,
-                                                               const Draw& draw, const SetupTriangle& triangle,
+                                                               const Flags& flags, const SetupTriangle& triangle,
                                                                const ScissorRect& rect, PendingPixels& pending) {
   // The walk's eight columns: from the triangle's first, moved left where they would pass the
   // area (at most seven columns left of the triangle).
@@ -1082,8 +1099,8 @@ inline __attribute__((always_inline)) void ShadeNarrowTriangle(const PixelPipeli
   Ints edge[3], rowStep[3];
   StartSmallWalk(triangle, first, rect.minY, edge, rowStep);
   const unsigned inWidth = ((1u << (rect.maxX - first + 1)) - 1) & ~((1u << (rect.minX - first)) - 1);
-  const size_t depthPitch = draw.testsDepth ? pipeline.depth.pitchBytes : 0;
-  uint8_t* depthRow = draw.testsDepth ? reinterpret_cast<uint8_t*>(DepthRow(pipeline, rect.minY) + first) : nullptr;
+  const size_t depthPitch = flags.testsDepth ? pipeline.depth.pitchBytes : 0;
+  uint8_t* depthRow = flags.testsDepth ? reinterpret_cast<uint8_t*>(DepthRow(pipeline, rect.minY) + first) : nullptr;
   const int firstRow = rect.minY - pending.area.minY, column = first - pending.area.minX;
   uint64_t* waiting = pending.waiting + firstRow;
   size_t at = PlaneIndex(firstRow, column);
@@ -1098,7 +1115,7 @@ inline __attribute__((always_inline)) void ShadeNarrowTriangle(const PixelPipeli
       unsigned covered = ~unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(anyNegative))) & inWidth;
       for (int i = 0; i < 3; ++i) edge[i] = _mm256_add_epi32(edge[i], rowStep[i]);
       if (covered == 0) continue;
-      SetAsideEight<kAddress, kBlend, kStage>(pipeline, k, draw, pending, reinterpret_cast<uint16_t*>(depthRow), at,
+      SetAsideEight<kAddress, kBlend, kStage>(pipeline, k, flags, pending, reinterpret_cast<uint16_t*>(depthRow), at,
                                               *waiting, column, valuesAt(y), covered);
     }
   };
@@ -1120,8 +1137,8 @@ inline __attribute__((always_inline)) void ShadeNarrowTriangle(const PixelPipeli
 }
 
 // The narrow triangles from the first on, one after another: a mesh's triangles mostly are.
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Draw>
-int ShadeNarrowTriangles(const PixelPipeline& pipeline, const Draw& draw, const SetupTriangle* const* triangles,
+template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Flags>
+int ShadeNarrowTriangles(const PixelPipeline& pipeline, const Flags& flags, const SetupTriangle* const* triangles,
                          int count, const ScissorRect& area, PendingPixels& pending) {
   const ShadeConstants& k = ConstantsOf(pipeline);
   for (int i = 0; i < count; ++i) {
@@ -1129,7 +1146,7 @@ int ShadeNarrowTriangles(const PixelPipeline& pipeline, const Draw& draw, const 
     const ScissorRect rect = BoundsWithin(triangle, area);
     if (rect.Empty()) continue;
     if (rect.maxX - rect.minX >= 8 || !triangle.smallWalk) return i;
-    ShadeNarrowTriangle<kAddress, kBlend, kStage>(pipeline, k, draw, triangle, rect, pending);
+    ShadeNarrowTriangle<kAddress, kBlend, kStage>(pipeline, k, flags, triangle, rect, pending);
   }
   return count;
 }
@@ -1138,11 +1155,9 @@ template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 int ShadeNarrowTriangles(const PixelPipeline& pipeline, const SetupTriangle* const* triangles, int count,
                          const ScissorRect& area, PendingPixels& pending) {
   if (!pending.CanHold()) return 0;
-  const SetAsideDraw draw(pipeline);
-  if (draw.Usual()) {
-    return ShadeNarrowTriangles<kAddress, kBlend, kStage>(pipeline, UsualSetAsideDraw{}, triangles, count, area, pending);
-  }
-  return ShadeNarrowTriangles<kAddress, kBlend, kStage>(pipeline, draw, triangles, count, area, pending);
+  return WithDrawFlags(pipeline, [&](const auto& flags) {
+    return ShadeNarrowTriangles<kAddress, kBlend, kStage>(pipeline, flags, triangles, count, area, pending);
+  });
 }
 
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
@@ -1157,7 +1172,9 @@ template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 struct EightWideShader {
   static void Shade(const PixelPipeline& pipeline, const SetupTriangle& triangle, const Span* spans, int count,
                     int /*areaEndX*/, PendingPixels& pending) {
-    ShadeSpansEightWide<kAddress, kBlend, kStage>(pipeline, triangle, spans, count, pending);
+    WithDrawFlags(pipeline, [&](const auto& flags) {
+      ShadeSpansEightWide<kAddress, kBlend, kStage>(pipeline, flags, triangle, spans, count, pending);
+    });
   }
 };
 
