@@ -282,7 +282,6 @@ struct ShadeConstants {
   bool texelIsSource;
   Ints targetAlphaMask;
   Ints depthLess, depthEqual, depthGreater;
-  bool depthNotGreater;  // accepts exactly less and equal, the usual test: one comparison
 };
 
 ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
@@ -314,7 +313,6 @@ ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
   k.depthLess = mask(pipeline.depthAcceptsLess);
   k.depthEqual = mask(pipeline.depthAcceptsEqual);
   k.depthGreater = mask(pipeline.depthAcceptsGreater);
-  k.depthNotGreater = pipeline.depthAcceptsLess && pipeline.depthAcceptsEqual && !pipeline.depthAcceptsGreater;
   return k;
 }
 
@@ -330,10 +328,11 @@ struct DrawFlags {
       : testsDepth(pipeline.depthActive),
         writesDepth(testsDepth && pipeline.depthState.writeEnable),
         readsTexture(pipeline.readsTexture),
-        depthNotGreater(ConstantsOf(pipeline).depthNotGreater) {}
+        depthNotGreater(pipeline.depthAcceptsLess && pipeline.depthAcceptsEqual && !pipeline.depthAcceptsGreater) {}
   // A textured draw without a depth test, or with the usual one (less or equal) and depth writes.
   bool Usual() const { return readsTexture && (!testsDepth || (writesDepth && depthNotGreater)); }
-  bool testsDepth, writesDepth, readsTexture, depthNotGreater;
+  bool testsDepth, writesDepth, readsTexture;
+  bool depthNotGreater;  // accepts exactly less and equal, the usual test: one comparison
 };
 
 // DrawFlags of a usual draw, known when compiling: the loops then test none of them.
@@ -628,7 +627,7 @@ inline Ints DepthToUnorm16Eight(Floats z) {
   return _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(z, _mm256_set1_ps(65535.0f)), _mm256_set1_ps(0.5f)));
 }
 
-// `notGreater`: k.depthNotGreater, which a caller may know when compiling.
+// `notGreater`: see DrawFlags::depthNotGreater.
 inline Ints DepthPassMask(const ShadeConstants& k, Ints incoming, Ints stored, bool notGreater) {
   Ints greater = _mm256_cmpgt_epi32(incoming, stored);
   if (notGreater) return _mm256_xor_si256(greater, _mm256_set1_epi32(-1));
