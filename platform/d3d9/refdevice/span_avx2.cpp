@@ -1151,19 +1151,13 @@ int ShadeNarrowTriangles(const PixelPipeline& pipeline, const Flags& flags, cons
 }
 
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
-int ShadeNarrowTriangles(const PixelPipeline& pipeline, const SetupTriangle* const* triangles, int count,
-                         const ScissorRect& area, PendingPixels& pending) {
-  if (!pending.CanHold()) return 0;
-  return WithDrawFlags(pipeline, [&](const auto& flags) {
-    return ShadeNarrowTriangles<kAddress, kBlend, kStage>(pipeline, flags, triangles, count, area, pending);
-  });
-}
-
-template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage>
 struct NarrowTriangleShader {
   static int Shade(const PixelPipeline& pipeline, const SetupTriangle* const* triangles, int count,
                    const ScissorRect& area, PendingPixels& pending) {
-    return ShadeNarrowTriangles<kAddress, kBlend, kStage>(pipeline, triangles, count, area, pending);
+    if (!pending.CanHold()) return 0;
+    return WithDrawFlags(pipeline, [&](const auto& flags) {
+      return ShadeNarrowTriangles<kAddress, kBlend, kStage>(pipeline, flags, triangles, count, area, pending);
+    });
   }
 };
 
