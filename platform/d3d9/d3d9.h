@@ -24,6 +24,9 @@
 //                       Creation refused this way answers D3DERR_NOTAVAILABLE.
 //   ORBELUNE_NO_VSYNC=1 Present does not wait for the display's refresh, whatever the
 //                       presentation interval (benchmarks).
+//   ORBELUNE_D3D_LOSE_EVERY=N  every Nth Present finds the device lost (D3DERR_DEVICELOST)
+//                       until the next Reset, as a real device is lost when another program
+//                       takes the screen (tests of the recovery).
 //   ORBELUNE_REF_THREADS=N  the reference device draws with N worker threads (read when a
 //                       device is created; unset or 0: one per core).
 #pragma once

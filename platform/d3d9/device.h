@@ -206,6 +206,7 @@ class Device final : public IDirect3DDevice9, public Lifetime {
 
   bool inScene_ = false;
   bool lost_ = false;
+  unsigned presentsSinceLoss_ = 0;  // counts towards ORBELUNE_D3D_LOSE_EVERY
   std::unordered_set<Resource*> resources_;
 
   refdevice::Device rasterizer_;

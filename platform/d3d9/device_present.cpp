@@ -1,5 +1,6 @@
 // IDirect3DDevice9 of the stand-in: presentation, Reset and the front buffer.
-// Implements: Present with refresh pacing, Reset, GetFrontBufferData, GetRasterStatus.
+// Implements: Present with refresh pacing, Reset, GetFrontBufferData, GetRasterStatus, and the
+// device loss that ORBELUNE_D3D_LOSE_EVERY asks for.
 // Leaves out: partial presentation (rectangles, dirty regions).
 #include <algorithm>
 #include <cstring>
@@ -49,6 +50,11 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
   if (pSourceRect != nullptr || pDestRect != nullptr || pDirtyRegion != nullptr) return D3DERR_INVALIDCALL;
   if (inScene_) return D3DERR_INVALIDCALL;
   if (lost_) return D3DERR_DEVICELOST;
+  if (const unsigned every = PresentsPerDeviceLoss(); every != 0 && ++presentsSinceLoss_ >= every) {
+    presentsSinceLoss_ = 0;
+    lost_ = true;
+    return D3DERR_DEVICELOST;
+  }
   WaitForRefresh(parameters_.PresentationInterval);
   const HWND window = hDestWindowOverride != nullptr ? hDestWindowOverride : PresentationWindow();
   const Surface& frame = *backBuffer_;

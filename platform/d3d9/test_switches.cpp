@@ -1,8 +1,10 @@
 // Environment switches that tests and benchmarks use to steer the stand-in.
-// Implements: reading ORBELUNE_D3D_FAIL and ORBELUNE_NO_VSYNC.
+// Implements: reading ORBELUNE_D3D_FAIL, ORBELUNE_NO_VSYNC and ORBELUNE_D3D_LOSE_EVERY.
 // Leaves out: any other switch.
 #include "test_switches.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <string_view>
 
@@ -52,6 +54,16 @@ bool IsMadeToFail(CreationStep step) {
 bool PresentPacingDisabled() {
   const char* value = std::getenv("ORBELUNE_NO_VSYNC");
   return value != nullptr && value[0] != '\0' && std::string_view(value) != "0";
+}
+
+unsigned PresentsPerDeviceLoss() {
+  const char* value = std::getenv("ORBELUNE_D3D_LOSE_EVERY");
+  if (value == nullptr) return 0;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long every = std::strtoul(value, &end, 10);
+  if (errno != 0 || end == value || *end != '\0' || value[0] == '-' || every > UINT_MAX) return 0;
+  return static_cast<unsigned>(every);
 }
 
 }  // namespace d3d9

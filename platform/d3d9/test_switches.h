@@ -1,6 +1,7 @@
 // Environment switches that tests and benchmarks use to steer the stand-in (documented in
 // d3d9.h): ORBELUNE_D3D_FAIL makes creation steps fail on purpose, ORBELUNE_NO_VSYNC turns off
-// the pacing of Present. Both are read at each use, so a test may change them between calls.
+// the pacing of Present, ORBELUNE_D3D_LOSE_EVERY loses the device at every Nth Present. All
+// are read at each use, so a test may change them between calls.
 // Implements: reading the two switches. Leaves out: ORBELUNE_REF_THREADS, read by the device.
 #pragma once
 
@@ -18,5 +19,7 @@ enum class CreationStep {
 
 bool IsMadeToFail(CreationStep step);
 bool PresentPacingDisabled();
+// N of ORBELUNE_D3D_LOSE_EVERY=N; 0 when unset or not a positive number.
+unsigned PresentsPerDeviceLoss();
 
 }  // namespace d3d9

@@ -19,7 +19,14 @@ void GraphicsDevice::PresentFrame(HWND window, KaleidoScene* scene, DWORD distan
             return;
         }
     }
-    if (FAILED(device->Present(nullptr, nullptr, nullptr, nullptr))) {
-        device->Reset(&presentParams);
-    }
+    if (FAILED(device->Present(nullptr, nullptr, nullptr, nullptr))) ResetLostDevice(scene);
+}
+
+// A reset is refused while the scene holds its default-pool target, and it forgets every
+// state the scene fixed: the scene gives the target up first and makes it again afterwards.
+// A reset that fails leaves the scene without its target, drawing nothing, until a later
+// frame's reset succeeds.
+void GraphicsDevice::ResetLostDevice(KaleidoScene* scene) {
+    scene->ReleaseDeviceTargets();
+    if (SUCCEEDED(device->Reset(&presentParams))) scene->RestoreDeviceTargets(device);
 }

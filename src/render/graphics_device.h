@@ -30,11 +30,14 @@ struct GraphicsDevice {
     IDirect3DDevice9* GetDevice() const { return device; }
 
     // One frame: clear to black, compose the scene inside BeginScene/EndScene, optionally
-    // write the screenshot, present. A failed Present resets the device; the next frame
-    // simply tries again.
+    // write the screenshot, present. A failed Present resets the device, with the scene's
+    // default-pool target let go and made again; the next frame simply tries again.
     void PresentFrame(HWND window, KaleidoScene* scene, DWORD distance, DWORD haloColor,
                       BOOL screenshotRequested);
 
     // Gives back the device, then the Direct3D object; each slot is cleared.
     void Release();
+
+private:
+    void ResetLostDevice(KaleidoScene* scene);
 };

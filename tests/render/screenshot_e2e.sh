@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End to end, under an X display: F12 in the windowed test run of the real program writes
 # OrbeluneSS.bmp into the current directory, holding exactly the 800 x 600 client area of the
-# window where it stands on the screen. The scene draws nothing yet, so the client area is
-# black, while the bare X desktop around it is not: any shift of the rectangle would show.
+# window where it stands on the screen, with the kaleidoscope in it. The background colour is
+# set to green: the mask covers the client area's corners with it, while the X desktop around
+# the window is blue, so any shift of the rectangle would show in a corner.
 # Usage: screenshot_e2e.sh PATH/TO/orbelune
 set -uo pipefail
 program=$(realpath "$1")
@@ -11,6 +12,8 @@ source "$(dirname "$0")/e2e_common.sh"
 
 use_scratch_environment
 cd "$scratch" || exit 1
+printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VORLANE\\Orbelune Scr F]\n"BackColor"=dword:0000ff00\n' \
+  >"$ORBELUNE_REGISTRY"
 
 # A blue desktop, so that desktop pixels in the screenshot would show.
 convert -size 16x16 xc:'#3050a0' desktop.png
@@ -53,6 +56,10 @@ size=$(stat -c %s OrbeluneSS.bmp)
 echo "screenshot $width x $height, $bits bits, $size bytes"
 [[ "$width" -eq 800 && "$height" -eq 600 && "$bits" -eq 32 ]] || fail "expected 800 x 600 at 32 bits"
 [[ "$size" -eq 1920056 ]] || fail "file size $size, expected 1920056"
-brightest=$(convert OrbeluneSS.bmp -alpha off -format '%[max]' info:)
-[[ "$brightest" == 0 ]] || fail "the screenshot holds more than the black client area (brightest value $brightest)"
-echo "PASS: F12 wrote the 800 x 600 client area"
+for corner in 0,0 799,0 0,599 799,599; do
+  colour=$(convert OrbeluneSS.bmp -alpha off -format "%[hex:p{$corner}]" info:)
+  [[ "$colour" == 00FF00* ]] || fail "corner $corner is $colour, expected the green background"
+done
+colours=$(convert OrbeluneSS.bmp -alpha off -crop 300x300+250+150 +repage -unique-colors -format '%w' info:)
+[[ "$colours" -gt 200 ]] || fail "the middle of the screenshot holds only $colours colours: no kaleidoscope"
+echo "PASS: F12 wrote the 800 x 600 client area with the kaleidoscope ($colours colours in its middle)"
