@@ -53,7 +53,8 @@ Light RayLight(const Ray& ray, double distance, double offset) {
   // distances, so that they do not pile up into a flat white disc around it.
   double strength = ray.light * (ray.width / width) * Smoothstep(0, ray.start, distance) *
                     (1 - Smoothstep(0.35 * ray.length, ray.length, distance));
-  double wander = 1 + ray.waver * GradientNoise(distance / 18.0, 0.5, ray.seed);
+  // The wandering is slower on wider rays, which would otherwise show bands across them.
+  double wander = 1 + ray.waver * GradientNoise(distance / (12 + 6 * width), 0.5, ray.seed);
   return ray.hue * (strength * wander * std::exp(-0.5 * across * across / (width * width)));
 }
 
@@ -79,7 +80,7 @@ std::vector<Ray> MakeRays(SeededRandom& random) {
   };
   add(36, 3.0, 8.0, 0.05, 200, 560, 0.15, 0.45, 0.1);  // broad beams, widening outwards
   add(140, 1.2, 3.0, 0.008, 80, 560, 0.3, 1.2, 0.4);   // rays
-  add(700, 0.55, 1.0, 0.0, 60, 560, 0.2, 1.3, 0.6);    // fine filaments
+  add(700, 0.75, 1.2, 0.0, 60, 560, 0.2, 1.3, 0.6);    // fine filaments
   return rays;
 }
 
@@ -122,7 +123,7 @@ void AddStars(LightCanvas& canvas, SeededRandom& random, int count) {
   for (int i = 0; i < count; ++i) {
     double x = random.Uniform(0, canvas.width());
     double y = random.Uniform(0, canvas.height());
-    double width = random.Uniform(0.6, 1.4);
+    double width = random.Uniform(0.8, 1.4);
     Light hue = random.Chance(0.5) ? kWhite : kPaleBlue;
     double light = random.Uniform(0.1, 1.2) * random.Uniform(0.2, 1.0);
     canvas.AddSpot(x, y, width * 4, hue * (0.05 * light));

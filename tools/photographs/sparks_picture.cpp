@@ -77,8 +77,9 @@ Flight Fly(const Spark& spark) {
 
 // A burning spark: a bright core line, an orange glow around it and a faint wide red halo.
 // Its heat rises quickly where the trail enters the picture's exposure and fades as it burns
-// out; a flicker along the way makes some trails sputter.
-void DrawTrail(LightCanvas& canvas, const Spark& spark, SeededRandom& random) {
+// out, unless it bursts at the end, where it stays hot up to a flash; a flicker along the way
+// makes some trails sputter.
+void DrawTrail(LightCanvas& canvas, const Spark& spark, bool bursts, SeededRandom& random) {
   double flickerRate = random.Uniform(0.1, 0.6);
   double flickerDepth = random.Chance(0.3) ? random.Uniform(0.3, 0.8) : 0;
   double phase = random.Uniform(0, 2 * std::numbers::pi);
@@ -87,8 +88,9 @@ void DrawTrail(LightCanvas& canvas, const Spark& spark, SeededRandom& random) {
   for (int step = 0; step <= spark.steps; ++step) {
     double age = static_cast<double>(step) / spark.steps;
     double flicker = 1 - flickerDepth * 0.5 * (1 + std::sin(phase + step * flickerRate));
-    double heat = spark.heat * Smoothstep(0, 0.08, age) * std::pow(1 - age, 0.7) * flicker;
-    double width = spark.width * (0.6 + 0.4 * (1 - age));
+    double cooling = bursts ? 1 - 0.4 * age : std::pow(1 - age, 0.7);
+    double heat = spark.heat * Smoothstep(0, 0.08, age) * cooling * flicker;
+    double width = spark.width * (0.75 + 0.25 * (1 - age));
     double x = flight.x[step], y = flight.y[step];
     core.push_back({x, y, width, kWhiteHot * heat});
     glow.push_back({x, y, width * 3.5, kOrange * (0.25 * heat)});
@@ -97,6 +99,10 @@ void DrawTrail(LightCanvas& canvas, const Spark& spark, SeededRandom& random) {
   canvas.AddStroke(halo);
   canvas.AddStroke(glow);
   canvas.AddStroke(core);
+  if (bursts) {
+    canvas.AddSpot(flight.x.back(), flight.y.back(), spark.width * 8, kOrange * (0.12 * spark.heat));
+    canvas.AddSpot(flight.x.back(), flight.y.back(), spark.width * 1.8, kWhiteHot * (1.2 * spark.heat));
+  }
 }
 
 // Where a trail ends, a spark sometimes bursts into a few short, thin, hot forks.
@@ -109,7 +115,7 @@ std::vector<Spark> Forks(const Spark& parent, SeededRandom& random) {
     double speed = random.Uniform(0.4, 1.2);
     forks.push_back({flight.x.back(), flight.y.back(), flight.vx * 0.3 + speed * std::cos(angle),
                      flight.vy * 0.3 + speed * std::sin(angle), static_cast<int>(random.Uniform(6, 22)),
-                     parent.heat * random.Uniform(0.5, 0.9), parent.width * 0.7});
+                     parent.heat * random.Uniform(0.5, 0.9), std::max(1.0, parent.width * 0.8)});
   }
   return forks;
 }
@@ -124,10 +130,11 @@ void AddBurst(LightCanvas& canvas, SeededRandom& random, double x, double y, dou
     double angle = direction + random.Uniform(-spread, spread);
     double speed = random.Uniform(1.5, 5.5);
     Spark spark{x + random.Uniform(-4, 4), y + random.Uniform(-4, 4), speed * std::cos(angle), speed * std::sin(angle),
-                static_cast<int>(random.Uniform(15, 70)), random.Uniform(0.6, 3.5), random.Uniform(0.6, 1.3)};
-    DrawTrail(canvas, spark, random);
-    if (random.Chance(0.35)) {
-      for (const Spark& fork : Forks(spark, random)) DrawTrail(canvas, fork, random);
+                static_cast<int>(random.Uniform(15, 70)), random.Uniform(0.6, 3.5), random.Uniform(1.0, 1.6)};
+    bool bursts = random.Chance(0.35);
+    DrawTrail(canvas, spark, bursts, random);
+    if (bursts) {
+      for (const Spark& fork : Forks(spark, random)) DrawTrail(canvas, fork, false, random);
     }
   }
 }
@@ -138,8 +145,8 @@ void AddStraySparks(LightCanvas& canvas, SeededRandom& random, int count) {
     double speed = random.Uniform(0.8, 3.5);
     Spark spark{random.Uniform(-20, canvas.width() + 20), random.Uniform(-20, canvas.height() + 20),
                 speed * std::cos(angle), speed * std::sin(angle), static_cast<int>(random.Uniform(4, 30)),
-                random.Uniform(0.3, 2.5), random.Uniform(0.55, 1.1)};
-    DrawTrail(canvas, spark, random);
+                random.Uniform(0.3, 2.5), random.Uniform(1.0, 1.4)};
+    DrawTrail(canvas, spark, false, random);
   }
 }
 
@@ -147,7 +154,7 @@ void AddEmbers(LightCanvas& canvas, SeededRandom& random, int count) {
   for (int i = 0; i < count; ++i) {
     double x = random.Uniform(0, canvas.width());
     double y = random.Uniform(0, canvas.height());
-    double width = random.Uniform(0.6, 1.8);
+    double width = random.Uniform(0.8, 1.8);
     double heat = random.Uniform(0.2, 2.5) * random.Uniform(0.3, 1.0);
     Light hue = random.Chance(0.5) ? kOrange : kRed;
     canvas.AddSpot(x, y, width * 5, hue * (0.06 * heat));
@@ -161,7 +168,7 @@ void AddDust(LightCanvas& canvas, SeededRandom& random, int count) {
   for (int i = 0; i < count; ++i) {
     double x = random.Uniform(0, canvas.width());
     double y = random.Uniform(0, canvas.height());
-    canvas.AddSpot(x, y, random.Uniform(0.7, 1.3), kRed * random.Uniform(0.04, 0.2));
+    canvas.AddSpot(x, y, random.Uniform(0.8, 1.4), kRed * random.Uniform(0.04, 0.2));
   }
 }
 
