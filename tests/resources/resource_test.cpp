@@ -155,7 +155,8 @@ TEST(ProgramResources, CarryTheMaskAndPhotographsAsRawData) {
     ASSERT_NE(found, nullptr) << "resource " << id;
     const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, found)));
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(std::vector<uint8_t>(data, data + SizeofResource(nullptr, found)), ReadResourceFolderFile(file));
+    std::vector<uint8_t> bytes(data, data + SizeofResource(nullptr, found));
+    EXPECT_TRUE(bytes == ReadResourceFolderFile(file)) << "resource " << id << " holds " << bytes.size() << " bytes";
   }
 }
 

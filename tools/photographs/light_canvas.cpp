@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "smoothstep.h"
+
 namespace {
 
 // Energy below this is left out at a shape's edge: it develops to well under a tenth of a
@@ -50,8 +52,8 @@ void LightCanvas::AddDisc(double x, double y, double radius, double softness, Li
   for (int py = top; py <= bottom; ++py) {
     for (int px = left; px <= right; ++px) {
       double distance = std::hypot(px + 0.5 - x, py + 0.5 - y);
-      double t = std::clamp((reach - distance) / softness, 0.0, 1.0);
-      if (t > 0) Add(px, py, light * (t * t * (3 - 2 * t)));
+      double cover = Smoothstep(0, softness, reach - distance);
+      if (cover > 0) Add(px, py, light * cover);
     }
   }
 }

@@ -8,6 +8,7 @@
 #include "gradient_noise.h"
 #include "light_canvas.h"
 #include "seeded_random.h"
+#include "smoothstep.h"
 
 namespace {
 
@@ -21,11 +22,6 @@ constexpr Light kWhite{0.85, 0.92, 1.0};
 // The darkest the ground gets: deep blue, well clear of (0, 0, 0), which the saver's colour
 // key would turn transparent.
 constexpr Light kGroundFloor{0.018, 0.040, 0.150};
-
-double Smoothstep(double low, double high, double value) {
-  double t = std::clamp((value - low) / (high - low), 0.0, 1.0);
-  return t * t * (3 - 2 * t);
-}
 
 struct Ray {
   double angle;   // radians, y down
@@ -125,7 +121,8 @@ void AddStars(LightCanvas& canvas, SeededRandom& random, int count) {
     double y = random.Uniform(0, canvas.height());
     double width = random.Uniform(0.8, 1.4);
     Light hue = random.Chance(0.5) ? kWhite : kPaleBlue;
-    double light = random.Uniform(0.1, 1.2) * random.Uniform(0.2, 1.0);
+    double light = random.Uniform(0.1, 1.2);
+    light *= random.Uniform(0.2, 1.0);
     canvas.AddSpot(x, y, width * 4, hue * (0.05 * light));
     canvas.AddSpot(x, y, width, hue * light);
   }

@@ -1,5 +1,9 @@
 // Random numbers that depend on nothing but their seed: the same sequence on every machine
 // and compiler (the standard library's distributions may differ between implementations).
+//
+// For the same pictures everywhere, draw numbers in separate statements or within one braced
+// list, which runs left to right: the arguments of a call and the operands of an operator run
+// in whatever order the compiler picks.
 #pragma once
 
 #include <cstdint>

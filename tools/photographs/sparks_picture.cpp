@@ -8,6 +8,7 @@
 #include "gradient_noise.h"
 #include "light_canvas.h"
 #include "seeded_random.h"
+#include "smoothstep.h"
 
 namespace {
 
@@ -22,11 +23,6 @@ constexpr Light kSmoke{1.0, 0.52, 0.40};
 // The darkest the ground gets: it reads as black but keeps every pixel well clear of (0, 0, 0),
 // which the saver's colour key would turn transparent.
 constexpr Light kGroundFloor{0.050, 0.022, 0.020};
-
-double Smoothstep(double low, double high, double value) {
-  double t = std::clamp((value - low) / (high - low), 0.0, 1.0);
-  return t * t * (3 - 2 * t);
-}
 
 // Smoke: curling filaments of warped noise (where it crosses zero) over softer clouds, lit
 // more in some places than others.
@@ -155,7 +151,8 @@ void AddEmbers(LightCanvas& canvas, SeededRandom& random, int count) {
     double x = random.Uniform(0, canvas.width());
     double y = random.Uniform(0, canvas.height());
     double width = random.Uniform(0.8, 1.8);
-    double heat = random.Uniform(0.2, 2.5) * random.Uniform(0.3, 1.0);
+    double heat = random.Uniform(0.2, 2.5);
+    heat *= random.Uniform(0.3, 1.0);
     Light hue = random.Chance(0.5) ? kOrange : kRed;
     canvas.AddSpot(x, y, width * 5, hue * (0.06 * heat));
     canvas.AddSpot(x, y, width, hue * heat);
@@ -168,17 +165,20 @@ void AddDust(LightCanvas& canvas, SeededRandom& random, int count) {
   for (int i = 0; i < count; ++i) {
     double x = random.Uniform(0, canvas.width());
     double y = random.Uniform(0, canvas.height());
-    canvas.AddSpot(x, y, random.Uniform(0.8, 1.4), kRed * random.Uniform(0.04, 0.2));
+    double width = random.Uniform(0.8, 1.4);
+    canvas.AddSpot(x, y, width, kRed * random.Uniform(0.04, 0.2));
   }
 }
 
-// Lights out of focus: soft discs of every size, faint, in front of everything.
+// Lights out of focus: faint soft discs of every size.
 void AddOutOfFocusLights(LightCanvas& canvas, SeededRandom& random, int count) {
   for (int i = 0; i < count; ++i) {
     double radius = 4 + 32 * std::pow(random.Uniform(0, 1), 2);
     Light hue = random.Chance(0.6) ? kOrange : kRed;
-    canvas.AddDisc(random.Uniform(0, canvas.width()), random.Uniform(0, canvas.height()), radius,
-                   random.Uniform(1.5, 4), hue * random.Uniform(0.03, 0.16));
+    double x = random.Uniform(0, canvas.width());
+    double y = random.Uniform(0, canvas.height());
+    double softness = random.Uniform(1.5, 4);
+    canvas.AddDisc(x, y, radius, softness, hue * random.Uniform(0.03, 0.16));
   }
 }
 
@@ -193,7 +193,7 @@ RgbPicture DrawSparksPicture() {
   AddBurst(canvas, random, 170, 330, -pi / 2, 1.2, 70);  // a fountain
   AddBurst(canvas, random, 450, 140, 0, pi, 80);         // a firework, all round
   AddBurst(canvas, random, 600, 410, -0.85 * pi, 0.5, 40);  // thrown left, as from a grinder
-  AddBurst(canvas, random, 40, 50, 0.15 * pi, 0.6, 30);
+  AddBurst(canvas, random, 40, 50, 0.15 * pi, 0.6, 30);    // thrown down from a corner
   AddStraySparks(canvas, random, 320);
   AddEmbers(canvas, random, 900);
   AddDust(canvas, random, 1800);
