@@ -62,21 +62,39 @@ double AngleBetween(double a, double b) {
   return offset;
 }
 
+// Rays drawn alike: the ranges each ray's values are picked from.
+struct RayFamily {
+  int count;
+  double minWidth, maxWidth;
+  double spread;  // the most a ray widens for each pixel outwards
+  double minLength, maxLength;
+  double minLight, maxLight;
+  double whiteShare;  // of the rays; the others are blue or pale blue
+};
+
+constexpr RayFamily kRayFamilies[] = {
+    {36, 3.0, 8.0, 0.05, 200, 560, 0.15, 0.45, 0.1},  // broad beams, widening outwards
+    {140, 1.2, 3.0, 0.008, 80, 560, 0.3, 1.2, 0.4},   // rays
+    {700, 0.75, 1.2, 0.0, 60, 560, 0.2, 1.3, 0.6},    // fine filaments
+};
+
 std::vector<Ray> MakeRays(SeededRandom& random) {
   std::vector<Ray> rays;
   uint32_t seed = 1000;
-  auto add = [&](int count, double minWidth, double maxWidth, double spread, double minLength, double maxLength,
-                 double minLight, double maxLight, double whiteShare) {
-    for (int i = 0; i < count; ++i) {
-      Light hue = random.Chance(whiteShare) ? kWhite : (random.Chance(0.5) ? kBlue : kPaleBlue);
-      rays.push_back({random.Uniform(-std::numbers::pi, std::numbers::pi), random.Uniform(minWidth, maxWidth),
-                      spread * random.Uniform(0.3, 1.0), random.Uniform(20, 150), random.Uniform(minLength, maxLength),
-                      random.Uniform(minLight, maxLight), hue, random.Uniform(0.1, 0.6), seed++});
+  for (const RayFamily& family : kRayFamilies) {
+    for (int i = 0; i < family.count; ++i) {
+      Light hue = random.Chance(family.whiteShare) ? kWhite : (random.Chance(0.5) ? kBlue : kPaleBlue);
+      rays.push_back({random.Uniform(-std::numbers::pi, std::numbers::pi),
+                      random.Uniform(family.minWidth, family.maxWidth),
+                      family.spread * random.Uniform(0.3, 1.0),
+                      random.Uniform(20, 150),
+                      random.Uniform(family.minLength, family.maxLength),
+                      random.Uniform(family.minLight, family.maxLight),
+                      hue,
+                      random.Uniform(0.1, 0.6),
+                      seed++});
     }
-  };
-  add(36, 3.0, 8.0, 0.05, 200, 560, 0.15, 0.45, 0.1);  // broad beams, widening outwards
-  add(140, 1.2, 3.0, 0.008, 80, 560, 0.3, 1.2, 0.4);   // rays
-  add(700, 0.75, 1.2, 0.0, 60, 560, 0.2, 1.3, 0.6);    // fine filaments
+  }
   return rays;
 }
 
