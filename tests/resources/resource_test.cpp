@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "resource_folder_files.h"
 #include "resource_table.h"
 #include "winapi.h"
 
@@ -143,6 +144,20 @@ TEST(ProgramResources, CarryPreviewBitmapAndIconGroup) {
     EXPECT_EQ(SizeofResource(nullptr, image), Dword(entry + 8));
   }
   EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48}));
+}
+
+// The halo mask and the two photographs are raw data holding the files' bytes unchanged.
+TEST(ProgramResources, CarryTheMaskAndPhotographsAsRawData) {
+  const std::pair<int, const char*> rawData[] = {{117, "mask.png"}, {125, "sparks.jpg"}, {126, "rays.jpg"}};
+  for (auto [id, file] : rawData) {
+    SCOPED_TRACE(file);
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), RT_RCDATA);
+    ASSERT_NE(found, nullptr) << "resource " << id;
+    const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, found)));
+    ASSERT_NE(data, nullptr);
+    std::vector<uint8_t> bytes(data, data + SizeofResource(nullptr, found));
+    EXPECT_TRUE(bytes == ReadResourceFolderFile(file)) << "resource " << id << " holds " << bytes.size() << " bytes";
+  }
 }
 
 TEST(ProgramResources, MissingResourcesSayWhatIsMissing) {
