@@ -207,7 +207,10 @@ void KaleidoScene::BuildCurves(DWORD objectXSpeed, DWORD objectYSpeed, DWORD obj
     objectSwayY = std::make_unique<AnimationTrack[]>(objectCount);
     std::srand(timeGetTime());
     for (int32_t e = 0; e < objectCount; ++e) {
-        const float startAngle = static_cast<float>(std::rand()) * 360.0f / 32767.0f;
+        // Fifteen random bits on every C library, as Windows' rand gives: a wider rand (glibc's
+        // reaches 2^31) would start the spin millions of degrees round, where a float cannot
+        // hold the 3.6-degree steps of its keys.
+        const float startAngle = static_cast<float>(std::rand() % 32768) * 360.0f / 32767.0f;
         TabulateSpin(objectSpin[e], startAngle, objectClockwise);
         StartLooping(objectSpin[e], objectRotationSpeed * 1000, startTime);
         TabulateSway(objectSwayY[e], quadHeight);
