@@ -6,11 +6,11 @@
 
 #include "tool/failure_report.h"
 
-bool ReadInputFile(const char* path, std::vector<BYTE>* bytes) {
+bool ReadInputFile(const char* path, std::vector<BYTE>* bytes, const char* step) {
   errno = 0;
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) {
-    ReportFailure("read", path, errno != 0 ? std::strerror(errno) : "the file cannot be opened");
+    ReportFailure(step, path, errno != 0 ? std::strerror(errno) : "the file cannot be opened");
     return false;
   }
   BYTE chunk[65536];
@@ -20,6 +20,6 @@ bool ReadInputFile(const char* path, std::vector<BYTE>* bytes) {
   const bool failed = std::ferror(file) != 0;
   const int readError = errno;
   std::fclose(file);
-  if (failed) ReportFailure("read", path, readError != 0 ? std::strerror(readError) : "a read failed");
+  if (failed) ReportFailure(step, path, readError != 0 ? std::strerror(readError) : "a read failed");
   return !failed;
 }

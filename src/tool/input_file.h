@@ -6,5 +6,6 @@
 #include "winapi.h"
 
 // Reads the whole file at `path` into *bytes. On failure tells which file could not be read
-// and why (the system's reason), and returns false.
-bool ReadInputFile(const char* path, std::vector<BYTE>* bytes);
+// and why (the system's reason), and returns false; `step` says what was being read
+// ("read the registry file" for "cannot read the registry file PATH").
+bool ReadInputFile(const char* path, std::vector<BYTE>* bytes, const char* step = "read");

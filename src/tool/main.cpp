@@ -1,4 +1,5 @@
-// orbelune-tool: tells whether an image or mesh file will load, the way the saver loads it.
+// orbelune-tool: tells whether an image or mesh file will load, the way the saver loads it, and
+// draws the saver's frame at a given moment.
 #include <cstdio>
 #include <cstring>
 
@@ -15,6 +16,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"image", kImageUsage, RunImageCommand},
     {"mesh", kMeshUsage, RunMeshCommand},
+    {"frame", kFrameUsage, RunFrameCommand},
 };
 
 void PrintUsage(std::FILE* stream) {
