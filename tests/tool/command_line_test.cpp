@@ -1,6 +1,8 @@
 // orbelune-tool's own command line: help on request, the usage of every command on a wrong one.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,7 +20,8 @@ const char kUsage[] =
     "       orbelune-tool frame --time MS --size WxH [--registry FILE] --out FILE.bmp\n";
 
 TEST(ToolCommandLine, HelpGoesToStandardOutputAndAWrongLineToStandardError) {
-  const std::filesystem::path scratch = std::filesystem::temp_directory_path();
+  std::string pattern = (std::filesystem::temp_directory_path() / "orbelune-tool-usage-XXXXXX").string();
+  const std::filesystem::path scratch = mkdtemp(pattern.data());
   for (const char* help : {"--help", "-h"}) {
     const ToolRun run = RunTool({help}, scratch);
     EXPECT_EQ(run.exitCode, 0) << help;
@@ -39,6 +42,7 @@ TEST(ToolCommandLine, HelpGoesToStandardOutputAndAWrongLineToStandardError) {
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, c.err);
   }
+  std::filesystem::remove_all(scratch);
 }
 
 }  // namespace
