@@ -29,6 +29,8 @@
 //                       takes the screen (tests of the recovery).
 //   ORBELUNE_REF_THREADS=N  the reference device draws with N worker threads (read when a
 //                       device is created; unset or 0: one per core).
+//   ORBELUNE_FIRST_FRAME_REPORT=1  the first frame presented in the process writes the
+//                       wall-clock time on standard error (the start-up measurement).
 #pragma once
 
 #include "d3d9types.h"

@@ -1,6 +1,7 @@
 // IDirect3DDevice9 of the stand-in: presentation, Reset and the front buffer.
-// Implements: Present with refresh pacing, Reset, GetFrontBufferData, GetRasterStatus, and the
-// device loss that ORBELUNE_D3D_LOSE_EVERY asks for.
+// Implements: Present with refresh pacing (and the first frame's report, first_frame_report.h),
+// Reset, GetFrontBufferData, GetRasterStatus, and the device loss that ORBELUNE_D3D_LOSE_EVERY
+// asks for.
 // Leaves out: partial presentation (rectangles, dirty regions).
 #include <algorithm>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "../win32/display_bridge.h"
 #include "adapter.h"
 #include "device.h"
+#include "first_frame_report.h"
 #include "format_info.h"
 #include "test_switches.h"
 #include "window_services.h"
@@ -67,6 +69,7 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
     lost_ = true;
     return D3DERR_DEVICELOST;
   }
+  NoteFramePresented();
   return D3D_OK;
 }
 

@@ -17,7 +17,6 @@ namespace {
 
 constexpr int kDefaultScreenWidth = 1024;
 constexpr int kDefaultScreenHeight = 768;
-constexpr int kLargestScreenSide = 16384;
 
 class HeadlessDisplay final : public DisplayBackend {
  public:
@@ -79,7 +78,7 @@ class HeadlessDisplay final : public DisplayBackend {
     int width = 0;
     int height = 0;
     if (text != nullptr && std::sscanf(text, "%dx%d", &width, &height) == 2 && width > 0 &&
-        height > 0 && width <= kLargestScreenSide && height <= kLargestScreenSide) {
+        height > 0 && width <= headless::kLargestScreenSide && height <= headless::kLargestScreenSide) {
       screenWidth_ = width;
       screenHeight_ = height;
     }

@@ -1,10 +1,19 @@
-// Controls of the headless display backend, for tests that run without a display.
-// Not part of Win32. Each call fails (returns false) when another backend is in use.
+// Controls of the headless display backend, for tests and tools that run without a display.
+// Not part of Win32. Each call but Choose fails (returns false) when another backend is in use.
 #pragma once
 
 #include "win32_types.h"
 
 namespace standin::headless {
+
+// The largest screen side the headless backend takes.
+constexpr int kLargestScreenSide = 16384;
+
+// Makes the headless backend, with a screen of width by height pixels, the display of this
+// process, whatever the environment names, as ORBELUNE_DISPLAY=headless and
+// ORBELUNE_SCREEN_SIZE would. The display is chosen once, at first use: false when that has
+// happened already (or the size is not one a screen can have), and nothing changes then.
+bool Choose(int screenWidth, int screenHeight);
 
 // True when the headless backend is the one in use.
 bool Active();

@@ -1,4 +1,5 @@
-// Implements: finding, reading and atomically replacing the registry file under a lock file.
+// Implements: finding, reading and atomically replacing the registry file under a lock file;
+// the tools' control of where it lives.
 // Leaves out: watching the file for changes made by others.
 #include "registry_store.h"
 
@@ -13,6 +14,7 @@
 #include <ctime>
 
 #include "error.h"
+#include "registry_control.h"
 
 namespace {
 
@@ -155,6 +157,11 @@ std::string RegistryFilePath() {
   const char* configHome = std::getenv("XDG_CONFIG_HOME");
   std::string base = (configHome != nullptr && configHome[0] == '/') ? configHome : HomeDirectory() + "/.config";
   return base + "/orbelune/registry.reg";
+}
+
+bool RegistryUseFile(const char* path) {
+  // RegistryFilePath reads the switch at every access.
+  return path != nullptr && path[0] != '\0' && setenv("ORBELUNE_REGISTRY", path, 1) == 0;
 }
 
 LONG ReadRegistryFile(RegistryDocument* document) {

@@ -1,8 +1,7 @@
 #include "render/graphics_device.h"
 
 #include "render/device_failure_message.h"
-
-#include <cstring>
+#include "render/present_parameters.h"
 
 namespace {
 
@@ -16,22 +15,6 @@ constexpr CreationAttempt kCreationAttempts[] = {
     {D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
     {D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
 };
-
-// Every mode, full screen included, draws into a windowed device: the full-screen run's
-// window already covers the screen, and a back buffer size of 0 takes the client area.
-D3DPRESENT_PARAMETERS PresentParametersFor(D3DFORMAT displayFormat) {
-    D3DPRESENT_PARAMETERS params;
-    std::memset(&params, 0, sizeof(params));
-    params.BackBufferFormat = displayFormat;
-    params.BackBufferCount = 1;
-    params.MultiSampleType = D3DMULTISAMPLE_NONE;
-    params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    params.Windowed = TRUE;
-    params.EnableAutoDepthStencil = TRUE;
-    params.AutoDepthStencilFormat = D3DFMT_D16;
-    params.PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
-    return params;
-}
 
 // The message box has no owner and would sit behind the topmost saver window, so the window
 // goes first; the cursor has to be visible to press OK.

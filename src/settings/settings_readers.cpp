@@ -33,44 +33,52 @@ const char kDefaultImageName[] = "Default";
 
 enum class Reader { kStartup, kDialog };
 
-DWORD ReadRanged(LPCSTR name, DWORD lowest, DWORD highest, DWORD fallback) {
+DWORD ReadRanged(LPCSTR name, DWORD lowest, DWORD highest, DWORD fallback, KeyAccess access) {
   DWORD value = 0;
   LONG status = 0;
-  ReadDwordSetting(name, &value, &status);
+  ReadDwordSetting(name, &value, &status, access);
   return (status != ERROR_SUCCESS || value < lowest || value > highest) ? fallback : value;
 }
 
 // Directions keep any number read: only a failed read falls back.
-DWORD ReadDirection(LPCSTR name, DWORD fallback) {
+DWORD ReadDirection(LPCSTR name, DWORD fallback, KeyAccess access) {
   DWORD value = 0;
   LONG status = 0;
-  ReadDwordSetting(name, &value, &status);
+  ReadDwordSetting(name, &value, &status, access);
   return status != ERROR_SUCCESS ? fallback : value;
 }
 
 // The eleven values both readers share, in the order the store is read.
-void ReadSharedSettings(Settings* settings, Reader reader) {
+void ReadSharedSettings(Settings* settings, Reader reader, KeyAccess access) {
   for (const RangedNumber& number : kRangedNumbers) {
     DWORD fallback = reader == Reader::kStartup ? number.startupFallback : number.dialogFallback;
-    settings->*number.field = ReadRanged(number.name, number.lowest, number.highest, fallback);
+    settings->*number.field = ReadRanged(number.name, number.lowest, number.highest, fallback, access);
   }
-  settings->ObjectClockwise = ReadDirection("ObjectClockwise", 0);
-  settings->Clockwise = ReadDirection("Clockwise", 1);
-  settings->BackColor = ReadRanged("BackColor", 0, kLargestColour, 0);
-  settings->HaloColor = ReadRanged("HaloColor", 0, kLargestColour, 0);
+  settings->ObjectClockwise = ReadDirection("ObjectClockwise", 0, access);
+  settings->Clockwise = ReadDirection("Clockwise", 1, access);
+  settings->BackColor = ReadRanged("BackColor", 0, kLargestColour, 0, access);
+  settings->HaloColor = ReadRanged("HaloColor", 0, kLargestColour, 0, access);
 
   LONG status = 0;
-  ReadStringSetting("FileName", settings->FileName, &status);
+  ReadStringSetting("FileName", settings->FileName, &status, access);
   if (status != ERROR_SUCCESS) std::memcpy(settings->FileName, kDefaultImageName, sizeof kDefaultImageName);
+}
+
+void ReadStartupSettings(Settings* settings, KeyAccess access) {
+  ReadSharedSettings(settings, Reader::kStartup, access);
+  settings->DefImageNum = ReadRanged("DefImageNum", 0, 1, 0, access);
 }
 
 }  // namespace
 
 void LoadStartupSettings() {
-  ReadSharedSettings(&g_startupSettings, Reader::kStartup);
-  g_startupSettings.DefImageNum = ReadRanged("DefImageNum", 0, 1, 0);
+  ReadStartupSettings(&g_startupSettings, KeyAccess::kCreateWhenMissing);
   // The other built-in image is shown next time.
   WriteDwordSetting("DefImageNum", g_startupSettings.DefImageNum == 0 ? 1 : 0);
 }
 
-void ReadDialogSettings(Settings* settings) { ReadSharedSettings(settings, Reader::kDialog); }
+void PeekStartupSettings(Settings* settings) { ReadStartupSettings(settings, KeyAccess::kOpenExisting); }
+
+void ReadDialogSettings(Settings* settings) {
+  ReadSharedSettings(settings, Reader::kDialog, KeyAccess::kCreateWhenMissing);
+}

@@ -8,7 +8,8 @@ const char kSettingsKeyPath[] = "Software\\VORLANE\\Orbelune Scr F";
 
 namespace {
 
-LONG OpenSettingsKey(HKEY* key) {
+LONG OpenSettingsKey(HKEY* key, KeyAccess access = KeyAccess::kCreateWhenMissing) {
+  if (access == KeyAccess::kOpenExisting) return RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, key);
   DWORD disposition = 0;
   return RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
                          key, &disposition);
@@ -16,10 +17,10 @@ LONG OpenSettingsKey(HKEY* key) {
 
 }  // namespace
 
-void ReadDwordSetting(LPCSTR valueName, DWORD* value, LONG* status) {
+void ReadDwordSetting(LPCSTR valueName, DWORD* value, LONG* status, KeyAccess access) {
   *value = 0;
   HKEY key = NULL;
-  *status = OpenSettingsKey(&key);
+  *status = OpenSettingsKey(&key, access);
   if (*status != ERROR_SUCCESS) return;
   BYTE bytes[4] = {0, 0, 0, 0};
   DWORD size = sizeof bytes;
@@ -30,10 +31,10 @@ void ReadDwordSetting(LPCSTR valueName, DWORD* value, LONG* status) {
            (static_cast<DWORD>(bytes[3]) << 24);
 }
 
-void ReadStringSetting(LPCSTR valueName, char* text, LONG* status) {
+void ReadStringSetting(LPCSTR valueName, char* text, LONG* status, KeyAccess access) {
   text[0] = '\0';
   HKEY key = NULL;
-  *status = OpenSettingsKey(&key);
+  *status = OpenSettingsKey(&key, access);
   if (*status != ERROR_SUCCESS) return;
   DWORD size = 0;
   *status = RegQueryValueExA(key, valueName, NULL, NULL, NULL, &size);

@@ -2,7 +2,6 @@
 // --out, decodes it, converts its first level to 32-bit ARGB and saves that as a BMP file.
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "gfxsupport/image_decoding.h"
@@ -10,6 +9,8 @@
 #include "gfxsupport/surface_saving.h"
 #include "gfxsupport/texture_loading.h"
 #include "tool/commands.h"
+#include "tool/failure_report.h"
+#include "tool/input_file.h"
 #include "tool/memory_surface.h"
 
 namespace {
@@ -29,43 +30,28 @@ const char* ResourceTypeName(DWORD type) {
   }
 }
 
-const char* ResultMeaning(HRESULT result) {
-  if (result == ErrInvalidData) return "the file cannot be read or is not an image of a known format";
-  if (result == D3DERR_INVALIDCALL) return "invalid call: the file is empty or an argument is wrong";
-  if (result == D3DERR_NOTAVAILABLE) return "not available";
+// Why decoding (or converting what was decoded) failed, for each result the decoders give.
+const char* DecodingFailure(HRESULT result) {
+  if (result == ErrInvalidData) return "not an image of a known format, or a damaged one";
+  if (result == D3DERR_INVALIDCALL) return "the file is empty";
+  if (result == D3DERR_NOTAVAILABLE) return "a kind of image the saver cannot use";
   if (result == E_OUTOFMEMORY) return "out of memory";
-  if (result == E_NOTIMPL) return "not implemented";
-  if (result == E_FAIL) return "the image could not be decoded";
-  return "failure";
+  if (result == E_NOTIMPL) return "a variant of the format that is not read";
+  return "the image could not be decoded";
 }
 
-int Fail(const char* what, const char* file, HRESULT result) {
-  std::fprintf(stderr, "orbelune-tool: %s %s: error 0x%08X (%s)\n", what, file,
-               static_cast<unsigned>(result), ResultMeaning(result));
-  return 1;
+// Why writing the BMP file failed, for each result SaveSurfaceToFile gives.
+const char* WritingFailure(HRESULT result) {
+  if (result == ErrInvalidData) return "the file cannot be created (is there such a folder, and may it be written?)";
+  if (result == E_FAIL) return "writing the file failed (is the disk full?)";
+  if (result == E_OUTOFMEMORY) return "out of memory";
+  return "the picture cannot be written as BMP";
 }
 
-// Reads a whole file; false when it cannot be read.
-bool ReadWholeFile(const char* path, std::vector<BYTE>* bytes) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  BYTE buffer[65536];
-  size_t count;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes->insert(bytes->end(), buffer, buffer + count);
-  }
-  const bool ok = !std::ferror(file);
-  std::fclose(file);
-  return ok;
-}
-
-int WriteConverted(const char* path, const char* outPath) {
-  std::vector<BYTE> bytes;
-  if (!ReadWholeFile(path, &bytes)) return Fail("cannot read", path, ErrInvalidData);
-  if (bytes.size() > 0xFFFFFFFFu) return Fail("cannot decode", path, E_OUTOFMEMORY);
+int WriteConverted(const char* path, const std::vector<BYTE>& bytes, const char* outPath) {
   DecodedImage image = EmptyDecodedImage();
   HRESULT result = DecodeImage(bytes.data(), static_cast<UINT>(bytes.size()), &image, nullptr);
-  if (FAILED(result)) return Fail("cannot decode", path, result);
+  if (FAILED(result)) return ReportFailure("decode", path, DecodingFailure(result), result);
   const ImageBox& box = image.sourceBox;
   const RECT sourceRect{static_cast<LONG>(box.left), static_cast<LONG>(box.top),
                         static_cast<LONG>(box.right), static_cast<LONG>(box.bottom)};
@@ -74,9 +60,9 @@ int WriteConverted(const char* path, const char* outPath) {
                                  static_cast<D3DFORMAT>(image.format), image.rowPitch,
                                  image.palette, &sourceRect, FilterNone, 0);
   FreeDecodedImage(&image);
-  if (FAILED(result)) return Fail("cannot convert", path, result);
+  if (FAILED(result)) return ReportFailure("convert to 32-bit ARGB", path, DecodingFailure(result), result);
   result = SaveSurfaceToFile(outPath, ImageFileFormatBmp, &surface, nullptr, nullptr);
-  if (FAILED(result)) return Fail("cannot write", outPath, result);
+  if (FAILED(result)) return ReportFailure("write", outPath, WritingFailure(result), result);
   std::printf("written:       %s\n", outPath);
   return 0;
 }
@@ -87,23 +73,23 @@ int RunImageCommand(int argc, char** argv) {
   const char* path = nullptr;
   const char* outPath = nullptr;
   for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
+    if (std::strcmp(argv[i], "--out") == 0) {
+      if (i + 1 == argc) return ReportUsageError(kImageUsage, "--out needs a file name");
       outPath = argv[++i];
     } else if (path == nullptr && argv[i][0] != '-') {
       path = argv[i];
     } else {
-      std::fprintf(stderr, "usage: orbelune-tool image FILE [--out OUT.bmp]\n");
-      return 2;
+      return ReportUsageError(kImageUsage, "unexpected argument", argv[i]);
     }
   }
-  if (path == nullptr) {
-    std::fprintf(stderr, "usage: orbelune-tool image FILE [--out OUT.bmp]\n");
-    return 2;
-  }
+  if (path == nullptr) return ReportUsageError(kImageUsage, "the image FILE is missing");
 
+  std::vector<BYTE> bytes;
+  if (!ReadInputFile(path, &bytes)) return 1;
+  if (bytes.size() > 0xFFFFFFFFu) return ReportFailure("decode", path, "larger than 4 GiB");
   ImageInfo info{};
-  const HRESULT result = GetImageInfoFromFile(path, &info);
-  if (FAILED(result)) return Fail("cannot read", path, result);
+  const HRESULT result = GetImageInfoFromMemory(bytes.data(), static_cast<UINT>(bytes.size()), &info);
+  if (FAILED(result)) return ReportFailure("decode", path, DecodingFailure(result), result);
   std::printf("file:          %s\n", path);
   std::printf("width:         %u\n", info.width);
   std::printf("height:        %u\n", info.height);
@@ -116,5 +102,5 @@ int RunImageCommand(int argc, char** argv) {
   std::printf("file format:   %u (%s)\n", static_cast<unsigned>(info.fileFormat),
               FileFormatName(info.fileFormat));
   if (outPath == nullptr) return 0;
-  return WriteConverted(path, outPath);
+  return WriteConverted(path, bytes, outPath);
 }

@@ -9,6 +9,8 @@
 #include "gfxsupport/mesh_loader.h"
 #include "gfxsupport/xfile_errors.h"
 #include "tool/commands.h"
+#include "tool/failure_report.h"
+#include "tool/input_file.h"
 
 namespace {
 
@@ -25,17 +27,6 @@ const char* Meaning(HRESULT result) {
     case E_FAIL: return "damaged or inconsistent data, or no mesh in the file";
     default: return "failed";
   }
-}
-
-bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  uint8_t chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
-  bool ok = !std::ferror(file);
-  std::fclose(file);
-  return ok;
 }
 
 const char* UsageName(BYTE usage) {
@@ -127,31 +118,21 @@ int RunMeshCommand(int argc, char** argv) {
   for (int i = 0; i < argc; ++i) {
     if (std::strcmp(argv[i], "--dump") == 0) {
       dump = true;
-    } else if (path == nullptr) {
+    } else if (path == nullptr && argv[i][0] != '-') {
       path = argv[i];
     } else {
-      std::fprintf(stderr, "usage: orbelune-tool mesh FILE [--dump]\n");
-      return 2;
+      return ReportUsageError(kMeshUsage, "unexpected argument", argv[i]);
     }
   }
-  if (path == nullptr) {
-    std::fprintf(stderr, "usage: orbelune-tool mesh FILE [--dump]\n");
-    return 2;
-  }
-  std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, &bytes)) {
-    std::fprintf(stderr, "orbelune-tool: cannot read %s\n", path);
-    return 1;
-  }
+  if (path == nullptr) return ReportUsageError(kMeshUsage, "the X FILE is missing");
+  std::vector<BYTE> bytes;
+  if (!ReadInputFile(path, &bytes)) return 1;
 
   TriangleMesh* mesh = nullptr;
   HRESULT result = LoadMeshFromMemory(bytes.data(), bytes.size(), kSaverMeshOptions, nullptr, nullptr, nullptr,
                                       nullptr, nullptr, &mesh);
   std::printf("result: 0x%08lX (%s)\n", static_cast<unsigned long>(static_cast<uint32_t>(result)), Meaning(result));
-  if (FAILED(result)) {
-    std::fprintf(stderr, "orbelune-tool: %s does not load: %s\n", path, Meaning(result));
-    return 1;
-  }
+  if (FAILED(result)) return ReportFailure("decode", path, Meaning(result), result);
   PrintMesh(mesh, dump);
   mesh->Release();
   return 0;

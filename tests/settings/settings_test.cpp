@@ -97,6 +97,34 @@ TEST_F(SettingsStore, DialogReaderLeavesTheImageChoiceAlone) {
   EXPECT_STREQ(dialog.FileName, "Default");
 }
 
+// The peek sees what the next start will use and leaves the store as it was: no key made in a
+// fresh store, no built-in image flipped in a used one.
+TEST_F(SettingsStore, PeekReadsTheNextStartWithoutWriting) {
+  Settings peeked{};
+  std::memset(&peeked, 0xAB, sizeof peeked);
+  PeekStartupSettings(&peeked);
+  EXPECT_EQ(peeked.ObjectRotationSpeed, 120u) << "the start-up fallback, not the dialog's";
+  EXPECT_STREQ(peeked.FileName, "Default");
+  EXPECT_EQ(peeked.DefImageNum, 0u);
+  EXPECT_FALSE(std::filesystem::exists(storePath_));
+
+  WriteDwordSetting("DefImageNum", 1);
+  WriteDwordSetting("ObjectXSpeed", 250);
+  WriteDwordSetting("Distance", 81);
+  WriteStringSetting("FileName", "/pictures/sea.jpg");
+  const std::string before = StoreText();
+  // Both records start from the same bytes, so that the unused end of FileName matches too.
+  std::memset(&peeked, 0xAB, sizeof peeked);
+  std::memset(&g_startupSettings, 0xAB, sizeof g_startupSettings);
+  PeekStartupSettings(&peeked);
+  EXPECT_EQ(StoreText(), before);
+  LoadStartupSettings();
+  EXPECT_EQ(std::memcmp(&peeked, &g_startupSettings, sizeof peeked), 0) << "the start read the same record";
+  EXPECT_EQ(peeked.DefImageNum, 1u);
+  EXPECT_EQ(peeked.ObjectXSpeed, 250u);
+  EXPECT_EQ(peeked.Distance, 25u);
+}
+
 // Each stored number, as the start-up reader and the dialog reader take it.
 TEST_F(SettingsStore, NumbersOutsideTheirRangeFallBack) {
   struct Case {

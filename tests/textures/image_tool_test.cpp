@@ -78,23 +78,35 @@ TEST_F(ImageTool, PrintsWhatTheFileHoldsAndWritesItAsArgb) {
   EXPECT_EQ(std::vector<uint8_t>(bmp.begin() + 66, bmp.begin() + 78), topRow);
 }
 
-TEST_F(ImageTool, ExplainsWhatCannotBeRead) {
+// Each failure names its step and the file it failed on: the input for reading and decoding,
+// the output for writing.
+TEST_F(ImageTool, NamesTheStepThatFailedAndItsFile) {
+  const std::string image = Write("red.png", EncodePng(1, 1, 4, {255, 0, 0, 255}));
+  const std::string text = Write("text.txt", {'h', 'e', 'l', 'l', 'o', '\n'});
+  const std::string empty = Write("empty.png", {});
+  const std::string missing = (directory_ / "missing.jpg").string();
+  const std::string never = (directory_ / "never.bmp").string();
+  const std::string unwritable = (directory_ / "no" / "such" / "folder.bmp").string();
   struct Case {
-    const char* name;
-    std::vector<uint8_t> bytes;
-    const char* code;
+    std::string arguments;
+    std::string expected;  // the whole first line of the message
   };
-  const Case cases[] = {{"text.txt", {'h', 'e', 'l', 'l', 'o', '\n'}, "0x88760B59"},
-                        {"empty.png", {}, "0x8876086C"}};
+  const Case cases[] = {
+      {text + " --out " + never,
+       "cannot decode " + text + ": not an image of a known format, or a damaged one (error 0x88760B59)"},
+      {empty + " --out " + never, "cannot decode " + empty + ": the file is empty (error 0x8876086C)"},
+      {missing, "cannot read " + missing + ": No such file or directory"},
+      {directory_.string(), "cannot read " + directory_.string() + ": Is a directory"},
+      {image + " --out " + unwritable, "cannot write " + unwritable +
+                                           ": the file cannot be created (is there such a folder, and may it "
+                                           "be written?) (error 0x88760B59)"},
+  };
   for (const Case& c : cases) {
-    const std::string path = Write(c.name, c.bytes);
-    const RunResult run = RunTool(path + " --out " + (directory_ / "never.bmp").string());
-    EXPECT_NE(run.exitCode, 0) << c.name;
-    EXPECT_NE(run.output.find(c.code), std::string::npos) << c.name << ": " << run.output;
+    const RunResult run = RunTool(c.arguments);
+    EXPECT_EQ(run.exitCode, 1) << c.arguments;
+    EXPECT_NE(run.output.find("orbelune-tool: " + c.expected + "\n"), std::string::npos)
+        << c.arguments << ": " << run.output;
   }
-  const RunResult missing = RunTool((directory_ / "missing.jpg").string());
-  EXPECT_NE(missing.exitCode, 0);
-  EXPECT_NE(missing.output.find("0x88760B59"), std::string::npos) << missing.output;
   EXPECT_FALSE(fs::exists(directory_ / "never.bmp"));
   EXPECT_EQ(RunTool("").exitCode, 2);
 }
