@@ -2,8 +2,8 @@
 // of reflections, and so carries slightly different rounding. Points are kept on a fine grid;
 // a point is looked for in its own cell and the eight around it, so two copies that round
 // into neighbouring cells are still one point. Copies must lie within a cell of each other
-// and distinct points more than two cells apart: tiles are that small only within 1e-9 of
-// the rim, far beyond any tile the generators use.
+// and distinct points more than two cells apart: tiles are that small only within about
+// 1e-10 of the rim, far beyond any tile the generators use.
 #pragma once
 
 #include <complex>
