@@ -1,9 +1,10 @@
 #include "hyperbolic_tiling.h"
 
 #include <cmath>
-#include <map>
-#include <utility>
 #include <numbers>
+#include <utility>
+
+#include "disc_point_index.h"
 
 namespace hyperbolic {
 
@@ -84,19 +85,19 @@ Point Tiling::Apply(const std::vector<int>& word, Point z) const {
 }
 
 std::vector<Tile> Tiling::TilesWithin(double discRadius, size_t maxTiles) const {
+  return Tiles([discRadius](const Tile& tile) { return std::abs(tile.centre) <= discRadius; }, maxTiles);
+}
+
+std::vector<Tile> Tiling::Tiles(const std::function<bool(const Tile&)>& keep, size_t maxTiles) const {
   std::vector<Tile> tiles;
-  // Tiles are told apart by their centres, rounded on a grid that shrinks towards the rim as
-  // the tiles do (their size in the disc goes with 1 - |z|^2).
-  std::map<std::pair<long long, long long>, bool> seen;
-  auto key = [](Point centre) {
-    double cell = 1e-7 * (1 - std::norm(centre));
-    return std::pair{std::llround(centre.real() / cell), std::llround(centre.imag() / cell)};
-  };
+  // A tile reached along several words is told by its centre.
+  DiscPointIndex centres;
   auto add = [&](std::vector<int> word) {
-    Point centre = Apply(word, Point(0, 0));
-    if (std::abs(centre) > discRadius || !seen.emplace(key(centre), true).second) return;
-    Tile tile{std::move(word), centre, {}};
+    Tile tile{std::move(word), {}, {}};
+    tile.centre = Apply(tile.word, Point(0, 0));
     for (const Point& vertex : vertices_) tile.vertices.push_back(Apply(tile.word, vertex));
+    if (centres.Find(tile.centre).has_value() || (!tiles.empty() && !keep(tile))) return;
+    centres.FindOrAdd(tile.centre);
     tiles.push_back(std::move(tile));
   };
   add({});

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <complex>
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -63,6 +65,9 @@ class Tiling {
   // the number of reflections, at most `maxTiles` of them. Neighbours across an edge have
   // words one reflection apart.
   std::vector<Tile> TilesWithin(double discRadius, size_t maxTiles = 100000) const;
+  // Every tile that `keep` accepts and that is reached from the central tile through accepted
+  // tiles only, in the same order; the central tile is always first.
+  std::vector<Tile> Tiles(const std::function<bool(const Tile&)>& keep, size_t maxTiles = 100000) const;
 
  private:
   int sides_ = 0;
