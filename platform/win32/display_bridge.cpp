@@ -63,12 +63,13 @@ bool PresentToWindow(HWND handle, const uint32_t* pixels, int width, int height,
   picture.width = width;
   picture.height = height;
   picture.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+  // One pass over the frame: copied and its alpha byte cleared together.
   const auto* source = reinterpret_cast<const unsigned char*>(pixels);
   for (int row = 0; row < height; ++row) {
-    std::memcpy(picture.pixels.data() + static_cast<size_t>(row) * width, source + row * pitchBytes,
-                static_cast<size_t>(width) * 4);
+    const auto* from = reinterpret_cast<const uint32_t*>(source + row * pitchBytes);
+    uint32_t* to = picture.pixels.data() + static_cast<size_t>(row) * width;
+    for (int column = 0; column < width; ++column) to[column] = from[column] & 0x00FFFFFF;
   }
-  for (uint32_t& pixel : picture.pixels) pixel &= 0x00FFFFFF;
   NoteActivity();
   if (!window->shownByDisplay) return true;
   return Display().ShowPicture(handle, picture.pixels.data(), width, height,

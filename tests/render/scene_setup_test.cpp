@@ -183,11 +183,14 @@ TEST_F(SceneTest, SettingsSetScaleColourAndCurves) {
             EXPECT_EQ(vertex.z, -0.1f);
         }
         EXPECT_NEAR(SampleAt(*scene.discRotation, c.discPeriod / 4), c.discAtQuarter, 1e-3);
+        // Keys 1 and 2 of the spin: one step apart, the first one step past the random start
+        // angle, which lies within a turn.
         const DWORD spinPeriod = c.settings.objectRotationSpeed * 1000;
-        const float spinStart = SampleAt(scene.objectSpin[0], 0);
-        EXPECT_GE(spinStart, 0.0f);
-        EXPECT_LE(spinStart, 360.0f);
-        EXPECT_NEAR(SampleAt(scene.objectSpin[0], spinPeriod / 100) - spinStart, c.spinStepPerKey, 1e-3);
+        const float firstKey = SampleAt(scene.objectSpin[0], spinPeriod / 100);
+        const float secondKey = SampleAt(scene.objectSpin[0], spinPeriod / 50);
+        EXPECT_NEAR(secondKey - firstKey, c.spinStepPerKey, 1e-3);
+        EXPECT_GE(firstKey - c.spinStepPerKey, 0.0f);
+        EXPECT_LE(firstKey - c.spinStepPerKey, 360.0f);
     }
 }
 
