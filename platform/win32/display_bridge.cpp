@@ -4,7 +4,6 @@
 #include "display_bridge.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "display_backend.h"
 #include "window.h"

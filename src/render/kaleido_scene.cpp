@@ -9,8 +9,8 @@
 #include "gfxsupport/image_decoding.h"
 #include "gfxsupport/mapped_file.h"
 #include "gfxsupport/texture_loading.h"
-#include "render/scene_messages.h"
 #include "render/opaque_colour.h"
+#include "render/scene_messages.h"
 #include "render/scene_vertex.h"
 #include "render/scrambled_mesh.h"
 
