@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
-# End to end, under an X display: the windowed test run of the real program with every device
-# creation refused. The user must see exactly one message box titled "エラー", with the saver
-# window already hidden, and the program must end with code 1 once the box is closed.
-# Usage: device_failure_e2e.sh PATH/TO/orbelune
+# End to end, under an X display: a windowed test run of the real program that cannot start its
+# renderer. The user must see exactly one message box titled "エラー", with the saver window
+# already hidden, and the program must end with code 1 once the box is closed.
+#   device      every device creation is refused
+#   image-file  the settings name an image file that does not exist
+# Usage: startup_failure_e2e.sh PATH/TO/orbelune device|image-file
 set -uo pipefail
 program=$1
+failure=$2
 
 source "$(dirname "$0")/e2e_common.sh"
 
 use_scratch_environment
-export ORBELUNE_D3D_FAIL=all
+case "$failure" in
+  device) export ORBELUNE_D3D_FAIL=all ;;
+  image-file)
+    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VORLANE\\Orbelune Scr F]\n"FileName"="%s"\n' \
+      "$scratch/no-such-picture.png" >"$ORBELUNE_REGISTRY" ;;
+  *) fail "unknown failure '$failure'" ;;
+esac
 
 "$program" /w &
 pid=$!
@@ -38,4 +47,4 @@ xdotool key --clearmodifiers Return
 wait_for_exit
 [[ -n "$status" ]] || fail "the program is still running 10 s after the message box was closed"
 [[ "$status" -eq 1 ]] || fail "exit code $status, expected 1"
-echo "PASS: one message box, saver window hidden, exit code 1"
+echo "PASS ($failure): one message box, saver window hidden, exit code 1"
