@@ -26,7 +26,7 @@ struct DiscMeshShape {
   // At the closest view the disc's radius 1 spans about 495 pixels of a 1080-line screen, so
   // a pixel is about 0.002.
   double smallestSide = 0.002;  // tiles with every side shorter are left out
-  double tolerance = 0.001;     // how far a straight piece may stray from the true picture: half a pixel
+  double tolerance = 0.0015;    // how far a straight piece may stray from the true picture: 3/4 pixel
   int maxSplits = 64;           // pieces per edge at most
 };
 
