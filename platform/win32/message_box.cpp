@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "dialog.h"
-#include "headless_display.h"
+#include "gtk_session.h"
 #include "text_encoding.h"
 
 namespace {
@@ -54,11 +54,6 @@ GtkMessageType IconOf(UINT type) {
   }
 }
 
-bool GtkReady() {
-  static const bool ready = !standin::headless::Active() && gtk_init_check(nullptr, nullptr);
-  return ready;
-}
-
 int ShowWithGtk(const std::string& text, const std::string& caption, UINT type) {
   const std::vector<Button> buttons = ButtonsOf(type);
   GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, IconOf(type),
@@ -81,7 +76,7 @@ int ShowWithGtk(const std::string& text, const std::string& caption, UINT type) 
 int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   const std::string body = standin::Cp932ToUtf8(text != nullptr ? text : "");
   const std::string title = standin::Cp932ToUtf8(caption != nullptr ? caption : "Error");
-  if (GtkReady()) return ShowWithGtk(body, title, type);
+  if (standin::GtkAvailable()) return ShowWithGtk(body, title, type);
   std::fprintf(stderr, "%s: %s\n", title.c_str(), body.c_str());
   return ButtonsOf(type).front().answer;
 }

@@ -1,5 +1,6 @@
-// Implements: code page 932 to UTF-8 through iconv ("CP932", the Windows variant of Shift-JIS).
-// Leaves out: the reverse direction, other code pages.
+// Implements: code page 932 to UTF-8 and back through iconv ("CP932", the Windows variant of
+// Shift-JIS).
+// Leaves out: other code pages.
 #include "text_encoding.h"
 
 #include <iconv.h>
@@ -9,12 +10,14 @@
 namespace standin {
 namespace {
 
-constexpr const char* kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+constexpr const char* kUnicodeReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
-}  // namespace
-
-std::string Cp932ToUtf8(const std::string& text) {
-  iconv_t converter = iconv_open("UTF-8", "CP932");
+// Converts between two encodings; a byte that starts no valid character is replaced and
+// skipped, so the rest of the text still converts. A valid UTF-8 character that the target
+// code page lacks is skipped whole.
+std::string Convert(const std::string& text, const char* to, const char* from,
+                    const char* replacement) {
+  iconv_t converter = iconv_open(to, from);
   if (converter == reinterpret_cast<iconv_t>(-1)) return text;
 
   std::string result;
@@ -29,14 +32,27 @@ std::string Cp932ToUtf8(const std::string& text) {
     result.append(buffer, static_cast<size_t>(out - buffer));
     if (converted != static_cast<size_t>(-1)) continue;
     if (errno == E2BIG) continue;
-    // An invalid or cut-off sequence: replace one byte and go on after it.
-    result += kReplacement;
-    ++in;
-    --inLeft;
+    result += replacement;
+    size_t skipped = 1;
+    const unsigned char lead = static_cast<unsigned char>(*in);
+    if (errno == EILSEQ && from[0] == 'U' && lead >= 0xC0) {
+      skipped = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+      if (skipped > inLeft) skipped = inLeft;
+    }
+    in += skipped;
+    inLeft -= skipped;
     iconv(converter, nullptr, nullptr, nullptr, nullptr);
   }
   iconv_close(converter);
   return result;
 }
+
+}  // namespace
+
+std::string Cp932ToUtf8(const std::string& text) {
+  return Convert(text, "UTF-8", "CP932", kUnicodeReplacement);
+}
+
+std::string Utf8ToCp932(const std::string& text) { return Convert(text, "CP932", "UTF-8", "?"); }
 
 }  // namespace standin

@@ -10,4 +10,7 @@ namespace standin {
 // become U+FFFD, so the rest of the text still shows.
 std::string Cp932ToUtf8(const std::string& text);
 
+// Converts UTF-8 text to code page 932; characters the code page lacks become "?".
+std::string Utf8ToCp932(const std::string& text);
+
 }  // namespace standin

@@ -12,4 +12,7 @@
 #include "window.h"
 #include "gdi.h"
 #include "dialog.h"
+#include "dialog_box.h"
+#include "common_controls.h"
+#include "common_dialogs.h"
 #include "entry.h"

@@ -10,6 +10,7 @@
 
 #define WINAPI
 #define CALLBACK
+#define WINAPIV
 #define APIENTRY
 #define FAR
 #define NEAR
