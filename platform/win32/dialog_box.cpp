@@ -1,4 +1,4 @@
-// Implements: DialogBoxParamA, EndDialog, GetDlgItem, GetDlgItemTextA, SetDlgItemTextA,
+// Implements: DialogBoxParamA, EndDialog, GetDlgItem, SendDlgItemMessageA, GetDlgItemTextA, SetDlgItemTextA,
 // IsDlgButtonChecked, CheckDlgButton, InitCommonControls, InitCommonControlsEx, and the choice
 // of the dialog backend. A modal dialog is made from its template, gets WM_INITDIALOG, is
 // shown and run by the backend until EndDialog, and is then destroyed; its owner (when that
@@ -121,6 +121,12 @@ BOOL WINAPI SetDlgItemTextA(HWND handle, int id, LPCSTR text) {
   const HWND control = GetDlgItem(handle, id);
   if (control == nullptr) return FALSE;
   return static_cast<BOOL>(SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)));
+}
+
+LRESULT WINAPI SendDlgItemMessageA(HWND handle, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND control = GetDlgItem(handle, id);
+  if (control == nullptr) return 0;
+  return SendMessageA(control, message, wParam, lParam);
 }
 
 UINT WINAPI IsDlgButtonChecked(HWND handle, int id) {

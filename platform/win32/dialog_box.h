@@ -1,6 +1,6 @@
 // Modal dialogs built from dialog resources, and the controls they hold.
 // Implements: DialogBoxParamA (RT_DIALOG resources of the program, classic or extended
-// templates), EndDialog, GetDlgItem, GetDlgItemTextA, SetDlgItemTextA, IsDlgButtonChecked,
+// templates), EndDialog, GetDlgItem, SendDlgItemMessageA, GetDlgItemTextA, SetDlgItemTextA, IsDlgButtonChecked,
 // CheckDlgButton, wsprintfA; in the dialog's controls: push buttons, auto radio buttons, group
 // boxes, static texts and frames, and trackbars (common_controls.h), with BM_GETCHECK,
 // BM_SETCHECK, BM_CLICK and WM_SETTEXT. The dialog procedure gets WM_INITDIALOG, WM_COMMAND,
@@ -68,6 +68,7 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 HWND WINAPI GetDlgItem(HWND dialog, int id);
 UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int size);
 BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 UINT WINAPI IsDlgButtonChecked(HWND dialog, int id);
 BOOL WINAPI CheckDlgButton(HWND dialog, int id, UINT check);
 // Formats as the C library does for the conversions Windows' wsprintfA knows (%s %c %d %i %u
@@ -76,5 +77,6 @@ int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...);
 
 #define DialogBoxParam DialogBoxParamA
 #define SetDlgItemText SetDlgItemTextA
+#define SendDlgItemMessage SendDlgItemMessageA
 #define GetDlgItemText GetDlgItemTextA
 #define wsprintf wsprintfA

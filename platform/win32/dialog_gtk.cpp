@@ -36,11 +36,24 @@ struct ShownDialog {
   std::map<int, GtkWidget*> widgets;  // by control index
   std::map<int, GtkWidget*> labels;   // statics' labels, by control index
   std::map<int, GtkWidget*> pictures;  // statics' painted pictures, by control index
+  // A hidden radio button per radio group, active while none of the group is checked: a GTK
+  // group always has one active member, a Windows group may have none.
+  std::map<int, GtkWidget*> groupAnchors;  // by the index of the group's first control
+  std::map<int, int> groupOf;              // radio index to its group's first control
   bool syncing = false;  // set while the model's state is copied into the widgets
 };
 
+constexpr const char kQuotedFallbackFonts[] =
+    "\"IPAPGothic\", \"IPAGothic\", \"Noto Sans CJK JP\", sans-serif";
+
 std::string FontFamilies(const DialogTemplate& layout) {
   return layout.fontName.empty() ? kFallbackFonts : layout.fontName + ", " + kFallbackFonts;
+}
+
+// The same list as a style sheet writes it: names in quotes.
+std::string QuotedFontFamilies(const DialogTemplate& layout) {
+  return layout.fontName.empty() ? kQuotedFallbackFonts
+                                 : "\"" + layout.fontName + "\", " + kQuotedFallbackFonts;
 }
 
 int FontPoints(const DialogTemplate& layout) { return layout.fontPoints > 0 ? layout.fontPoints : 9; }
@@ -48,7 +61,7 @@ int FontPoints(const DialogTemplate& layout) { return layout.fontPoints > 0 ? la
 // A style sheet that lets controls be as small as dialog templates make them, in the
 // dialog's font.
 void ApplyStyle(GtkWidget* window, const DialogTemplate& layout) {
-  const std::string css = "* { font-family: " + FontFamilies(layout) + "; font-size: " +
+  const std::string css = "* { font-family: " + QuotedFontFamilies(layout) + "; font-size: " +
                           std::to_string(FontPoints(layout)) + "pt; }\n"
                           "button { padding: 0 2px; min-height: 0; min-width: 0; }\n"
                           "scale { padding: 2px 0; min-height: 0; }\n"
@@ -76,14 +89,8 @@ void ControlClicked(GtkWidget* widget, gpointer data) {
   const auto* signal = static_cast<ControlSignal*>(data);
   Dialog* dialog = ModelOf(signal->shown);
   if (dialog == nullptr || signal->shown->syncing) return;
-  if (GTK_IS_TOGGLE_BUTTON(widget) && !gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget))) {
-    // A radio button is only ever checked by the user; the model unchecks the others.
-    signal->shown->syncing = true;
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget),
-                                 dialog->controls[static_cast<size_t>(signal->index)].checked);
-    signal->shown->syncing = false;
-    return;
-  }
+  // A radio button that GTK unchecks because another one was checked: the model does that.
+  if (GTK_IS_TOGGLE_BUTTON(widget) && !gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget))) return;
   ClickControl(*dialog, dialog->controls[static_cast<size_t>(signal->index)].id);
 }
 
@@ -175,7 +182,12 @@ GtkWidget* ControlWidget(ShownDialog& shown, const DialogControl& control, Contr
       return button;
     }
     case ControlKind::kRadioButton: {
-      GtkWidget* radio = gtk_radio_button_new_with_label(nullptr, text);
+      GtkWidget*& anchor = shown.groupAnchors[shown.groupOf[index]];
+      if (anchor == nullptr) {
+        anchor = gtk_radio_button_new(nullptr);
+        g_object_ref_sink(anchor);
+      }
+      GtkWidget* radio = gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(anchor), text);
       g_signal_connect(radio, "toggled", G_CALLBACK(ControlClicked), signal);
       return radio;
     }
@@ -194,10 +206,17 @@ GtkWidget* ControlWidget(ShownDialog& shown, const DialogControl& control, Contr
 
 void Synchronise(ShownDialog& shown, Dialog& dialog) {
   shown.syncing = true;
+  for (auto& [first, anchor] : shown.groupAnchors) {
+    bool anyChecked = false;
+    for (auto& [index, group] : shown.groupOf) {
+      anyChecked = anyChecked || (group == first && dialog.controls[static_cast<size_t>(index)].checked);
+    }
+    if (!anyChecked) gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(anchor), TRUE);
+  }
   for (auto& [index, widget] : shown.widgets) {
     const DialogControl& control = dialog.controls[static_cast<size_t>(index)];
     if (control.kind == ControlKind::kRadioButton) {
-      gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget), control.checked);
+      if (control.checked) gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget), TRUE);
     } else if (control.kind == ControlKind::kTrackbar) {
       const double low = std::min(control.rangeMinimum, control.rangeMaximum);
       const double high = std::max(control.rangeMinimum, control.rangeMaximum);
@@ -252,6 +271,13 @@ class GtkDialogs : public DialogBackend {
     gtk_window_set_position(GTK_WINDOW(window), owner != nullptr && (dialog.layout.style & DS_CENTER) == 0
                                                     ? GTK_WIN_POS_CENTER_ON_PARENT
                                                     : GTK_WIN_POS_CENTER);
+    int groupStart = 0;
+    for (size_t index = 0; index < dialog.controls.size(); ++index) {
+      if ((dialog.controls[index].style & WS_GROUP) != 0) groupStart = static_cast<int>(index);
+      if (dialog.controls[index].kind == ControlKind::kRadioButton) {
+        shown->groupOf[static_cast<int>(index)] = groupStart;
+      }
+    }
     GtkWidget* fixed = gtk_fixed_new();
     gtk_widget_set_size_request(fixed, dialog.clientWidth, dialog.clientHeight);
     gtk_container_add(GTK_CONTAINER(window), fixed);
@@ -279,6 +305,12 @@ class GtkDialogs : public DialogBackend {
     shownDialogs_[dialog.handle] = shown.get();
     Synchronise(*shown, dialog);
     gtk_widget_show_all(window);
+    // As the dialog manager does when WM_INITDIALOG returns TRUE: the first tab stop has focus.
+    for (size_t index = 0; index < dialog.controls.size(); ++index) {
+      if ((dialog.controls[index].style & WS_TABSTOP) == 0) continue;
+      gtk_widget_grab_focus(shown->widgets[static_cast<int>(index)]);
+      break;
+    }
 
     const HWND handle = dialog.handle;
     ShowDialog(dialog);
@@ -289,6 +321,7 @@ class GtkDialogs : public DialogBackend {
     }
     shownDialogs_.erase(handle);
     gtk_widget_destroy(window);
+    for (auto& [first, anchor] : shown->groupAnchors) g_object_unref(anchor);
     while (gtk_events_pending()) gtk_main_iteration();
   }
 

@@ -1,5 +1,6 @@
 #include "shell/configuration_mode.h"
 
-// The configuration dialog is not part of this program yet: the mode shows nothing and ends
-// with the end code the dialog gives when it is closed.
-int RunConfiguration() { return 1; }
+#include "settings/config_dialog.h"
+#include "shell/saver_state.h"
+
+int RunConfiguration() { return static_cast<int>(ShowConfigDialog(appInstance)); }
