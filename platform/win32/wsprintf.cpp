@@ -15,13 +15,13 @@ namespace {
 // The largest output wsprintfA writes, without the terminating NUL.
 constexpr size_t kLargestOutput = 1024;
 
-void AppendFormatted(std::string& out, const std::string& spec, char conversion, va_list& args) {
+void AppendFormatted(std::string& out, const std::string& directive, char conversion, va_list& args) {
   char piece[kLargestOutput + 1];
   int written = 0;
   switch (conversion) {
     case 's': {
       const char* text = va_arg(args, const char*);
-      written = std::snprintf(piece, sizeof piece, spec.c_str(), text != nullptr ? text : "(null)");
+      written = std::snprintf(piece, sizeof piece, directive.c_str(), text != nullptr ? text : "(null)");
       break;
     }
     case 'c':
@@ -30,10 +30,10 @@ void AppendFormatted(std::string& out, const std::string& spec, char conversion,
     case 'u':
     case 'x':
     case 'X':
-      written = std::snprintf(piece, sizeof piece, spec.c_str(), va_arg(args, int));
+      written = std::snprintf(piece, sizeof piece, directive.c_str(), va_arg(args, int));
       break;
     default:
-      out += spec;
+      out += directive;
       return;
   }
   if (written > 0) out.append(piece, std::min(static_cast<size_t>(written), sizeof piece - 1));
@@ -56,14 +56,14 @@ int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...) {
       at += 2;
       continue;
     }
-    std::string spec = "%";
+    std::string directive = "%";
     ++at;
-    while (*at != '\0' && std::strchr("-+ #0123456789.", *at) != nullptr) spec += *at++;
+    while (*at != '\0' && std::strchr("-+ #0123456789.", *at) != nullptr) directive += *at++;
     while (*at == 'l' || *at == 'h') ++at;  // sizes: every number comes as an int
     if (*at == '\0') break;
     const char conversion = *at++;
-    spec += conversion;
-    AppendFormatted(out, spec, conversion, args);
+    directive += conversion;
+    AppendFormatted(out, directive, conversion, args);
   }
   va_end(args);
   if (out.size() > kLargestOutput) out.resize(kLargestOutput);
