@@ -12,6 +12,7 @@
 #include "headless_display.h"
 #include "settings/config_dialog.h"
 #include "settings/dialog_controls.h"
+#include "settings/settings_readers.h"
 #include "settings/settings_store.h"
 #include "winapi.h"
 
@@ -163,6 +164,25 @@ TEST_F(ConfigDialog, ChoosersShareOneColourAndACancelledChooserChangesNothing) {
   EXPECT_EQ(opened, (std::vector<COLORREF>{kWhite, kRed, kRed}));
   EXPECT_EQ(Stored("BackColor"), kRed);
   EXPECT_EQ(Stored("HaloColor"), 0u);
+}
+
+// What the dialog writes is what the next saver start reads, through the saver's own reader.
+TEST_F(ConfigDialog, ChangesReachTheNextSaverStart) {
+  dialogs::SetColourAnswer([](COLORREF* colour) {
+    *colour = kGreen;
+    return true;
+  });
+  Open([](HWND dialog) {
+    dialogs::MoveSlider(dialog, kDistanceSlider, 60);
+    dialogs::MoveSlider(dialog, kObjectDistanceSlider, 35);
+    dialogs::Click(dialog, kHaloColourButton);
+    dialogs::PressEnter(dialog);
+  });
+  LoadStartupSettings();
+  EXPECT_EQ(g_startupSettings.Distance, 60u);
+  EXPECT_EQ(g_startupSettings.ObjectDistance, 35u);
+  EXPECT_EQ(g_startupSettings.HaloColor, kGreen);
+  EXPECT_EQ(g_startupSettings.BackColor, 0u);
 }
 
 TEST_F(ConfigDialog, RestoreDefaultsWritesNothingUntilOk) {
