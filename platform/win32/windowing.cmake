@@ -10,9 +10,11 @@ target_sources(orbelune_win32 PRIVATE
   gdi_drawing.cpp
   gdi_objects.cpp
   gdi_paint.cpp
+  hack_host.cpp
   message_box.cpp
   message_queue.cpp
   resource_images.cpp
+  termination_signal.cpp
   text_encoding.cpp
   window_geometry.cpp
   window_lifecycle.cpp
