@@ -36,7 +36,9 @@ HWND ParseWindowId(const char* text) {
 }  // namespace
 
 HWND RootTargetWindow() {
-  if (const char* named = std::getenv("XSCREENSAVER_WINDOW"); named != nullptr) return ParseWindowId(named);
+  if (const char* named = std::getenv("XSCREENSAVER_WINDOW"); named != nullptr && *named != '\0') {
+    return ParseWindowId(named);
+  }
   ::Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return nullptr;
   const ::Window root = DefaultRootWindow(display);

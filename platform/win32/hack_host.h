@@ -8,8 +8,8 @@
 namespace standin::hack {
 
 // The window a -root run draws into: the one XSCREENSAVER_WINDOW names (decimal or 0x hex),
-// else the root window of the display. Null when the variable names no number, or when no
-// display can be opened.
+// or, when the variable is unset or empty, the root window of the display. Null when the
+// variable names no number, or when no display can be opened.
 HWND RootTargetWindow();
 
 // SIGTERM from now on asks the program's windows to close (WM_CLOSE) instead of killing the
