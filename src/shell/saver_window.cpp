@@ -76,22 +76,14 @@ bool RegisterSaverClass() {
 
 SaverWindowShape ChooseSaverWindowShape(HWND parent) {
   SaverWindowShape shape;
-  if (hackMode != 0) {
+  if (hackMode != 0 || previewMode != 0) {
     RECT client{};
     GetClientRect(parent, &client);
     shape.parent = parent;
     shape.style = kPreviewStyle;
     shape.width = client.right;
     shape.height = client.bottom;
-    shape.title = "Orbelune";
-  } else if (previewMode != 0) {
-    RECT client{};
-    GetClientRect(parent, &client);
-    shape.parent = parent;
-    shape.style = kPreviewStyle;
-    shape.width = client.right;
-    shape.height = client.bottom;
-    shape.title = "Preview";
+    shape.title = hackMode != 0 ? "Orbelune" : "Preview";
   } else if (windowedOrPreview != 0) {
     RECT outer{0, 0, kTestClientWidth, kTestClientHeight};
     AdjustWindowRect(&outer, kWindowedStyle, FALSE);
