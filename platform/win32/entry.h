@@ -1,5 +1,6 @@
 // Implements: the Windows GUI entry convention. The program's main() (entry_main.cpp) builds
-// the command-line text from its arguments, joined by single blanks, and calls WinMain, which
+// the command-line text from its arguments, joined by single blanks and quoted where they hold
+// blanks or quotes (as Windows writes them), and calls WinMain, which
 // the system code defines. Leaves out: nCmdShow other than SW_SHOWNORMAL.
 #pragma once
 

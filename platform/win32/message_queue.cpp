@@ -5,7 +5,8 @@
 // messages first, then the quit message, then WM_PAINT for a window that needs painting.
 // A caller that only polls (PeekMessageA finding nothing twice in a row, with nothing shown
 // or handled in between) is made to wait a few milliseconds for input, so that a loop which
-// draws nothing does not spin a core; a loop that draws is never slowed.
+// draws nothing does not spin a core; a loop that draws is never slowed. A caught SIGTERM
+// becomes WM_CLOSE here (termination_signal.h).
 // Leaves out: other threads, hooks, timers (WM_TIMER), PM_QS_* filters, posting to windows of
 // other programs (PostMessageA then fails with ERROR_NOT_SUPPORTED).
 #include <chrono>
@@ -16,6 +17,7 @@
 #include "error.h"
 #include "gdi.h"
 #include "message_queue.h"
+#include "termination_signal.h"
 #include "window.h"
 #include "window_table.h"
 
@@ -152,6 +154,7 @@ void DropMessagesFor(HWND window) {
 }
 
 void PumpDisplay(int waitMilliseconds) {
+  DeliverTerminationRequest();
   std::vector<DisplayEvent> events;
   Display().CollectEvents(events, waitMilliseconds);
   for (const DisplayEvent& event : events) {

@@ -18,9 +18,11 @@ target_sources(orbelune_win32 PRIVATE
   gdi_objects.cpp
   gdi_paint.cpp
   gtk_session.cpp
+  hack_host.cpp
   message_box.cpp
   message_queue.cpp
   resource_images.cpp
+  termination_signal.cpp
   text_encoding.cpp
   window_geometry.cpp
   window_lifecycle.cpp

@@ -2,6 +2,8 @@
 // reading the root window back, and child windows inside a foreign window: created covering
 // the asked rectangle, painted with XPutImage, resized when asked, and reported when the
 // parent is resized or destroyed, when they are exposed, and when a button is pressed in them.
+// A child of the root window (a hack run's -root without a daemon) is kept from the window
+// manager.
 // The connection is our own, apart from SDL's; every request that may fail is checked under an
 // error trap, so a window that vanished in between is an answer, not a crash.
 // Leaves out: keyboard input in a preview child, visuals other than true colour.
@@ -179,6 +181,13 @@ bool X11Preview::OpenChild(HWND window, uint64_t parent, int x, int y, int width
   XWindowAttributes parentAttributes{};
   XGetWindowAttributes(display_, parentId, &parentAttributes);
   XSelectInput(display_, parentId, parentAttributes.your_event_mask | StructureNotifyMask);
+  // A child of the root window is a top-level window: it covers the screen as it is, with no
+  // frame or placement of a window manager's.
+  if (parentAttributes.root == parentId) {
+    XSetWindowAttributes unmanaged{};
+    unmanaged.override_redirect = True;
+    XChangeWindowAttributes(display_, child, CWOverrideRedirect, &unmanaged);
+  }
   if (trap.Failed()) {
     XDestroyWindow(display_, child);
     return false;

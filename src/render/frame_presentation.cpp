@@ -30,3 +30,11 @@ void GraphicsDevice::ResetLostDevice(KaleidoScene* scene) {
     scene->ReleaseDeviceTargets();
     if (SUCCEEDED(device->Reset(&presentParams))) scene->RestoreDeviceTargets(device);
 }
+
+// A back buffer size of 0 takes the client area at the time of the reset.
+void GraphicsDevice::FollowWindowSize(KaleidoScene* scene) {
+    if (scene == nullptr || device == nullptr) return;
+    presentParams.BackBufferWidth = 0;
+    presentParams.BackBufferHeight = 0;
+    ResetLostDevice(scene);
+}

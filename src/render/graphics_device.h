@@ -35,6 +35,10 @@ struct GraphicsDevice {
     void PresentFrame(HWND window, KaleidoScene* scene, DWORD distance, DWORD haloColor,
                       BOOL screenshotRequested);
 
+    // Resets the device with a back buffer of the window's current client size, as after a
+    // lost device; does nothing without a device.
+    void FollowWindowSize(KaleidoScene* scene);
+
     // Gives back the device, then the Direct3D object; each slot is cleared.
     void Release();
 

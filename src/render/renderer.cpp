@@ -2,6 +2,7 @@
 #include "render/renderer.h"
 
 #include "render/process_objects.h"
+#include "settings/settings_overrides.h"
 #include "settings/settings_readers.h"
 
 // Both exist, empty, before the entry runs and live until the process exits. They are
@@ -14,6 +15,7 @@ BOOL StartRenderer(HWND window, BOOL previewMode) {
     if (previewMode) return TRUE;
 
     LoadStartupSettings();
+    ApplySettingsOverrides(g_settingsOverrides, &g_startupSettings);
     // The frames paint the whole client area; no paint request is to wait for them.
     ValidateRect(window, nullptr);
     if (FAILED(g_graphicsDevice.Create(window))) return FALSE;
@@ -25,6 +27,8 @@ BOOL StartRenderer(HWND window, BOOL previewMode) {
         s.FileName, s.DefImageNum);
     return SUCCEEDED(setup) ? TRUE : FALSE;
 }
+
+void FollowWindowSize() { g_graphicsDevice.FollowWindowSize(&g_kaleidoScene); }
 
 void RenderIdleFrame(HWND window, BOOL screenshotRequested) {
     g_graphicsDevice.PresentFrame(window, &g_kaleidoScene, g_startupSettings.Distance,

@@ -10,3 +10,7 @@ BOOL StartRenderer(HWND window, BOOL previewMode);
 
 // Draws and presents one frame with the settings read at start.
 void RenderIdleFrame(HWND window, BOOL screenshotRequested);
+
+// Makes the frames as large as the window's client area is now: a window given by another
+// program (a hack run's) changes size under the saver. Does nothing before the renderer starts.
+void FollowWindowSize();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "settings/setting_ranges.h"
 #include "settings/settings_store.h"
 
 Settings g_startupSettings;
@@ -11,8 +12,7 @@ namespace {
 struct RangedNumber {
   LPCSTR name;
   DWORD Settings::*field;
-  DWORD lowest;
-  DWORD highest;
+  SettingRange range;
   DWORD startupFallback;
   DWORD dialogFallback;
 };
@@ -20,24 +20,23 @@ struct RangedNumber {
 // The sliders' values, in the order they are read. The two readers differ only in the
 // object's spin speed when it is missing.
 constexpr RangedNumber kRangedNumbers[] = {
-    {"ObjectDistance", &Settings::ObjectDistance, 10, 50, 10, 10},
-    {"ObjectXSpeed", &Settings::ObjectXSpeed, 30, 300, 100, 100},
-    {"ObjectYSpeed", &Settings::ObjectYSpeed, 30, 300, 120, 120},
-    {"ObjectRotationSpeed", &Settings::ObjectRotationSpeed, 30, 300, 120, 240},
-    {"Distance", &Settings::Distance, 25, 80, 25, 25},
-    {"RotationSpeed", &Settings::RotationSpeed, 1, 1000, 600, 600},
+    {"ObjectDistance", &Settings::ObjectDistance, kObjectDistanceRange, 10, 10},
+    {"ObjectXSpeed", &Settings::ObjectXSpeed, kObjectSpeedRange, 100, 100},
+    {"ObjectYSpeed", &Settings::ObjectYSpeed, kObjectSpeedRange, 120, 120},
+    {"ObjectRotationSpeed", &Settings::ObjectRotationSpeed, kObjectSpeedRange, 120, 240},
+    {"Distance", &Settings::Distance, kDistanceRange, 25, 25},
+    {"RotationSpeed", &Settings::RotationSpeed, kRotationSpeedRange, 600, 600},
 };
 
-constexpr DWORD kLargestColour = 0xFFFFFF;
 const char kDefaultImageName[] = "Default";
 
 enum class Reader { kStartup, kDialog };
 
-DWORD ReadRanged(LPCSTR name, DWORD lowest, DWORD highest, DWORD fallback, KeyAccess access) {
+DWORD ReadRanged(LPCSTR name, SettingRange range, DWORD fallback, KeyAccess access) {
   DWORD value = 0;
   LONG status = 0;
   ReadDwordSetting(name, &value, &status, access);
-  return (status != ERROR_SUCCESS || value < lowest || value > highest) ? fallback : value;
+  return (status != ERROR_SUCCESS || !range.Holds(value)) ? fallback : value;
 }
 
 // Directions keep any number read: only a failed read falls back.
@@ -52,12 +51,12 @@ DWORD ReadDirection(LPCSTR name, DWORD fallback, KeyAccess access) {
 void ReadSharedSettings(Settings* settings, Reader reader, KeyAccess access) {
   for (const RangedNumber& number : kRangedNumbers) {
     DWORD fallback = reader == Reader::kStartup ? number.startupFallback : number.dialogFallback;
-    settings->*number.field = ReadRanged(number.name, number.lowest, number.highest, fallback, access);
+    settings->*number.field = ReadRanged(number.name, number.range, fallback, access);
   }
   settings->ObjectClockwise = ReadDirection("ObjectClockwise", 0, access);
   settings->Clockwise = ReadDirection("Clockwise", 1, access);
-  settings->BackColor = ReadRanged("BackColor", 0, kLargestColour, 0, access);
-  settings->HaloColor = ReadRanged("HaloColor", 0, kLargestColour, 0, access);
+  settings->BackColor = ReadRanged("BackColor", kColourRange, 0, access);
+  settings->HaloColor = ReadRanged("HaloColor", kColourRange, 0, access);
 
   LONG status = 0;
   ReadStringSetting("FileName", settings->FileName, &status, access);
@@ -66,7 +65,7 @@ void ReadSharedSettings(Settings* settings, Reader reader, KeyAccess access) {
 
 void ReadStartupSettings(Settings* settings, KeyAccess access) {
   ReadSharedSettings(settings, Reader::kStartup, access);
-  settings->DefImageNum = ReadRanged("DefImageNum", 0, 1, 0, access);
+  settings->DefImageNum = ReadRanged("DefImageNum", SettingRange{0, 1}, 0, access);
 }
 
 }  // namespace

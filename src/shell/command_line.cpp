@@ -1,6 +1,9 @@
 #include "shell/command_line.h"
 
+#include "shell/command_words.h"
 #include "shell/configuration_mode.h"
+#include "shell/hack_mode.h"
+#include "shell/hack_options.h"
 #include "shell/saver_run.h"
 #include "shell/saver_state.h"
 
@@ -58,6 +61,11 @@ SwitchChoice ReadCommandLine(const char* commandLine) {
 }
 
 int RunCommandLine(const char* commandLine) {
+  // Hack options are whole words, read before the switch letters, which they would otherwise
+  // be taken for (-window-id would be W).
+  if (const std::vector<std::string> words = SplitCommandWords(commandLine); IsHackCommandLine(words)) {
+    return RunHackCommandLine(words);
+  }
   const SwitchChoice choice = ReadCommandLine(commandLine);
   switch (choice.action) {
     case SwitchAction::Configure:

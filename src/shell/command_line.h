@@ -23,6 +23,7 @@ struct SwitchChoice {
 // Scans the command-line text (the part after the program's name) for its first switch letter.
 SwitchChoice ReadCommandLine(const char* commandLine);
 
-// The whole entry once appInstance is stored: chooses the mode, sets windowedOrPreview, runs it
-// and returns the process's exit code.
+// The whole entry once appInstance is stored: a command line that starts with a hack option
+// (hack_options.h) is a hack run; any other chooses the mode by its first switch letter, sets
+// windowedOrPreview, runs it and returns the process's exit code.
 int RunCommandLine(const char* commandLine);

@@ -1,5 +1,6 @@
 #include "shell/saver_run.h"
 
+#include "hack_host.h"
 #include "render/renderer.h"
 #include "shell/saver_state.h"
 #include "shell/saver_window.h"
@@ -33,6 +34,23 @@ int ExitCodeWithoutLoop() {
   return kExitCodeWhenNeverRun;
 }
 
+// Everything of a run after the single-instance guard: class, window, renderer, main loop.
+int RunSaverWindow(const SaverWindowShape& shape) {
+  const HWND window = RegisterSaverClass() ? CreateSaverWindow(shape) : nullptr;
+  int exitCode = kExitCodeWhenNeverRun;
+  {
+    const TimerResolution resolution;
+    if (window != nullptr && StartRenderer(window, previewMode)) {
+      GetCursorPos(&lastCursorPos);
+      exitCode = RunMainLoop(window);
+    } else if (window != nullptr) {
+      exitCode = ExitCodeWithoutLoop();
+    }
+  }
+  Sleep(1);
+  return exitCode;
+}
+
 }  // namespace
 
 int RunMainLoop(HWND window) {
@@ -55,18 +73,15 @@ int RunSaver(HWND parent) {
   previewMode = parent != nullptr ? 1 : 0;
   const SaverWindowShape shape = ChooseSaverWindowShape(parent);
   if (previewMode == 0 && AnotherRunExists()) return 0;
+  return RunSaverWindow(shape);
+}
 
-  const HWND window = RegisterSaverClass() ? CreateSaverWindow(shape) : nullptr;
-  int exitCode = kExitCodeWhenNeverRun;
-  {
-    const TimerResolution resolution;
-    if (window != nullptr && StartRenderer(window, previewMode)) {
-      GetCursorPos(&lastCursorPos);
-      exitCode = RunMainLoop(window);
-    } else if (window != nullptr) {
-      exitCode = ExitCodeWithoutLoop();
-    }
-  }
-  Sleep(1);
-  return exitCode;
+// The daemon runs one hack for each monitor and ends them itself: no guard, and its
+// termination signal closes the window like any other end.
+int RunHack(HWND host) {
+  windowedOrPreview = 1;
+  previewMode = 0;
+  hackMode = 1;
+  standin::hack::CloseWindowsOnTermination();
+  return RunSaverWindow(ChooseSaverWindowShape(host));
 }

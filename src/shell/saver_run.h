@@ -10,6 +10,12 @@
 // not start and left no quit message of its own).
 int RunSaver(HWND parent);
 
+// A hack run inside `host`, a window that an X screen saver daemon or its settings program
+// gave: the frames fill a child covering the host and follow its size; input ends nothing and
+// there is no single-instance guard; the host's destruction, or the daemon's termination
+// signal, ends the run with 0.
+int RunHack(HWND host);
+
 // Dispatches waiting messages and draws a frame whenever the queue is empty (never in preview
 // mode) until the quit message comes; returns its code.
 int RunMainLoop(HWND window);

@@ -15,6 +15,10 @@ extern LONG windowedOrPreview;
 // 1 while the saver window is a child of a given parent window (preview mode).
 extern LONG previewMode;
 
+// 1 while the saver draws into a window that an X screen saver daemon or its settings program
+// gave (a hack run): windowedOrPreview is 1 as well, so input ends nothing, yet frames are drawn.
+extern LONG hackMode;
+
 // Where the pointer was when the main loop started, or when the mouse rule last fired.
 extern POINT lastCursorPos;
 

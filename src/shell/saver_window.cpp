@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "render/renderer.h"
 #include "shell/saver_state.h"
 
 namespace {
@@ -75,14 +76,14 @@ bool RegisterSaverClass() {
 
 SaverWindowShape ChooseSaverWindowShape(HWND parent) {
   SaverWindowShape shape;
-  if (previewMode != 0) {
+  if (hackMode != 0 || previewMode != 0) {
     RECT client{};
     GetClientRect(parent, &client);
     shape.parent = parent;
     shape.style = kPreviewStyle;
     shape.width = client.right;
     shape.height = client.bottom;
-    shape.title = "Preview";
+    shape.title = hackMode != 0 ? "Orbelune" : "Preview";
   } else if (windowedOrPreview != 0) {
     RECT outer{0, 0, kTestClientWidth, kTestClientHeight};
     AdjustWindowRect(&outer, kWindowedStyle, FALSE);
@@ -127,7 +128,14 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
       break;
     case WM_KEYDOWN:
       // F12 in the test window saves the next frame as a screenshot.
-      if (windowedOrPreview != 0 && previewMode == 0 && wParam == VK_F12) screenshotRequested = 1;
+      if (windowedOrPreview != 0 && previewMode == 0 && hackMode == 0 && wParam == VK_F12) {
+        screenshotRequested = 1;
+      }
+      break;
+    case WM_SIZE:
+      // The daemon's window, or a settings program's preview pane, may change size under a
+      // hack run: the frames follow it instead of being stretched.
+      if (hackMode != 0) FollowWindowSize();
       break;
     default:
       break;

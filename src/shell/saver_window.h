@@ -15,7 +15,8 @@ struct SaverWindowShape {
 // Registers "WindowsScreenSaverClass"; false when registration fails.
 bool RegisterSaverClass();
 
-// The window for the current mode: a child covering the parent's client area in preview mode,
+// The window for the current mode: a child covering the parent's client area in preview mode
+// and in a hack run,
 // an 800 by 600 client area with a caption in windowed test mode, a topmost popup covering the
 // screen in full-screen mode.
 SaverWindowShape ChooseSaverWindowShape(HWND parent);
@@ -23,7 +24,8 @@ SaverWindowShape ChooseSaverWindowShape(HWND parent);
 // Creates the saver window at 0, 0; null when that fails.
 HWND CreateSaverWindow(const SaverWindowShape& shape);
 
-// First stage: cursor and input method, preview painting, help requests, system commands.
+// First stage: cursor and input method, preview painting, help requests, system commands, and
+// a hack run's frames following its window's size.
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Second stage: in full-screen mode, the rules that end the run; then the default handling.

@@ -12,7 +12,8 @@ namespace e2e {
 
 pid_t StartProgram(const std::vector<std::string>& arguments) {
   std::vector<char*> argv;
-  std::string program = ORBELUNE_PROGRAM;
+  const char* underTest = std::getenv("ORBELUNE_PROGRAM_UNDER_TEST");
+  std::string program = underTest != nullptr ? underTest : ORBELUNE_PROGRAM;
   argv.push_back(program.data());
   std::vector<std::string> copies = arguments;
   for (std::string& argument : copies) argv.push_back(argument.data());

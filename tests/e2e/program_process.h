@@ -9,7 +9,8 @@
 
 namespace e2e {
 
-// Starts build/bin/orbelune with the given arguments (each one argv entry).
+// Starts build/bin/orbelune, or the program that ORBELUNE_PROGRAM_UNDER_TEST names (an
+// installed one), with the given arguments (each one argv entry).
 pid_t StartProgram(const std::vector<std::string>& arguments);
 
 // The exit code as the program returned it (a signed byte, so -1 stays -1), or nothing when it

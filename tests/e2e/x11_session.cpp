@@ -108,6 +108,11 @@ void X11Session::Resize(::Window window, int width, int height) {
   XSync(display_, False);
 }
 
+void X11Session::Move(::Window window, int x, int y) {
+  XMoveWindow(display_, window, x, y);
+  XSync(display_, False);
+}
+
 void X11Session::Destroy(::Window window) {
   XDestroyWindow(display_, window);
   XSync(display_, False);

@@ -35,6 +35,7 @@ class X11Session {
   // A plain top-level window filled with one colour, to be a preview's parent.
   ::Window CreateHost(int width, int height, unsigned long colour);
   void Resize(::Window window, int width, int height);
+  void Move(::Window window, int x, int y);
   void Destroy(::Window window);
 
   // The window's pixels as shown (0x00RRGGBB, rows top-down), children included.
