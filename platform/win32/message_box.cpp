@@ -2,7 +2,8 @@
 // other windows (a saver's window may be topmost), with the icon and buttons that the type
 // asks for; closing the dialog answers as the close box does on Windows (Cancel where there
 // is one, else OK or No). Without a display the box is written to standard error, in UTF-8,
-// and answered with its first button. Texts arrive in code page 932 and are converted.
+// and answered with its first button. Texts arrive in code page 932 and are converted. A
+// SIGTERM caught while the box waits ends the process (termination_signal.h).
 // Leaves out: owner windows, MB_DEFBUTTONn, MB_HELP, right-to-left layouts.
 #include <gtk/gtk.h>
 
@@ -13,6 +14,7 @@
 
 #include "dialog.h"
 #include "gtk_session.h"
+#include "termination_signal.h"
 #include "text_encoding.h"
 
 namespace {
@@ -65,7 +67,9 @@ int ShowWithGtk(const std::string& text, const std::string& caption, UINT type) 
     gtk_dialog_add_button(GTK_DIALOG(dialog), button.label, button.answer);
   }
   gtk_dialog_set_default_response(GTK_DIALOG(dialog), buttons.front().answer);
+  standin::SetWaitingInModalBox(true);
   const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+  standin::SetWaitingInModalBox(false);
   gtk_widget_destroy(dialog);
   while (gtk_events_pending()) gtk_main_iteration();
   return response > 0 ? response : CloseAnswer(buttons);

@@ -157,6 +157,25 @@ TEST_F(HackEndToEnd, RootDrawsIntoTheDaemonsWindowAndEndsWithIt) {
   EXPECT_EQ(StoredValuesButDefImageNum(), before) << "the options were written to the store";
 }
 
+// A picture that cannot be read is told in a message box, which a daemon's window may hide;
+// the daemon's SIGTERM must still end the hack, at once and with 0.
+TEST_F(HackEndToEnd, SigtermEndsAHackWaitingAtItsMessageBox) {
+  const ::Window host = x11_.CreateHost(160, 120, 0x000000);
+  const pid_t program = Start({"-window-id", std::to_string(host), "--image", "/no/such/picture.png"});
+  // The box's title is UTF-8 (_NET_WM_NAME), which xdotool reads.
+  bool boxShown = false;
+  for (int look = 0; look < 60 && !boxShown; ++look) {
+    boxShown = e2e::Xdotool("search --name '^エラー$'");
+    if (!boxShown) e2e::Pause(0.05);
+  }
+  ASSERT_TRUE(boxShown) << "no message box";
+  kill(program, SIGTERM);
+  const auto exitCode = WaitForExit(program, 1);
+  ASSERT_TRUE(exitCode.has_value()) << "SIGTERM did not end the hack waiting at its message box";
+  EXPECT_EQ(*exitCode, 0);
+  x11_.Destroy(host);
+}
+
 TEST_F(HackEndToEnd, BadOptionsAreRefusedBeforeAnythingShows) {
   const ::Window host = x11_.CreateHost(100, 80, 0x00FF00);
   const std::string id = std::to_string(host);
