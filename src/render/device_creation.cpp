@@ -2,6 +2,7 @@
 
 #include "render/device_failure_message.h"
 #include "render/present_parameters.h"
+#include "shift_jis_text.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ constexpr CreationAttempt kCreationAttempts[] = {
 void ReportDeviceFailure(HWND window) {
     ShowCursor(TRUE);
     SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_HIDEWINDOW);
-    MessageBoxA(nullptr, kDeviceFailureText, kDeviceFailureCaption, MB_ICONWARNING | MB_OK);
+    MessageBoxShiftJis(nullptr, kDeviceFailureText, kDeviceFailureCaption, MB_ICONWARNING | MB_OK);
     PostQuitMessage(1);
 }
 

@@ -13,6 +13,7 @@
 #include "render/scene_messages.h"
 #include "render/scene_vertex.h"
 #include "render/scrambled_mesh.h"
+#include "shift_jis_text.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ HRESULT CreateImageTextureFromFile(IDirect3DDevice9* device, const char* path,
 void ReportImageFileFailure(HWND window) {
     ShowCursor(TRUE);
     SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_HIDEWINDOW);
-    MessageBoxA(nullptr, kImageFileFailureText, kImageFileFailureCaption, MB_ICONWARNING);
+    MessageBoxShiftJis(nullptr, kImageFileFailureText, kImageFileFailureCaption, MB_ICONWARNING);
     PostQuitMessage(1);
 }
 

@@ -8,6 +8,7 @@
 #include "settings/image_file_choice.h"
 #include "settings/settings_readers.h"
 #include "settings/settings_store.h"
+#include "shift_jis_text.h"
 
 COLORREF dialogBackColor = 0;
 COLORREF dialogHaloColor = 0;
@@ -64,10 +65,14 @@ void RepaintSwatches() {
   PaintSwatch(haloSwatch, dialogHaloColor);
 }
 
+// The built-in images' label is the system's Shift-JIS; a path is in the user's code page.
 void ShowFileName(HWND dialog) {
+  if (std::strcmp(dialogFileName, "Default") == 0) {
+    SetDlgItemTextShiftJis(dialog, kFileNameLabel, kDefaultImageLabel);
+    return;
+  }
   char text[kFileNameBufferSize];
-  const bool builtIn = std::strcmp(dialogFileName, "Default") == 0;
-  wsprintfA(text, "%s", builtIn ? kDefaultImageLabel : dialogFileName);
+  wsprintfA(text, "%s", dialogFileName);
   SetDlgItemTextA(dialog, kFileNameLabel, text);
 }
 
@@ -141,7 +146,7 @@ void RestoreDefaults(HWND dialog) {
   dialogHaloColor = 0;
   RepaintSwatches();
   std::strcpy(dialogFileName, "Default");
-  SetDlgItemTextA(dialog, kFileNameLabel, kDefaultImageLabel);
+  SetDlgItemTextShiftJis(dialog, kFileNameLabel, kDefaultImageLabel);
 }
 
 // A cancelled chooser leaves the colour as it was: taking the shared chooser colour anyway

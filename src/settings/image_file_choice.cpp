@@ -5,6 +5,7 @@
 #include "gfxsupport/image_decoding.h"
 #include "settings/dialog_texts.h"
 #include "settings/settings.h"
+#include "shift_jis_text.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ constexpr DWORD kChoiceBufferSize = 1024;
 constexpr DWORD kBufferTooSmall = 0x3003;  // FNERR_BUFFERTOOSMALL
 
 void Refuse(HWND dialog, const char* text) {
-  MessageBoxA(dialog, text, kOptionsCaption, MB_OK | MB_ICONEXCLAMATION);
+  MessageBoxShiftJis(dialog, text, kOptionsCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace
