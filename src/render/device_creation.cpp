@@ -2,7 +2,7 @@
 
 #include "render/device_failure_message.h"
 #include "render/present_parameters.h"
-#include "shift_jis_text.h"
+#include "japanese_text.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "render/scene_messages.h"
 #include "render/scene_vertex.h"
 #include "render/scrambled_mesh.h"
-#include "shift_jis_text.h"
+#include "japanese_text.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "settings/image_file_choice.h"
 #include "settings/settings_readers.h"
 #include "settings/settings_store.h"
-#include "shift_jis_text.h"
+#include "japanese_text.h"
 
 COLORREF dialogBackColor = 0;
 COLORREF dialogHaloColor = 0;
@@ -169,8 +169,7 @@ INT_PTR HandleCommand(HWND dialog, int id) {
       EndDialog(dialog, 1);
       return TRUE;
     case kVersionButton:
-      return DialogBoxParamA(dialogInstance, MAKEINTRESOURCEA(kAboutDialogResource), dialog,
-                             AboutDialogProc, 0);
+      return DialogBoxFromTemplate(dialogInstance, kAboutDialogResource, dialog, AboutDialogProc, 0);
     case kRestoreDefaultsButton:
       RestoreDefaults(dialog);
       return TRUE;
@@ -193,7 +192,7 @@ INT_PTR HandleCommand(HWND dialog, int id) {
 INT_PTR ShowConfigDialog(HINSTANCE instance) {
   InitCommonControls();
   dialogInstance = instance;
-  return DialogBoxParamA(instance, MAKEINTRESOURCEA(kConfigDialogResource), nullptr, ConfigDialogProc, 0);
+  return DialogBoxFromTemplate(instance, kConfigDialogResource, nullptr, ConfigDialogProc, 0);
 }
 
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

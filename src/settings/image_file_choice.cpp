@@ -5,7 +5,7 @@
 #include "gfxsupport/image_decoding.h"
 #include "settings/dialog_texts.h"
 #include "settings/settings.h"
-#include "shift_jis_text.h"
+#include "japanese_text.h"
 
 namespace {
 
