@@ -25,3 +25,16 @@ wait_for_exit() {
     sleep 0.05
   done
 }
+
+# Waits up to 10 s for a visible window of exactly this title while the program ($pid) runs;
+# sets window to its id.
+wait_for_window() {
+  window=""
+  for _ in $(seq 200); do
+    window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+    [[ -n "$window" ]] && return
+    kill -0 "$pid" 2>/dev/null || fail "the program ended before its window \"$1\" showed"
+    sleep 0.05
+  done
+  fail "no window titled $1 within 10 s"
+}

@@ -18,14 +18,7 @@ export ORBELUNE_D3D_LOSE_EVERY=10
 "$program" /w &
 pid=$!
 
-window=""
-for _ in $(seq 200); do
-  window=$(xdotool search --onlyvisible --name '^Orbelune$' 2>/dev/null | head -n 1)
-  [[ -n "$window" ]] && break
-  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window showed"
-  sleep 0.05
-done
-[[ -n "$window" ]] || fail "no window titled Orbelune within 10 s"
+wait_for_window Orbelune
 
 # At 60 frames a second the device is lost six times a second: look at the window a few times.
 previous=""

@@ -23,14 +23,7 @@ rm -f desktop.png
 "$program" /w &
 pid=$!
 
-window=""
-for _ in $(seq 200); do
-  window=$(xdotool search --onlyvisible --name '^Orbelune$' 2>/dev/null | head -n 1)
-  [[ -n "$window" ]] && break
-  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window showed"
-  sleep 0.05
-done
-[[ -n "$window" ]] || fail "no window titled Orbelune within 10 s"
+wait_for_window Orbelune
 
 xdotool windowmove "$window" 150 100
 sleep 0.5

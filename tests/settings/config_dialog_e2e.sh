@@ -17,14 +17,7 @@ export GSETTINGS_BACKEND=memory  # no session bus here for GTK's settings
 open_dialog() {
   "$program" /c 2>"$scratch/stderr.txt" &
   pid=$!
-  window=""
-  for _ in $(seq 200); do
-    window=$(xdotool search --onlyvisible --name '^オプション$' 2>/dev/null | head -n 1)
-    [[ -n "$window" ]] && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended before its dialog showed"
-    sleep 0.05
-  done
-  [[ -n "$window" ]] || fail "no window titled オプション within 10 s"
+  wait_for_window オプション
   sleep 0.5
   xdotool windowfocus --sync "$window" 2>/dev/null
 }
