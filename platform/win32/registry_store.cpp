@@ -3,6 +3,7 @@
 // Leaves out: watching the file for changes made by others.
 #include "registry_store.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -130,8 +131,27 @@ class FileLock {
   int descriptor_ = -1;
 };
 
+// Writers once named their temporary file after their process; a writer killed before its
+// rename left one behind for good. Under the lock no writer is at work, so any is a leftover.
+void RemoveLeftoverTemporaries(const std::string& path) {
+  const std::string folder = ParentOf(path);
+  const size_t slash = path.rfind('/');
+  const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp-";
+  DIR* listing = opendir(folder.c_str());
+  if (listing == nullptr) return;
+  while (const dirent* entry = readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0) {
+      unlink((folder + "/" + name).c_str());
+    }
+  }
+  closedir(listing);
+}
+
+// Called with the lock held: one temporary name serves every writer, so a writer killed
+// before its rename leaves at most that one file, which the next write takes over.
 LONG ReplaceFile(const std::string& path, const std::string& text) {
-  std::string temporary = path + ".tmp-" + std::to_string(getpid());
+  const std::string temporary = path + ".tmp";
   int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (descriptor < 0) return ERROR_CANTWRITE;
   bool written = WriteAll(descriptor, text) && fsync(descriptor) == 0;
@@ -187,5 +207,6 @@ LONG ChangeRegistryFile(const std::function<bool(RegistryDocument&, LONG* status
   LONG status = ERROR_SUCCESS;
   if (!change(document, &status)) return status;
   if (document.damaged && !KeepDamagedFileAside(path, text)) return ERROR_CANTWRITE;
+  RemoveLeftoverTemporaries(path);
   return ReplaceFile(path, FormatRegistryText(document));
 }

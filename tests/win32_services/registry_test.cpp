@@ -179,6 +179,29 @@ TEST_F(RegistryStore, DamagedFileIsNeverLost) {
   EXPECT_EQ(DamagedCopies().size(), 1u) << "a clean file is not set aside again";
 }
 
+// A writer killed between writing its temporary file and the rename leaves the file behind;
+// such leftovers must not pile up start after start, and they never stand for the store.
+TEST_F(RegistryStore, TemporaryFilesOfKilledWritersDoNotPileUp) {
+  ASSERT_EQ(Set("Distance", REG_DWORD, {25, 0, 0, 0}), ERROR_SUCCESS);
+  const std::filesystem::path folder = std::filesystem::path(storePath_).parent_path();
+  WriteTextFile(storePath_ + ".tmp", "REGEDIT4\nhalf written by a killed writer");
+  for (const char* pid : {"4711", "12345", "99999"}) WriteTextFile(storePath_ + ".tmp-" + pid, "REGEDIT4\n");
+  WriteTextFile((folder / "notes.tmp-1").string(), "not the store's");
+
+  ASSERT_EQ(Set("Clockwise", REG_DWORD, {0, 0, 0, 0}), ERROR_SUCCESS);
+
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find(".tmp") != std::string::npos) left.push_back(name);
+  }
+  EXPECT_EQ(left, std::vector<std::string>{"notes.tmp-1"});
+  DWORD type = 0;
+  std::vector<uint8_t> data;
+  ASSERT_EQ(Get("Distance", &type, &data), ERROR_SUCCESS);
+  EXPECT_EQ(data, (std::vector<uint8_t>{25, 0, 0, 0}));
+}
+
 TEST_F(RegistryStore, UnreadableStoreIsNotOverwritten) {
   std::filesystem::create_directories(storePath_);  // a folder where the file should be
   HKEY key = nullptr;
