@@ -45,13 +45,14 @@ HRESULT CreateImageTexture(IDirect3DDevice9* device, UINT resource, IDirect3DTex
                                      kOpaqueBlackKey, nullptr, nullptr, texture);
 }
 
-HRESULT CreateImageTextureFromFile(IDirect3DDevice9* device, const char* path,
+// The file is mapped and decoded once: the texture's creation also measures the image.
+HRESULT CreateImageTextureFromFile(IDirect3DDevice9* device, const char* path, ImageInfo* info,
                                    IDirect3DTexture9** texture) {
     MappedFile file;
     if (const HRESULT result = file.Open(path); FAILED(result)) return result;
     return CreateTextureFromMemory(device, file.Data(), file.Size(), 0, 0, 0, 0, D3DFMT_A8R8G8B8,
                                    D3DPOOL_MANAGED, FilterLinear, FilterLinear, kOpaqueBlackKey,
-                                   nullptr, nullptr, texture);
+                                   info, nullptr, texture);
 }
 
 // The message box has no owner and would sit behind the topmost saver window, so the window
@@ -154,8 +155,7 @@ HRESULT KaleidoScene::CreateObjectTexture(HWND window, IDirect3DDevice9* device,
         if (FAILED(GetImageInfoFromResource(GetModuleHandleA(nullptr), imageResourceId, &info))) {
             return E_FAIL;
         }
-    } else if (FAILED(GetImageInfoFromFile(fileName, &info)) ||
-               FAILED(CreateImageTextureFromFile(device, fileName, &objectTexture))) {
+    } else if (FAILED(CreateImageTextureFromFile(device, fileName, &info, &objectTexture))) {
         // A file whose header reads but whose pixels do not is as unusable as a missing one.
         ReportImageFileFailure(window);
         return E_FAIL;

@@ -38,3 +38,23 @@ wait_for_window() {
   done
   fail "no window titled $1 within 10 s"
 }
+
+# The store of the run ($ORBELUNE_REGISTRY) with a green background: the mask covers the
+# corners of a frame with it, so a frame shifted or replaced by something else shows there.
+use_green_background() {
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VORLANE\\Orbelune Scr F]\n"BackColor"=dword:0000ff00\n' \
+    >"$ORBELUNE_REGISTRY"
+}
+
+# Fails unless the 800 x 600 picture in file $1 shows the kaleidoscope over the green
+# background: green in all four corners, many colours in the middle. Sets colours to their
+# number there.
+expect_kaleidoscope() {
+  local corner colour
+  for corner in 0,0 799,0 0,599 799,599; do
+    colour=$(convert "$1" -alpha off -format "%[hex:p{$corner}]" info:)
+    [[ "$colour" == 00FF00* ]] || fail "$1: corner $corner is $colour, expected the green background"
+  done
+  colours=$(convert "$1" -alpha off -crop 300x300+250+150 +repage -unique-colors -format '%w' info:)
+  [[ "$colours" -gt 200 ]] || fail "$1: only $colours colours in the middle: no kaleidoscope"
+}

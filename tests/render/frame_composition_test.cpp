@@ -13,18 +13,6 @@ namespace {
 
 class FrameTest : public SceneTest {
 protected:
-    IDirect3DDevice9* Device() { return graphics.GetDevice(); }
-
-    // One frame as the saver draws it, `elapsed` ms after the scene's start, read back.
-    Picture FrameAt(DWORD elapsed, DWORD distance = 25, DWORD haloColor = 0) {
-        TimerFreeze(kStartTime + elapsed);
-        Device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        Device()->BeginScene();
-        scene.ComposeFrame(Device(), distance, haloColor);
-        Device()->EndScene();
-        return ReadRenderTarget(Device());
-    }
-
     // References the device's own surfaces hold besides the caller's: flat from frame to frame.
     static ULONG ReferencesOn(IDirect3DSurface9* surface) {
         surface->AddRef();

@@ -17,20 +17,12 @@ protected:
         SceneTest::TearDown();
     }
 
-    IDirect3DDevice9* Device() { return graphics.GetDevice(); }
-
     void PresentFrames(int count) {
         for (int i = 0; i < count; ++i) graphics.PresentFrame(window, &scene, 25, 0x000000FF, FALSE);
     }
 
-    // The picture of the held clock's frame, composed into the back buffer and read back.
-    Picture ComposedFrame() {
-        Device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        Device()->BeginScene();
-        scene.ComposeFrame(Device(), 25, 0x000000FF);
-        Device()->EndScene();
-        return ReadRenderTarget(Device());
-    }
+    // The frame of a held clock reading, composed into the back buffer and read back.
+    Picture ComposedFrame() { return FrameAt(5000, 25, 0x000000FF); }
 
     DWORD RenderState(D3DRENDERSTATETYPE state) {
         DWORD value = 0;
@@ -41,7 +33,6 @@ protected:
 
 TEST_F(LostDeviceTest, PictureComesBackAfterEveryLoss) {
     ASSERT_EQ(SetUpScene({}), S_OK);
-    TimerFreeze(kStartTime + 5000);
     const Picture before = ComposedFrame();
     ASSERT_FALSE(IsUniform(before, 0));
 
@@ -61,7 +52,6 @@ TEST_F(LostDeviceTest, PictureComesBackAfterEveryLoss) {
 // without its target, drawing nothing, until a later frame's reset succeeds.
 TEST_F(LostDeviceTest, RefusedResetIsTriedAgainAtTheNextFrame) {
     ASSERT_EQ(SetUpScene({}), S_OK);
-    TimerFreeze(kStartTime + 5000);
     const Picture before = ComposedFrame();
 
     IDirect3DTexture9* held = nullptr;

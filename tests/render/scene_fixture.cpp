@@ -39,6 +39,15 @@ HRESULT SceneTest::SetUpScene(const SceneSettings& s) {
                        s.backColor, s.fileName.c_str(), s.defImageNum);
 }
 
+Picture SceneTest::FrameAt(DWORD elapsed, DWORD distance, DWORD haloColor) {
+    TimerFreeze(kStartTime + elapsed);
+    Device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    Device()->BeginScene();
+    scene.ComposeFrame(Device(), distance, haloColor);
+    Device()->EndScene();
+    return ReadRenderTarget(Device());
+}
+
 float SceneTest::SampleAt(const AnimationTrack& track, DWORD elapsed) {
     float value = std::numeric_limits<float>::quiet_NaN();
     uint32_t held = 0;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "../win32/timer_control.h"  // the stand-in's clock, reached beside the umbrella header
+#include "frame_picture.h"
 #include "render/graphics_device.h"
 #include "render/kaleido_scene.h"
 
@@ -33,6 +34,11 @@ protected:
     void TearDown() override;
 
     HRESULT SetUpScene(const SceneSettings& settings);
+
+    IDirect3DDevice9* Device() { return graphics.GetDevice(); }
+
+    // One frame as the saver draws it, `elapsed` ms after the scene's start, read back.
+    Picture FrameAt(DWORD elapsed, DWORD distance = 25, DWORD haloColor = 0);
 
     // Samples a curve at `elapsed` milliseconds after the scene's start; NaN when it gives no value.
     static float SampleAt(const AnimationTrack& track, DWORD elapsed);
