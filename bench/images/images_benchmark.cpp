@@ -66,12 +66,11 @@ const std::vector<uint8_t>& PhotoJpeg() {
   return jpeg;
 }
 
-void CreateSceneTexture(benchmark::State& state, MemoryDevice& device,
-                        const std::vector<uint8_t>& file) {
+void CreateSceneTexture(benchmark::State& state, MemoryDevice& device, const std::vector<uint8_t>& file) {
   IDirect3DTexture9* texture = nullptr;
-  const HRESULT result = CreateTextureFromMemory(
-      &device, file.data(), static_cast<UINT>(file.size()), 0, 0, 0, 0, D3DFMT_A8R8G8B8,
-      D3DPOOL_MANAGED, FilterLinear, FilterLinear, 0xFF000000, nullptr, nullptr, &texture);
+  const HRESULT result =
+      CreateTextureFromMemory(&device, file.data(), static_cast<UINT>(file.size()), 0, 0, 0, 0, D3DFMT_A8R8G8B8,
+                              D3DPOOL_MANAGED, FilterLinear, FilterLinear, 0xFF000000, nullptr, nullptr, &texture);
   if (FAILED(result)) {
     state.SkipWithError("texture creation failed");
     return;

@@ -112,8 +112,8 @@ std::vector<double> TimeFrames(HWND window, int count, bool drawOnly) {
     if (drawOnly) {
       DrawFrame();
     } else {
-      g_graphicsDevice.PresentFrame(window, &g_kaleidoScene, g_startupSettings.Distance,
-                                    g_startupSettings.HaloColor, FALSE);
+      g_graphicsDevice.PresentFrame(window, &g_kaleidoScene, g_startupSettings.Distance, g_startupSettings.HaloColor,
+                                    FALSE);
     }
     milliseconds.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
   }
@@ -124,10 +124,11 @@ void PrintFigures(const Options& options, std::vector<double> milliseconds, doub
   for (size_t i = 0; i < milliseconds.size(); ++i) std::printf("frame %zu: %.3f ms\n", i + 1, milliseconds[i]);
   const double mean = std::accumulate(milliseconds.begin(), milliseconds.end(), 0.0) / milliseconds.size();
   std::sort(milliseconds.begin(), milliseconds.end());
-  std::printf("saver frame, size %dx%d, threads %d, frames %zu: mean %.3f ms, min %.3f ms, max %.3f ms, "
-              "processor %.3f ms a frame\n",
-              options.width, options.height, options.threads, milliseconds.size(), mean, milliseconds.front(),
-              milliseconds.back(), processorMilliseconds / milliseconds.size());
+  std::printf(
+      "saver frame, size %dx%d, threads %d, frames %zu: mean %.3f ms, min %.3f ms, max %.3f ms, "
+      "processor %.3f ms a frame\n",
+      options.width, options.height, options.threads, milliseconds.size(), mean, milliseconds.front(),
+      milliseconds.back(), processorMilliseconds / milliseconds.size());
   std::printf("%.3f\n", milliseconds[milliseconds.size() / 2]);
 }
 

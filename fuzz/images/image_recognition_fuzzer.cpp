@@ -13,11 +13,23 @@ namespace {
 size_t PixelBytes(DWORD format) {
   namespace F = ImagePixelFormat;
   switch (format) {
-    case F::P8: case F::L8: case F::R3G3B2: return 1;
-    case F::A8L8: case F::L16: case F::X1R5G5B5: case F::A1R5G5B5: case F::A8P8: return 2;
-    case F::R8G8B8: return 3;
-    case F::A8R8G8B8: case F::X8R8G8B8: return 4;
-    case F::A16B16G16R16: return 8;
+    case F::P8:
+    case F::L8:
+    case F::R3G3B2:
+      return 1;
+    case F::A8L8:
+    case F::L16:
+    case F::X1R5G5B5:
+    case F::A1R5G5B5:
+    case F::A8P8:
+      return 2;
+    case F::R8G8B8:
+      return 3;
+    case F::A8R8G8B8:
+    case F::X8R8G8B8:
+      return 4;
+    case F::A16B16G16R16:
+      return 8;
     default:
       if (format == FormatAL16) return 4;
       if (format == FormatR16) return 6;
@@ -32,7 +44,8 @@ unsigned TouchLevel(const DecodedImage& level) {
   unsigned sum = 0;
   for (UINT slice = 0; slice < level.depth; ++slice)
     for (UINT y = 0; y < level.height; ++y) {
-      const BYTE* row = level.pixels + static_cast<size_t>(slice) * level.slicePitch + static_cast<size_t>(y) * level.rowPitch;
+      const BYTE* row =
+          level.pixels + static_cast<size_t>(slice) * level.slicePitch + static_cast<size_t>(y) * level.rowPitch;
       for (size_t x = 0; x < rowBytes; ++x) sum += row[x];
     }
   if (level.format == ImagePixelFormat::P8 || level.format == ImagePixelFormat::A8P8) {

@@ -62,8 +62,8 @@ class Device final : public IDirect3DDevice9, public Lifetime {
   // Resources.
   HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                         IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle) override;
-  HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                             IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE* pSharedHandle) override;
+  HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool, IDirect3DVertexBuffer9** ppVertexBuffer,
+                             HANDLE* pSharedHandle) override;
   HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                             IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) override;
   HRESULT CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Format, D3DMULTISAMPLE_TYPE MultiSample,
@@ -168,8 +168,7 @@ class Device final : public IDirect3DDevice9, public Lifetime {
   void WaitForRefresh(UINT interval);
 
   // Resource checks shared by the Create methods.
-  Surface* CreateStandaloneSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool, DWORD usage,
-                                   bool lockable);
+  Surface* CreateStandaloneSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool, DWORD usage, bool lockable);
   Surface* OwnSurface(IDirect3DSurface9* surface) const;
   Texture* OwnTexture(IDirect3DBaseTexture9* texture) const;
 

@@ -152,8 +152,8 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVer
   return Draw(request, nullptr);
 }
 
-HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
-                                const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
+HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount, const void* pVertexStreamZeroData,
+                                UINT VertexStreamZeroStride) {
   if (!inScene_ || pVertexStreamZeroData == nullptr || VertexStreamZeroStride == 0) return D3DERR_INVALIDCALL;
   DrawRequest request;
   if (const HRESULT result = CheckPrimitives(PrimitiveType, PrimitiveCount, request.range.type); FAILED(result)) {
@@ -266,8 +266,8 @@ HRESULT Device::BindTargets(refdevice::DrawCall& call) const {
   call.depth = refdevice::DepthTarget{};
   if (Surface* depth = depthStencil_.Get(); depth != nullptr) {
     const bool depthUsed = call.depthState.testEnable || call.depthState.writeEnable;
-    if (depthUsed && (depth->Describe().width < color->Describe().width ||
-                      depth->Describe().height < color->Describe().height)) {
+    if (depthUsed &&
+        (depth->Describe().width < color->Describe().width || depth->Describe().height < color->Describe().height)) {
       return D3DERR_INVALIDCALL;  // a depth surface must cover its render target
     }
     call.depth = DepthTargetOf(*depth);
@@ -301,7 +301,8 @@ HRESULT Device::Draw(DrawRequest request, const StreamView* callerStream) {
     if (request.indices.format == refdevice::IndexFormat::None) {
       request.range.firstVertex -= static_cast<unsigned>(request.windowFirst);
     } else {
-      request.range.baseVertex = static_cast<int>(int64_t{request.range.baseVertex} - static_cast<int64_t>(request.windowFirst));
+      request.range.baseVertex =
+          static_cast<int>(int64_t{request.range.baseVertex} - static_cast<int64_t>(request.windowFirst));
     }
   }
   call.indices = request.indices;

@@ -80,8 +80,8 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
   const bool defaultPoolHeld = std::any_of(resources_.begin(), resources_.end(), [](const Resource* resource) {
     return resource->Pool() == D3DPOOL_DEFAULT && resource->PublicReferences() > 0;
   });
-  const bool swapSurfaceHeld = backBuffer_->PublicReferences() > 0 ||
-                               (automaticDepth_ != nullptr && automaticDepth_->PublicReferences() > 0);
+  const bool swapSurfaceHeld =
+      backBuffer_->PublicReferences() > 0 || (automaticDepth_ != nullptr && automaticDepth_->PublicReferences() > 0);
   if (defaultPoolHeld || swapSurfaceHeld) {
     lost_ = true;
     return D3DERR_INVALIDCALL;
@@ -142,8 +142,8 @@ HRESULT Device::GetRasterStatus(UINT iSwapChain, D3DRASTER_STATUS* pRasterStatus
   if (iSwapChain != 0 || pRasterStatus == nullptr) return D3DERR_INVALIDCALL;
   // The scan line follows the same refresh clock that paces Present.
   const auto sinceOrigin = std::chrono::steady_clock::now() - refreshOrigin_;
-  const double phase = static_cast<double>((sinceOrigin % refreshPeriod_).count()) /
-                       static_cast<double>(refreshPeriod_.count());
+  const double phase =
+      static_cast<double>((sinceOrigin % refreshPeriod_).count()) / static_cast<double>(refreshPeriod_.count());
   const UINT height = backBuffer_->Describe().height;
   const UINT line = static_cast<UINT>(phase * (height + height / 20));
   pRasterStatus->InVBlank = line >= height;

@@ -22,8 +22,8 @@ bool IsPool(D3DPOOL pool) { return pool >= D3DPOOL_DEFAULT && pool <= D3DPOOL_SC
 HRESULT OutOfMemory(D3DPOOL pool) { return pool == D3DPOOL_DEFAULT ? D3DERR_OUTOFVIDEOMEMORY : E_OUTOFMEMORY; }
 
 // Copies `rows` rows of `rowBytes` bytes between two images.
-void CopyRows(const uint8_t* source, size_t sourcePitch, uint8_t* destination, size_t destinationPitch,
-              size_t rowBytes, size_t rows) {
+void CopyRows(const uint8_t* source, size_t sourcePitch, uint8_t* destination, size_t destinationPitch, size_t rowBytes,
+              size_t rows) {
   for (size_t row = 0; row < rows; ++row) {
     std::memcpy(destination + row * destinationPitch, source + row * sourcePitch, rowBytes);
   }
@@ -141,8 +141,8 @@ HRESULT Device::CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Format, D3
 }
 
 HRESULT Device::CreateDepthStencilSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DMULTISAMPLE_TYPE MultiSample,
-                                          DWORD /*MultisampleQuality*/, BOOL /*Discard*/,
-                                          IDirect3DSurface9** ppSurface, HANDLE* pSharedHandle) {
+                                          DWORD /*MultisampleQuality*/, BOOL /*Discard*/, IDirect3DSurface9** ppSurface,
+                                          HANDLE* pSharedHandle) {
   if (ppSurface == nullptr || pSharedHandle != nullptr || Width == 0 || Height == 0) return D3DERR_INVALIDCALL;
   if (Width > kMaxSurfaceExtent || Height > kMaxSurfaceExtent) return D3DERR_INVALIDCALL;
   if (MultiSample != D3DMULTISAMPLE_NONE) return D3DERR_NOTAVAILABLE;
@@ -219,8 +219,8 @@ HRESULT Device::UpdateSurface(IDirect3DSurface9* pSourceSurface, const RECT* pSo
   if ((to.usage & D3DUSAGE_DEPTHSTENCIL) != 0 || source->IsLocked() || destination->IsLocked()) {
     return D3DERR_INVALIDCALL;
   }
-  RECT rect = pSourceRect != nullptr ? *pSourceRect
-                                     : RECT{0, 0, static_cast<LONG>(from.width), static_cast<LONG>(from.height)};
+  RECT rect =
+      pSourceRect != nullptr ? *pSourceRect : RECT{0, 0, static_cast<LONG>(from.width), static_cast<LONG>(from.height)};
   const POINT point = pDestPoint != nullptr ? *pDestPoint : POINT{0, 0};
   if (rect.left < 0 || rect.top < 0 || rect.left >= rect.right || rect.top >= rect.bottom ||
       static_cast<UINT>(rect.right) > from.width || static_cast<UINT>(rect.bottom) > from.height) {

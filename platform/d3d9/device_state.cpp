@@ -154,6 +154,8 @@ void SetDefaultState(DeviceState& state, bool hasAutomaticDepth) {
 
 bool IsRenderState(D3DRENDERSTATETYPE type) {
   switch (type) {
+    // The list reads best packed.
+    // clang-format off
     case D3DRS_ZENABLE: case D3DRS_FILLMODE: case D3DRS_SHADEMODE: case D3DRS_ZWRITEENABLE:
     case D3DRS_ALPHATESTENABLE: case D3DRS_LASTPIXEL: case D3DRS_SRCBLEND: case D3DRS_DESTBLEND:
     case D3DRS_CULLMODE: case D3DRS_ZFUNC: case D3DRS_ALPHAREF: case D3DRS_ALPHAFUNC:
@@ -183,6 +185,7 @@ bool IsRenderState(D3DRENDERSTATETYPE type) {
     case D3DRS_WRAP9: case D3DRS_WRAP10: case D3DRS_WRAP11: case D3DRS_WRAP12: case D3DRS_WRAP13:
     case D3DRS_WRAP14: case D3DRS_WRAP15: case D3DRS_SEPARATEALPHABLENDENABLE: case D3DRS_SRCBLENDALPHA:
     case D3DRS_DESTBLENDALPHA: case D3DRS_BLENDOPALPHA:
+      // clang-format on
       return true;
     default:
       return false;

@@ -1,6 +1,6 @@
 // IDirect3DDevice9 of the stand-in: setting and reading state, and binding objects.
-// Implements: the Set/Get methods of render targets, transforms, viewport, states, textures, streams, indices and vertex formats.
-// Leaves out: state blocks.
+// Implements: the Set/Get methods of render targets, transforms, viewport, states, textures, streams, indices and
+// vertex formats. Leaves out: state blocks.
 #include <cstring>
 
 #include "device.h"

@@ -42,8 +42,8 @@ HRESULT Direct3D::GetAdapterDisplayMode(UINT Adapter, D3DDISPLAYMODE* pMode) {
   return D3D_OK;
 }
 
-HRESULT Direct3D::CheckDeviceType(UINT Adapter, D3DDEVTYPE DevType, D3DFORMAT AdapterFormat,
-                                  D3DFORMAT BackBufferFormat, BOOL bWindowed) {
+HRESULT Direct3D::CheckDeviceType(UINT Adapter, D3DDEVTYPE DevType, D3DFORMAT AdapterFormat, D3DFORMAT BackBufferFormat,
+                                  BOOL bWindowed) {
   if (const HRESULT adapter = CheckReferenceAdapter(Adapter, DevType); FAILED(adapter)) return adapter;
   if (!IsDisplayFormat(AdapterFormat)) return D3DERR_NOTAVAILABLE;
   // A windowed device may leave the back-buffer format to the display.
@@ -63,8 +63,7 @@ HRESULT Direct3D::CheckDepthStencilMatch(UINT Adapter, D3DDEVTYPE DeviceType, D3
                                          D3DFORMAT RenderTargetFormat, D3DFORMAT DepthStencilFormat) {
   if (const HRESULT adapter = CheckReferenceAdapter(Adapter, DeviceType); FAILED(adapter)) return adapter;
   if (!IsDisplayFormat(AdapterFormat)) return D3DERR_NOTAVAILABLE;
-  return IsColorTargetFormat(RenderTargetFormat) && IsDepthFormat(DepthStencilFormat) ? D3D_OK
-                                                                                       : D3DERR_NOTAVAILABLE;
+  return IsColorTargetFormat(RenderTargetFormat) && IsDepthFormat(DepthStencilFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 
 HRESULT Direct3D::GetDeviceCaps(UINT Adapter, D3DDEVTYPE DeviceType, D3DCAPS9* pCaps) {
@@ -81,8 +80,8 @@ HRESULT Direct3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusW
     return D3DERR_INVALIDCALL;
   }
   // Exactly one kind of vertex processing must be asked for.
-  const DWORD processing = BehaviorFlags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING |
-                                            D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_MIXED_VERTEXPROCESSING);
+  const DWORD processing = BehaviorFlags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
+                                            D3DCREATE_MIXED_VERTEXPROCESSING);
   if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING && processing != D3DCREATE_HARDWARE_VERTEXPROCESSING &&
       processing != D3DCREATE_MIXED_VERTEXPROCESSING) {
     return D3DERR_INVALIDCALL;

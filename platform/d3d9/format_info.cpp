@@ -112,9 +112,7 @@ UINT FullChainLength(UINT width, UINT height) {
   return levels;
 }
 
-bool IsColorTargetFormat(D3DFORMAT format) {
-  return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
-}
+bool IsColorTargetFormat(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8; }
 
 bool HasOpaqueAlpha(D3DFORMAT format) { return format == D3DFMT_X8R8G8B8; }
 

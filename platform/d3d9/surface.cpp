@@ -9,8 +9,7 @@
 
 namespace d3d9 {
 
-Surface* Surface::Create(Device* device, const Description& description, Membership membership,
-                         Texture* container) {
+Surface* Surface::Create(Device* device, const Description& description, Membership membership, Texture* container) {
   const std::optional<ImageSize> size = SizeOfImage(description.format, description.width, description.height);
   if (!size) return nullptr;
   std::unique_ptr<uint8_t[]> bits(new (std::nothrow) uint8_t[size->totalBytes]());

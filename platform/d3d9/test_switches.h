@@ -10,11 +10,11 @@
 namespace d3d9 {
 
 enum class CreationStep {
-  Direct3D,          // Direct3DCreate9
-  DisplayMode,       // IDirect3D9::GetAdapterDisplayMode
-  HalHardwareVertex, // CreateDevice(HAL, hardware vertex processing)
-  HalSoftwareVertex, // CreateDevice(HAL, software or mixed vertex processing)
-  Reference,         // CreateDevice(REF)
+  Direct3D,           // Direct3DCreate9
+  DisplayMode,        // IDirect3D9::GetAdapterDisplayMode
+  HalHardwareVertex,  // CreateDevice(HAL, hardware vertex processing)
+  HalSoftwareVertex,  // CreateDevice(HAL, software or mixed vertex processing)
+  Reference,          // CreateDevice(REF)
 };
 
 bool IsMadeToFail(CreationStep step);

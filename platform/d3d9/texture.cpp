@@ -16,8 +16,8 @@ Texture* Texture::Create(Device* device, UINT width, UINT height, UINT levels, D
   Texture* texture = new (std::nothrow) Texture(device, usage, format, pool);
   if (texture == nullptr) return nullptr;
   // Render targets and default-pool textures live in "video memory": only dynamic ones lock.
-  const bool lockable = (usage & D3DUSAGE_RENDERTARGET) == 0 &&
-                        (pool != D3DPOOL_DEFAULT || (usage & D3DUSAGE_DYNAMIC) != 0);
+  const bool lockable =
+      (usage & D3DUSAGE_RENDERTARGET) == 0 && (pool != D3DPOOL_DEFAULT || (usage & D3DUSAGE_DYNAMIC) != 0);
   for (UINT level = 0; level < levels; ++level) {
     Surface::Description description;
     description.width = LevelExtent(width, level);
@@ -43,8 +43,7 @@ Texture::~Texture() = default;
 
 HRESULT Texture::QueryInterface(REFIID riid, void** ppvObject) {
   if (ppvObject == nullptr) return E_POINTER;
-  if (!MatchesAny(riid, {&IID_IUnknown, &IID_IDirect3DResource9, &IID_IDirect3DBaseTexture9,
-                         &IID_IDirect3DTexture9})) {
+  if (!MatchesAny(riid, {&IID_IUnknown, &IID_IDirect3DResource9, &IID_IDirect3DBaseTexture9, &IID_IDirect3DTexture9})) {
     return E_NOINTERFACE;
   }
   AddRef();

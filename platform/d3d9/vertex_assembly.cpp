@@ -137,8 +137,8 @@ bool DescribeInPlace(const VertexInputs& inputs, const LightingInputs& lighting,
   const StreamView& view = streams[stream];
   if (view.data == nullptr) return false;
   auto fits = [&](const std::optional<D3DVERTEXELEMENT9>& element) {
-    return !element || (element->Stream == stream &&
-                        uint64_t{element->Offset} + DeclarationTypeSize(element->Type) <= view.stride);
+    return !element ||
+           (element->Stream == stream && uint64_t{element->Offset} + DeclarationTypeSize(element->Type) <= view.stride);
   };
   if (!fits(inputs.position) || !fits(inputs.diffuse) || !fits(inputs.texcoord)) return false;
   if (inputs.diffuse && inputs.diffuse->Type != D3DDECLTYPE_D3DCOLOR) return false;

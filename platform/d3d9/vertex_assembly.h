@@ -28,8 +28,8 @@ using StreamViews = std::array<StreamView, kMaxStreams>;
 // Lighting inputs of a draw; `enabled` false leaves vertex colours as they are.
 struct LightingInputs {
   bool enabled = false;
-  D3DCOLOR ambient = 0;      // D3DRS_AMBIENT
-  bool colorVertex = true;   // D3DRS_COLORVERTEX
+  D3DCOLOR ambient = 0;     // D3DRS_AMBIENT
+  bool colorVertex = true;  // D3DRS_COLORVERTEX
   DWORD diffuseSource = D3DMCS_COLOR1;
   DWORD ambientSource = D3DMCS_MATERIAL;
   DWORD emissiveSource = D3DMCS_MATERIAL;

@@ -8,7 +8,7 @@ namespace d3d9 {
 namespace {
 
 D3DVERTEXELEMENT9 Element(WORD offset, D3DDECLTYPE type, D3DDECLUSAGE usage, BYTE usageIndex) {
-  return D3DVERTEXELEMENT9{0, offset, static_cast<BYTE>(type), D3DDECLMETHOD_DEFAULT, static_cast<BYTE>(usage),
+  return D3DVERTEXELEMENT9{0,         offset, static_cast<BYTE>(type), D3DDECLMETHOD_DEFAULT, static_cast<BYTE>(usage),
                            usageIndex};
 }
 

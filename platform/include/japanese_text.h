@@ -41,9 +41,7 @@ inline int MessageBoxShiftJis(HWND owner, LPCSTR text, LPCSTR caption, UINT type
   return MessageBoxA(owner, text, caption, type);
 }
 
-inline BOOL SetDlgItemTextShiftJis(HWND dialog, int id, LPCSTR text) {
-  return SetDlgItemTextA(dialog, id, text);
-}
+inline BOOL SetDlgItemTextShiftJis(HWND dialog, int id, LPCSTR text) { return SetDlgItemTextA(dialog, id, text); }
 
 inline INT_PTR DialogBoxFromTemplate(HINSTANCE instance, int templateId, HWND owner, DLGPROC procedure,
                                      LPARAM parameter) {

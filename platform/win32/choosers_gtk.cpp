@@ -51,8 +51,7 @@ void UpdatePreview(GtkFileChooser* chooser, gpointer data) {
 bool ChooseColourWithGtk(GtkWindow* parent, COLORREF* colour) {
   GtkWidget* dialog = gtk_color_chooser_dialog_new(nullptr, parent);
   gtk_color_chooser_set_use_alpha(GTK_COLOR_CHOOSER(dialog), FALSE);
-  const GdkRGBA start{Channel(GetRValue(*colour)), Channel(GetGValue(*colour)),
-                      Channel(GetBValue(*colour)), 1.0};
+  const GdkRGBA start{Channel(GetRValue(*colour)), Channel(GetGValue(*colour)), Channel(GetBValue(*colour)), 1.0};
   gtk_color_chooser_set_rgba(GTK_COLOR_CHOOSER(dialog), &start);
   gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
   const bool confirmed = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_OK;
@@ -65,12 +64,11 @@ bool ChooseColourWithGtk(GtkWindow* parent, COLORREF* colour) {
   return confirmed;
 }
 
-bool ChooseFileWithGtk(GtkWindow* parent, const std::string& titleUtf8,
-                       const std::vector<FileFilter>& filters, size_t firstFilter,
-                       std::string* path) {
-  GtkWidget* dialog = gtk_file_chooser_dialog_new(
-      titleUtf8.empty() ? nullptr : titleUtf8.c_str(), parent, GTK_FILE_CHOOSER_ACTION_OPEN,
-      "_Cancel", GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+bool ChooseFileWithGtk(GtkWindow* parent, const std::string& titleUtf8, const std::vector<FileFilter>& filters,
+                       size_t firstFilter, std::string* path) {
+  GtkWidget* dialog =
+      gtk_file_chooser_dialog_new(titleUtf8.empty() ? nullptr : titleUtf8.c_str(), parent, GTK_FILE_CHOOSER_ACTION_OPEN,
+                                  "_Cancel", GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
   gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
   for (size_t index = 0; index < filters.size(); ++index) {

@@ -14,8 +14,7 @@ namespace standin {
 
 // Both run modally over `parent` (which may be null) and return true when the user confirmed.
 bool ChooseColourWithGtk(GtkWindow* parent, COLORREF* colour);
-bool ChooseFileWithGtk(GtkWindow* parent, const std::string& titleUtf8,
-                       const std::vector<FileFilter>& filters, size_t firstFilter,
-                       std::string* path);
+bool ChooseFileWithGtk(GtkWindow* parent, const std::string& titleUtf8, const std::vector<FileFilter>& filters,
+                       size_t firstFilter, std::string* path);
 
 }  // namespace standin

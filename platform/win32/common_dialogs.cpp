@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr DWORD kErrorStructSize = 0x0001;  // CDERR_STRUCTSIZE
+constexpr DWORD kErrorStructSize = 0x0001;      // CDERR_STRUCTSIZE
 constexpr DWORD kErrorInitialization = 0x0002;  // CDERR_INITIALIZATION
 
 DWORD lastError = 0;
@@ -78,8 +78,7 @@ BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA choice) {
   const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
   const size_t dot = path.rfind('.');
   choice->nFileOffset = static_cast<WORD>(nameStart);
-  choice->nFileExtension =
-      static_cast<WORD>(dot != std::string::npos && dot > nameStart ? dot + 1 : path.size());
+  choice->nFileExtension = static_cast<WORD>(dot != std::string::npos && dot > nameStart ? dot + 1 : path.size());
   return TRUE;
 }
 

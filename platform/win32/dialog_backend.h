@@ -34,9 +34,8 @@ class DialogBackend {
   // True when the user confirmed a colour, which is then in *colour (COLORREF).
   virtual bool ChooseColour(HWND owner, COLORREF* colour) = 0;
   // True when the user chose a file, whose path (as the file system names it) is in *path.
-  virtual bool ChooseFile(HWND owner, const std::string& titleUtf8,
-                          const std::vector<FileFilter>& filters, size_t firstFilter,
-                          std::string* path) = 0;
+  virtual bool ChooseFile(HWND owner, const std::string& titleUtf8, const std::vector<FileFilter>& filters,
+                          size_t firstFilter, std::string* path) = 0;
 };
 
 // The backend chosen at first use: headless when the display is headless or GTK cannot open

@@ -55,22 +55,20 @@ HWND FirstTabStop(const standin::Dialog& dialog) {
 
 }  // namespace
 
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
-                               DLGPROC procedure, LPARAM initParam) {
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC procedure,
+                               LPARAM initParam) {
   standin::DialogTemplate layout;
   if (procedure == nullptr || !LoadTemplate(instance, templateName, &layout)) {
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return -1;
   }
   standin::DialogBackend& backend = standin::Dialogs();
-  standin::Dialog& dialog =
-      standin::CreateDialogFromTemplate(layout, backend.UnitsFor(layout), owner, procedure);
+  standin::Dialog& dialog = standin::CreateDialogFromTemplate(layout, backend.UnitsFor(layout), owner, procedure);
   const HWND handle = dialog.handle;
   standin::Dialog* ownerDialog = standin::FindDialog(owner);
   if (ownerDialog != nullptr) standin::Activate(*ownerDialog, false);
 
-  standin::SendToProcedure(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(FirstTabStop(dialog)),
-                           initParam);
+  standin::SendToProcedure(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(FirstTabStop(dialog)), initParam);
   if (!dialog.ended) backend.Run(dialog);
   const INT_PTR result = dialog.result;
   standin::DestroyDialog(handle);

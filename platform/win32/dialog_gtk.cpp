@@ -33,18 +33,17 @@ constexpr const char kLatinLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmn
 struct ShownDialog {
   HWND handle = nullptr;
   GtkWidget* window = nullptr;
-  std::map<int, GtkWidget*> widgets;  // by control index
-  std::map<int, GtkWidget*> labels;   // statics' labels, by control index
+  std::map<int, GtkWidget*> widgets;   // by control index
+  std::map<int, GtkWidget*> labels;    // statics' labels, by control index
   std::map<int, GtkWidget*> pictures;  // statics' painted pictures, by control index
   // A hidden radio button per radio group, active while none of the group is checked: a GTK
   // group always has one active member, a Windows group may have none.
   std::map<int, GtkWidget*> groupAnchors;  // by the index of the group's first control
   std::map<int, int> groupOf;              // radio index to its group's first control
-  bool syncing = false;  // set while the model's state is copied into the widgets
+  bool syncing = false;                    // set while the model's state is copied into the widgets
 };
 
-constexpr const char kQuotedFallbackFonts[] =
-    "\"IPAPGothic\", \"IPAGothic\", \"Noto Sans CJK JP\", sans-serif";
+constexpr const char kQuotedFallbackFonts[] = "\"IPAPGothic\", \"IPAGothic\", \"Noto Sans CJK JP\", sans-serif";
 
 std::string FontFamilies(const DialogTemplate& layout) {
   return layout.fontName.empty() ? kFallbackFonts : layout.fontName + ", " + kFallbackFonts;
@@ -52,8 +51,7 @@ std::string FontFamilies(const DialogTemplate& layout) {
 
 // The same list as a style sheet writes it: names in quotes.
 std::string QuotedFontFamilies(const DialogTemplate& layout) {
-  return layout.fontName.empty() ? kQuotedFallbackFonts
-                                 : "\"" + layout.fontName + "\", " + kQuotedFallbackFonts;
+  return layout.fontName.empty() ? kQuotedFallbackFonts : "\"" + layout.fontName + "\", " + kQuotedFallbackFonts;
 }
 
 int FontPoints(const DialogTemplate& layout) { return layout.fontPoints > 0 ? layout.fontPoints : 9; }
@@ -61,8 +59,9 @@ int FontPoints(const DialogTemplate& layout) { return layout.fontPoints > 0 ? la
 // A style sheet that lets controls be as small as dialog templates make them, in the
 // dialog's font.
 void ApplyStyle(GtkWidget* window, const DialogTemplate& layout) {
-  const std::string css = "* { font-family: " + QuotedFontFamilies(layout) + "; font-size: " +
-                          std::to_string(FontPoints(layout)) + "pt; }\n"
+  const std::string css = "* { font-family: " + QuotedFontFamilies(layout) +
+                          "; font-size: " + std::to_string(FontPoints(layout)) +
+                          "pt; }\n"
                           "button { padding: 0 2px; min-height: 0; min-width: 0; }\n"
                           "scale { padding: 2px 0; min-height: 0; }\n"
                           "scale slider { min-width: 10px; min-height: 14px; margin: -6px 0; }\n"
@@ -111,8 +110,8 @@ gboolean DrawPicture(GtkWidget*, cairo_t* cairo, gpointer data) {
   if (window == nullptr || window->picture.pixels.empty()) return FALSE;
   const WindowPicture& picture = window->picture;
   cairo_surface_t* surface = cairo_image_surface_create_for_data(
-      reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(picture.pixels.data())), CAIRO_FORMAT_RGB24,
-      picture.width, picture.height, picture.width * 4);
+      reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(picture.pixels.data())), CAIRO_FORMAT_RGB24, picture.width,
+      picture.height, picture.width * 4);
   cairo_set_source_surface(cairo, surface, 0, 0);
   cairo_paint(cairo);
   cairo_surface_destroy(surface);
@@ -148,8 +147,7 @@ void ActivityChanged(GObject* window, GParamSpec*, gpointer data) {
   if (dialog != nullptr) Activate(*dialog, gtk_window_is_active(GTK_WINDOW(window)) != FALSE);
 }
 
-GtkWidget* StaticWidget(ShownDialog& shown, const DialogControl& control, ControlSignal* signal,
-                        int index) {
+GtkWidget* StaticWidget(ShownDialog& shown, const DialogControl& control, ControlSignal* signal, int index) {
   GtkWidget* overlay = gtk_overlay_new();
   GtkWidget* picture = gtk_drawing_area_new();
   g_signal_connect(picture, "draw", G_CALLBACK(DrawPicture), signal);
@@ -172,8 +170,7 @@ GtkWidget* StaticWidget(ShownDialog& shown, const DialogControl& control, Contro
   return frame;
 }
 
-GtkWidget* ControlWidget(ShownDialog& shown, const DialogControl& control, ControlSignal* signal,
-                         int index) {
+GtkWidget* ControlWidget(ShownDialog& shown, const DialogControl& control, ControlSignal* signal, int index) {
   const char* text = control.textUtf8.c_str();
   switch (control.kind) {
     case ControlKind::kPushButton: {
@@ -191,15 +188,18 @@ GtkWidget* ControlWidget(ShownDialog& shown, const DialogControl& control, Contr
       g_signal_connect(radio, "toggled", G_CALLBACK(ControlClicked), signal);
       return radio;
     }
-    case ControlKind::kGroupBox: return gtk_frame_new(text);
-    case ControlKind::kStatic: return StaticWidget(shown, control, signal, index);
+    case ControlKind::kGroupBox:
+      return gtk_frame_new(text);
+    case ControlKind::kStatic:
+      return StaticWidget(shown, control, signal, index);
     case ControlKind::kTrackbar: {
       GtkWidget* scale = gtk_scale_new_with_range(GTK_ORIENTATION_HORIZONTAL, 0, 100, 1);
       gtk_scale_set_draw_value(GTK_SCALE(scale), FALSE);
       g_signal_connect(scale, "value-changed", G_CALLBACK(ScaleMoved), signal);
       return scale;
     }
-    case ControlKind::kOther: return gtk_label_new(text);
+    case ControlKind::kOther:
+      return gtk_label_new(text);
   }
   return nullptr;
 }
@@ -238,8 +238,8 @@ class GtkDialogs : public DialogBackend {
  public:
   DialogUnits UnitsFor(const DialogTemplate& layout) override {
     PangoContext* context = gdk_pango_context_get();
-    PangoFontDescription* font = pango_font_description_from_string(
-        (FontFamilies(layout) + " " + std::to_string(FontPoints(layout))).c_str());
+    PangoFontDescription* font =
+        pango_font_description_from_string((FontFamilies(layout) + " " + std::to_string(FontPoints(layout))).c_str());
     PangoLayout* text = pango_layout_new(context);
     pango_layout_set_font_description(text, font);
     pango_layout_set_text(text, kLatinLetters, -1);
@@ -330,12 +330,10 @@ class GtkDialogs : public DialogBackend {
     if (found != shownDialogs_.end()) Synchronise(*found->second, dialog);
   }
 
-  bool ChooseColour(HWND owner, COLORREF* colour) override {
-    return ChooseColourWithGtk(WindowOf(owner), colour);
-  }
+  bool ChooseColour(HWND owner, COLORREF* colour) override { return ChooseColourWithGtk(WindowOf(owner), colour); }
 
-  bool ChooseFile(HWND owner, const std::string& titleUtf8, const std::vector<FileFilter>& filters,
-                  size_t firstFilter, std::string* path) override {
+  bool ChooseFile(HWND owner, const std::string& titleUtf8, const std::vector<FileFilter>& filters, size_t firstFilter,
+                  std::string* path) override {
     return ChooseFileWithGtk(WindowOf(owner), titleUtf8, filters, firstFilter, path);
   }
 

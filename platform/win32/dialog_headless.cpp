@@ -93,8 +93,12 @@ bool MoveSlider(HWND handle, int id, int position) {
   return WithDialog(handle, [id, position](Dialog& open) { MoveTrackbar(open, id, position); });
 }
 
-bool PressEnter(HWND handle) { return WithDialog(handle, [](Dialog& open) { standin::PressEnter(open); }); }
-bool PressEscape(HWND handle) { return WithDialog(handle, [](Dialog& open) { standin::PressEscape(open); }); }
+bool PressEnter(HWND handle) {
+  return WithDialog(handle, [](Dialog& open) { standin::PressEnter(open); });
+}
+bool PressEscape(HWND handle) {
+  return WithDialog(handle, [](Dialog& open) { standin::PressEscape(open); });
+}
 bool PressCloseBox(HWND handle) {
   return WithDialog(handle, [](Dialog& open) { standin::PressCloseBox(open); });
 }

@@ -52,10 +52,14 @@ ControlKind KindOf(const DialogItemTemplate& item) {
   if (name != "BUTTON") return ControlKind::kOther;
   switch (item.style & BS_TYPEMASK) {
     case BS_PUSHBUTTON:
-    case BS_DEFPUSHBUTTON: return ControlKind::kPushButton;
-    case BS_AUTORADIOBUTTON: return ControlKind::kRadioButton;
-    case BS_GROUPBOX: return ControlKind::kGroupBox;
-    default: return ControlKind::kOther;
+    case BS_DEFPUSHBUTTON:
+      return ControlKind::kPushButton;
+    case BS_AUTORADIOBUTTON:
+      return ControlKind::kRadioButton;
+    case BS_GROUPBOX:
+      return ControlKind::kGroupBox;
+    default:
+      return ControlKind::kOther;
   }
 }
 
@@ -68,10 +72,15 @@ void SetPosition(DialogControl& control, LPARAM position, bool redraw) {
 
 LRESULT TrackbarMessage(DialogControl& control, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case TBM_GETPOS: return control.position;
-    case TBM_GETRANGEMIN: return control.rangeMinimum;
-    case TBM_GETRANGEMAX: return control.rangeMaximum;
-    case TBM_SETPOS: SetPosition(control, lParam, wParam != 0); return 0;
+    case TBM_GETPOS:
+      return control.position;
+    case TBM_GETRANGEMIN:
+      return control.rangeMinimum;
+    case TBM_GETRANGEMAX:
+      return control.rangeMaximum;
+    case TBM_SETPOS:
+      SetPosition(control, lParam, wParam != 0);
+      return 0;
     case TBM_SETRANGE:
       control.rangeMinimum = LOWORD(lParam);
       control.rangeMaximum = HIWORD(lParam);
@@ -85,7 +94,8 @@ LRESULT TrackbarMessage(DialogControl& control, UINT message, WPARAM wParam, LPA
       control.rangeMaximum = static_cast<int>(lParam);
       SetPosition(control, control.position, wParam != 0);
       return 0;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -105,13 +115,18 @@ LRESULT CALLBACK ControlProcedure(HWND handle, UINT message, WPARAM wParam, LPAR
     case WM_SETTEXT:
       control->textUtf8 = Cp932ToUtf8(lParam != 0 ? reinterpret_cast<LPCSTR>(lParam) : "");
       return TRUE;
-    case BM_GETCHECK: return control->checked ? BST_CHECKED : BST_UNCHECKED;
+    case BM_GETCHECK:
+      return control->checked ? BST_CHECKED : BST_UNCHECKED;
     case BM_SETCHECK:
       // A radio button has two states: any state but unchecked checks it.
       if (control->kind == ControlKind::kRadioButton) control->checked = wParam != BST_UNCHECKED;
       return 0;
-    case BM_CLICK: ClickControl(*dialog, control->id); return 0;
-    case WM_ERASEBKGND: EraseToFace(handle, reinterpret_cast<HDC>(wParam)); return 1;
+    case BM_CLICK:
+      ClickControl(*dialog, control->id);
+      return 0;
+    case WM_ERASEBKGND:
+      EraseToFace(handle, reinterpret_cast<HDC>(wParam));
+      return 1;
     case WM_PAINT: {
       PAINTSTRUCT paint;
       BeginPaint(handle, &paint);
@@ -119,7 +134,8 @@ LRESULT CALLBACK ControlProcedure(HWND handle, UINT message, WPARAM wParam, LPAR
       if (control->kind == ControlKind::kTrackbar) control->paintPending = true;
       return 0;
     }
-    default: break;
+    default:
+      break;
   }
   if (control->kind == ControlKind::kTrackbar && message >= WM_USER) {
     return TrackbarMessage(*control, message, wParam, lParam);
@@ -142,8 +158,7 @@ const WindowClass* ClassFor(const char* name, WNDPROC procedure) {
   return AddClass(description);
 }
 
-HWND AddChildWindow(HWND parent, const WindowClass* windowClass, DWORD style, const RECT& bounds,
-                    bool sunken) {
+HWND AddChildWindow(HWND parent, const WindowClass* windowClass, DWORD style, const RECT& bounds, bool sunken) {
   Window& window = AddWindow();
   window.windowClass = windowClass;
   window.procedure = windowClass->description.lpfnWndProc;
@@ -187,8 +202,8 @@ void Notify(Dialog& dialog, const DialogControl& control, UINT code) {
 int ToPixelsX(const DialogUnits& units, int dialogUnits) { return dialogUnits * units.baseX / 4; }
 int ToPixelsY(const DialogUnits& units, int dialogUnits) { return dialogUnits * units.baseY / 8; }
 
-Dialog& CreateDialogFromTemplate(const DialogTemplate& layout, const DialogUnits& units,
-                                 HWND owner, DLGPROC procedure) {
+Dialog& CreateDialogFromTemplate(const DialogTemplate& layout, const DialogUnits& units, HWND owner,
+                                 DLGPROC procedure) {
   auto made = std::make_unique<Dialog>();
   Dialog& dialog = *made;
   dialog.owner = owner;
@@ -220,8 +235,8 @@ Dialog& CreateDialogFromTemplate(const DialogTemplate& layout, const DialogUnits
     const int top = ToPixelsY(units, item.y);
     control.bounds = RECT{left, top, left + ToPixelsX(units, item.width), top + ToPixelsY(units, item.height)};
     const bool sunken = control.kind == ControlKind::kStatic && (item.style & SS_SUNKEN) != 0;
-    control.handle = AddChildWindow(dialog.handle, ClassFor(item.className.c_str(), ControlProcedure),
-                                    item.style, control.bounds, sunken);
+    control.handle = AddChildWindow(dialog.handle, ClassFor(item.className.c_str(), ControlProcedure), item.style,
+                                    control.bounds, sunken);
     dialog.controls.push_back(std::move(control));
   }
   return dialog;

@@ -54,8 +54,7 @@ int ToPixelsY(const DialogUnits& units, int dialogUnits);
 
 // Makes the dialog window and its controls (stand-in windows, none shown by the display
 // backend). The dialog stays registered until DestroyDialog.
-Dialog& CreateDialogFromTemplate(const DialogTemplate& layout, const DialogUnits& units,
-                                 HWND owner, DLGPROC procedure);
+Dialog& CreateDialogFromTemplate(const DialogTemplate& layout, const DialogUnits& units, HWND owner, DLGPROC procedure);
 void DestroyDialog(HWND dialog);
 
 Dialog* FindDialog(HWND dialog);  // null for anything but an open dialog

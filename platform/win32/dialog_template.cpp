@@ -125,13 +125,20 @@ class Cursor {
 
 const char* PredefinedClass(uint16_t atom) {
   switch (atom) {
-    case 0x80: return "BUTTON";
-    case 0x81: return "EDIT";
-    case 0x82: return "STATIC";
-    case 0x83: return "LISTBOX";
-    case 0x84: return "SCROLLBAR";
-    case 0x85: return "COMBOBOX";
-    default: return "";
+    case 0x80:
+      return "BUTTON";
+    case 0x81:
+      return "EDIT";
+    case 0x82:
+      return "STATIC";
+    case 0x83:
+      return "LISTBOX";
+    case 0x84:
+      return "SCROLLBAR";
+    case 0x85:
+      return "COMBOBOX";
+    default:
+      return "";
   }
 }
 
@@ -170,8 +177,7 @@ bool ReadItem(Cursor& cursor, bool extended, DialogItemTemplate* item) {
 
 }  // namespace
 
-bool ReadDialogTemplate(const uint8_t* bytes, size_t size, DialogTemplate* dialog,
-                        std::string* failure) {
+bool ReadDialogTemplate(const uint8_t* bytes, size_t size, DialogTemplate* dialog, std::string* failure) {
   *dialog = DialogTemplate{};
   Cursor cursor(bytes, size);
   uint16_t version = 0;
@@ -192,13 +198,13 @@ bool ReadDialogTemplate(const uint8_t* bytes, size_t size, DialogTemplate* dialo
   } else {
     good = cursor.Dword(&dialog->style) && cursor.Dword(&dialog->exStyle);
   }
-  good = good && cursor.Word(&itemCount) &&
-         ReadRectangle(cursor, &dialog->x, &dialog->y, &dialog->width, &dialog->height);
+  good =
+      good && cursor.Word(&itemCount) && ReadRectangle(cursor, &dialog->x, &dialog->y, &dialog->width, &dialog->height);
 
   std::string menuOrClass;
   uint16_t ordinal = 0;
-  good = good && cursor.TextOrOrdinal(&menuOrClass, &ordinal) &&
-         cursor.TextOrOrdinal(&menuOrClass, &ordinal) && cursor.Text(&dialog->caption);
+  good = good && cursor.TextOrOrdinal(&menuOrClass, &ordinal) && cursor.TextOrOrdinal(&menuOrClass, &ordinal) &&
+         cursor.Text(&dialog->caption);
   if (good && (dialog->style & kSetFont) != 0) {
     good = cursor.Short(&dialog->fontPoints);
     if (good && extended) {

@@ -22,7 +22,7 @@ struct DialogItemTemplate {
   int y = 0;
   int width = 0;
   int height = 0;
-  int id = 0;  // -1 for 0xFFFF in a classic template
+  int id = 0;             // -1 for 0xFFFF in a classic template
   std::string className;  // "BUTTON", "STATIC", ... for the predefined atoms
   std::string text;       // UTF-8; empty when the text is an ordinal (an icon or bitmap)
 };
@@ -42,7 +42,6 @@ struct DialogTemplate {
 
 // Fills *dialog from the `size` bytes at `bytes`. Returns false, leaving a reason in *failure,
 // when any part lies outside the bytes or is malformed.
-bool ReadDialogTemplate(const uint8_t* bytes, size_t size, DialogTemplate* dialog,
-                        std::string* failure);
+bool ReadDialogTemplate(const uint8_t* bytes, size_t size, DialogTemplate* dialog, std::string* failure);
 
 }  // namespace standin

@@ -17,8 +17,8 @@ constexpr uint32_t kBitFields = 3;
 
 uint16_t Word(const uint8_t* at) { return static_cast<uint16_t>(at[0] | (at[1] << 8)); }
 uint32_t DoubleWord(const uint8_t* at) {
-  return static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) |
-         (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
+  return static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) | (static_cast<uint32_t>(at[2]) << 16) |
+         (static_cast<uint32_t>(at[3]) << 24);
 }
 
 struct Layout {
@@ -87,8 +87,7 @@ uint32_t ScaleChannel(uint32_t value, uint32_t mask) {
 }
 
 uint32_t FromMasks(uint32_t value, const uint32_t (&masks)[3]) {
-  return (ScaleChannel(value, masks[0]) << 16) | (ScaleChannel(value, masks[1]) << 8) |
-         ScaleChannel(value, masks[2]);
+  return (ScaleChannel(value, masks[0]) << 16) | (ScaleChannel(value, masks[1]) << 8) | ScaleChannel(value, masks[2]);
 }
 
 }  // namespace
@@ -136,15 +135,24 @@ bool ReadPackedDib(const uint8_t* data, size_t size, Bitmap& bitmap) {
     uint32_t* target = decoded.pixels.data() + row * width;
     for (int64_t x = 0; x < width; ++x) {
       switch (bits) {
-        case 1: target[x] = palette[(source[x / 8] >> (7 - x % 8)) & 1]; break;
-        case 4: target[x] = palette[(source[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0xF]; break;
-        case 8: target[x] = palette[source[x]]; break;
-        case 16: target[x] = FromMasks(Word(source + 2 * x), layout.masks); break;
-        case 24:
-          target[x] = (uint32_t{source[3 * x + 2]} << 16) | (uint32_t{source[3 * x + 1]} << 8) |
-                      source[3 * x];
+        case 1:
+          target[x] = palette[(source[x / 8] >> (7 - x % 8)) & 1];
           break;
-        default: target[x] = FromMasks(DoubleWord(source + 4 * x), layout.masks); break;
+        case 4:
+          target[x] = palette[(source[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0xF];
+          break;
+        case 8:
+          target[x] = palette[source[x]];
+          break;
+        case 16:
+          target[x] = FromMasks(Word(source + 2 * x), layout.masks);
+          break;
+        case 24:
+          target[x] = (uint32_t{source[3 * x + 2]} << 16) | (uint32_t{source[3 * x + 1]} << 8) | source[3 * x];
+          break;
+        default:
+          target[x] = FromMasks(DoubleWord(source + 4 * x), layout.masks);
+          break;
       }
     }
   }

@@ -25,18 +25,18 @@ struct WindowShape {
   int height = 0;
   bool borderless = false;  // a popup: no frame, no caption
   bool topmost = false;
-  bool closeBox = false;  // the frame offers a close box
+  bool closeBox = false;       // the frame offers a close box
   uint64_t foreignParent = 0;  // X11 window id of a foreign parent, 0 for a top-level window
 };
 
 // Something that happened on the display, for the window stand-in to turn into messages.
 struct DisplayEvent {
   enum class Kind {
-    Message,        // deliver message/wParam/lParam to the window as a posted message
-    Exposed,        // part of the window must be painted again
-    Moved,          // the client area now starts at x, y (screen coordinates)
-    Resized,        // the client area is now width by height (a foreign parent was resized)
-    ParentGone,     // the foreign parent was destroyed, and the window with it
+    Message,     // deliver message/wParam/lParam to the window as a posted message
+    Exposed,     // part of the window must be painted again
+    Moved,       // the client area now starts at x, y (screen coordinates)
+    Resized,     // the client area is now width by height (a foreign parent was resized)
+    ParentGone,  // the foreign parent was destroyed, and the window with it
   };
   Kind kind = Kind::Message;
   HWND window = nullptr;
@@ -63,8 +63,7 @@ class DisplayBackend {
   virtual void Place(HWND window, int x, int y, int width, int height) = 0;
   virtual void SetTitle(HWND window, const std::string& titleUtf8) = 0;
   // Shows a picture (0xXXRRGGBB words, rows top-down) in the client area, scaled to fit.
-  virtual bool ShowPicture(HWND window, const uint32_t* pixels, int width, int height,
-                           size_t pitchBytes) = 0;
+  virtual bool ShowPicture(HWND window, const uint32_t* pixels, int width, int height, size_t pitchBytes) = 0;
 
   // Appends what happened since the last call; waits up to waitMilliseconds when nothing has.
   virtual void CollectEvents(std::vector<DisplayEvent>& events, int waitMilliseconds) = 0;

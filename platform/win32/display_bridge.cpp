@@ -15,19 +15,17 @@ namespace {
 constexpr int kLargestFrameSide = 16384;
 
 // Draws a picture into the desktop at the given client rectangle, scaled to it.
-void Compose(std::vector<uint32_t>& desktop, int desktopWidth, int desktopHeight,
-             const WindowPicture& picture, const RECT& area) {
+void Compose(std::vector<uint32_t>& desktop, int desktopWidth, int desktopHeight, const WindowPicture& picture,
+             const RECT& area) {
   const int64_t width = int64_t{area.right} - area.left;
   const int64_t height = int64_t{area.bottom} - area.top;
   if (width <= 0 || height <= 0 || picture.width <= 0 || picture.height <= 0) return;
-  for (int64_t row = std::max<int64_t>(0, -area.top);
-       row < height && area.top + row < desktopHeight; ++row) {
+  for (int64_t row = std::max<int64_t>(0, -area.top); row < height && area.top + row < desktopHeight; ++row) {
     const int64_t fromY = (2 * row + 1) * picture.height / (2 * height);
-    for (int64_t column = std::max<int64_t>(0, -area.left);
-         column < width && area.left + column < desktopWidth; ++column) {
+    for (int64_t column = std::max<int64_t>(0, -area.left); column < width && area.left + column < desktopWidth;
+         ++column) {
       const int64_t fromX = (2 * column + 1) * picture.width / (2 * width);
-      desktop[(area.top + row) * desktopWidth + area.left + column] =
-          picture.pixels[fromY * picture.width + fromX];
+      desktop[(area.top + row) * desktopWidth + area.left + column] = picture.pixels[fromY * picture.width + fromX];
     }
   }
 }
@@ -53,9 +51,8 @@ bool ScreenArea(const Window& window, RECT& area) {
 
 bool PresentToWindow(HWND handle, const uint32_t* pixels, int width, int height, size_t pitchBytes) {
   Window* window = FindOwnWindow(handle);
-  if (window == nullptr || pixels == nullptr || width <= 0 || height <= 0 ||
-      width > kLargestFrameSide || height > kLargestFrameSide ||
-      pitchBytes < static_cast<size_t>(width) * 4) {
+  if (window == nullptr || pixels == nullptr || width <= 0 || height <= 0 || width > kLargestFrameSide ||
+      height > kLargestFrameSide || pitchBytes < static_cast<size_t>(width) * 4) {
     return false;
   }
   WindowPicture& picture = window->picture;
@@ -71,8 +68,7 @@ bool PresentToWindow(HWND handle, const uint32_t* pixels, int width, int height,
   }
   NoteActivity();
   if (!window->shownByDisplay) return true;
-  return Display().ShowPicture(handle, picture.pixels.data(), width, height,
-                               static_cast<size_t>(width) * 4);
+  return Display().ShowPicture(handle, picture.pixels.data(), width, height, static_cast<size_t>(width) * 4);
 }
 
 int DisplayRefreshRate(HWND window) { return Display().RefreshRate(window); }

@@ -77,8 +77,8 @@ class HeadlessDisplay final : public DisplayBackend {
     const char* text = std::getenv("ORBELUNE_SCREEN_SIZE");
     int width = 0;
     int height = 0;
-    if (text != nullptr && std::sscanf(text, "%dx%d", &width, &height) == 2 && width > 0 &&
-        height > 0 && width <= headless::kLargestScreenSide && height <= headless::kLargestScreenSide) {
+    if (text != nullptr && std::sscanf(text, "%dx%d", &width, &height) == 2 && width > 0 && height > 0 &&
+        width <= headless::kLargestScreenSide && height <= headless::kLargestScreenSide) {
       screenWidth_ = width;
       screenHeight_ = height;
     }
@@ -97,9 +97,7 @@ HeadlessDisplay* ActiveHeadless() { return dynamic_cast<HeadlessDisplay*>(&Displ
 
 }  // namespace
 
-std::unique_ptr<DisplayBackend> CreateHeadlessDisplay() {
-  return std::make_unique<HeadlessDisplay>();
-}
+std::unique_ptr<DisplayBackend> CreateHeadlessDisplay() { return std::make_unique<HeadlessDisplay>(); }
 
 namespace headless {
 

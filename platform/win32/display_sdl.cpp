@@ -35,32 +35,54 @@ WPARAM VirtualKey(const SDL_Keysym& key) {
   if (code >= SDLK_F1 && code <= SDLK_F12) return VK_F1 + (code - SDLK_F1);
   if (code >= SDLK_KP_1 && code <= SDLK_KP_9) return VK_NUMPAD0 + 1 + (code - SDLK_KP_1);
   switch (code) {
-    case SDLK_KP_0: return VK_NUMPAD0;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
+    case SDLK_KP_0:
+      return VK_NUMPAD0;
+    case SDLK_BACKSPACE:
+      return VK_BACK;
+    case SDLK_TAB:
+      return VK_TAB;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_KP_ENTER:
+      return VK_RETURN;
     case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_RSHIFT:
+      return VK_SHIFT;
     case SDLK_LCTRL:
-    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_RCTRL:
+      return VK_CONTROL;
     case SDLK_LALT:
-    case SDLK_RALT: return VK_MENU;
-    case SDLK_PAUSE: return VK_PAUSE;
-    case SDLK_CAPSLOCK: return VK_CAPITAL;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_END: return VK_END;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    default: return kNoVirtualKey;  // still a key press: every key counts
+    case SDLK_RALT:
+      return VK_MENU;
+    case SDLK_PAUSE:
+      return VK_PAUSE;
+    case SDLK_CAPSLOCK:
+      return VK_CAPITAL;
+    case SDLK_ESCAPE:
+      return VK_ESCAPE;
+    case SDLK_SPACE:
+      return VK_SPACE;
+    case SDLK_PAGEUP:
+      return VK_PRIOR;
+    case SDLK_PAGEDOWN:
+      return VK_NEXT;
+    case SDLK_END:
+      return VK_END;
+    case SDLK_HOME:
+      return VK_HOME;
+    case SDLK_LEFT:
+      return VK_LEFT;
+    case SDLK_UP:
+      return VK_UP;
+    case SDLK_RIGHT:
+      return VK_RIGHT;
+    case SDLK_DOWN:
+      return VK_DOWN;
+    case SDLK_INSERT:
+      return VK_INSERT;
+    case SDLK_DELETE:
+      return VK_DELETE;
+    default:
+      return kNoVirtualKey;  // still a key press: every key counts
   }
 }
 
@@ -114,8 +136,8 @@ class SdlDisplay final : public DisplayBackend {
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (shape.borderless) flags |= SDL_WINDOW_BORDERLESS;
     if (shape.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
-    SDL_Window* made = SDL_CreateWindow(shape.titleUtf8.c_str(), shape.x, shape.y,
-                                        std::max(shape.width, 1), std::max(shape.height, 1), flags);
+    SDL_Window* made = SDL_CreateWindow(shape.titleUtf8.c_str(), shape.x, shape.y, std::max(shape.width, 1),
+                                        std::max(shape.height, 1), flags);
     if (made == nullptr) return false;
     windows_[window] = Shown{made, false};
     byId_[SDL_GetWindowID(made)] = window;
@@ -158,16 +180,14 @@ class SdlDisplay final : public DisplayBackend {
     if (found != windows_.end()) SDL_SetWindowTitle(found->second.window, titleUtf8.c_str());
   }
 
-  bool ShowPicture(HWND window, const uint32_t* pixels, int width, int height,
-                   size_t pitchBytes) override {
+  bool ShowPicture(HWND window, const uint32_t* pixels, int width, int height, size_t pitchBytes) override {
     if (x11_.HasChild(window)) return x11_.ShowPicture(window, pixels, width, height, pitchBytes);
     const auto found = windows_.find(window);
     if (found == windows_.end()) return false;
     SDL_Surface* target = SDL_GetWindowSurface(found->second.window);
     if (target == nullptr) return false;
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<uint32_t*>(pixels), width, height, 32, static_cast<int>(pitchBytes),
-        SDL_PIXELFORMAT_RGB888);
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(pixels), width, height, 32,
+                                                             static_cast<int>(pitchBytes), SDL_PIXELFORMAT_RGB888);
     if (source == nullptr) return false;
     const bool copied = (source->w == target->w && source->h == target->h)
                             ? SDL_BlitSurface(source, nullptr, target, nullptr) == 0
@@ -177,17 +197,15 @@ class SdlDisplay final : public DisplayBackend {
   }
 
   void CollectEvents(std::vector<DisplayEvent>& events, int waitMilliseconds) override {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(waitMilliseconds, 0));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(waitMilliseconds, 0));
     for (;;) {
       const size_t before = events.size();
       SDL_Event event;
       while (SDL_PollEvent(&event)) Translate(event, events);
       x11_.Collect(events, 0);
       if (events.size() > before) return;
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            deadline - std::chrono::steady_clock::now())
-                            .count();
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
       if (left <= 0) return;
       const int slice = static_cast<int>(std::min<int64_t>(left, kWaitSlice));
       if (x11_.HasChildren()) {
@@ -216,9 +234,7 @@ class SdlDisplay final : public DisplayBackend {
   }
 
   bool ForeignWindowExists(uint64_t id) override { return x11_.WindowExists(id); }
-  bool ForeignClientSize(uint64_t id, int& width, int& height) override {
-    return x11_.ClientSize(id, width, height);
-  }
+  bool ForeignClientSize(uint64_t id, int& width, int& height) override { return x11_.ClientSize(id, width, height); }
   bool CaptureScreen(std::vector<uint32_t>& pixels, int& width, int& height) override {
     return x11_.CaptureRoot(pixels, width, height);
   }
@@ -253,8 +269,8 @@ class SdlDisplay final : public DisplayBackend {
         made.window = Owner(event.wheel.windowID);
         made.message = WM_MOUSEWHEEL;
         const POINT pointer = CursorPosition();
-        made.wParam = MAKEWPARAM(MouseKeys(SDL_GetMouseState(nullptr, nullptr)),
-                                 static_cast<SHORT>(event.wheel.y * WHEEL_DELTA));
+        made.wParam =
+            MAKEWPARAM(MouseKeys(SDL_GetMouseState(nullptr, nullptr)), static_cast<SHORT>(event.wheel.y * WHEEL_DELTA));
         made.lParam = MAKELPARAM(pointer.x, pointer.y);
         break;
       }
@@ -322,10 +338,17 @@ class SdlDisplay final : public DisplayBackend {
     made.window = Owner(event.windowID);
     const bool down = event.type == SDL_MOUSEBUTTONDOWN;
     switch (event.button) {
-      case SDL_BUTTON_LEFT: made.message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP; break;
-      case SDL_BUTTON_RIGHT: made.message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; break;
-      case SDL_BUTTON_MIDDLE: made.message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; break;
-      default: return false;
+      case SDL_BUTTON_LEFT:
+        made.message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+        break;
+      case SDL_BUTTON_RIGHT:
+        made.message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+        break;
+      case SDL_BUTTON_MIDDLE:
+        made.message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+        break;
+      default:
+        return false;
     }
     made.wParam = MouseKeys(SDL_GetMouseState(nullptr, nullptr));
     made.lParam = MAKELPARAM(event.x, event.y);

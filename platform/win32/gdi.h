@@ -39,7 +39,7 @@
 #define BLACK_PEN 7
 #define NULL_PEN 8
 
-#define HGDI_ERROR ((HANDLE)(LONG_PTR) - 1)
+#define HGDI_ERROR ((HANDLE)(LONG_PTR)-1)
 #define CLR_INVALID 0xFFFFFFFF
 
 // Bitmap compression and colour-table usage.
@@ -115,11 +115,10 @@ BOOL WINAPI UpdateWindow(HWND window);
 HBITMAP WINAPI LoadBitmapA(HINSTANCE instance, LPCSTR name);
 HDC WINAPI CreateCompatibleDC(HDC deviceContext);
 HGDIOBJ WINAPI SelectObject(HDC deviceContext, HGDIOBJ object);
-BOOL WINAPI BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX,
-                   int sourceY, DWORD rasterOperation);
-BOOL WINAPI StretchBlt(HDC target, int x, int y, int width, int height, HDC source,
-                       int sourceX, int sourceY, int sourceWidth, int sourceHeight,
-                       DWORD rasterOperation);
+BOOL WINAPI BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                   DWORD rasterOperation);
+BOOL WINAPI StretchBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                       int sourceWidth, int sourceHeight, DWORD rasterOperation);
 int WINAPI SetStretchBltMode(HDC deviceContext, int mode);
 BOOL WINAPI DeleteDC(HDC deviceContext);
 BOOL WINAPI DeleteObject(HGDIOBJ object);

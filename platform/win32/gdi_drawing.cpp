@@ -14,8 +14,7 @@
 
 namespace {
 
-void FillClipped(const standin::Canvas& canvas, int left, int top, int right, int bottom,
-                 uint32_t pixel) {
+void FillClipped(const standin::Canvas& canvas, int left, int top, int right, int bottom, uint32_t pixel) {
   left = std::max(left, 0);
   top = std::max(top, 0);
   right = std::min(right, canvas.width);
@@ -34,8 +33,8 @@ int64_t SourceIndex(int64_t step, int64_t targetLength, int64_t sourceStart, int
 
 }  // namespace
 
-BOOL WINAPI StretchBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX,
-                       int sourceY, int sourceWidth, int sourceHeight, DWORD rasterOperation) {
+BOOL WINAPI StretchBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                       int sourceWidth, int sourceHeight, DWORD rasterOperation) {
   const standin::Canvas canvas = standin::CanvasOf(target);
   if (canvas.pixels == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -90,10 +89,9 @@ BOOL WINAPI StretchBlt(HDC target, int x, int y, int width, int height, HDC sour
   return TRUE;
 }
 
-BOOL WINAPI BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX,
-                   int sourceY, DWORD rasterOperation) {
-  return StretchBlt(target, x, y, width, height, source, sourceX, sourceY, width, height,
-                    rasterOperation);
+BOOL WINAPI BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                   DWORD rasterOperation) {
+  return StretchBlt(target, x, y, width, height, source, sourceX, sourceY, width, height, rasterOperation);
 }
 
 int WINAPI SetStretchBltMode(HDC deviceContext, int mode) {

@@ -70,16 +70,35 @@ HGDIOBJ Stock(int index) {
   GdiObject object;
   object.stock = true;
   switch (index) {
-    case WHITE_BRUSH: object.body = Brush{RGB(255, 255, 255), true}; break;
-    case LTGRAY_BRUSH: object.body = Brush{RGB(192, 192, 192), true}; break;
-    case GRAY_BRUSH: object.body = Brush{RGB(128, 128, 128), true}; break;
-    case DKGRAY_BRUSH: object.body = Brush{RGB(64, 64, 64), true}; break;
-    case BLACK_BRUSH: object.body = Brush{RGB(0, 0, 0), true}; break;
-    case NULL_BRUSH: object.body = Brush{0, false}; break;
-    case WHITE_PEN: object.body = Pen{RGB(255, 255, 255), true}; break;
-    case BLACK_PEN: object.body = Pen{RGB(0, 0, 0), true}; break;
-    case NULL_PEN: object.body = Pen{0, false}; break;
-    default: return nullptr;
+    case WHITE_BRUSH:
+      object.body = Brush{RGB(255, 255, 255), true};
+      break;
+    case LTGRAY_BRUSH:
+      object.body = Brush{RGB(192, 192, 192), true};
+      break;
+    case GRAY_BRUSH:
+      object.body = Brush{RGB(128, 128, 128), true};
+      break;
+    case DKGRAY_BRUSH:
+      object.body = Brush{RGB(64, 64, 64), true};
+      break;
+    case BLACK_BRUSH:
+      object.body = Brush{RGB(0, 0, 0), true};
+      break;
+    case NULL_BRUSH:
+      object.body = Brush{0, false};
+      break;
+    case WHITE_PEN:
+      object.body = Pen{RGB(255, 255, 255), true};
+      break;
+    case BLACK_PEN:
+      object.body = Pen{RGB(0, 0, 0), true};
+      break;
+    case NULL_PEN:
+      object.body = Pen{0, false};
+      break;
+    default:
+      return nullptr;
   }
   const HGDIOBJ handle = Add(std::move(object));
   table.stock.emplace(index, handle);
@@ -101,8 +120,7 @@ bool SelectedSomewhere(HGDIOBJ handle, const DeviceContext* except = nullptr) {
   for (const auto& entry : Table().objects) {
     const auto* context = std::get_if<DeviceContext>(&entry.second.body);
     if (context == except) continue;
-    if (context != nullptr && (context->bitmap == handle || context->brush == handle ||
-                               context->pen == handle)) {
+    if (context != nullptr && (context->bitmap == handle || context->brush == handle || context->pen == handle)) {
       return true;
     }
   }
@@ -171,13 +189,11 @@ Canvas CanvasOf(HDC handle) {
 }
 
 uint32_t PixelOf(COLORREF colour) {
-  return (static_cast<uint32_t>(GetRValue(colour)) << 16) |
-         (static_cast<uint32_t>(GetGValue(colour)) << 8) | GetBValue(colour);
+  return (static_cast<uint32_t>(GetRValue(colour)) << 16) | (static_cast<uint32_t>(GetGValue(colour)) << 8) |
+         GetBValue(colour);
 }
 
-COLORREF ColourOf(uint32_t pixel) {
-  return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
-}
+COLORREF ColourOf(uint32_t pixel) { return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF); }
 
 }  // namespace standin
 

@@ -26,12 +26,18 @@ struct Button {
 
 std::vector<Button> ButtonsOf(UINT type) {
   switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: return {{"_OK", IDOK}, {"_Cancel", IDCANCEL}};
-    case MB_ABORTRETRYIGNORE: return {{"_Abort", IDABORT}, {"_Retry", IDRETRY}, {"_Ignore", IDIGNORE}};
-    case MB_YESNOCANCEL: return {{"_Yes", IDYES}, {"_No", IDNO}, {"_Cancel", IDCANCEL}};
-    case MB_YESNO: return {{"_Yes", IDYES}, {"_No", IDNO}};
-    case MB_RETRYCANCEL: return {{"_Retry", IDRETRY}, {"_Cancel", IDCANCEL}};
-    default: return {{"_OK", IDOK}};
+    case MB_OKCANCEL:
+      return {{"_OK", IDOK}, {"_Cancel", IDCANCEL}};
+    case MB_ABORTRETRYIGNORE:
+      return {{"_Abort", IDABORT}, {"_Retry", IDRETRY}, {"_Ignore", IDIGNORE}};
+    case MB_YESNOCANCEL:
+      return {{"_Yes", IDYES}, {"_No", IDNO}, {"_Cancel", IDCANCEL}};
+    case MB_YESNO:
+      return {{"_Yes", IDYES}, {"_No", IDNO}};
+    case MB_RETRYCANCEL:
+      return {{"_Retry", IDRETRY}, {"_Cancel", IDCANCEL}};
+    default:
+      return {{"_OK", IDOK}};
   }
 }
 
@@ -48,18 +54,23 @@ int CloseAnswer(const std::vector<Button>& buttons) {
 
 GtkMessageType IconOf(UINT type) {
   switch (type & MB_ICONMASK) {
-    case MB_ICONHAND: return GTK_MESSAGE_ERROR;
-    case MB_ICONQUESTION: return GTK_MESSAGE_QUESTION;
-    case MB_ICONEXCLAMATION: return GTK_MESSAGE_WARNING;
-    case MB_ICONASTERISK: return GTK_MESSAGE_INFO;
-    default: return GTK_MESSAGE_OTHER;
+    case MB_ICONHAND:
+      return GTK_MESSAGE_ERROR;
+    case MB_ICONQUESTION:
+      return GTK_MESSAGE_QUESTION;
+    case MB_ICONEXCLAMATION:
+      return GTK_MESSAGE_WARNING;
+    case MB_ICONASTERISK:
+      return GTK_MESSAGE_INFO;
+    default:
+      return GTK_MESSAGE_OTHER;
   }
 }
 
 int ShowWithGtk(const std::string& text, const std::string& caption, UINT type) {
   const std::vector<Button> buttons = ButtonsOf(type);
-  GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, IconOf(type),
-                                             GTK_BUTTONS_NONE, "%s", text.c_str());
+  GtkWidget* dialog =
+      gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, IconOf(type), GTK_BUTTONS_NONE, "%s", text.c_str());
   gtk_window_set_title(GTK_WINDOW(dialog), caption.c_str());
   gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
   gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);

@@ -101,8 +101,7 @@ bool TakePaint(MSG& out, HWND filterWindow, UINT filterMin, UINT filterMax) {
 }
 
 bool Take(MSG& out, HWND filterWindow, UINT filterMin, UINT filterMax, bool remove) {
-  return TakePosted(out, filterWindow, filterMin, filterMax, remove) ||
-         TakeQuit(out, filterMin, filterMax, remove) ||
+  return TakePosted(out, filterWindow, filterMin, filterMax, remove) || TakeQuit(out, filterMin, filterMax, remove) ||
          TakePaint(out, filterWindow, filterMin, filterMax);
 }
 
@@ -136,12 +135,18 @@ char CharacterOf(WPARAM key, bool shift) {
   if (key >= 'A' && key <= 'Z') return static_cast<char>(shift ? key : key - 'A' + 'a');
   if (key >= '0' && key <= '9' && !shift) return static_cast<char>(key);
   switch (key) {
-    case VK_SPACE: return ' ';
-    case VK_RETURN: return '\r';
-    case VK_BACK: return '\b';
-    case VK_TAB: return '\t';
-    case VK_ESCAPE: return '\x1b';
-    default: return 0;
+    case VK_SPACE:
+      return ' ';
+    case VK_RETURN:
+      return '\r';
+    case VK_BACK:
+      return '\b';
+    case VK_TAB:
+      return '\t';
+    case VK_ESCAPE:
+      return '\x1b';
+    default:
+      return 0;
   }
 }
 
@@ -181,8 +186,7 @@ void PumpDisplay(int waitMilliseconds) {
 
 }  // namespace standin
 
-BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax,
-                         UINT removeMessage) {
+BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax, UINT removeMessage) {
   if (message == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -230,8 +234,8 @@ BOOL WINAPI TranslateMessage(const MSG* message) {
   const char character = CharacterOf(message->wParam, Queue().shiftDown);
   if (character != 0) {
     const bool alt = (message->lParam & kAltDownBit) != 0;
-    PostMessageA(message->hwnd, alt ? WM_SYSCHAR : WM_CHAR,
-                 static_cast<WPARAM>(static_cast<unsigned char>(character)), message->lParam);
+    PostMessageA(message->hwnd, alt ? WM_SYSCHAR : WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(character)),
+                 message->lParam);
   }
   return TRUE;
 }

@@ -15,8 +15,7 @@ constexpr const char* kUnicodeReplacement = "\xEF\xBF\xBD";  // U+FFFD
 // Converts between two encodings; a byte that starts no valid character is replaced and
 // skipped, so the rest of the text still converts. A valid UTF-8 character that the target
 // code page lacks is skipped whole.
-std::string Convert(const std::string& text, const char* to, const char* from,
-                    const char* replacement) {
+std::string Convert(const std::string& text, const char* to, const char* from, const char* replacement) {
   iconv_t converter = iconv_open(to, from);
   if (converter == reinterpret_cast<iconv_t>(-1)) return text;
 
@@ -49,9 +48,7 @@ std::string Convert(const std::string& text, const char* to, const char* from,
 
 }  // namespace
 
-std::string Cp932ToUtf8(const std::string& text) {
-  return Convert(text, "UTF-8", "CP932", kUnicodeReplacement);
-}
+std::string Cp932ToUtf8(const std::string& text) { return Convert(text, "UTF-8", "CP932", kUnicodeReplacement); }
 
 std::string Utf8ToCp932(const std::string& text) { return Convert(text, "CP932", "UTF-8", "?"); }
 

@@ -150,8 +150,7 @@ BOOL WINAPI GetWindowRect(HWND handle, LPRECT rect) {
 BOOL WINAPI ClientToScreen(HWND handle, LPPOINT point) {
   const standin::Window* window = OwnWindowOrFail(handle);
   if (window == nullptr || point == nullptr) return FALSE;
-  for (const standin::Window* step = window; step != nullptr;
-       step = standin::FindOwnWindow(step->parent)) {
+  for (const standin::Window* step = window; step != nullptr; step = standin::FindOwnWindow(step->parent)) {
     point->x += step->clientRect.left;
     point->y += step->clientRect.top;
   }
@@ -182,8 +181,7 @@ BOOL WINAPI IsWindowVisible(HWND handle) {
   return window != nullptr && window->visible ? TRUE : FALSE;
 }
 
-BOOL WINAPI SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width, int height,
-                         UINT flags) {
+BOOL WINAPI SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width, int height, UINT flags) {
   standin::Window* window = OwnWindowOrFail(handle);
   if (window == nullptr) return FALSE;
   if (insertAfter == HWND_TOPMOST && (flags & SWP_NOZORDER) == 0) window->exStyle |= WS_EX_TOPMOST;
@@ -200,8 +198,7 @@ BOOL WINAPI SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width,
     outer.bottom = outer.top + std::max(height, 0);
   }
   const bool moved = outer.left != window->windowRect.left || outer.top != window->windowRect.top;
-  const bool resized =
-      Width(outer) != Width(window->windowRect) || Height(outer) != Height(window->windowRect);
+  const bool resized = Width(outer) != Width(window->windowRect) || Height(outer) != Height(window->windowRect);
   const standin::FrameInsets insets = standin::NonClientInsets(window->style, false);
   window->windowRect = outer;
   window->clientRect = RECT{outer.left + insets.left, outer.top + insets.top,
@@ -255,9 +252,7 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND handle, int index) {
 }
 
 // As on 64-bit Windows, pointer-sized entries come back cut to their low 32 bits here.
-LONG WINAPI GetWindowLongA(HWND handle, int index) {
-  return static_cast<LONG>(GetWindowLongPtrA(handle, index));
-}
+LONG WINAPI GetWindowLongA(HWND handle, int index) { return static_cast<LONG>(GetWindowLongPtrA(handle, index)); }
 
 BOOL WINAPI SetWindowTextA(HWND handle, LPCSTR text) {
   standin::Window* window = OwnWindowOrFail(handle);

@@ -44,8 +44,7 @@ void Place(standin::Window& window, int x, int y, int width, int height) {
   height = Clamp(height, 0);
   window.windowRect = RECT{x, y, x + width, y + height};
   const standin::FrameInsets insets = standin::NonClientInsets(window.style, false);
-  window.clientRect = RECT{x + insets.left, y + insets.top,
-                           std::max(x + insets.left, x + width - insets.right),
+  window.clientRect = RECT{x + insets.left, y + insets.top, std::max(x + insets.left, x + width - insets.right),
                            std::max(y + insets.top, y + height - insets.bottom)};
 }
 
@@ -78,9 +77,8 @@ void Forget(HWND handle) {
 }  // namespace
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass) {
-  if (windowClass == nullptr || windowClass->lpfnWndProc == nullptr ||
-      windowClass->lpszClassName == nullptr || IS_INTRESOURCE(windowClass->lpszClassName) ||
-      windowClass->lpszClassName[0] == '\0') {
+  if (windowClass == nullptr || windowClass->lpfnWndProc == nullptr || windowClass->lpszClassName == nullptr ||
+      IS_INTRESOURCE(windowClass->lpszClassName) || windowClass->lpszClassName[0] == '\0') {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -101,9 +99,8 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
   return TRUE;
 }
 
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
-                            int x, int y, int width, int height, HWND parent, HMENU,
-                            HINSTANCE instance, LPVOID param) {
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU, HINSTANCE instance, LPVOID param) {
   const standin::WindowClass* windowClass = standin::FindClass(className);
   if (windowClass == nullptr) {
     SetLastError(kErrorCannotFindWindowClass);
@@ -163,8 +160,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   if (created == nullptr) return nullptr;  // the window destroyed itself while being created
 
   const RECT client = created->clientRect;
-  SendMessageA(handle, WM_SIZE, SIZE_RESTORED,
-               MAKELPARAM(client.right - client.left, client.bottom - client.top));
+  SendMessageA(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right - client.left, client.bottom - client.top));
   SendMessageA(handle, WM_MOVE, 0, MAKELPARAM(client.left, client.top));
   if ((style & WS_VISIBLE) != 0) {
     created = standin::FindOwnWindow(handle);

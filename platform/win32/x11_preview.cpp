@@ -22,8 +22,8 @@ namespace {
 
 // X window ids have their top three bits clear.
 constexpr uint64_t kLargestWindowId = 0x1FFFFFFF;
-constexpr long kChildEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask |
-                              PointerMotionMask | StructureNotifyMask;
+constexpr long kChildEvents =
+    ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
 constexpr int kLargestSide = 16384;
 
 int trappedErrorCode = 0;
@@ -72,8 +72,7 @@ unsigned long ToVisual(uint32_t pixel, const XImage& image) {
     return ((value * top + 127) / 255) << shift;
   };
   unsigned long result = channel((pixel >> 16) & 0xFF, image.red_mask) |
-                         channel((pixel >> 8) & 0xFF, image.green_mask) |
-                         channel(pixel & 0xFF, image.blue_mask);
+                         channel((pixel >> 8) & 0xFF, image.green_mask) | channel(pixel & 0xFF, image.blue_mask);
   if (image.depth == 32) result |= 0xFF000000UL;  // opaque where the visual has alpha
   return result;
 }
@@ -172,8 +171,7 @@ bool X11Preview::OpenChild(HWND window, uint64_t parent, int x, int y, int width
   ErrorTrap trap(display_);
   const auto parentId = static_cast<::Window>(parent);
   const unsigned long black = BlackPixel(display_, DefaultScreen(display_));
-  const ::Window child = XCreateSimpleWindow(display_, parentId, x, y,
-                                             static_cast<unsigned>(std::max(width, 1)),
+  const ::Window child = XCreateSimpleWindow(display_, parentId, x, y, static_cast<unsigned>(std::max(width, 1)),
                                              static_cast<unsigned>(std::max(height, 1)), 0, black, black);
   if (trap.Failed() || child == 0) return false;
   XSelectInput(display_, child, kChildEvents);
@@ -227,8 +225,7 @@ void X11Preview::Place(HWND window, int x, int y, int width, int height) {
   found->second.height = height;
 }
 
-bool X11Preview::ShowPicture(HWND window, const uint32_t* pixels, int width, int height,
-                             size_t pitchBytes) {
+bool X11Preview::ShowPicture(HWND window, const uint32_t* pixels, int width, int height, size_t pitchBytes) {
   const auto found = children_.find(window);
   if (found == children_.end() || found->second.gone) return false;
   const Child& child = found->second;
@@ -237,9 +234,8 @@ bool X11Preview::ShowPicture(HWND window, const uint32_t* pixels, int width, int
   ErrorTrap trap(display_);
   XWindowAttributes attributes{};
   if (XGetWindowAttributes(display_, child.id, &attributes) == 0 || trap.Failed()) return false;
-  XImage* image = XCreateImage(display_, attributes.visual, static_cast<unsigned>(attributes.depth),
-                               ZPixmap, 0, nullptr, static_cast<unsigned>(child.width),
-                               static_cast<unsigned>(child.height), 32, 0);
+  XImage* image = XCreateImage(display_, attributes.visual, static_cast<unsigned>(attributes.depth), ZPixmap, 0,
+                               nullptr, static_cast<unsigned>(child.width), static_cast<unsigned>(child.height), 32, 0);
   if (image == nullptr) return false;
   std::vector<char> data(static_cast<size_t>(image->bytes_per_line) * static_cast<size_t>(child.height));
   image->data = data.data();
@@ -307,10 +303,17 @@ bool X11Preview::Collect(std::vector<DisplayEvent>& events, int waitMilliseconds
         made.lParam = Position(event.xbutton.x, event.xbutton.y);
         made.wParam = ButtonState(event.xbutton.state);
         switch (event.xbutton.button) {
-          case Button1: made.message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP; break;
-          case Button2: made.message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; break;
-          case Button3: made.message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; break;
-          default: continue;
+          case Button1:
+            made.message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+            break;
+          case Button2:
+            made.message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+            break;
+          case Button3:
+            made.message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+            break;
+          default:
+            continue;
         }
         break;
       }

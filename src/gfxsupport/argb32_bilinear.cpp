@@ -59,19 +59,16 @@ bool ResamplesArgb32Directly(const ConversionPass& pass) {
 }
 
 void ResampleBilinearArgb32(const ConversionPass& pass) {
-  const auto columns =
-      MakeBilinearTaps(pass.source.width, pass.destination.width, pass.options.mirrorU);
-  const auto rows =
-      MakeBilinearTaps(pass.source.height, pass.destination.height, pass.options.mirrorV);
+  const auto columns = MakeBilinearTaps(pass.source.width, pass.destination.width, pass.options.mirrorU);
+  const auto rows = MakeBilinearTaps(pass.source.height, pass.destination.height, pass.options.mirrorV);
   AcrossBgraRows across(pass, columns);
   const bool opaque = pass.destination.format == D3DFMT_X8R8G8B8;
   const bool ordered = pass.writer.Dither() == DitherMode::Ordered;
   for (uint32_t y = 0; y < pass.destination.height; ++y) {
     const BilinearTaps& tap = rows[y];
     auto [top, bottom] = across.Get(tap.first, tap.second);
-    BlendBgraToArgb32Row(top, tap.firstWeight, bottom, tap.secondWeight,
-                         pass.destination.width, pass.DestinationRow(0, y), opaque,
-                         ordered ? kOrderedDither[(pass.destination.y + y) & 3] : nullptr,
-                         pass.destination.x);
+    BlendBgraToArgb32Row(top, tap.firstWeight, bottom, tap.secondWeight, pass.destination.width,
+                         pass.DestinationRow(0, y), opaque,
+                         ordered ? kOrderedDither[(pass.destination.y + y) & 3] : nullptr, pass.destination.x);
   }
 }

@@ -29,8 +29,8 @@ uint32_t ReadyAt(const BilinearTaps& tap) { return std::max(tap.first, tap.secon
 
 // False when some destination row's taps are neither neighbours nor paired with row 0, which
 // the two slots and the first row cannot serve (the taps never make such a pair).
-bool PlanLevel(const SourceBlock& source, const DestinationBlock& block,
-               const FilterOptions& options, LevelInProgress* level) {
+bool PlanLevel(const SourceBlock& source, const DestinationBlock& block, const FilterOptions& options,
+               LevelInProgress* level) {
   level->block = &block;
   level->columns = MakeBilinearTaps(source.width, block.width, options.mirrorU);
   level->neighbourColumns = FindNeighbourTaps(level->columns);
@@ -45,9 +45,8 @@ bool PlanLevel(const SourceBlock& source, const DestinationBlock& block,
   }
   level->order.resize(block.height);
   for (uint32_t y = 0; y < block.height; ++y) level->order[y] = y;
-  std::stable_sort(level->order.begin(), level->order.end(), [&](uint32_t a, uint32_t b) {
-    return ReadyAt(level->rows[a]) < ReadyAt(level->rows[b]);
-  });
+  std::stable_sort(level->order.begin(), level->order.end(),
+                   [&](uint32_t a, uint32_t b) { return ReadyAt(level->rows[a]) < ReadyAt(level->rows[b]); });
   for (auto& slot : level->slots) slot.resize(block.width);
   if (keepsFirstRow) level->firstRow.resize(block.width);
   return true;
@@ -62,15 +61,12 @@ const FloatBgra* HeldRow(const LevelInProgress& level, uint32_t wanted, uint32_t
 void WriteReadyRows(LevelInProgress& level, uint32_t current, DitherMode dither) {
   const DestinationBlock& block = *level.block;
   const bool opaque = block.format == D3DFMT_X8R8G8B8;
-  while (level.written < level.order.size() &&
-         ReadyAt(level.rows[level.order[level.written]]) == current) {
+  while (level.written < level.order.size() && ReadyAt(level.rows[level.order[level.written]]) == current) {
     const uint32_t y = level.order[level.written++];
     const BilinearTaps& tap = level.rows[y];
-    const float* ditherRow =
-        dither == DitherMode::Ordered ? kOrderedDither[(block.y + y) & 3] : nullptr;
-    BlendBgraToArgb32Row(HeldRow(level, tap.first, current), tap.firstWeight,
-                         HeldRow(level, tap.second, current), tap.secondWeight, block.width,
-                         block.data + y * block.rowPitch, opaque, ditherRow, block.x);
+    const float* ditherRow = dither == DitherMode::Ordered ? kOrderedDither[(block.y + y) & 3] : nullptr;
+    BlendBgraToArgb32Row(HeldRow(level, tap.first, current), tap.firstWeight, HeldRow(level, tap.second, current),
+                         tap.secondWeight, block.width, block.data + y * block.rowPitch, opaque, ditherRow, block.x);
   }
 }
 
@@ -87,29 +83,25 @@ Argb32Key KeyReadBack(D3DFORMAT format, D3DCOLOR colourKey) {
 
 }  // namespace
 
-bool ResamplesAsArgb32Levels(const SourceBlock& source, D3DFORMAT destinationFormat,
-                             DWORD filter) {
+bool ResamplesAsArgb32Levels(const SourceBlock& source, D3DFORMAT destinationFormat, DWORD filter) {
   FilterOptions options;
-  return SUCCEEDED(ParseFilter(filter, &options)) && options.code == FilterLinear &&
-         !options.srgbIn && !options.srgbOut && options.dither != DitherMode::Diffusion &&
-         IsArgb32(source.format) && IsArgb32(destinationFormat) && source.depth == 1;
+  return SUCCEEDED(ParseFilter(filter, &options)) && options.code == FilterLinear && !options.srgbIn &&
+         !options.srgbOut && options.dither != DitherMode::Diffusion && IsArgb32(source.format) &&
+         IsArgb32(destinationFormat) && source.depth == 1;
 }
 
-HRESULT ResampleArgb32Levels(const SourceBlock& source,
-                             const std::vector<DestinationBlock>& destinations, DWORD filter,
+HRESULT ResampleArgb32Levels(const SourceBlock& source, const std::vector<DestinationBlock>& destinations, DWORD filter,
                              D3DCOLOR colourKey) {
   FilterOptions options;
   if (FAILED(ParseFilter(filter, &options))) return D3DERR_INVALIDCALL;
-  if (source.data == nullptr || source.width == 0 || source.height == 0)
-    return D3DERR_INVALIDCALL;
+  if (source.data == nullptr || source.width == 0 || source.height == 0) return D3DERR_INVALIDCALL;
   if (destinations.empty()) return S_OK;
   try {
     std::vector<LevelInProgress> levels(destinations.size());
     for (size_t i = 0; i < destinations.size(); ++i) {
       const DestinationBlock& block = destinations[i];
-      if (!ResamplesAsArgb32Levels(source, block.format, filter) || block.data == nullptr ||
-          block.width == 0 || block.height == 0 || block.depth != 1 ||
-          (block.width == source.width && block.height == source.height) ||
+      if (!ResamplesAsArgb32Levels(source, block.format, filter) || block.data == nullptr || block.width == 0 ||
+          block.height == 0 || block.depth != 1 || (block.width == source.width && block.height == source.height) ||
           !PlanLevel(source, block, options, &levels[i]))
         return D3DERR_INVALIDCALL;
     }
@@ -121,13 +113,11 @@ HRESULT ResampleArgb32Levels(const SourceBlock& source,
       for (LevelInProgress& level : levels) {
         if (!level.needsSourceRow[y]) continue;
         if (!read) {
-          ReadBgraRow(source.data + y * source.rowPitch, source.width, opaque, key,
-                      sourceRow.data());
+          ReadBgraRow(source.data + y * source.rowPitch, source.width, opaque, key, sourceRow.data());
           read = true;
         }
         std::vector<FloatBgra>& slot = level.slots[y & 1];
-        ResampleQuadsAcross(&sourceRow[0].b, level.columns, level.neighbourColumns,
-                            &slot[0].b);
+        ResampleQuadsAcross(&sourceRow[0].b, level.columns, level.neighbourColumns, &slot[0].b);
         if (y == 0 && !level.firstRow.empty()) level.firstRow = slot;
       }
       for (LevelInProgress& level : levels) WriteReadyRows(level, y, options.dither);

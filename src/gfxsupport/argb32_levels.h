@@ -17,6 +17,5 @@ bool ResamplesAsArgb32Levels(const SourceBlock& source, D3DFORMAT destinationFor
 // Every destination must pass ResamplesAsArgb32Levels and differ in size from the source.
 // D3DERR_INVALIDCALL, before anything is written, when one does not; E_OUTOFMEMORY when rows
 // cannot be had.
-HRESULT ResampleArgb32Levels(const SourceBlock& source,
-                             const std::vector<DestinationBlock>& destinations, DWORD filter,
+HRESULT ResampleArgb32Levels(const SourceBlock& source, const std::vector<DestinationBlock>& destinations, DWORD filter,
                              D3DCOLOR colourKey);

@@ -28,8 +28,8 @@ void ReadArgb32Row(const uint8_t* row, uint32_t count, bool opaque, FloatColour*
   }
 }
 
-void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_t keyBits,
-                        uint32_t keyMask, FloatColour* out) {
+void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_t keyBits, uint32_t keyMask,
+                        FloatColour* out) {
   const __m128i zero = _mm_setzero_si128();
   const __m128 scale = _mm_set1_ps(255.0f);
   for (uint32_t i = 0; i < count; ++i) {
@@ -39,8 +39,7 @@ void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_
       _mm_storeu_ps(&out[i].r, _mm_setzero_ps());
       continue;
     }
-    const __m128i lanes =
-        _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(pixel)), zero), zero);
+    const __m128i lanes = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(pixel)), zero), zero);
     __m128 value = _mm_div_ps(_mm_cvtepi32_ps(lanes), scale);
     value = _mm_shuffle_ps(value, value, _MM_SHUFFLE(3, 0, 1, 2));
     _mm_storeu_ps(&out[i].r, value);
@@ -51,9 +50,7 @@ void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_
 namespace {
 
 // (r, g, b, a) to (b, g, r, a) and back.
-inline __m128 SwapRedBlue(__m128 value) {
-  return _mm_shuffle_ps(value, value, _MM_SHUFFLE(3, 0, 1, 2));
-}
+inline __m128 SwapRedBlue(__m128 value) { return _mm_shuffle_ps(value, value, _MM_SHUFFLE(3, 0, 1, 2)); }
 
 // One pixel (b, g, r, a) to its four bytes as 32-bit lanes.
 inline __m128i QuantisePixel(__m128 value, float offset) {
@@ -65,8 +62,7 @@ inline __m128i QuantisePixel(__m128 value, float offset) {
 // Writes `count` pixels, each made by `pixelAt(i)` in byte order (b, g, r, a), four at a
 // time where it can.
 template <typename PixelAt>
-void StoreArgb32Row(uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
-                    uint32_t x, PixelAt pixelAt) {
+void StoreArgb32Row(uint32_t count, uint8_t* row, bool opaque, const float* ditherRow, uint32_t x, PixelAt pixelAt) {
   const __m128i alphaBits = _mm_set1_epi32(opaque ? static_cast<int>(0xFF000000u) : 0);
   auto quantise = [&](uint32_t i) {
     return QuantisePixel(pixelAt(i), ditherRow != nullptr ? ditherRow[(x + i) & 3] : 0.5f);
@@ -89,30 +85,25 @@ void StoreArgb32Row(uint32_t count, uint8_t* row, bool opaque, const float* dith
 
 }  // namespace
 
-void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, bool opaque,
-                    const float* ditherRow, uint32_t x) {
+void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
+                    uint32_t x) {
   StoreArgb32Row(count, row, opaque, ditherRow, x,
                  [values](uint32_t i) { return SwapRedBlue(_mm_loadu_ps(&values[i].r)); });
 }
 
-void BlendToArgb32Row(const FloatColour* a, float w0, const FloatColour* b, float w1,
-                      uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
-                      uint32_t x) {
+void BlendToArgb32Row(const FloatColour* a, float w0, const FloatColour* b, float w1, uint32_t count, uint8_t* row,
+                      bool opaque, const float* ditherRow, uint32_t x) {
   const __m128 first = _mm_set1_ps(w0);
   const __m128 second = _mm_set1_ps(w1);
   StoreArgb32Row(count, row, opaque, ditherRow, x, [&](uint32_t i) {
-    return SwapRedBlue(_mm_add_ps(_mm_mul_ps(first, _mm_loadu_ps(&a[i].r)),
-                                  _mm_mul_ps(second, _mm_loadu_ps(&b[i].r))));
+    return SwapRedBlue(_mm_add_ps(_mm_mul_ps(first, _mm_loadu_ps(&a[i].r)), _mm_mul_ps(second, _mm_loadu_ps(&b[i].r))));
   });
 }
 
-void BlendBgraToArgb32Row(const FloatBgra* a, float w0, const FloatBgra* b, float w1,
-                          uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
-                          uint32_t x) {
+void BlendBgraToArgb32Row(const FloatBgra* a, float w0, const FloatBgra* b, float w1, uint32_t count, uint8_t* row,
+                          bool opaque, const float* ditherRow, uint32_t x) {
   const uint32_t done =
-      ProcessorHasAvx2()
-          ? BlendBgraToArgb32RowAvx2(a, w0, b, w1, count, row, opaque, ditherRow, x)
-          : 0;
+      ProcessorHasAvx2() ? BlendBgraToArgb32RowAvx2(a, w0, b, w1, count, row, opaque, ditherRow, x) : 0;
   const __m128 first = _mm_set1_ps(w0);
   const __m128 second = _mm_set1_ps(w1);
   StoreArgb32Row(count - done, row + 4 * done, opaque, ditherRow, x + done, [&](uint32_t i) {
@@ -145,8 +136,7 @@ void ReadBgraRow(const uint8_t* row, uint32_t count, bool opaque, Argb32Key key,
   const __m128i zero = _mm_setzero_si128();
   uint32_t i = ProcessorHasAvx2() ? ReadBgraRowAvx2(row, count, opaque, key, out) : 0;
   for (; i + 4 <= count; i += 4) {
-    const __m128i bytes =
-        settle(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * i)));
+    const __m128i bytes = settle(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * i)));
     const __m128i low = _mm_unpacklo_epi8(bytes, zero);
     const __m128i high = _mm_unpackhi_epi8(bytes, zero);
     StoreBgraPixel(_mm_unpacklo_epi16(low, zero), out + i);
@@ -162,8 +152,8 @@ void ReadBgraRow(const uint8_t* row, uint32_t count, bool opaque, Argb32Key key,
   }
 }
 
-void ConvertArgb32RowAsBits(const uint8_t* from, uint32_t count, uint32_t setBits, Argb32Key key,
-                            uint32_t keyedPixel, uint8_t* to) {
+void ConvertArgb32RowAsBits(const uint8_t* from, uint32_t count, uint32_t setBits, Argb32Key key, uint32_t keyedPixel,
+                            uint8_t* to) {
   // A mask of 0 with bits of 1 never matches.
   const __m128i keyMask = _mm_set1_epi32(key.active ? static_cast<int>(key.mask) : 0);
   const __m128i keyBits = _mm_set1_epi32(key.active ? static_cast<int>(key.bits) : 1);
@@ -171,12 +161,9 @@ void ConvertArgb32RowAsBits(const uint8_t* from, uint32_t count, uint32_t setBit
   const __m128i keyed = _mm_set1_epi32(static_cast<int>(keyedPixel));
   auto convert = [&](__m128i pixels) {
     const __m128i hits = _mm_cmpeq_epi32(_mm_and_si128(pixels, keyMask), keyBits);
-    return _mm_or_si128(_mm_and_si128(hits, keyed),
-                        _mm_andnot_si128(hits, _mm_or_si128(pixels, set)));
+    return _mm_or_si128(_mm_and_si128(hits, keyed), _mm_andnot_si128(hits, _mm_or_si128(pixels, set)));
   };
-  uint32_t i = ProcessorHasAvx2()
-                   ? ConvertArgb32RowAsBitsAvx2(from, count, setBits, key, keyedPixel, to)
-                   : 0;
+  uint32_t i = ProcessorHasAvx2() ? ConvertArgb32RowAsBitsAvx2(from, count, setBits, key, keyedPixel, to) : 0;
   for (; i + 4 <= count; i += 4) {
     const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 4 * i));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 4 * i), convert(pixels));
@@ -189,13 +176,12 @@ void ConvertArgb32RowAsBits(const uint8_t* from, uint32_t count, uint32_t setBit
   }
 }
 
-void BlendRows(const FloatColour* a, float w0, const FloatColour* b, float w1, uint32_t count,
-               FloatColour* out) {
+void BlendRows(const FloatColour* a, float w0, const FloatColour* b, float w1, uint32_t count, FloatColour* out) {
   const __m128 first = _mm_set1_ps(w0);
   const __m128 second = _mm_set1_ps(w1);
   for (uint32_t i = 0; i < count; ++i) {
-    const __m128 value = _mm_add_ps(_mm_mul_ps(first, _mm_loadu_ps(&a[i].r)),
-                                    _mm_mul_ps(second, _mm_loadu_ps(&b[i].r)));
+    const __m128 value =
+        _mm_add_ps(_mm_mul_ps(first, _mm_loadu_ps(&a[i].r)), _mm_mul_ps(second, _mm_loadu_ps(&b[i].r)));
     _mm_storeu_ps(&out[i].r, value);
   }
 }
@@ -215,13 +201,12 @@ uint8_t QuantiseByte(float value, float offset) {
 
 void ReadArgb32Row(const uint8_t* row, uint32_t count, bool opaque, FloatColour* out) {
   for (uint32_t i = 0; i < count; ++i, row += 4) {
-    out[i] = {row[2] / 255.0f, row[1] / 255.0f, row[0] / 255.0f,
-              opaque ? 1.0f : row[3] / 255.0f};
+    out[i] = {row[2] / 255.0f, row[1] / 255.0f, row[0] / 255.0f, opaque ? 1.0f : row[3] / 255.0f};
   }
 }
 
-void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_t keyBits,
-                        uint32_t keyMask, FloatColour* out) {
+void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_t keyBits, uint32_t keyMask,
+                        FloatColour* out) {
   ReadArgb32Row(row, count, opaque, out);
   for (uint32_t i = 0; i < count; ++i, row += 4) {
     uint32_t pixel;
@@ -230,8 +215,8 @@ void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_
   }
 }
 
-void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, bool opaque,
-                    const float* ditherRow, uint32_t x) {
+void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
+                    uint32_t x) {
   for (uint32_t i = 0; i < count; ++i, row += 4) {
     const float offset = ditherRow != nullptr ? ditherRow[(x + i) & 3] : 0.5f;
     const FloatColour& v = values[i];
@@ -242,9 +227,8 @@ void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, boo
   }
 }
 
-void BlendToArgb32Row(const FloatColour* a, float w0, const FloatColour* b, float w1,
-                      uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
-                      uint32_t x) {
+void BlendToArgb32Row(const FloatColour* a, float w0, const FloatColour* b, float w1, uint32_t count, uint8_t* row,
+                      bool opaque, const float* ditherRow, uint32_t x) {
   FloatColour blended[64];
   for (uint32_t start = 0; start < count; start += 64) {
     const uint32_t part = std::min<uint32_t>(64, count - start);
@@ -265,9 +249,8 @@ void ReadBgraRow(const uint8_t* row, uint32_t count, bool opaque, Argb32Key key,
   }
 }
 
-void BlendBgraToArgb32Row(const FloatBgra* a, float w0, const FloatBgra* b, float w1,
-                          uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
-                          uint32_t x) {
+void BlendBgraToArgb32Row(const FloatBgra* a, float w0, const FloatBgra* b, float w1, uint32_t count, uint8_t* row,
+                          bool opaque, const float* ditherRow, uint32_t x) {
   FloatColour first[64], second[64];
   for (uint32_t start = 0; start < count; start += 64) {
     const uint32_t part = std::min<uint32_t>(64, count - start);
@@ -281,8 +264,8 @@ void BlendBgraToArgb32Row(const FloatBgra* a, float w0, const FloatBgra* b, floa
   }
 }
 
-void ConvertArgb32RowAsBits(const uint8_t* from, uint32_t count, uint32_t setBits, Argb32Key key,
-                            uint32_t keyedPixel, uint8_t* to) {
+void ConvertArgb32RowAsBits(const uint8_t* from, uint32_t count, uint32_t setBits, Argb32Key key, uint32_t keyedPixel,
+                            uint8_t* to) {
   for (uint32_t i = 0; i < count; ++i) {
     uint32_t pixel;
     std::memcpy(&pixel, from + 4 * i, 4);
@@ -291,8 +274,7 @@ void ConvertArgb32RowAsBits(const uint8_t* from, uint32_t count, uint32_t setBit
   }
 }
 
-void BlendRows(const FloatColour* a, float w0, const FloatColour* b, float w1, uint32_t count,
-               FloatColour* out) {
+void BlendRows(const FloatColour* a, float w0, const FloatColour* b, float w1, uint32_t count, FloatColour* out) {
   for (uint32_t i = 0; i < count; ++i) {
     out[i] = {w0 * a[i].r + w1 * b[i].r, w0 * a[i].g + w1 * b[i].g, w0 * a[i].b + w1 * b[i].b,
               w0 * a[i].a + w1 * b[i].a};

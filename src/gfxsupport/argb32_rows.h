@@ -12,20 +12,18 @@
 // `opaque`: the fourth byte is unused (X8R8G8B8), read as alpha 1 and written as 0xFF.
 void ReadArgb32Row(const uint8_t* row, uint32_t count, bool opaque, FloatColour* out);
 // The same, and pixels whose bits under `keyMask` equal `keyBits` read as transparent black.
-void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_t keyBits,
-                        uint32_t keyMask, FloatColour* out);
+void ReadKeyedArgb32Row(const uint8_t* row, uint32_t count, bool opaque, uint32_t keyBits, uint32_t keyMask,
+                        FloatColour* out);
 // `ditherRow`: four offsets for x & 3, or none for rounding to nearest (offset 0.5).
-void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, bool opaque,
-                    const float* ditherRow, uint32_t x);
+void WriteArgb32Row(const FloatColour* values, uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
+                    uint32_t x);
 
 // BlendRows then WriteArgb32Row in one pass, with the same results.
-void BlendToArgb32Row(const FloatColour* a, float w0, const FloatColour* b, float w1,
-                      uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
-                      uint32_t x);
+void BlendToArgb32Row(const FloatColour* a, float w0, const FloatColour* b, float w1, uint32_t count, uint8_t* row,
+                      bool opaque, const float* ditherRow, uint32_t x);
 
 // out[i] = w0 * a[i] + w1 * b[i], channel by channel.
-void BlendRows(const FloatColour* a, float w0, const FloatColour* b, float w1, uint32_t count,
-               FloatColour* out);
+void BlendRows(const FloatColour* a, float w0, const FloatColour* b, float w1, uint32_t count, FloatColour* out);
 
 // Four channels as floats in the order of the bytes of a 32-bit ARGB pixel: the working form
 // of the 32-bit ARGB fast paths, which then never move a channel. Values as in FloatColour.
@@ -43,11 +41,10 @@ struct Argb32Key {
 void ReadBgraRow(const uint8_t* row, uint32_t count, bool opaque, Argb32Key key, FloatBgra* out);
 
 // BlendToArgb32Row for FloatBgra rows, with the same results.
-void BlendBgraToArgb32Row(const FloatBgra* a, float w0, const FloatBgra* b, float w1,
-                          uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
-                          uint32_t x);
+void BlendBgraToArgb32Row(const FloatBgra* a, float w0, const FloatBgra* b, float w1, uint32_t count, uint8_t* row,
+                          bool opaque, const float* ditherRow, uint32_t x);
 
 // A same-size conversion between the 32-bit ARGB formats, on the bits: each pixel ORed with
 // `setBits`, or replaced by `keyedPixel` where the key matches.
-void ConvertArgb32RowAsBits(const uint8_t* from, uint32_t count, uint32_t setBits, Argb32Key key,
-                            uint32_t keyedPixel, uint8_t* to);
+void ConvertArgb32RowAsBits(const uint8_t* from, uint32_t count, uint32_t setBits, Argb32Key key, uint32_t keyedPixel,
+                            uint8_t* to);

@@ -27,10 +27,8 @@ ORBELUNE_AVX2 inline __m256i QuantisePair(__m256 value, __m256 offset) {
   return _mm256_cvttps_epi32(value);
 }
 
-ORBELUNE_AVX2 inline __m256 BlendPair(const FloatBgra* a, __m256 first, const FloatBgra* b,
-                                      __m256 second) {
-  return _mm256_add_ps(_mm256_mul_ps(first, _mm256_loadu_ps(&a->b)),
-                       _mm256_mul_ps(second, _mm256_loadu_ps(&b->b)));
+ORBELUNE_AVX2 inline __m256 BlendPair(const FloatBgra* a, __m256 first, const FloatBgra* b, __m256 second) {
+  return _mm256_add_ps(_mm256_mul_ps(first, _mm256_loadu_ps(&a->b)), _mm256_mul_ps(second, _mm256_loadu_ps(&b->b)));
 }
 
 ORBELUNE_AVX2 inline __m256 LoadTwoQuads(const float* low, const float* high) {
@@ -39,8 +37,7 @@ ORBELUNE_AVX2 inline __m256 LoadTwoQuads(const float* low, const float* high) {
 
 }  // namespace
 
-ORBELUNE_AVX2 uint32_t ConvertArgb32RowAsBitsAvx2(const uint8_t* from, uint32_t count,
-                                                  uint32_t setBits, Argb32Key key,
+ORBELUNE_AVX2 uint32_t ConvertArgb32RowAsBitsAvx2(const uint8_t* from, uint32_t count, uint32_t setBits, Argb32Key key,
                                                   uint32_t keyedPixel, uint8_t* to) {
   // A mask of 0 with bits of 1 never matches.
   const __m256i keyMask = _mm256_set1_epi32(key.active ? static_cast<int>(key.mask) : 0);
@@ -51,15 +48,14 @@ ORBELUNE_AVX2 uint32_t ConvertArgb32RowAsBitsAvx2(const uint8_t* from, uint32_t 
   for (; i + 8 <= count; i += 8) {
     const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + 4 * i));
     const __m256i hits = _mm256_cmpeq_epi32(_mm256_and_si256(pixels, keyMask), keyBits);
-    const __m256i converted = _mm256_or_si256(
-        _mm256_and_si256(hits, keyed), _mm256_andnot_si256(hits, _mm256_or_si256(pixels, set)));
+    const __m256i converted =
+        _mm256_or_si256(_mm256_and_si256(hits, keyed), _mm256_andnot_si256(hits, _mm256_or_si256(pixels, set)));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + 4 * i), converted);
   }
   return i;
 }
 
-ORBELUNE_AVX2 uint32_t ReadBgraRowAvx2(const uint8_t* row, uint32_t count, bool opaque,
-                                       Argb32Key key, FloatBgra* out) {
+ORBELUNE_AVX2 uint32_t ReadBgraRowAvx2(const uint8_t* row, uint32_t count, bool opaque, Argb32Key key, FloatBgra* out) {
   // A mask of 0 with bits of 1 never matches.
   const __m256i keyMask = _mm256_set1_epi32(key.active ? static_cast<int>(key.mask) : 0);
   const __m256i keyBits = _mm256_set1_epi32(key.active ? static_cast<int>(key.bits) : 1);
@@ -81,8 +77,7 @@ ORBELUNE_AVX2 uint32_t ReadBgraRowAvx2(const uint8_t* row, uint32_t count, bool 
   return i;
 }
 
-ORBELUNE_AVX2 size_t ResampleQuadsAcrossAvx2(const float* row, const BilinearTaps* taps,
-                                             size_t count, float* out) {
+ORBELUNE_AVX2 size_t ResampleQuadsAcrossAvx2(const float* row, const BilinearTaps* taps, size_t count, float* out) {
   size_t x = 0;
   for (; x + 2 <= count; x += 2) {
     const BilinearTaps& left = taps[x];
@@ -93,10 +88,8 @@ ORBELUNE_AVX2 size_t ResampleQuadsAcrossAvx2(const float* row, const BilinearTap
     const __m256 firstWeights = _mm256_shuffle_ps(records, records, _MM_SHUFFLE(2, 2, 2, 2));
     const __m256 secondWeights = _mm256_shuffle_ps(records, records, _MM_SHUFFLE(3, 3, 3, 3));
     const __m256 p0 = LoadTwoQuads(row + 4 * size_t{left.first}, row + 4 * size_t{right.first});
-    const __m256 p1 =
-        LoadTwoQuads(row + 4 * size_t{left.second}, row + 4 * size_t{right.second});
-    _mm256_storeu_ps(out + 4 * x, _mm256_add_ps(_mm256_mul_ps(firstWeights, p0),
-                                                _mm256_mul_ps(secondWeights, p1)));
+    const __m256 p1 = LoadTwoQuads(row + 4 * size_t{left.second}, row + 4 * size_t{right.second});
+    _mm256_storeu_ps(out + 4 * x, _mm256_add_ps(_mm256_mul_ps(firstWeights, p0), _mm256_mul_ps(secondWeights, p1)));
   }
   return x;
 }
@@ -115,10 +108,8 @@ ORBELUNE_AVX2 inline __m256 ResampleNeighbourPair(__m256 records, __m256 left, _
 
 }  // namespace
 
-ORBELUNE_AVX2 size_t ResampleNeighbourQuadsAcrossAvx2(const float* row,
-                                                      const uint32_t* firstFloats,
-                                                      const BilinearTaps* taps, size_t count,
-                                                      float* out) {
+ORBELUNE_AVX2 size_t ResampleNeighbourQuadsAcrossAvx2(const float* row, const uint32_t* firstFloats,
+                                                      const BilinearTaps* taps, size_t count, float* out) {
   size_t x = 0;
   for (; x + 4 <= count; x += 4) {
     const __m256 a = _mm256_loadu_ps(row + firstFloats[x]);
@@ -133,9 +124,8 @@ ORBELUNE_AVX2 size_t ResampleNeighbourQuadsAcrossAvx2(const float* row,
   return x;
 }
 
-ORBELUNE_AVX2 uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra* a, float w0, const FloatBgra* b,
-                                                float w1, uint32_t count, uint8_t* row,
-                                                bool opaque, const float* ditherRow,
+ORBELUNE_AVX2 uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra* a, float w0, const FloatBgra* b, float w1,
+                                                uint32_t count, uint8_t* row, bool opaque, const float* ditherRow,
                                                 uint32_t x) {
   const __m256 first = _mm256_set1_ps(w0);
   const __m256 second = _mm256_set1_ps(w1);
@@ -156,8 +146,7 @@ ORBELUNE_AVX2 uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra* a, float w0, co
     const __m256i q1 = QuantisePair(BlendPair(a + i + 2, first, b + i + 2, second), offsets[1]);
     const __m256i q2 = QuantisePair(BlendPair(a + i + 4, first, b + i + 4, second), offsets[0]);
     const __m256i q3 = QuantisePair(BlendPair(a + i + 6, first, b + i + 6, second), offsets[1]);
-    const __m256i bytes =
-        _mm256_packus_epi16(_mm256_packs_epi32(q0, q1), _mm256_packs_epi32(q2, q3));
+    const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(q0, q1), _mm256_packs_epi32(q2, q3));
     const __m256i pixels = _mm256_or_si256(_mm256_permutevar8x32_epi32(bytes, order), alphaBits);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + 4 * i), pixels);
   }
@@ -166,22 +155,18 @@ ORBELUNE_AVX2 uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra* a, float w0, co
 
 #else
 
-uint32_t ConvertArgb32RowAsBitsAvx2(const uint8_t*, uint32_t, uint32_t, Argb32Key, uint32_t,
-                                     uint8_t*) {
-  return 0;
-}
+uint32_t ConvertArgb32RowAsBitsAvx2(const uint8_t*, uint32_t, uint32_t, Argb32Key, uint32_t, uint8_t*) { return 0; }
 
 uint32_t ReadBgraRowAvx2(const uint8_t*, uint32_t, bool, Argb32Key, FloatBgra*) { return 0; }
 
 size_t ResampleQuadsAcrossAvx2(const float*, const BilinearTaps*, size_t, float*) { return 0; }
 
-size_t ResampleNeighbourQuadsAcrossAvx2(const float*, const uint32_t*, const BilinearTaps*,
-                                        size_t, float*) {
+size_t ResampleNeighbourQuadsAcrossAvx2(const float*, const uint32_t*, const BilinearTaps*, size_t, float*) {
   return 0;
 }
 
-uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra*, float, const FloatBgra*, float, uint32_t,
-                                  uint8_t*, bool, const float*, uint32_t) {
+uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra*, float, const FloatBgra*, float, uint32_t, uint8_t*, bool,
+                                  const float*, uint32_t) {
   return 0;
 }
 

@@ -11,19 +11,16 @@
 #include "gfxsupport/argb32_rows.h"
 #include "gfxsupport/conversion_pass.h"
 
-uint32_t ConvertArgb32RowAsBitsAvx2(const uint8_t* from, uint32_t count, uint32_t setBits,
-                                     Argb32Key key, uint32_t keyedPixel, uint8_t* to);
+uint32_t ConvertArgb32RowAsBitsAvx2(const uint8_t* from, uint32_t count, uint32_t setBits, Argb32Key key,
+                                    uint32_t keyedPixel, uint8_t* to);
 
-uint32_t ReadBgraRowAvx2(const uint8_t* row, uint32_t count, bool opaque, Argb32Key key,
-                         FloatBgra* out);
+uint32_t ReadBgraRowAvx2(const uint8_t* row, uint32_t count, bool opaque, Argb32Key key, FloatBgra* out);
 
-size_t ResampleQuadsAcrossAvx2(const float* row, const BilinearTaps* taps, size_t count,
-                               float* out);
+size_t ResampleQuadsAcrossAvx2(const float* row, const BilinearTaps* taps, size_t count, float* out);
 // The same where every tap's second source pixel is the one after its first, as everywhere
 // but at wrapped or clamped edges: both are fetched with one load, from row + firstFloats[x].
-size_t ResampleNeighbourQuadsAcrossAvx2(const float* row, const uint32_t* firstFloats,
-                                        const BilinearTaps* taps, size_t count, float* out);
+size_t ResampleNeighbourQuadsAcrossAvx2(const float* row, const uint32_t* firstFloats, const BilinearTaps* taps,
+                                        size_t count, float* out);
 
-uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra* a, float w0, const FloatBgra* b, float w1,
-                                  uint32_t count, uint8_t* row, bool opaque,
-                                  const float* ditherRow, uint32_t x);
+uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra* a, float w0, const FloatBgra* b, float w1, uint32_t count,
+                                  uint8_t* row, bool opaque, const float* ditherRow, uint32_t x);

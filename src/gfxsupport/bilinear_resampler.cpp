@@ -16,8 +16,7 @@
 #include "gfxsupport/conversion_pass.h"
 #include "gfxsupport/processor_features.h"
 
-std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destinationSize,
-                                           bool clampEdges) {
+std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destinationSize, bool clampEdges) {
   std::vector<BilinearTaps> taps(destinationSize);
   const float scale = static_cast<float>(sourceSize) / static_cast<float>(destinationSize);
   const int64_t n = sourceSize;
@@ -35,8 +34,7 @@ std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destina
   return taps;
 }
 
-void ResampleQuadsAcross(const float* sourceRow, const BilinearTaps* taps, size_t count,
-                         float* out) {
+void ResampleQuadsAcross(const float* sourceRow, const BilinearTaps* taps, size_t count, float* out) {
 #if defined(__SSE2__)
   // The same products and sums, four channels at a time (eight with AVX2).
   size_t x = ProcessorHasAvx2() ? ResampleQuadsAcrossAvx2(sourceRow, taps, count, out) : 0;
@@ -69,12 +67,12 @@ NeighbourTaps FindNeighbourTaps(const std::vector<BilinearTaps>& taps) {
   return found;
 }
 
-void ResampleQuadsAcross(const float* row, const std::vector<BilinearTaps>& taps,
-                         const NeighbourTaps& neighbours, float* out) {
+void ResampleQuadsAcross(const float* row, const std::vector<BilinearTaps>& taps, const NeighbourTaps& neighbours,
+                         float* out) {
   size_t x = neighbours.begin;
   if (ProcessorHasAvx2()) {
-    x += ResampleNeighbourQuadsAcrossAvx2(row, neighbours.firstFloats.data(), taps.data() + x,
-                                          neighbours.end - x, out + 4 * x);
+    x += ResampleNeighbourQuadsAcrossAvx2(row, neighbours.firstFloats.data(), taps.data() + x, neighbours.end - x,
+                                          out + 4 * x);
   }
   ResampleQuadsAcross(row, taps.data(), neighbours.begin, out);
   ResampleQuadsAcross(row, taps.data() + x, taps.size() - x, out + 4 * x);
@@ -83,13 +81,12 @@ void ResampleQuadsAcross(const float* row, const std::vector<BilinearTaps>& taps
 namespace {
 
 // One source row resampled across: w0 * P[first] + w1 * P[second] for every column.
-void ResampleAcross(const FloatColour* sourceRow, const std::vector<BilinearTaps>& columns,
-                    FloatColour* out) {
+void ResampleAcross(const FloatColour* sourceRow, const std::vector<BilinearTaps>& columns, FloatColour* out) {
   ResampleQuadsAcross(&sourceRow->r, columns.data(), columns.size(), &out->r);
 }
 
-void Blend(const FloatColour* top, float topWeight, const FloatColour* bottom,
-           float bottomWeight, size_t count, FloatColour* out) {
+void Blend(const FloatColour* top, float topWeight, const FloatColour* bottom, float bottomWeight, size_t count,
+           FloatColour* out) {
   BlendRows(top, topWeight, bottom, bottomWeight, static_cast<uint32_t>(count), out);
 }
 
@@ -97,8 +94,7 @@ void Blend(const FloatColour* top, float topWeight, const FloatColour* bottom,
 // two neighbouring source rows, and the next destination row usually reuses one of them.
 class AcrossRowCache {
  public:
-  AcrossRowCache(const ConversionPass& pass, const std::vector<BilinearTaps>& columns,
-                 uint32_t slice)
+  AcrossRowCache(const ConversionPass& pass, const std::vector<BilinearTaps>& columns, uint32_t slice)
       : pass_(pass), columns_(columns), slice_(slice), sourceRow_(pass.source.width) {
     for (auto& row : rows_) row.resize(columns.size());
   }
@@ -135,24 +131,21 @@ class AcrossRowCache {
 };
 
 void ResampleSlice(const ConversionPass& pass, const std::vector<BilinearTaps>& columns,
-                   const std::vector<BilinearTaps>& rows, uint32_t sourceSlice,
-                   uint32_t destinationSlice, std::vector<FloatColour>& out) {
+                   const std::vector<BilinearTaps>& rows, uint32_t sourceSlice, uint32_t destinationSlice,
+                   std::vector<FloatColour>& out) {
   AcrossRowCache cache(pass, columns, sourceSlice);
   const D3DFORMAT format = pass.destination.format;
   // Into 32-bit ARGB without sRGB or diffusion, blending and writing go in one pass.
-  const bool argb32 = (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) &&
-                      !pass.writer.SrgbConversion() &&
+  const bool argb32 = (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) && !pass.writer.SrgbConversion() &&
                       pass.writer.Dither() != DitherMode::Diffusion;
   const bool ordered = pass.writer.Dither() == DitherMode::Ordered;
   for (uint32_t y = 0; y < pass.destination.height; ++y) {
     const BilinearTaps& tap = rows[y];
     auto [top, bottom] = cache.Get(tap.first, tap.second);
     if (argb32) {
-      BlendToArgb32Row(top, tap.firstWeight, bottom, tap.secondWeight,
-                       static_cast<uint32_t>(columns.size()),
+      BlendToArgb32Row(top, tap.firstWeight, bottom, tap.secondWeight, static_cast<uint32_t>(columns.size()),
                        pass.DestinationRow(destinationSlice, y), format == D3DFMT_X8R8G8B8,
-                       ordered ? kOrderedDither[(pass.destination.y + y) & 3] : nullptr,
-                       pass.destination.x);
+                       ordered ? kOrderedDither[(pass.destination.y + y) & 3] : nullptr, pass.destination.x);
       continue;
     }
     Blend(top, tap.firstWeight, bottom, tap.secondWeight, columns.size(), out.data());
@@ -167,22 +160,17 @@ void ResampleBilinear(const ConversionPass& pass) {
     ResampleBilinearArgb32(pass);
     return;
   }
-  const auto columns =
-      MakeBilinearTaps(pass.source.width, pass.destination.width, pass.options.mirrorU);
-  const auto rows =
-      MakeBilinearTaps(pass.source.height, pass.destination.height, pass.options.mirrorV);
+  const auto columns = MakeBilinearTaps(pass.source.width, pass.destination.width, pass.options.mirrorU);
+  const auto rows = MakeBilinearTaps(pass.source.height, pass.destination.height, pass.options.mirrorV);
   std::vector<FloatColour> out(pass.destination.width);
   pass.writer.BeginSlice();
   ResampleSlice(pass, columns, rows, 0, 0, out);
 }
 
 void ResampleTrilinear(const ConversionPass& pass) {
-  const auto columns =
-      MakeBilinearTaps(pass.source.width, pass.destination.width, pass.options.mirrorU);
-  const auto rows =
-      MakeBilinearTaps(pass.source.height, pass.destination.height, pass.options.mirrorV);
-  const auto slices =
-      MakeBilinearTaps(pass.source.depth, pass.destination.depth, pass.options.mirrorW);
+  const auto columns = MakeBilinearTaps(pass.source.width, pass.destination.width, pass.options.mirrorU);
+  const auto rows = MakeBilinearTaps(pass.source.height, pass.destination.height, pass.options.mirrorV);
+  const auto slices = MakeBilinearTaps(pass.source.depth, pass.destination.depth, pass.options.mirrorW);
   const size_t width = pass.destination.width;
   std::vector<FloatColour> front(width), back(width), out(width);
   for (uint32_t z = 0; z < pass.destination.depth; ++z) {
@@ -196,8 +184,7 @@ void ResampleTrilinear(const ConversionPass& pass) {
       Blend(frontTop, tap.firstWeight, frontBottom, tap.secondWeight, width, front.data());
       auto [backTop, backBottom] = backCache.Get(tap.first, tap.second);
       Blend(backTop, tap.firstWeight, backBottom, tap.secondWeight, width, back.data());
-      Blend(front.data(), sliceTap.firstWeight, back.data(), sliceTap.secondWeight, width,
-            out.data());
+      Blend(front.data(), sliceTap.firstWeight, back.data(), sliceTap.secondWeight, width, out.data());
       pass.WriteDestinationRow(z, y, out.data());
     }
   }

@@ -33,19 +33,16 @@ constexpr BmpLayout kLayouts[] = {
     {D3DFMT_A8L8, 56, 16, kBitFields, {0xFF, 0xFF, 0xFF, 0xFF00}, BmpPalette::None},
     {D3DFMT_A8R3G3B2, 56, 16, kBitFields, {0xE0, 0x1C, 0x03, 0xFF00}, BmpPalette::None},
     {D3DFMT_X8B8G8R8, 52, 32, kBitFields, {0xFF, 0xFF00, 0xFF0000, 0}, BmpPalette::None},
-    {D3DFMT_A8B8G8R8, 56, 32, kBitFields, {0xFF, 0xFF00, 0xFF0000, 0xFF000000},
-     BmpPalette::None},
-    {D3DFMT_A2B10G10R10, 56, 32, kBitFields, {0x3FF, 0xFFC00, 0x3FF00000, 0xC0000000},
-     BmpPalette::None},
-    {D3DFMT_A2R10G10B10, 56, 32, kBitFields, {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000},
-     BmpPalette::None},
+    {D3DFMT_A8B8G8R8, 56, 32, kBitFields, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}, BmpPalette::None},
+    {D3DFMT_A2B10G10R10, 56, 32, kBitFields, {0x3FF, 0xFFC00, 0x3FF00000, 0xC0000000}, BmpPalette::None},
+    {D3DFMT_A2R10G10B10, 56, 32, kBitFields, {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000}, BmpPalette::None},
     {D3DFMT_G16R16, 52, 32, kBitFields, {0xFFFF, 0xFFFF0000, 0, 0}, BmpPalette::None},
 };
 
 constexpr D3DFORMAT kWritable[] = {
-    D3DFMT_P8,       D3DFMT_L8,       D3DFMT_R3G3B2,      D3DFMT_R8G8B8,      D3DFMT_X1R5G5B5,
-    D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5,      D3DFMT_X4R4G4B4,    D3DFMT_A1R5G5B5,
-    D3DFMT_A4R4G4B4, D3DFMT_L16,      D3DFMT_A8L8,        D3DFMT_A8R3G3B2,    D3DFMT_X8B8G8R8,
+    D3DFMT_P8,       D3DFMT_L8,          D3DFMT_R3G3B2,      D3DFMT_R8G8B8,   D3DFMT_X1R5G5B5,
+    D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8,    D3DFMT_R5G6B5,      D3DFMT_X4R4G4B4, D3DFMT_A1R5G5B5,
+    D3DFMT_A4R4G4B4, D3DFMT_L16,         D3DFMT_A8L8,        D3DFMT_A8R3G3B2, D3DFMT_X8B8G8R8,
     D3DFMT_A8B8G8R8, D3DFMT_A2B10G10R10, D3DFMT_A2R10G10B10, D3DFMT_G16R16,
 };
 
@@ -96,10 +93,8 @@ std::span<const D3DFORMAT> BmpWritableFormats() { return kWritable; }
 HRESULT BuildBmpFile(const SourceBlock& pixels, std::vector<BYTE>* file) {
   const BmpLayout* layout = FindLayout(pixels.format);
   if (layout == nullptr || file == nullptr || pixels.data == nullptr) return D3DERR_INVALIDCALL;
-  if (layout->palette == BmpPalette::FromImage && pixels.palette == nullptr)
-    return D3DERR_INVALIDCALL;
-  if (pixels.width == 0 || pixels.height == 0 || pixels.width > INT32_MAX ||
-      pixels.height > INT32_MAX)
+  if (layout->palette == BmpPalette::FromImage && pixels.palette == nullptr) return D3DERR_INVALIDCALL;
+  if (pixels.width == 0 || pixels.height == 0 || pixels.width > INT32_MAX || pixels.height > INT32_MAX)
     return D3DERR_INVALIDCALL;
 
   const uint64_t rowBytes = uint64_t{pixels.width} * (layout->bitsPerPixel / 8);

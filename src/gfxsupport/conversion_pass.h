@@ -25,9 +25,7 @@ struct ConversionPass {
   // The row itself when the source already holds FloatColour values that need no key or
   // sRGB treatment; none otherwise (read it with ReadSourceRow).
   const FloatColour* SourceRowInPlace(uint32_t z, uint32_t y) const {
-    if (source.format != D3DFMT_A32B32G32R32F || reader.HasColourKey() ||
-        reader.SrgbConversion())
-      return nullptr;
+    if (source.format != D3DFMT_A32B32G32R32F || reader.HasColourKey() || reader.SrgbConversion()) return nullptr;
     const BYTE* row = SourceRow(z, y);
     if (reinterpret_cast<uintptr_t>(row) % alignof(FloatColour) != 0) return nullptr;
     return reinterpret_cast<const FloatColour*>(row);
@@ -37,21 +35,17 @@ struct ConversionPass {
   }
   // `values` holds destination.width colours; they may be changed by the writer.
   void WriteDestinationRow(uint32_t z, uint32_t y, FloatColour* values) const {
-    writer.WriteRow(values, destination.width, DestinationRow(z, y), destination.x,
-                    destination.y + y);
+    writer.WriteRow(values, destination.width, DestinationRow(z, y), destination.x, destination.y + y);
   }
 };
 
-inline bool IsArgb32(D3DFORMAT format) {
-  return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
-}
+inline bool IsArgb32(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8; }
 
 // Between the 32-bit ARGB formats, without sRGB or error diffusion, with any key compared on
 // the bits: the case of the shortcuts, which give the general path's pixels.
 inline bool Argb32ToArgb32(const ConversionPass& pass) {
-  return IsArgb32(pass.source.format) && IsArgb32(pass.destination.format) &&
-         !pass.reader.SrgbConversion() && !pass.writer.SrgbConversion() &&
-         pass.writer.Dither() != DitherMode::Diffusion &&
+  return IsArgb32(pass.source.format) && IsArgb32(pass.destination.format) && !pass.reader.SrgbConversion() &&
+         !pass.writer.SrgbConversion() && pass.writer.Dither() != DitherMode::Diffusion &&
          (!pass.reader.HasColourKey() || pass.reader.KeyComparesBits());
 }
 
@@ -93,8 +87,7 @@ struct BilinearTaps {
   uint32_t first, second;
   float firstWeight, secondWeight;
 };
-std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destinationSize,
-                                           bool clampEdges);
+std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destinationSize, bool clampEdges);
 // One row of colours, four floats each (FloatColour or FloatBgra), resampled across:
 // out[x] = firstWeight * row[first] + secondWeight * row[second], channel by channel.
 void ResampleQuadsAcross(const float* row, const BilinearTaps* taps, size_t count, float* out);
@@ -107,8 +100,8 @@ struct NeighbourTaps {
   std::vector<uint32_t> firstFloats;
 };
 NeighbourTaps FindNeighbourTaps(const std::vector<BilinearTaps>& taps);
-void ResampleQuadsAcross(const float* row, const std::vector<BilinearTaps>& taps,
-                         const NeighbourTaps& neighbours, float* out);
+void ResampleQuadsAcross(const float* row, const std::vector<BilinearTaps>& taps, const NeighbourTaps& neighbours,
+                         float* out);
 
 // Bilinear resampling between the 32-bit ARGB formats, without sRGB or error diffusion,
 // kept in the bytes' own channel order: the same pixels as ResampleBilinear's general path.

@@ -38,20 +38,20 @@ constexpr uint32_t Caps2Volume = 0x200000;
 
 // How one layout is read and what it becomes.
 enum class Layout {
-  InPlace,      // bytes are already the decoded format
-  Masked8,      // bit-field masks of at most 8 bits each, to A8R8G8B8 / X8R8G8B8
-  Masked16,     // bit-field masks wider than 8 bits, to A16B16G16R16
-  AlphaLum4,    // A4L4 to A8L8
-  Half,         // 16-bit floats, to A16B16G16R16
-  Single,       // 32-bit floats, to A16B16G16R16
-  Blocks,       // DXT, to A8R8G8B8
+  InPlace,    // bytes are already the decoded format
+  Masked8,    // bit-field masks of at most 8 bits each, to A8R8G8B8 / X8R8G8B8
+  Masked16,   // bit-field masks wider than 8 bits, to A16B16G16R16
+  AlphaLum4,  // A4L4 to A8L8
+  Half,       // 16-bit floats, to A16B16G16R16
+  Single,     // 32-bit floats, to A16B16G16R16
+  Blocks,     // DXT, to A8R8G8B8
 };
 
 struct PixelLayout {
   Layout layout = Layout::InPlace;
   DWORD decodedFormat = 0;
-  UINT decodedBytes = 0;   // bytes per decoded pixel
-  unsigned storedBits = 0; // bits per stored pixel (blocks: 0)
+  UINT decodedBytes = 0;    // bytes per decoded pixel
+  unsigned storedBits = 0;  // bits per stored pixel (blocks: 0)
   unsigned floatChannels = 0;
   DxtKind dxt = DxtKind::Dxt1;
   uint32_t masks[4] = {0, 0, 0, 0};  // red (or luminance), green, blue, alpha
@@ -71,21 +71,44 @@ bool ChooseLayout(const BYTE* pf, PixelLayout* out) {
 
   if (flags & PixelFourCC) {
     switch (fourCC) {
-      case FourCC('D', 'X', 'T', '1'): p.dxt = DxtKind::Dxt1; break;
-      case FourCC('D', 'X', 'T', '2'): p.dxt = DxtKind::Dxt2; break;
-      case FourCC('D', 'X', 'T', '3'): p.dxt = DxtKind::Dxt3; break;
-      case FourCC('D', 'X', 'T', '4'): p.dxt = DxtKind::Dxt4; break;
-      case FourCC('D', 'X', 'T', '5'): p.dxt = DxtKind::Dxt5; break;
+      case FourCC('D', 'X', 'T', '1'):
+        p.dxt = DxtKind::Dxt1;
+        break;
+      case FourCC('D', 'X', 'T', '2'):
+        p.dxt = DxtKind::Dxt2;
+        break;
+      case FourCC('D', 'X', 'T', '3'):
+        p.dxt = DxtKind::Dxt3;
+        break;
+      case FourCC('D', 'X', 'T', '4'):
+        p.dxt = DxtKind::Dxt4;
+        break;
+      case FourCC('D', 'X', 'T', '5'):
+        p.dxt = DxtKind::Dxt5;
+        break;
       case 36:  // A16B16G16R16
         p = PixelLayout{Layout::InPlace, ImagePixelFormat::A16B16G16R16, 8, 64};
         return true;
-      case 111: p = PixelLayout{Layout::Half, ImagePixelFormat::A16B16G16R16, 8, 16, 1}; return true;
-      case 112: p = PixelLayout{Layout::Half, ImagePixelFormat::A16B16G16R16, 8, 32, 2}; return true;
-      case 113: p = PixelLayout{Layout::Half, ImagePixelFormat::A16B16G16R16, 8, 64, 4}; return true;
-      case 114: p = PixelLayout{Layout::Single, ImagePixelFormat::A16B16G16R16, 8, 32, 1}; return true;
-      case 115: p = PixelLayout{Layout::Single, ImagePixelFormat::A16B16G16R16, 8, 64, 2}; return true;
-      case 116: p = PixelLayout{Layout::Single, ImagePixelFormat::A16B16G16R16, 8, 128, 4}; return true;
-      default: return false;
+      case 111:
+        p = PixelLayout{Layout::Half, ImagePixelFormat::A16B16G16R16, 8, 16, 1};
+        return true;
+      case 112:
+        p = PixelLayout{Layout::Half, ImagePixelFormat::A16B16G16R16, 8, 32, 2};
+        return true;
+      case 113:
+        p = PixelLayout{Layout::Half, ImagePixelFormat::A16B16G16R16, 8, 64, 4};
+        return true;
+      case 114:
+        p = PixelLayout{Layout::Single, ImagePixelFormat::A16B16G16R16, 8, 32, 1};
+        return true;
+      case 115:
+        p = PixelLayout{Layout::Single, ImagePixelFormat::A16B16G16R16, 8, 64, 2};
+        return true;
+      case 116:
+        p = PixelLayout{Layout::Single, ImagePixelFormat::A16B16G16R16, 8, 128, 4};
+        return true;
+      default:
+        return false;
     }
     p.layout = Layout::Blocks;
     p.decodedFormat = ImagePixelFormat::A8R8G8B8;
@@ -177,10 +200,14 @@ size_t StoredRowBytes(const PixelLayout& p, UINT width) { return (static_cast<si
 
 uint32_t ReadStoredPixel(const BYTE* p, unsigned bits) {
   switch (bits) {
-    case 8: return p[0];
-    case 16: return ReadLittle16(p);
-    case 24: return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16);
-    default: return ReadLittle32(p);
+    case 8:
+      return p[0];
+    case 16:
+      return ReadLittle16(p);
+    case 24:
+      return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16);
+    default:
+      return ReadLittle32(p);
   }
 }
 
@@ -232,7 +259,8 @@ void ConvertLevel(const PixelLayout& p, const BYTE* stored, DecodedImage* level)
           for (int c = 0; c < 3; ++c)
             WriteLittle16(target + 8 * x + 2 * c,
                           p.masks[c] ? static_cast<uint16_t>(ExtractChannel(pixel, shapes[c], 16)) : 0xFFFF);
-          WriteLittle16(target + 8 * x + 6, p.masks[3] ? static_cast<uint16_t>(ExtractChannel(pixel, shapes[3], 16)) : 0xFFFF);
+          WriteLittle16(target + 8 * x + 6,
+                        p.masks[3] ? static_cast<uint16_t>(ExtractChannel(pixel, shapes[3], 16)) : 0xFFFF);
           break;
         }
         case Layout::AlphaLum4: {

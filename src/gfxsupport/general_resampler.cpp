@@ -21,8 +21,8 @@ uint32_t PlaceTap(int64_t index, int64_t size, bool mirror) {
 }
 
 // Taps of every destination index along one axis, weights summing to 1.
-std::vector<std::vector<FilterTap>> MakeAxisTaps(uint32_t sourceSize, uint32_t destinationSize,
-                                                 DWORD code, bool mirror) {
+std::vector<std::vector<FilterTap>> MakeAxisTaps(uint32_t sourceSize, uint32_t destinationSize, DWORD code,
+                                                 bool mirror) {
   std::vector<std::vector<FilterTap>> axis(destinationSize);
   const double scale = static_cast<double>(sourceSize) / destinationSize;
   for (uint32_t i = 0; i < destinationSize; ++i) {
@@ -62,9 +62,7 @@ void AddScaled(FloatColour& sum, const FloatColour& value, float weight) {
 
 }  // namespace
 
-void ResampleGeneral(const ConversionPass& pass) {
-  ResampleGeneralWithin(pass, kGeneralResamplerMemory);
-}
+void ResampleGeneral(const ConversionPass& pass) { ResampleGeneralWithin(pass, kGeneralResamplerMemory); }
 
 void ResampleGeneralWithin(const ConversionPass& pass, size_t memoryLimit) {
   const SourceBlock& source = pass.source;

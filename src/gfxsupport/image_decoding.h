@@ -113,7 +113,7 @@ struct ImageBox {
 struct DecodedImage {
   DWORD format;  // a D3DFORMAT number, or FormatAL16 / FormatR16
   const BYTE* pixels;
-  bool ownsPixels;  // false when pixels point straight into the caller's input
+  bool ownsPixels;                   // false when pixels point straight into the caller's input
   const ImagePaletteEntry* palette;  // 256 entries, or none
   bool ownsPalette;
   UINT width;

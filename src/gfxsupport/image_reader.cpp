@@ -33,12 +33,11 @@ HRESULT AllocateImageLevel(DecodedImage* image, DWORD format, UINT width, UINT h
   return S_OK;
 }
 
-HRESULT ReferenceImageLevel(DecodedImage* image, DWORD format, UINT width, UINT height, UINT depth,
-                            UINT bytesPerPixel, const BYTE* pixels, UINT rowPitch) {
+HRESULT ReferenceImageLevel(DecodedImage* image, DWORD format, UINT width, UINT height, UINT depth, UINT bytesPerPixel,
+                            const BYTE* pixels, UINT rowPitch) {
   if (!ImageSizeAllowed(width, height, depth, bytesPerPixel)) return E_FAIL;
   size_t sliceBytes = 0;
-  if (rowPitch < width * bytesPerPixel || !MultiplySize(rowPitch, height, &sliceBytes) ||
-      sliceBytes > MaxImageBytes)
+  if (rowPitch < width * bytesPerPixel || !MultiplySize(rowPitch, height, &sliceBytes) || sliceBytes > MaxImageBytes)
     return E_FAIL;
   DescribeLevel(image, format, width, height, depth, rowPitch);
   if (image->decodePixels) {

@@ -36,8 +36,8 @@ inline uint32_t ReadLittle32(const BYTE* p) {
          (static_cast<uint32_t>(p[3]) << 24);
 }
 inline uint32_t ReadBig32(const BYTE* p) {
-  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) | (static_cast<uint32_t>(p[2]) << 8) |
-         static_cast<uint32_t>(p[3]);
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
 }
 inline void WriteLittle16(BYTE* p, uint16_t value) {
   p[0] = static_cast<BYTE>(value);
@@ -56,8 +56,8 @@ bool ImageSizeAllowed(UINT width, UINT height, UINT depth, UINT bytesPerPixel);
 HRESULT AllocateImageLevel(DecodedImage* image, DWORD format, UINT width, UINT height, UINT depth, UINT bytesPerPixel);
 
 // Same, but the pixels are the caller's bytes in place (rows rowPitch apart).
-HRESULT ReferenceImageLevel(DecodedImage* image, DWORD format, UINT width, UINT height, UINT depth,
-                            UINT bytesPerPixel, const BYTE* pixels, UINT rowPitch);
+HRESULT ReferenceImageLevel(DecodedImage* image, DWORD format, UINT width, UINT height, UINT depth, UINT bytesPerPixel,
+                            const BYTE* pixels, UINT rowPitch);
 
 // Writable view of a pixel block that this decoder allocated.
 inline BYTE* WritablePixels(DecodedImage* image) { return const_cast<BYTE*>(image->pixels); }

@@ -152,8 +152,7 @@ HRESULT RunDecode(JpegDecode* decode, DecodedImage* image) {
   UINT bytesPerPixel;
   if (info->output_components == 1) {
     format = ImagePixelFormat::L8, bytesPerPixel = 1;
-  } else if (info->out_color_space == kColourRows &&
-             info->output_components == kColourComponents) {
+  } else if (info->out_color_space == kColourRows && info->output_components == kColourComponents) {
     format = ImagePixelFormat::X8R8G8B8, bytesPerPixel = 4;
   } else {
     return E_FAIL;
@@ -163,8 +162,8 @@ HRESULT RunDecode(JpegDecode* decode, DecodedImage* image) {
   if (FAILED(hr) || !image->decodePixels) return hr;
 
   if (bytesPerPixel == 4) {
-    decode->row = static_cast<BYTE*>(
-        std::malloc(static_cast<size_t>(info->output_width) * kColourComponents + kRowOffset));
+    decode->row =
+        static_cast<BYTE*>(std::malloc(static_cast<size_t>(info->output_width) * kColourComponents + kRowOffset));
     if (decode->row == nullptr) return E_OUTOFMEMORY;
   }
   BYTE* pixels = WritablePixels(image);

@@ -12,13 +12,11 @@ bool RectangleInside(const RECT& rect, UINT width, UINT height) {
 
 }  // namespace
 
-HRESULT LoadSurfaceFromMemory(IDirect3DSurface9* destSurface,
-                              const ImagePaletteEntry* destPalette, const RECT* destRect,
-                              const void* sourcePixels, D3DFORMAT sourceFormat,
-                              UINT sourcePitch, const ImagePaletteEntry* sourcePalette,
-                              const RECT* sourceRect, DWORD filter, D3DCOLOR colourKey) {
-  if (destSurface == nullptr || sourcePixels == nullptr || sourceRect == nullptr)
-    return D3DERR_INVALIDCALL;
+HRESULT LoadSurfaceFromMemory(IDirect3DSurface9* destSurface, const ImagePaletteEntry* destPalette,
+                              const RECT* destRect, const void* sourcePixels, D3DFORMAT sourceFormat, UINT sourcePitch,
+                              const ImagePaletteEntry* sourcePalette, const RECT* sourceRect, DWORD filter,
+                              D3DCOLOR colourKey) {
+  if (destSurface == nullptr || sourcePixels == nullptr || sourceRect == nullptr) return D3DERR_INVALIDCALL;
   if (filter == FilterDefault) filter = DefaultImageFilter;
   FilterOptions options;
   if (FAILED(ParseFilter(filter, &options))) return D3DERR_INVALIDCALL;
@@ -26,19 +24,16 @@ HRESULT LoadSurfaceFromMemory(IDirect3DSurface9* destSurface,
   // The source rectangle lies in memory that only the caller can measure: it must at least be
   // ordered, start at a pixel, and fit its rows into the pitch.
   const PixelFormatDescriptor* sourceDescriptor = FindPixelFormat(sourceFormat);
-  if (sourceDescriptor == nullptr || sourceDescriptor->BytesPerPixel() == 0)
-    return D3DERR_INVALIDCALL;
+  if (sourceDescriptor == nullptr || sourceDescriptor->BytesPerPixel() == 0) return D3DERR_INVALIDCALL;
   const RECT& from = *sourceRect;
-  if (from.left < 0 || from.top < 0 || from.left >= from.right || from.top >= from.bottom)
-    return D3DERR_INVALIDCALL;
+  if (from.left < 0 || from.top < 0 || from.left >= from.right || from.top >= from.bottom) return D3DERR_INVALIDCALL;
   const uint64_t bytesPerPixel = sourceDescriptor->BytesPerPixel();
   if (static_cast<uint64_t>(from.right) * bytesPerPixel > sourcePitch) return D3DERR_INVALIDCALL;
 
   D3DSURFACE_DESC description{};
   HRESULT result = destSurface->GetDesc(&description);
   if (FAILED(result)) return result;
-  const RECT whole{0, 0, static_cast<LONG>(description.Width),
-                   static_cast<LONG>(description.Height)};
+  const RECT whole{0, 0, static_cast<LONG>(description.Width), static_cast<LONG>(description.Height)};
   const RECT to = destRect != nullptr ? *destRect : whole;
   if (!RectangleInside(to, description.Width, description.Height)) return D3DERR_INVALIDCALL;
 
@@ -48,8 +43,8 @@ HRESULT LoadSurfaceFromMemory(IDirect3DSurface9* destSurface,
   source.height = static_cast<uint32_t>(from.bottom - from.top);
   source.rowPitch = sourcePitch;
   source.palette = sourcePalette;
-  source.data = static_cast<const BYTE*>(sourcePixels) + uint64_t(from.top) * sourcePitch +
-                uint64_t(from.left) * bytesPerPixel;
+  source.data =
+      static_cast<const BYTE*>(sourcePixels) + uint64_t(from.top) * sourcePitch + uint64_t(from.left) * bytesPerPixel;
 
   D3DLOCKED_RECT locked{};
   result = destSurface->LockRect(&locked, destRect != nullptr ? &to : nullptr, 0);

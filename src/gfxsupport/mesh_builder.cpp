@@ -114,13 +114,20 @@ MeshChildren FindChildren(const XFileParser& parser, const XDataObject& mesh) {
   MeshChildren found;
   for (const XChild& child : mesh.children) {
     const XDataObject& object = *child.object;
-    if (IsOfType(parser, object, xfile_guids::kMeshTextureCoords)) found.textureCoords = &object;
-    else if (IsOfType(parser, object, xfile_guids::kMeshVertexColors)) found.vertexColors = &object;
-    else if (IsOfType(parser, object, xfile_guids::kMeshNormals)) found.normals = &object;
-    else if (IsOfType(parser, object, xfile_guids::kMeshMaterialList)) found.materialList = &object;
-    else if (IsOfType(parser, object, xfile_guids::kFvfData)) found.fvfData = &object;
-    else if (IsOfType(parser, object, xfile_guids::kDeclData)) found.declData = &object;
-    else if (IsOfType(parser, object, xfile_guids::kPmInfo)) found.progressiveInfo = &object;
+    if (IsOfType(parser, object, xfile_guids::kMeshTextureCoords))
+      found.textureCoords = &object;
+    else if (IsOfType(parser, object, xfile_guids::kMeshVertexColors))
+      found.vertexColors = &object;
+    else if (IsOfType(parser, object, xfile_guids::kMeshNormals))
+      found.normals = &object;
+    else if (IsOfType(parser, object, xfile_guids::kMeshMaterialList))
+      found.materialList = &object;
+    else if (IsOfType(parser, object, xfile_guids::kFvfData))
+      found.fvfData = &object;
+    else if (IsOfType(parser, object, xfile_guids::kDeclData))
+      found.declData = &object;
+    else if (IsOfType(parser, object, xfile_guids::kPmInfo))
+      found.progressiveInfo = &object;
   }
   return found;
 }
@@ -204,8 +211,7 @@ class MeshBuilder {
     built_->hasNormals = (fvf & D3DFVF_NORMAL) != 0;
     built_->hasColors = children_.vertexColors != nullptr;
     built_->hasTexCoords = children_.textureCoords != nullptr;
-    if (!BuildVertexLayout(fvf, built_->hasColors, built_->hasTexCoords, declared,
-                           &built_->layout)) {
+    if (!BuildVertexLayout(fvf, built_->hasColors, built_->hasTexCoords, declared, &built_->layout)) {
       return E_FAIL;
     }
     uint32_t declBytes = 0;
@@ -267,8 +273,8 @@ class MeshBuilder {
     uint32_t copied = std::min<uint32_t>(values.dwordsPerVertex * 4, bytes);
     const uint32_t stride = built_->layout.extraBytes;
     for (uint32_t i = 0; i < faces_.vertexCount; ++i) {
-      std::memcpy(&built_->extra[uint64_t(i) * stride + at], data.At(values.offset + uint64_t(i) * values.dwordsPerVertex * 4),
-                  copied);
+      std::memcpy(&built_->extra[uint64_t(i) * stride + at],
+                  data.At(values.offset + uint64_t(i) * values.dwordsPerVertex * 4), copied);
     }
   }
 

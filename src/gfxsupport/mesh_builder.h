@@ -31,7 +31,7 @@ struct LoadVertex {
   uint32_t fileIndex;  // the file vertex it came from
   uint32_t nextCopy;   // next vertex in the ring of copies of that file vertex
   bool colorSet;
-  bool normalSet;      // normal and texture coordinate fixed by a corner
+  bool normalSet;        // normal and texture coordinate fixed by a corner
   uint32_t normalCount;  // face normals summed into it when normals are computed
 };
 
@@ -41,9 +41,9 @@ struct BuiltMesh {
   bool hasColors = false;     // MeshVertexColors was read
   bool hasTexCoords = false;  // MeshTextureCoords was read
   std::vector<LoadVertex> vertices;
-  std::vector<uint8_t> extra;  // layout.extraBytes per vertex: FVFData and DeclData values
-  std::vector<uint32_t> indices;    // three per triangle
-  std::vector<DWORD> attributes;    // one per triangle
+  std::vector<uint8_t> extra;           // layout.extraBytes per vertex: FVFData and DeclData values
+  std::vector<uint32_t> indices;        // three per triangle
+  std::vector<DWORD> attributes;        // one per triangle
   std::vector<MeshMaterial> materials;  // one default material when there is no list
   bool hasMaterialList = false;
   // Sums of the maximum face and vertex counts of a PMInfo object, 0 without one.

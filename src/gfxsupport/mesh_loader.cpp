@@ -99,9 +99,15 @@ void WriteVertices(const BuiltMesh& built, uint8_t* out) {
     for (const VertexSegment& segment : layout.segments) {
       uint8_t* at = target + segment.offset;
       switch (segment.source) {
-        case VertexSource::Position: std::memcpy(at, vertex.position, 12); break;
-        case VertexSource::Normal: std::memcpy(at, vertex.normal, 12); break;
-        case VertexSource::TexCoord0: std::memcpy(at, vertex.texCoord, 8); break;
+        case VertexSource::Position:
+          std::memcpy(at, vertex.position, 12);
+          break;
+        case VertexSource::Normal:
+          std::memcpy(at, vertex.normal, 12);
+          break;
+        case VertexSource::TexCoord0:
+          std::memcpy(at, vertex.texCoord, 8);
+          break;
         case VertexSource::Diffuse: {
           uint32_t argb = PackColor(vertex.color);
           std::memcpy(at, &argb, 4);
@@ -116,8 +122,7 @@ void WriteVertices(const BuiltMesh& built, uint8_t* out) {
   }
 }
 
-HRESULT CreateMesh(BuiltMesh& built, DWORD options, IDirect3DDevice9* device, DWORD* adjacency,
-                   TriangleMesh** mesh) {
+HRESULT CreateMesh(BuiltMesh& built, DWORD options, IDirect3DDevice9* device, DWORD* adjacency, TriangleMesh** mesh) {
   const uint64_t faces = built.TriangleCount();
   const uint64_t vertices = built.vertices.size();
   if (faces > kMost16BitCount || vertices > kMost16BitCount || built.progressiveFaces > kMost16BitCount ||
@@ -127,9 +132,8 @@ HRESULT CreateMesh(BuiltMesh& built, DWORD options, IDirect3DDevice9* device, DW
   if (faces > 0xFFFFFFFFu || vertices > 0xFFFFFFFFu) return E_OUTOFMEMORY;
 
   TriangleMesh* created = nullptr;
-  HRESULT result = TriangleMesh::Create(device, DWORD(faces), DWORD(vertices), options,
-                                        built.layout.declaration.data(), built.layout.fvf, built.layout.size,
-                                        &created);
+  HRESULT result = TriangleMesh::Create(device, DWORD(faces), DWORD(vertices), options, built.layout.declaration.data(),
+                                        built.layout.fvf, built.layout.size, &created);
   if (FAILED(result)) return result;
 
   void* target;

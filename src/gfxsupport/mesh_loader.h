@@ -21,5 +21,4 @@ struct MeshEffectInstance {
 // Without a device the mesh keeps its vertices and indices in plain memory.
 HRESULT LoadMeshFromMemory(const void* data, size_t size, DWORD options, IDirect3DDevice9* device,
                            std::vector<DWORD>* adjacency, std::vector<MeshMaterial>* materials,
-                           std::vector<MeshEffectInstance>* effectInstances, DWORD* materialCount,
-                           TriangleMesh** mesh);
+                           std::vector<MeshEffectInstance>* effectInstances, DWORD* materialCount, TriangleMesh** mesh);

@@ -33,17 +33,29 @@ class LayoutWriter {
 
 uint32_t DeclarationTypeSize(DWORD type) {
   switch (type) {
-    case D3DDECLTYPE_FLOAT1: case D3DDECLTYPE_D3DCOLOR: case D3DDECLTYPE_UBYTE4:
-    case D3DDECLTYPE_SHORT2: case D3DDECLTYPE_UBYTE4N: case D3DDECLTYPE_SHORT2N:
-    case D3DDECLTYPE_USHORT2N: case D3DDECLTYPE_UDEC3: case D3DDECLTYPE_DEC3N:
+    case D3DDECLTYPE_FLOAT1:
+    case D3DDECLTYPE_D3DCOLOR:
+    case D3DDECLTYPE_UBYTE4:
+    case D3DDECLTYPE_SHORT2:
+    case D3DDECLTYPE_UBYTE4N:
+    case D3DDECLTYPE_SHORT2N:
+    case D3DDECLTYPE_USHORT2N:
+    case D3DDECLTYPE_UDEC3:
+    case D3DDECLTYPE_DEC3N:
     case D3DDECLTYPE_FLOAT16_2:
       return 4;
-    case D3DDECLTYPE_FLOAT2: case D3DDECLTYPE_SHORT4: case D3DDECLTYPE_SHORT4N:
-    case D3DDECLTYPE_USHORT4N: case D3DDECLTYPE_FLOAT16_4:
+    case D3DDECLTYPE_FLOAT2:
+    case D3DDECLTYPE_SHORT4:
+    case D3DDECLTYPE_SHORT4N:
+    case D3DDECLTYPE_USHORT4N:
+    case D3DDECLTYPE_FLOAT16_4:
       return 8;
-    case D3DDECLTYPE_FLOAT3: return 12;
-    case D3DDECLTYPE_FLOAT4: return 16;
-    default: return 0;
+    case D3DDECLTYPE_FLOAT3:
+      return 12;
+    case D3DDECLTYPE_FLOAT4:
+      return 16;
+    default:
+      return 0;
   }
 }
 
@@ -65,12 +77,17 @@ bool BuildVertexLayout(DWORD fvf, bool hasColors, bool hasTexCoords,
       layout->size += 4;
       layout->extraBytes += 4;
       break;
-    case D3DFVF_XYZB1: case D3DFVF_XYZB2: case D3DFVF_XYZB3: case D3DFVF_XYZB4: case D3DFVF_XYZB5: {
+    case D3DFVF_XYZB1:
+    case D3DFVF_XYZB2:
+    case D3DFVF_XYZB3:
+    case D3DFVF_XYZB4:
+    case D3DFVF_XYZB5: {
       uint32_t betas = ((fvf & D3DFVF_POSITION_MASK) - D3DFVF_XYZRHW) / 2;
       bool lastIsIndices = (fvf & (D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR)) != 0;
       uint32_t weights = lastIsIndices ? betas - 1 : betas;
       if (weights > 4) return false;  // no declaration type holds five weights
-      if (weights > 0) writer.Add(4 * weights, VertexSource::Extra, TypeForFloats(weights), D3DDECLUSAGE_BLENDWEIGHT, 0);
+      if (weights > 0)
+        writer.Add(4 * weights, VertexSource::Extra, TypeForFloats(weights), D3DDECLUSAGE_BLENDWEIGHT, 0);
       if (lastIsIndices) {
         BYTE type = (fvf & D3DFVF_LASTBETA_UBYTE4) ? D3DDECLTYPE_UBYTE4 : D3DDECLTYPE_D3DCOLOR;
         writer.Add(4, VertexSource::Extra, type, D3DDECLUSAGE_BLENDINDICES, 0);
@@ -83,8 +100,7 @@ bool BuildVertexLayout(DWORD fvf, bool hasColors, bool hasTexCoords,
   if (fvf & D3DFVF_NORMAL) writer.Add(12, VertexSource::Normal, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL, 0);
   if (fvf & D3DFVF_PSIZE) writer.Add(4, VertexSource::Extra, D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_PSIZE, 0);
   if (fvf & D3DFVF_DIFFUSE) {
-    writer.Add(4, hasColors ? VertexSource::Diffuse : VertexSource::Extra, D3DDECLTYPE_D3DCOLOR,
-               D3DDECLUSAGE_COLOR, 0);
+    writer.Add(4, hasColors ? VertexSource::Diffuse : VertexSource::Extra, D3DDECLTYPE_D3DCOLOR, D3DDECLUSAGE_COLOR, 0);
   }
   if (fvf & D3DFVF_SPECULAR) writer.Add(4, VertexSource::Extra, D3DDECLTYPE_D3DCOLOR, D3DDECLUSAGE_COLOR, 1);
 

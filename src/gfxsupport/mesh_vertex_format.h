@@ -9,11 +9,11 @@
 
 // Where the bytes of one vertex element come from when a mesh vertex is written.
 enum class VertexSource : uint8_t {
-  Position,  // the file vertex's position, 3 floats
-  Normal,    // the corner's normal (given or computed), 3 floats
-  Diffuse,   // the vertex colour as 32-bit ARGB
-  TexCoord0, // the file vertex's texture coordinate, 2 floats
-  Extra,     // the next bytes of the vertex's FVFData or DeclData values
+  Position,   // the file vertex's position, 3 floats
+  Normal,     // the corner's normal (given or computed), 3 floats
+  Diffuse,    // the vertex colour as 32-bit ARGB
+  TexCoord0,  // the file vertex's texture coordinate, 2 floats
+  Extra,      // the next bytes of the vertex's FVFData or DeclData values
 };
 
 struct VertexSegment {
@@ -31,9 +31,8 @@ struct VertexLayout {
 };
 
 // The FVF bits that a mesh may carry; anything else in a file's FVFData is dropped.
-constexpr DWORD kMeshFvfBits = D3DFVF_POSITION_MASK | D3DFVF_NORMAL | D3DFVF_PSIZE | D3DFVF_DIFFUSE |
-                               D3DFVF_SPECULAR | D3DFVF_TEXCOUNT_MASK | D3DFVF_LASTBETA_UBYTE4 |
-                               D3DFVF_LASTBETA_D3DCOLOR | 0xFFFF0000u;
+constexpr DWORD kMeshFvfBits = D3DFVF_POSITION_MASK | D3DFVF_NORMAL | D3DFVF_PSIZE | D3DFVF_DIFFUSE | D3DFVF_SPECULAR |
+                               D3DFVF_TEXCOUNT_MASK | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR | 0xFFFF0000u;
 
 // Bytes of a declaration type (D3DDECLTYPE), 0 for one that holds no data or is unknown.
 uint32_t DeclarationTypeSize(DWORD type);

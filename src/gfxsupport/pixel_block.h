@@ -10,8 +10,8 @@
 struct PixelBlockShape {
   D3DFORMAT format = D3DFMT_UNKNOWN;
   uint32_t width = 0, height = 0, depth = 1;
-  size_t rowPitch = 0;    // bytes from one row to the next
-  size_t slicePitch = 0;  // bytes from one slice to the next (unused when depth is 1)
+  size_t rowPitch = 0;                         // bytes from one row to the next
+  size_t slicePitch = 0;                       // bytes from one slice to the next (unused when depth is 1)
   const ImagePaletteEntry* palette = nullptr;  // 256 entries for palette formats
 };
 

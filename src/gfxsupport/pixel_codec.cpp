@@ -72,8 +72,8 @@ uint64_t UnusedBits(const PixelFormatDescriptor& d) {
 }
 
 FloatColour KeyAsColour(D3DCOLOR key) {
-  return {kByteToFloat[(key >> 16) & 0xFF], kByteToFloat[(key >> 8) & 0xFF],
-          kByteToFloat[key & 0xFF], kByteToFloat[key >> 24]};
+  return {kByteToFloat[(key >> 16) & 0xFF], kByteToFloat[(key >> 8) & 0xFF], kByteToFloat[key & 0xFF],
+          kByteToFloat[key >> 24]};
 }
 
 }  // namespace
@@ -89,8 +89,8 @@ HRESULT PixelCodec::Init(D3DFORMAT format, const ImagePaletteEntry* palette) {
       if (palette == nullptr) return D3DERR_INVALIDCALL;
       palette_.resize(256);
       for (int i = 0; i < 256; ++i) {
-        palette_[i] = {kByteToFloat[palette[i].red], kByteToFloat[palette[i].green],
-                       kByteToFloat[palette[i].blue], kByteToFloat[palette[i].alpha]};
+        palette_[i] = {kByteToFloat[palette[i].red], kByteToFloat[palette[i].green], kByteToFloat[palette[i].blue],
+                       kByteToFloat[palette[i].alpha]};
       }
       break;
     default:
@@ -129,9 +129,7 @@ FloatColour PixelCodec::ReadRawPixel(const BYTE* pixel) const {
   return value;
 }
 
-void PixelCodec::WriteRawPixel(const FloatColour& value, BYTE* pixel) const {
-  WriteRowRounded(&value, 1, pixel, 0, 0);
-}
+void PixelCodec::WriteRawPixel(const FloatColour& value, BYTE* pixel) const { WriteRowRounded(&value, 1, pixel, 0, 0); }
 
 void PixelCodec::ReadRawRow(const BYTE* row, uint32_t count, FloatColour* out) const {
   const PixelFormatDescriptor& d = *descriptor_;
@@ -193,8 +191,7 @@ void PixelCodec::ReadRow(const BYTE* row, uint32_t count, FloatColour* out) cons
   if (hasKey_ && keyBitsUsable_) {
     // 8-bit channels map one to one onto their floats: comparing the stored bits is the same
     // as comparing the values read, and much cheaper.
-    ReadKeyedArgb32Row(row, count, descriptor_->format == D3DFMT_X8R8G8B8, keyBits_,
-                       keyBitsMask_, out);
+    ReadKeyedArgb32Row(row, count, descriptor_->format == D3DFMT_X8R8G8B8, keyBits_, keyBitsMask_, out);
   } else {
     ReadRawRow(row, count, out);
   }
@@ -219,8 +216,8 @@ uint64_t PixelCodec::PackFields(const FloatColour& value, float offset) const {
     const float grey = kLumaRed * value.r + kLumaGreen * value.g + kLumaBlue * value.b;
     word |= WriteField(grey, d.luminance, offset);
   } else {
-    word |= WriteField(value.r, d.red, offset) | WriteField(value.g, d.green, offset) |
-            WriteField(value.b, d.blue, offset);
+    word |=
+        WriteField(value.r, d.red, offset) | WriteField(value.g, d.green, offset) | WriteField(value.b, d.blue, offset);
   }
   return word | WriteField(value.a, d.alpha, offset);
 }
@@ -242,8 +239,7 @@ uint8_t PixelCodec::NearestPaletteIndex(const FloatColour& value) const {
   return static_cast<uint8_t>(best);
 }
 
-void PixelCodec::WriteRowRounded(const FloatColour* values, uint32_t count, BYTE* row,
-                                 uint32_t x, uint32_t y) const {
+void PixelCodec::WriteRowRounded(const FloatColour* values, uint32_t count, BYTE* row, uint32_t x, uint32_t y) const {
   const PixelFormatDescriptor& d = *descriptor_;
   const uint32_t bytes = d.BytesPerPixel();
   const bool ordered = dither_ == DitherMode::Ordered;
@@ -314,8 +310,7 @@ void PixelCodec::WriteRowDiffused(FloatColour* values, uint32_t count, BYTE* row
     BYTE* pixel = row + static_cast<size_t>(i) * bytes;
     WriteRowRounded(&wanted, 1, pixel, 0, 0);
     const FloatColour written = ReadRawPixel(pixel);
-    const FloatColour error{wanted.r - written.r, wanted.g - written.g, wanted.b - written.b,
-                            wanted.a - written.a};
+    const FloatColour error{wanted.r - written.r, wanted.g - written.g, wanted.b - written.b, wanted.a - written.a};
     carry = {};
     spread(carry, error, 7.0f / 16.0f);
     // Below: behind the scan direction 3/16, straight below 5/16, ahead 1/16.
@@ -327,8 +322,7 @@ void PixelCodec::WriteRowDiffused(FloatColour* values, uint32_t count, BYTE* row
   }
 }
 
-void PixelCodec::WriteRow(FloatColour* values, uint32_t count, BYTE* row, uint32_t x,
-                          uint32_t y) {
+void PixelCodec::WriteRow(FloatColour* values, uint32_t count, BYTE* row, uint32_t x, uint32_t y) {
   if (srgb_) {
     for (uint32_t i = 0; i < count; ++i) {
       values[i].r = LinearToSrgb(values[i].r);
@@ -336,8 +330,8 @@ void PixelCodec::WriteRow(FloatColour* values, uint32_t count, BYTE* row, uint32
       values[i].b = LinearToSrgb(values[i].b);
     }
   }
-  const bool quantises = descriptor_->layout == PixelLayout::PackedFields ||
-                         descriptor_->layout == PixelLayout::PaletteIndex;
+  const bool quantises =
+      descriptor_->layout == PixelLayout::PackedFields || descriptor_->layout == PixelLayout::PaletteIndex;
   if (dither_ == DitherMode::Diffusion && quantises) {
     WriteRowDiffused(values, count, row);
   } else {

@@ -55,8 +55,7 @@ class PixelCodec {
 
  private:
   void ReadRawRow(const BYTE* row, uint32_t count, FloatColour* out) const;
-  void WriteRowRounded(const FloatColour* values, uint32_t count, BYTE* row, uint32_t x,
-                       uint32_t y) const;
+  void WriteRowRounded(const FloatColour* values, uint32_t count, BYTE* row, uint32_t x, uint32_t y) const;
   void WriteRowDiffused(FloatColour* values, uint32_t count, BYTE* row);
   uint64_t PackFields(const FloatColour& value, float offset) const;
   uint8_t NearestPaletteIndex(const FloatColour& value) const;

@@ -40,9 +40,8 @@ void RunStrategy(const ConversionPass& pass, D3DCOLOR colourKey) {
   const SourceBlock& source = pass.source;
   const DestinationBlock& destination = pass.destination;
   const FilterOptions& options = pass.options;
-  if (source.format == destination.format && colourKey == 0 &&
-      options.srgbIn == options.srgbOut && SamePalette(source, destination) &&
-      SameSize(source, destination)) {
+  if (source.format == destination.format && colourKey == 0 && options.srgbIn == options.srgbOut &&
+      SamePalette(source, destination) && SameSize(source, destination)) {
     CopyRows(pass);
   } else if (SameSize(source, destination)) {
     ConvertSameSize(pass);
@@ -63,8 +62,8 @@ void RunStrategy(const ConversionPass& pass, D3DCOLOR colourKey) {
 
 }  // namespace
 
-HRESULT ConvertPixelBlock(const DestinationBlock& destination, const SourceBlock& source,
-                          DWORD filter, D3DCOLOR colourKey) {
+HRESULT ConvertPixelBlock(const DestinationBlock& destination, const SourceBlock& source, DWORD filter,
+                          D3DCOLOR colourKey) {
   if (filter == FilterDefault) filter = DefaultImageFilter;
   FilterOptions options;
   HRESULT result = ParseFilter(filter, &options);

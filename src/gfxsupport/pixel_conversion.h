@@ -18,5 +18,5 @@
 // an ARGB value read back through the source format, 0 for none. D3DERR_INVALIDCALL for a bad
 // filter word, an empty block, or a format that cannot be converted; E_OUTOFMEMORY when rows
 // cannot be had.
-HRESULT ConvertPixelBlock(const DestinationBlock& destination, const SourceBlock& source,
-                          DWORD filter, D3DCOLOR colourKey);
+HRESULT ConvertPixelBlock(const DestinationBlock& destination, const SourceBlock& source, DWORD filter,
+                          D3DCOLOR colourKey);

@@ -7,39 +7,45 @@ namespace {
 constexpr BitField None{};
 constexpr BitField Field(uint8_t shift, uint8_t bits) { return BitField{shift, bits}; }
 
-constexpr PixelFormatDescriptor Colour(D3DFORMAT format, const char* name, uint32_t bits,
-                                       BitField red, BitField green, BitField blue,
-                                       BitField alpha = None) {
-  return {format, name, PixelKind::Colour, PixelLayout::PackedFields, bits,
-          red,    green, blue, alpha, None, None, 0};
+constexpr PixelFormatDescriptor Colour(D3DFORMAT format, const char* name, uint32_t bits, BitField red, BitField green,
+                                       BitField blue, BitField alpha = None) {
+  return {format, name, PixelKind::Colour, PixelLayout::PackedFields, bits, red, green, blue, alpha, None, None, 0};
 }
 
-constexpr PixelFormatDescriptor Grey(D3DFORMAT format, const char* name, uint32_t bits,
-                                     BitField luminance, BitField alpha = None) {
-  return {format, name, PixelKind::Luminance, PixelLayout::PackedFields, bits,
-          None,   None, None, alpha, luminance, None, 0};
+constexpr PixelFormatDescriptor Grey(D3DFORMAT format, const char* name, uint32_t bits, BitField luminance,
+                                     BitField alpha = None) {
+  return {format, name, PixelKind::Luminance, PixelLayout::PackedFields, bits, None, None, None, alpha, luminance,
+          None,   0};
 }
 
-constexpr PixelFormatDescriptor Floats(D3DFORMAT format, const char* name, uint32_t bits,
-                                       PixelLayout layout, uint8_t channels) {
+constexpr PixelFormatDescriptor Floats(D3DFORMAT format, const char* name, uint32_t bits, PixelLayout layout,
+                                       uint8_t channels) {
   const uint8_t width = layout == PixelLayout::Float16 ? 16 : 32;
   auto field = [&](uint8_t channel) {
     return channel < channels ? Field(static_cast<uint8_t>(channel * width), width) : None;
   };
-  return {format,   name,     PixelKind::FloatColour, layout, bits, field(0), field(1),
-          field(2), field(3), None,                   None,   channels};
+  return {format, name,    PixelKind::FloatColour, layout, bits, field(0), field(1), field(2), field(3), None,
+          None,   channels};
 }
 
-constexpr PixelFormatDescriptor Blocks(D3DFORMAT format, const char* name, uint32_t bits,
-                                       uint8_t alphaBits) {
-  return {format, name, PixelKind::Compressed, PixelLayout::Blocks, bits, Field(0, 5),
-          Field(0, 6), Field(0, 5), Field(0, alphaBits), None, None, 0};
+constexpr PixelFormatDescriptor Blocks(D3DFORMAT format, const char* name, uint32_t bits, uint8_t alphaBits) {
+  return {format,
+          name,
+          PixelKind::Compressed,
+          PixelLayout::Blocks,
+          bits,
+          Field(0, 5),
+          Field(0, 6),
+          Field(0, 5),
+          Field(0, alphaBits),
+          None,
+          None,
+          0};
 }
 
-constexpr PixelFormatDescriptor Depth(D3DFORMAT format, const char* name, uint32_t bits,
-                                      uint8_t depthBits) {
-  return {format, name, PixelKind::Depth, PixelLayout::Opaque, bits, None,
-          None,   None, None,             None, Field(0, depthBits), 0};
+constexpr PixelFormatDescriptor Depth(D3DFORMAT format, const char* name, uint32_t bits, uint8_t depthBits) {
+  return {format, name, PixelKind::Depth, PixelLayout::Opaque, bits, None, None, None, None, None, Field(0, depthBits),
+          0};
 }
 
 // Channel fields are bit positions in the little-endian pixel word.
@@ -52,24 +58,19 @@ constexpr PixelFormatDescriptor kFormatList[] = {
     Colour(D3DFMT_A1R5G5B5, "A1R5G5B5", 16, Field(10, 5), Field(5, 5), Field(0, 5), Field(15, 1)),
     Colour(D3DFMT_A4R4G4B4, "A4R4G4B4", 16, Field(8, 4), Field(4, 4), Field(0, 4), Field(12, 4)),
     Colour(D3DFMT_R3G3B2, "R3G3B2", 8, Field(5, 3), Field(2, 3), Field(0, 2)),
-    {D3DFMT_A8, "A8", PixelKind::AlphaOnly, PixelLayout::PackedFields, 8, None, None, None,
-     Field(0, 8), None, None, 0},
+    {D3DFMT_A8, "A8", PixelKind::AlphaOnly, PixelLayout::PackedFields, 8, None, None, None, Field(0, 8), None, None, 0},
     Colour(D3DFMT_A8R3G3B2, "A8R3G3B2", 16, Field(5, 3), Field(2, 3), Field(0, 2), Field(8, 8)),
     Colour(D3DFMT_X4R4G4B4, "X4R4G4B4", 16, Field(8, 4), Field(4, 4), Field(0, 4)),
-    Colour(D3DFMT_A2B10G10R10, "A2B10G10R10", 32, Field(0, 10), Field(10, 10), Field(20, 10),
-           Field(30, 2)),
+    Colour(D3DFMT_A2B10G10R10, "A2B10G10R10", 32, Field(0, 10), Field(10, 10), Field(20, 10), Field(30, 2)),
     Colour(D3DFMT_A8B8G8R8, "A8B8G8R8", 32, Field(0, 8), Field(8, 8), Field(16, 8), Field(24, 8)),
     Colour(D3DFMT_X8B8G8R8, "X8B8G8R8", 32, Field(0, 8), Field(8, 8), Field(16, 8)),
     Colour(D3DFMT_G16R16, "G16R16", 32, Field(0, 16), Field(16, 16), None),
-    Colour(D3DFMT_A2R10G10B10, "A2R10G10B10", 32, Field(20, 10), Field(10, 10), Field(0, 10),
-           Field(30, 2)),
-    Colour(D3DFMT_A16B16G16R16, "A16B16G16R16", 64, Field(0, 16), Field(16, 16), Field(32, 16),
-           Field(48, 16)),
+    Colour(D3DFMT_A2R10G10B10, "A2R10G10B10", 32, Field(20, 10), Field(10, 10), Field(0, 10), Field(30, 2)),
+    Colour(D3DFMT_A16B16G16R16, "A16B16G16R16", 64, Field(0, 16), Field(16, 16), Field(32, 16), Field(48, 16)),
     Colour(FormatCodeR16, "R16 (16-bit RGB)", 48, Field(32, 16), Field(16, 16), Field(0, 16)),
-    {D3DFMT_A8P8, "A8P8", PixelKind::Palette, PixelLayout::PaletteIndex, 16, None, None, None,
-     Field(8, 8), None, Field(0, 8), 0},
-    {D3DFMT_P8, "P8", PixelKind::Palette, PixelLayout::PaletteIndex, 8, None, None, None, None,
-     None, Field(0, 8), 0},
+    {D3DFMT_A8P8, "A8P8", PixelKind::Palette, PixelLayout::PaletteIndex, 16, None, None, None, Field(8, 8), None,
+     Field(0, 8), 0},
+    {D3DFMT_P8, "P8", PixelKind::Palette, PixelLayout::PaletteIndex, 8, None, None, None, None, None, Field(0, 8), 0},
     Grey(D3DFMT_L8, "L8", 8, Field(0, 8)),
     Grey(D3DFMT_A8L8, "A8L8", 16, Field(0, 8), Field(8, 8)),
     Grey(D3DFMT_A4L4, "A4L4", 8, Field(0, 4), Field(4, 4)),
@@ -166,8 +167,7 @@ FormatRequest RequestFor(const PixelFormatDescriptor& descriptor) {
   return request;
 }
 
-uint64_t FormatMatchCost(const uint32_t requested[MatchChannelCount],
-                         const uint32_t candidate[MatchChannelCount]) {
+uint64_t FormatMatchCost(const uint32_t requested[MatchChannelCount], const uint32_t candidate[MatchChannelCount]) {
   uint64_t cost = 0;
   bool anyRequested = false;
   bool anyKept = false;

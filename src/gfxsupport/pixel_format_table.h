@@ -15,13 +15,13 @@ inline constexpr D3DFORMAT FormatCodeR16 = static_cast<D3DFORMAT>(FormatR16);
 
 // What a format's values mean. Only some kinds may stand in for others (see CanStandIn).
 enum class PixelKind : uint8_t {
-  Colour,      // red, green, blue, perhaps alpha, as unsigned fixed point
-  Luminance,   // one grey level, perhaps alpha
-  AlphaOnly,   // alpha alone
-  Palette,     // indices into a palette of 8-bit colours
-  FloatColour, // red, green, blue, alpha as 16- or 32-bit floats
-  Compressed,  // 4 by 4 blocks (DXT1 to DXT5)
-  Depth,       // depth and stencil
+  Colour,       // red, green, blue, perhaps alpha, as unsigned fixed point
+  Luminance,    // one grey level, perhaps alpha
+  AlphaOnly,    // alpha alone
+  Palette,      // indices into a palette of 8-bit colours
+  FloatColour,  // red, green, blue, alpha as 16- or 32-bit floats
+  Compressed,   // 4 by 4 blocks (DXT1 to DXT5)
+  Depth,        // depth and stencil
 };
 
 // How the codecs reach the bits.
@@ -82,8 +82,7 @@ FormatRequest RequestFor(const PixelFormatDescriptor& descriptor);
 // width a against candidate width b, a < b adds b - a (256 when a is 0: a channel nobody asked
 // for), b < a adds (a - b) * 65536 (16777216 when b is 0: a channel lost). UINT64_MAX when
 // every requested channel would be lost.
-uint64_t FormatMatchCost(const uint32_t requested[MatchChannelCount],
-                         const uint32_t candidate[MatchChannelCount]);
+uint64_t FormatMatchCost(const uint32_t requested[MatchChannelCount], const uint32_t candidate[MatchChannelCount]);
 
 // The best-match rule: the requested format itself wins at once when it is a candidate;
 // otherwise the lowest cost among the candidates whose kind may stand in, on equal cost fewer
@@ -93,8 +92,7 @@ template <typename IsCandidate>
 D3DFORMAT ChooseBestFormat(const FormatRequest& request, std::span<const D3DFORMAT> candidates,
                            IsCandidate isCandidate) {
   for (D3DFORMAT candidate : candidates) {
-    if (request.format != D3DFMT_UNKNOWN && candidate == request.format && isCandidate(candidate))
-      return candidate;
+    if (request.format != D3DFMT_UNKNOWN && candidate == request.format && isCandidate(candidate)) return candidate;
   }
   D3DFORMAT best = D3DFMT_UNKNOWN;
   uint64_t bestCost = UINT64_MAX;

@@ -67,9 +67,10 @@ HRESULT BuildPalette(const PngDecode& decode, DecodedImage* image) {
   BYTE table[256];
   const bool corrected = decode.fileGamma > 0.000001 && decode.screenGamma > 0.000001;
   for (int i = 0; i < 256; ++i) {
-    table[i] = corrected ? static_cast<BYTE>(std::lround(
-                               255.0 * std::pow(i / 255.0, 1.0 / (decode.screenGamma * decode.fileGamma))))
-                         : static_cast<BYTE>(i);
+    table[i] =
+        corrected
+            ? static_cast<BYTE>(std::lround(255.0 * std::pow(i / 255.0, 1.0 / (decode.screenGamma * decode.fileGamma))))
+            : static_cast<BYTE>(i);
   }
   for (int i = 0; i < decode.paletteSize; ++i) {
     const png_color& colour = decode.palette[i];
@@ -120,12 +121,23 @@ HRESULT RunDecode(PngDecode* d, DecodedImage* image) {
 
   DWORD format;
   switch (colourType) {
-    case PNG_COLOR_TYPE_GRAY: format = ImagePixelFormat::L8; break;
-    case PNG_COLOR_TYPE_RGB: format = ImagePixelFormat::R8G8B8; break;
-    case PNG_COLOR_TYPE_PALETTE: format = ImagePixelFormat::P8; break;
-    case PNG_COLOR_TYPE_GRAY_ALPHA: format = ImagePixelFormat::A8L8; break;
-    case PNG_COLOR_TYPE_RGB_ALPHA: format = ImagePixelFormat::A8R8G8B8; break;
-    default: return E_FAIL;
+    case PNG_COLOR_TYPE_GRAY:
+      format = ImagePixelFormat::L8;
+      break;
+    case PNG_COLOR_TYPE_RGB:
+      format = ImagePixelFormat::R8G8B8;
+      break;
+    case PNG_COLOR_TYPE_PALETTE:
+      format = ImagePixelFormat::P8;
+      break;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+      format = ImagePixelFormat::A8L8;
+      break;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+      format = ImagePixelFormat::A8R8G8B8;
+      break;
+    default:
+      return E_FAIL;
   }
 
   if (format == ImagePixelFormat::P8) {
@@ -136,11 +148,16 @@ HRESULT RunDecode(PngDecode* d, DecodedImage* image) {
 
   if (bitDepth == 16) {
     png_set_swap(png);
-    if (format == ImagePixelFormat::R8G8B8) format = FormatR16;
-    else if (format == ImagePixelFormat::A8R8G8B8) format = ImagePixelFormat::A16B16G16R16;
-    else if (format == ImagePixelFormat::L8) format = ImagePixelFormat::L16;
-    else if (format == ImagePixelFormat::A8L8) format = FormatAL16;
-    else return E_FAIL;  // a 16-bit palette does not exist
+    if (format == ImagePixelFormat::R8G8B8)
+      format = FormatR16;
+    else if (format == ImagePixelFormat::A8R8G8B8)
+      format = ImagePixelFormat::A16B16G16R16;
+    else if (format == ImagePixelFormat::L8)
+      format = ImagePixelFormat::L16;
+    else if (format == ImagePixelFormat::A8L8)
+      format = FormatAL16;
+    else
+      return E_FAIL;  // a 16-bit palette does not exist
   }
   if (bitDepth < 8) {
     png_set_packing(png);
@@ -167,17 +184,20 @@ HRESULT RunDecode(PngDecode* d, DecodedImage* image) {
       }
     } else {
       png_set_tRNS_to_alpha(png);
-      if (format == ImagePixelFormat::R8G8B8) format = ImagePixelFormat::A8R8G8B8;
-      else if (format == ImagePixelFormat::L8) format = ImagePixelFormat::A8L8;
-      else if (format == ImagePixelFormat::L16) format = FormatAL16;
-      else if (format == FormatR16) format = ImagePixelFormat::A16B16G16R16;
+      if (format == ImagePixelFormat::R8G8B8)
+        format = ImagePixelFormat::A8R8G8B8;
+      else if (format == ImagePixelFormat::L8)
+        format = ImagePixelFormat::A8L8;
+      else if (format == ImagePixelFormat::L16)
+        format = FormatAL16;
+      else if (format == FormatR16)
+        format = ImagePixelFormat::A16B16G16R16;
     }
   }
 
   // Rows of four 8-bit samples of a non-interlaced image are put in blue-first order here, a
   // row at a time while it is in the cache, faster than libpng does it; the bytes are the same.
-  const bool swapsRedAndBlue = bitDepth == 8 &&
-                               png_get_interlace_type(png, info) == PNG_INTERLACE_NONE &&
+  const bool swapsRedAndBlue = bitDepth == 8 && png_get_interlace_type(png, info) == PNG_INTERLACE_NONE &&
                                (format == ImagePixelFormat::R8G8B8 || format == ImagePixelFormat::A8R8G8B8);
   if ((format == ImagePixelFormat::R8G8B8 || format == ImagePixelFormat::A8R8G8B8 || format == FormatR16) &&
       !swapsRedAndBlue)

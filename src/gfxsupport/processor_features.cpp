@@ -22,8 +22,7 @@ bool MmxDisabledByMachineSetting() {
   DWORD type = 0;
   DWORD value = 0;
   DWORD size = sizeof value;
-  const LSTATUS status =
-      RegQueryValueExA(key, "DisableMMX", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+  const LSTATUS status = RegQueryValueExA(key, "DisableMMX", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
   RegCloseKey(key);
   return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof value && value != 0;
 }

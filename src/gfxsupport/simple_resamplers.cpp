@@ -26,14 +26,12 @@ void ConvertSameSizeAsBits(const ConversionPass& pass) {
   const Argb32Key key = SourceKeyBits(pass);
   // X8R8G8B8 reads as opaque and is written with its unused byte set.
   const uint32_t forcedAlpha =
-      pass.source.format == D3DFMT_X8R8G8B8 || pass.destination.format == D3DFMT_X8R8G8B8
-          ? 0xFF000000u
-          : 0;
+      pass.source.format == D3DFMT_X8R8G8B8 || pass.destination.format == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0;
   const uint32_t keyedValue = pass.destination.format == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0;
   for (uint32_t z = 0; z < pass.destination.depth; ++z) {
     for (uint32_t y = 0; y < pass.destination.height; ++y) {
-      ConvertArgb32RowAsBits(pass.SourceRow(z, y), pass.destination.width, forcedAlpha, key,
-                             keyedValue, pass.DestinationRow(z, y));
+      ConvertArgb32RowAsBits(pass.SourceRow(z, y), pass.destination.width, forcedAlpha, key, keyedValue,
+                             pass.DestinationRow(z, y));
     }
   }
 }
@@ -100,8 +98,7 @@ void ResamplePoint(const ConversionPass& pass) {
   const SourceBlock& source = pass.source;
   const DestinationBlock& destination = pass.destination;
   std::vector<uint32_t> columns(destination.width);
-  for (uint32_t x = 0; x < destination.width; ++x)
-    columns[x] = NearestIndex(x, source.width, destination.width);
+  for (uint32_t x = 0; x < destination.width; ++x) columns[x] = NearestIndex(x, source.width, destination.width);
   std::vector<FloatColour> sourceRow(source.width);
   std::vector<FloatColour> row(destination.width);
   for (uint32_t z = 0; z < destination.depth; ++z) {
@@ -127,9 +124,7 @@ bool Halves(uint32_t sourceSize, uint32_t destinationSize) {
 }
 
 // The two source indices under destination index i (the same one where the source is 1).
-uint32_t BoxTap(uint32_t i, uint32_t tap, uint32_t sourceSize) {
-  return std::min(2 * i + tap, sourceSize - 1);
-}
+uint32_t BoxTap(uint32_t i, uint32_t tap, uint32_t sourceSize) { return std::min(2 * i + tap, sourceSize - 1); }
 
 void Accumulate(FloatColour& sum, const FloatColour& value) {
   sum.r += value.r;
@@ -141,8 +136,7 @@ void Accumulate(FloatColour& sum, const FloatColour& value) {
 }  // namespace
 
 bool IsHalving(const ConversionPass& pass) {
-  return Halves(pass.source.width, pass.destination.width) &&
-         Halves(pass.source.height, pass.destination.height) &&
+  return Halves(pass.source.width, pass.destination.width) && Halves(pass.source.height, pass.destination.height) &&
          Halves(pass.source.depth, pass.destination.depth);
 }
 
@@ -161,11 +155,9 @@ void ResampleBoxHalf(const ConversionPass& pass) {
       std::fill(row.begin(), row.end(), FloatColour{});
       for (uint32_t dz = 0; dz < slices; ++dz) {
         for (uint32_t dy = 0; dy < rows; ++dy) {
-          pass.ReadSourceRow(BoxTap(z, dz, source.depth), BoxTap(y, dy, source.height),
-                             sourceRow.data());
+          pass.ReadSourceRow(BoxTap(z, dz, source.depth), BoxTap(y, dy, source.height), sourceRow.data());
           for (uint32_t x = 0; x < destination.width; ++x) {
-            for (uint32_t dx = 0; dx < columns; ++dx)
-              Accumulate(row[x], sourceRow[BoxTap(x, dx, source.width)]);
+            for (uint32_t dx = 0; dx < columns; ++dx) Accumulate(row[x], sourceRow[BoxTap(x, dx, source.width)]);
           }
         }
       }

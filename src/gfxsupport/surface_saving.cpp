@@ -65,32 +65,28 @@ D3DFORMAT ChooseFileFormat(D3DFORMAT surfaceFormat) {
 }
 
 HRESULT WriteWholeFile(LPCSTR path, const std::vector<BYTE>& bytes) {
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return ErrInvalidData;
   NumericLocaleC locale;
   DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                            nullptr);
+  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
   return ok && written == bytes.size() ? S_OK : E_FAIL;
 }
 
 }  // namespace
 
-HRESULT SaveSurfaceToFile(LPCSTR path, DWORD fileFormat, IDirect3DSurface9* surface,
-                          const ImagePaletteEntry* palette, const RECT* rect) {
+HRESULT SaveSurfaceToFile(LPCSTR path, DWORD fileFormat, IDirect3DSurface9* surface, const ImagePaletteEntry* palette,
+                          const RECT* rect) {
   if (path == nullptr || surface == nullptr) return D3DERR_INVALIDCALL;
-  if (fileFormat == ImageFileFormatPpm || fileFormat > ImageFileFormatPfm)
-    return D3DERR_INVALIDCALL;
+  if (fileFormat == ImageFileFormatPpm || fileFormat > ImageFileFormatPfm) return D3DERR_INVALIDCALL;
   // Only BMP (and DIB, which is written the same way) have writers here.
   if (fileFormat != ImageFileFormatBmp && fileFormat != ImageFileFormatDib) return E_NOTIMPL;
 
   D3DSURFACE_DESC description{};
   HRESULT result = surface->GetDesc(&description);
   if (FAILED(result)) return result;
-  const RECT whole{0, 0, static_cast<LONG>(description.Width),
-                   static_cast<LONG>(description.Height)};
+  const RECT whole{0, 0, static_cast<LONG>(description.Width), static_cast<LONG>(description.Height)};
   const RECT area = rect != nullptr ? *rect : whole;
   if (!RectangleInside(area, description.Width, description.Height)) return D3DERR_INVALIDCALL;
   // An empty rectangle would make a BMP no reader accepts.
@@ -99,8 +95,7 @@ HRESULT SaveSurfaceToFile(LPCSTR path, DWORD fileFormat, IDirect3DSurface9* surf
   const D3DFORMAT stored = ChooseFileFormat(description.Format);
   if (stored == D3DFMT_UNKNOWN) return D3DERR_INVALIDCALL;
   const PixelFormatDescriptor* surfaceDescriptor = FindPixelFormat(description.Format);
-  if (surfaceDescriptor != nullptr && surfaceDescriptor->layout == PixelLayout::PaletteIndex &&
-      palette == nullptr)
+  if (surfaceDescriptor != nullptr && surfaceDescriptor->layout == PixelLayout::PaletteIndex && palette == nullptr)
     return D3DERR_INVALIDCALL;
 
   SurfaceReadLock lock(surface, rect != nullptr ? &area : nullptr);

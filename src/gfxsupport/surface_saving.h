@@ -12,5 +12,5 @@
 // file format that cannot be written, a surface format with no stand-in; ErrInvalidData: the
 // file cannot be created; E_FAIL: a write failed; E_OUTOFMEMORY. Nothing is written when the
 // arguments are refused.
-HRESULT SaveSurfaceToFile(LPCSTR path, DWORD fileFormat, IDirect3DSurface9* surface,
-                          const ImagePaletteEntry* palette, const RECT* rect);
+HRESULT SaveSurfaceToFile(LPCSTR path, DWORD fileFormat, IDirect3DSurface9* surface, const ImagePaletteEntry* palette,
+                          const RECT* rect);

@@ -36,8 +36,7 @@ struct TextureHolder {
 };
 
 UINT ChooseSize(UINT requested, UINT imageSize) {
-  if (requested == SizeDefaultNonPow2 || requested == FromFile || imageSize > INT_MAX)
-    return imageSize;
+  if (requested == SizeDefaultNonPow2 || requested == FromFile || imageSize > INT_MAX) return imageSize;
   if (requested == 0 || requested == SizeDefault) return std::bit_ceil(std::max<UINT>(imageSize, 1));
   return requested;
 }
@@ -53,8 +52,8 @@ bool IsGreyRamp(const ImagePaletteEntry* palette) {
 bool IsR3G3B2Palette(const ImagePaletteEntry* palette) {
   for (int i = 0; i < 256; ++i) {
     const ImagePaletteEntry& entry = palette[i];
-    if (entry.red != kLevels3[i >> 5] || entry.green != kLevels3[(i >> 2) & 7] ||
-        entry.blue != kLevels2[i & 3] || entry.alpha != 255)
+    if (entry.red != kLevels3[i >> 5] || entry.green != kLevels3[(i >> 2) & 7] || entry.blue != kLevels2[i & 3] ||
+        entry.alpha != 255)
       return false;
   }
   return true;
@@ -71,17 +70,14 @@ bool AnyTranslucentEntry(const ImagePaletteEntry* palette) {
 // without alpha; `format` itself when there is none.
 D3DFORMAT FormatWithKeyAlpha(D3DFORMAT format) {
   const PixelFormatDescriptor* descriptor = FindPixelFormat(format);
-  if (descriptor == nullptr || descriptor->HasAlpha() ||
-      descriptor->layout != PixelLayout::PackedFields)
-    return format;
+  if (descriptor == nullptr || descriptor->HasAlpha() || descriptor->layout != PixelLayout::PackedFields) return format;
   FormatRequest request = RequestFor(*descriptor);
   request.format = D3DFMT_UNKNOWN;
   request.widths[MatchAlpha] = 1;
-  const D3DFORMAT chosen =
-      ChooseBestFormat(request, AllPixelFormatCodes(), [](D3DFORMAT candidate) {
-        const PixelFormatDescriptor* d = FindPixelFormat(candidate);
-        return d->layout == PixelLayout::PackedFields && d->HasAlpha();
-      });
+  const D3DFORMAT chosen = ChooseBestFormat(request, AllPixelFormatCodes(), [](D3DFORMAT candidate) {
+    const PixelFormatDescriptor* d = FindPixelFormat(candidate);
+    return d->layout == PixelLayout::PackedFields && d->HasAlpha();
+  });
   return chosen != D3DFMT_UNKNOWN ? chosen : format;
 }
 
@@ -95,8 +91,7 @@ struct SourceImage {
   D3DCOLOR colourKey;  // 0 once a palette has taken the key in
 };
 
-void PrepareSource(const DecodedImage& image, D3DFORMAT requested, D3DCOLOR colourKey,
-                   SourceImage* source) {
+void PrepareSource(const DecodedImage& image, D3DFORMAT requested, D3DCOLOR colourKey, SourceImage* source) {
   source->levels = &image;
   source->levelCount = CountDecodedLevels(image);
   source->format = static_cast<D3DFORMAT>(image.format);
@@ -108,9 +103,8 @@ void PrepareSource(const DecodedImage& image, D3DFORMAT requested, D3DCOLOR colo
   }
   std::memcpy(source->palette, image.palette, sizeof source->palette);
   if (colourKey != 0) {
-    const ImagePaletteEntry key{static_cast<BYTE>(colourKey >> 16),
-                                static_cast<BYTE>(colourKey >> 8), static_cast<BYTE>(colourKey),
-                                static_cast<BYTE>(colourKey >> 24)};
+    const ImagePaletteEntry key{static_cast<BYTE>(colourKey >> 16), static_cast<BYTE>(colourKey >> 8),
+                                static_cast<BYTE>(colourKey), static_cast<BYTE>(colourKey >> 24)};
     for (ImagePaletteEntry& entry : source->palette) {
       if (std::memcmp(&entry, &key, sizeof key) == 0) entry = {0, 0, 0, 0};
     }
@@ -141,24 +135,23 @@ RECT LevelRect(const DecodedImage& level) {
 }
 
 // Loads one source level into level `index` of the texture.
-HRESULT LoadLevel(IDirect3DTexture9* texture, UINT index, const DecodedImage& level,
-                  const SourceImage& source, const ImagePaletteEntry* paletteOut, DWORD filter) {
+HRESULT LoadLevel(IDirect3DTexture9* texture, UINT index, const DecodedImage& level, const SourceImage& source,
+                  const ImagePaletteEntry* paletteOut, DWORD filter) {
   IDirect3DSurface9* surface = nullptr;
   HRESULT result = texture->GetSurfaceLevel(index, &surface);
   if (FAILED(result)) return result;
   const RECT rect = LevelRect(level);
-  const D3DFORMAT format = level.format == static_cast<DWORD>(D3DFMT_P8) ? source.format
-                                                                        : static_cast<D3DFORMAT>(level.format);
-  result = LoadSurfaceFromMemory(surface, paletteOut, nullptr, level.pixels, format,
-                                 level.rowPitch, source.palette, &rect, filter,
-                                 source.colourKey);
+  const D3DFORMAT format =
+      level.format == static_cast<DWORD>(D3DFMT_P8) ? source.format : static_cast<D3DFORMAT>(level.format);
+  result = LoadSurfaceFromMemory(surface, paletteOut, nullptr, level.pixels, format, level.rowPitch, source.palette,
+                                 &rect, filter, source.colourKey);
   surface->Release();
   return result;
 }
 
 // Fills level `index` from level `index - 1` of the same texture with the mip filter.
-HRESULT FilterLevelFromAbove(IDirect3DTexture9* texture, UINT index,
-                             const ImagePaletteEntry* palette, DWORD mipFilter) {
+HRESULT FilterLevelFromAbove(IDirect3DTexture9* texture, UINT index, const ImagePaletteEntry* palette,
+                             DWORD mipFilter) {
   IDirect3DSurface9* above = nullptr;
   IDirect3DSurface9* below = nullptr;
   HRESULT result = texture->GetSurfaceLevel(index - 1, &above);
@@ -168,8 +161,7 @@ HRESULT FilterLevelFromAbove(IDirect3DTexture9* texture, UINT index,
   D3DLOCKED_RECT locked{};
   if (SUCCEEDED(result)) result = above->LockRect(&locked, nullptr, D3DLOCK_READONLY);
   if (SUCCEEDED(result)) {
-    const RECT rect{0, 0, static_cast<LONG>(description.Width),
-                    static_cast<LONG>(description.Height)};
+    const RECT rect{0, 0, static_cast<LONG>(description.Width), static_cast<LONG>(description.Height)};
     result = LoadSurfaceFromMemory(below, palette, nullptr, locked.pBits, description.Format,
                                    static_cast<UINT>(locked.Pitch), palette, &rect, mipFilter, 0);
     above->UnlockRect();
@@ -195,22 +187,19 @@ struct PreparedLevel {
 SourceBlock LevelSource(const DecodedImage& level, const SourceImage& source) {
   const ImageBox& box = level.sourceBox;
   SourceBlock from;
-  from.format = level.format == static_cast<DWORD>(D3DFMT_P8) ? source.format
-                                                              : static_cast<D3DFORMAT>(level.format);
+  from.format = level.format == static_cast<DWORD>(D3DFMT_P8) ? source.format : static_cast<D3DFORMAT>(level.format);
   from.width = box.right - box.left;
   from.height = box.bottom - box.top;
   from.rowPitch = level.rowPitch;
   from.palette = source.palette;
   const PixelFormatDescriptor* descriptor = FindPixelFormat(from.format);
   if (descriptor != nullptr && descriptor->BytesPerPixel() != 0) {
-    from.data = level.pixels + size_t{box.top} * level.rowPitch +
-                size_t{box.left} * descriptor->BytesPerPixel();
+    from.data = level.pixels + size_t{box.top} * level.rowPitch + size_t{box.left} * descriptor->BytesPerPixel();
   }
   return from;
 }
 
-bool PrepareLevel(const DecodedImage& level, const SourceImage& source, DWORD filter,
-                  PreparedLevel* prepared) {
+bool PrepareLevel(const DecodedImage& level, const SourceImage& source, DWORD filter, PreparedLevel* prepared) {
   const SourceBlock from = LevelSource(level, source);
   const uint32_t width = from.width, height = from.height;
   if ((filter & FilterSrgb) != 0 || from.data == nullptr || width == 0 || height == 0 ||
@@ -229,16 +218,13 @@ bool PrepareLevel(const DecodedImage& level, const SourceImage& source, DWORD fi
   return SUCCEEDED(ConvertPixelBlock(to, from, FilterNone, source.colourKey));
 }
 
-HRESULT LoadPreparedLevel(IDirect3DTexture9* texture, UINT index, const PreparedLevel& prepared,
-                          DWORD filter) {
+HRESULT LoadPreparedLevel(IDirect3DTexture9* texture, UINT index, const PreparedLevel& prepared, DWORD filter) {
   IDirect3DSurface9* surface = nullptr;
   HRESULT result = texture->GetSurfaceLevel(index, &surface);
   if (FAILED(result)) return result;
   const RECT rect{0, 0, static_cast<LONG>(prepared.width), static_cast<LONG>(prepared.height)};
-  result = LoadSurfaceFromMemory(surface, nullptr, nullptr, prepared.pixels.get(),
-                                 D3DFMT_A32B32G32R32F,
-                                 static_cast<UINT>(prepared.width * sizeof(FloatColour)), nullptr,
-                                 &rect, filter, 0);
+  result = LoadSurfaceFromMemory(surface, nullptr, nullptr, prepared.pixels.get(), D3DFMT_A32B32G32R32F,
+                                 static_cast<UINT>(prepared.width * sizeof(FloatColour)), nullptr, &rect, filter, 0);
   surface->Release();
   return result;
 }
@@ -257,8 +243,7 @@ class LockedLevels {
     for (IDirect3DSurface9* surface : locked_) surface->UnlockRect();
     for (IDirect3DSurface9* surface : held_) surface->Release();
   }
-  HRESULT Lock(IDirect3DTexture9* texture, UINT index, const ImagePaletteEntry* palette,
-               DestinationBlock* block) {
+  HRESULT Lock(IDirect3DTexture9* texture, UINT index, const ImagePaletteEntry* palette, DestinationBlock* block) {
     IDirect3DSurface9* surface = nullptr;
     HRESULT result = texture->GetSurfaceLevel(index, &surface);
     if (FAILED(result)) return result;
@@ -286,9 +271,8 @@ class LockedLevels {
 // Levels [first, end) of a 32-bit ARGB texture straight from one 32-bit ARGB source level,
 // the pixels LoadLevel gives each: a level of the source's own size by itself, all others
 // together in one pass over the source.
-HRESULT LoadArgb32Levels(IDirect3DTexture9* texture, UINT first, UINT end,
-                         const DecodedImage& level, const SourceImage& source,
-                         const ImagePaletteEntry* paletteOut, DWORD filter) {
+HRESULT LoadArgb32Levels(IDirect3DTexture9* texture, UINT first, UINT end, const DecodedImage& level,
+                         const SourceImage& source, const ImagePaletteEntry* paletteOut, DWORD filter) {
   LockedLevels locked;
   std::vector<DestinationBlock> blocks;
   for (UINT index = first; index < end; ++index) {
@@ -304,9 +288,8 @@ HRESULT LoadArgb32Levels(IDirect3DTexture9* texture, UINT first, UINT end,
   return ResampleArgb32Levels(LevelSource(level, source), blocks, filter, source.colourKey);
 }
 
-HRESULT FillLevels(IDirect3DTexture9* texture, const SourceImage& source,
-                   const ImagePaletteEntry* paletteOut, DWORD filter, DWORD mipFilter,
-                   bool chainFiltering) {
+HRESULT FillLevels(IDirect3DTexture9* texture, const SourceImage& source, const ImagePaletteEntry* paletteOut,
+                   DWORD filter, DWORD mipFilter, bool chainFiltering) {
   const UINT textureLevels = texture->GetLevelCount();
   if (textureLevels == 0) return S_OK;
   const UINT loadedLevels = std::min(textureLevels, source.levelCount);
@@ -315,8 +298,7 @@ HRESULT FillLevels(IDirect3DTexture9* texture, const SourceImage& source,
   if (FAILED(result)) return result;
   const PixelFormatDescriptor* textureFormat = FindPixelFormat(description.Format);
   // A palette texture keeps choosing among its entries from the source itself.
-  const bool paletteTexture =
-      textureFormat != nullptr && textureFormat->layout == PixelLayout::PaletteIndex;
+  const bool paletteTexture = textureFormat != nullptr && textureFormat->layout == PixelLayout::PaletteIndex;
 
   const DecodedImage* level = source.levels;
   for (UINT index = 0; index + 1 < loadedLevels; ++index, level = level->nextLevel) {
@@ -327,8 +309,7 @@ HRESULT FillLevels(IDirect3DTexture9* texture, const SourceImage& source,
   const UINT lastIndex = loadedLevels - 1;
 
   const bool directResampling = !chainFiltering && !paletteTexture && textureLevels > loadedLevels;
-  if (directResampling &&
-      ResamplesAsArgb32Levels(LevelSource(lastUsed, source), description.Format, filter))
+  if (directResampling && ResamplesAsArgb32Levels(LevelSource(lastUsed, source), description.Format, filter))
     return LoadArgb32Levels(texture, lastIndex, textureLevels, lastUsed, source, paletteOut, filter);
   PreparedLevel prepared;
   if (directResampling && PrepareLevel(lastUsed, source, filter, &prepared)) {
@@ -353,13 +334,11 @@ HRESULT FillLevels(IDirect3DTexture9* texture, const SourceImage& source,
 
 }  // namespace
 
-HRESULT CreateTextureFromMemory(IDirect3DDevice9* device, const void* data, UINT size,
-                                UINT width, UINT height, UINT mipLevels, DWORD usage,
-                                D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
-                                D3DCOLOR colourKey, ImageInfo* info, ImagePaletteEntry* palette,
+HRESULT CreateTextureFromMemory(IDirect3DDevice9* device, const void* data, UINT size, UINT width, UINT height,
+                                UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                DWORD mipFilter, D3DCOLOR colourKey, ImageInfo* info, ImagePaletteEntry* palette,
                                 IDirect3DTexture9** texture) {
-  if (device == nullptr || data == nullptr || size == 0 || texture == nullptr)
-    return D3DERR_INVALIDCALL;
+  if (device == nullptr || data == nullptr || size == 0 || texture == nullptr) return D3DERR_INVALIDCALL;
   if (pool < D3DPOOL_DEFAULT || pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
   if (filter == FilterDefault) filter = DefaultImageFilter;
   if (mipFilter == FilterDefault) mipFilter = DefaultMipFilter;
@@ -383,8 +362,8 @@ HRESULT CreateTextureFromMemory(IDirect3DDevice9* device, const void* data, UINT
   if (mipLevels == SizeDefault) mipLevels = 0;
   width = ChooseSize(width, decoded.image.width);
   height = ChooseSize(height, decoded.image.height);
-  const bool chainFiltering = imageOptions.code == FilterNone || mipOptions.code == FilterPoint ||
-                              mipOptions.code == FilterBox;
+  const bool chainFiltering =
+      imageOptions.code == FilterNone || mipOptions.code == FilterPoint || mipOptions.code == FilterBox;
 
   if (format == D3DFMT_UNKNOWN || formatFromFile) format = FormatFromImage(source, pool);
   // A palette texture's levels use the working palette, which is what the caller receives.
@@ -392,8 +371,7 @@ HRESULT CreateTextureFromMemory(IDirect3DDevice9* device, const void* data, UINT
   const bool keepPaletteFormat = palette != nullptr && source.hasPalette;
   if (!keepPaletteFormat && (format == D3DFMT_A8P8 || format == D3DFMT_P8)) {
     if (formatFromFile) return D3DERR_INVALIDCALL;
-    format = format == D3DFMT_A8P8 || AnyTranslucentEntry(source.palette) ? D3DFMT_A8R8G8B8
-                                                                          : D3DFMT_X8R8G8B8;
+    format = format == D3DFMT_A8P8 || AnyTranslucentEntry(source.palette) ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
   }
   const bool staging = pool == D3DPOOL_DEFAULT && !(usage & D3DUSAGE_DYNAMIC);
 
@@ -406,12 +384,11 @@ HRESULT CreateTextureFromMemory(IDirect3DDevice9* device, const void* data, UINT
     return D3DERR_NOTAVAILABLE;
 
   TextureHolder created, staged;
-  result = device->CreateTexture(width, height, mipLevels, usage & 0xFFE07FFF, format, pool,
-                                 &created.texture, nullptr);
+  result = device->CreateTexture(width, height, mipLevels, usage & 0xFFE07FFF, format, pool, &created.texture, nullptr);
   if (FAILED(result)) return result;
   if (staging) {
-    result = device->CreateTexture(width, height, created.texture->GetLevelCount(), 0, format,
-                                   D3DPOOL_SYSTEMMEM, &staged.texture, nullptr);
+    result = device->CreateTexture(width, height, created.texture->GetLevelCount(), 0, format, D3DPOOL_SYSTEMMEM,
+                                   &staged.texture, nullptr);
     if (FAILED(result)) return result;
   }
   IDirect3DTexture9* filled = staging ? staged.texture : created.texture;
@@ -427,15 +404,14 @@ HRESULT CreateTextureFromMemory(IDirect3DDevice9* device, const void* data, UINT
   return S_OK;
 }
 
-HRESULT CreateTextureFromResource(IDirect3DDevice9* device, HMODULE module, UINT id,
-                                  UINT width, UINT height, UINT mipLevels, DWORD usage,
-                                  D3DFORMAT format, D3DPOOL pool, DWORD filter,
-                                  DWORD mipFilter, D3DCOLOR colourKey, ImageInfo* info,
-                                  ImagePaletteEntry* palette, IDirect3DTexture9** texture) {
+HRESULT CreateTextureFromResource(IDirect3DDevice9* device, HMODULE module, UINT id, UINT width, UINT height,
+                                  UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                  DWORD mipFilter, D3DCOLOR colourKey, ImageInfo* info, ImagePaletteEntry* palette,
+                                  IDirect3DTexture9** texture) {
   const void* data = nullptr;
   UINT size = 0;
   const HRESULT result = FindResourceData(module, id, &data, &size);
   if (FAILED(result)) return result;
-  return CreateTextureFromMemory(device, data, size, width, height, mipLevels, usage, format,
-                                 pool, filter, mipFilter, colourKey, info, palette, texture);
+  return CreateTextureFromMemory(device, data, size, width, height, mipLevels, usage, format, pool, filter, mipFilter,
+                                 colourKey, info, palette, texture);
 }

@@ -21,17 +21,15 @@ inline constexpr D3DFORMAT FormatFromFile = static_cast<D3DFORMAT>(FromFile);
 // for palette formats, palette) into `destRect` of the surface (none: all of it). `filter` is a
 // filter word (FilterDefault: FilterTriangle | FilterDither); `colourKey` an ARGB value whose
 // matching source pixels become transparent black (0: none).
-HRESULT LoadSurfaceFromMemory(IDirect3DSurface9* destSurface,
-                              const ImagePaletteEntry* destPalette, const RECT* destRect,
-                              const void* sourcePixels, D3DFORMAT sourceFormat,
-                              UINT sourcePitch, const ImagePaletteEntry* sourcePalette,
-                              const RECT* sourceRect, DWORD filter, D3DCOLOR colourKey);
+HRESULT LoadSurfaceFromMemory(IDirect3DSurface9* destSurface, const ImagePaletteEntry* destPalette,
+                              const RECT* destRect, const void* sourcePixels, D3DFORMAT sourceFormat, UINT sourcePitch,
+                              const ImagePaletteEntry* sourcePalette, const RECT* sourceRect, DWORD filter,
+                              D3DCOLOR colourKey);
 
 // Adjusts a texture's width, height, mip levels and format (each in-out, each may be none) to
 // what the device can create in `pool` with `usage`.
-HRESULT CheckTextureRequirements(IDirect3DDevice9* device, UINT* width, UINT* height,
-                                 UINT* mipLevels, DWORD usage, D3DFORMAT* format,
-                                 D3DPOOL pool);
+HRESULT CheckTextureRequirements(IDirect3DDevice9* device, UINT* width, UINT* height, UINT* mipLevels, DWORD usage,
+                                 D3DFORMAT* format, D3DPOOL pool);
 
 // Decodes the image in `data` and makes a texture of it. width, height: 0 or SizeDefault for
 // the image size rounded up to powers of two, SizeDefaultNonPow2 or FromFile for the image
@@ -39,16 +37,14 @@ HRESULT CheckTextureRequirements(IDirect3DDevice9* device, UINT* width, UINT* he
 // format: D3DFMT_UNKNOWN or FormatFromFile for the image's format. `info` receives the
 // image's measurements; `palette` (256 entries) its palette, where one is wanted. The texture
 // carries one reference, the caller's.
-HRESULT CreateTextureFromMemory(IDirect3DDevice9* device, const void* data, UINT size,
-                                UINT width, UINT height, UINT mipLevels, DWORD usage,
-                                D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
-                                D3DCOLOR colourKey, ImageInfo* info, ImagePaletteEntry* palette,
+HRESULT CreateTextureFromMemory(IDirect3DDevice9* device, const void* data, UINT size, UINT width, UINT height,
+                                UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                DWORD mipFilter, D3DCOLOR colourKey, ImageInfo* info, ImagePaletteEntry* palette,
                                 IDirect3DTexture9** texture);
 
 // The same over resource `id` of `module` (none: the executable), found as a bitmap or as raw
 // data.
-HRESULT CreateTextureFromResource(IDirect3DDevice9* device, HMODULE module, UINT id,
-                                  UINT width, UINT height, UINT mipLevels, DWORD usage,
-                                  D3DFORMAT format, D3DPOOL pool, DWORD filter,
-                                  DWORD mipFilter, D3DCOLOR colourKey, ImageInfo* info,
-                                  ImagePaletteEntry* palette, IDirect3DTexture9** texture);
+HRESULT CreateTextureFromResource(IDirect3DDevice9* device, HMODULE module, UINT id, UINT width, UINT height,
+                                  UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                  DWORD mipFilter, D3DCOLOR colourKey, ImageInfo* info, ImagePaletteEntry* palette,
+                                  IDirect3DTexture9** texture);

@@ -23,8 +23,8 @@ UINT FullChainLength(UINT width, UINT height) {
 
 // The device's format for the request: the requested one when supported, else the best match
 // among the supported formats the graphics support knows.
-HRESULT ChooseDeviceFormat(const std::function<bool(D3DFORMAT)>& supportsFormat,
-                           D3DFORMAT requested, D3DFORMAT* chosen) {
+HRESULT ChooseDeviceFormat(const std::function<bool(D3DFORMAT)>& supportsFormat, D3DFORMAT requested,
+                           D3DFORMAT* chosen) {
   if (requested == D3DFMT_UNKNOWN) requested = D3DFMT_A8R8G8B8;
   const PixelFormatDescriptor* descriptor = FindPixelFormat(requested);
   if (descriptor == nullptr) {
@@ -32,8 +32,7 @@ HRESULT ChooseDeviceFormat(const std::function<bool(D3DFORMAT)>& supportsFormat,
     *chosen = requested;
     return S_OK;
   }
-  const D3DFORMAT best =
-      ChooseBestFormat(RequestFor(*descriptor), AllPixelFormatCodes(), supportsFormat);
+  const D3DFORMAT best = ChooseBestFormat(RequestFor(*descriptor), AllPixelFormatCodes(), supportsFormat);
   if (best == D3DFMT_UNKNOWN) return D3DERR_NOTAVAILABLE;
   *chosen = best;
   return S_OK;
@@ -41,8 +40,7 @@ HRESULT ChooseDeviceFormat(const std::function<bool(D3DFORMAT)>& supportsFormat,
 
 }  // namespace
 
-HRESULT FitTextureRequest(const D3DCAPS9& caps,
-                          const std::function<bool(D3DFORMAT)>& supportsFormat,
+HRESULT FitTextureRequest(const D3DCAPS9& caps, const std::function<bool(D3DFORMAT)>& supportsFormat,
                           const TextureRequest& request) {
   const bool scratch = request.pool == D3DPOOL_SCRATCH;
   DWORD usage = request.usage == 0xFFFFFFFF ? 0 : request.usage;
@@ -67,15 +65,13 @@ HRESULT FitTextureRequest(const D3DCAPS9& caps,
   if (!scratch) {
     if (caps.MaxTextureWidth != 0) width = std::min<UINT>(width, caps.MaxTextureWidth);
     if (caps.MaxTextureHeight != 0) height = std::min<UINT>(height, caps.MaxTextureHeight);
-    const uint64_t aspect =
-        (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) ? 1 : caps.MaxTextureAspectRatio;
+    const uint64_t aspect = (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) ? 1 : caps.MaxTextureAspectRatio;
     if (aspect != 0) {
       width = static_cast<UINT>(std::min<uint64_t>(width, aspect * height));
       height = static_cast<UINT>(std::min<uint64_t>(height, aspect * width));
     }
     const bool conditionalNonPow2 =
-        (caps.TextureCaps & D3DPTEXTURECAPS_NONPOW2CONDITIONAL) && requestedLevels == 1 &&
-        !IsBlockFormat(format);
+        (caps.TextureCaps & D3DPTEXTURECAPS_NONPOW2CONDITIONAL) && requestedLevels == 1 && !IsBlockFormat(format);
     if ((caps.TextureCaps & D3DPTEXTURECAPS_POW2) && !conditionalNonPow2) {
       width = RoundUpToPowerOfTwo(width);
       height = RoundUpToPowerOfTwo(height);
@@ -103,11 +99,9 @@ HRESULT FitTextureRequest(const D3DCAPS9& caps,
   return S_OK;
 }
 
-HRESULT CheckTextureRequirements(IDirect3DDevice9* device, UINT* width, UINT* height,
-                                 UINT* mipLevels, DWORD usage, D3DFORMAT* format,
-                                 D3DPOOL pool) {
-  if (device == nullptr || pool < D3DPOOL_DEFAULT || pool > D3DPOOL_SCRATCH)
-    return D3DERR_INVALIDCALL;
+HRESULT CheckTextureRequirements(IDirect3DDevice9* device, UINT* width, UINT* height, UINT* mipLevels, DWORD usage,
+                                 D3DFORMAT* format, D3DPOOL pool) {
+  if (device == nullptr || pool < D3DPOOL_DEFAULT || pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
   if (usage != 0xFFFFFFFF && (usage & kInvalidTextureUsage)) return D3DERR_INVALIDCALL;
   if (usage == 0xFFFFFFFF) usage = 0;
 
@@ -125,8 +119,8 @@ HRESULT CheckTextureRequirements(IDirect3DDevice9* device, UINT* width, UINT* he
   if (FAILED(result)) return result;
 
   auto supportsFormat = [&](D3DFORMAT candidate) {
-    return direct3d->CheckDeviceFormat(creation.AdapterOrdinal, creation.DeviceType, mode.Format,
-                                       usage, D3DRTYPE_TEXTURE, candidate) == D3D_OK;
+    return direct3d->CheckDeviceFormat(creation.AdapterOrdinal, creation.DeviceType, mode.Format, usage,
+                                       D3DRTYPE_TEXTURE, candidate) == D3D_OK;
   };
   const TextureRequest request{width, height, mipLevels, format, usage, pool};
   result = FitTextureRequest(caps, supportsFormat, request);

@@ -7,7 +7,7 @@
 #include "d3d9api.h"
 
 struct TextureRequest {
-  UINT* width = nullptr;   // each in-out and each may be none
+  UINT* width = nullptr;  // each in-out and each may be none
   UINT* height = nullptr;
   UINT* mipLevels = nullptr;
   D3DFORMAT* format = nullptr;
@@ -17,8 +17,7 @@ struct TextureRequest {
 
 // `supportsFormat` tells whether the device can make textures of a format for the request's
 // usage (only asked outside the scratch pool).
-HRESULT FitTextureRequest(const D3DCAPS9& caps,
-                          const std::function<bool(D3DFORMAT)>& supportsFormat,
+HRESULT FitTextureRequest(const D3DCAPS9& caps, const std::function<bool(D3DFORMAT)>& supportsFormat,
                           const TextureRequest& request);
 
 // Usage bits a texture request may not carry.

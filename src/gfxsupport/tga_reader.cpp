@@ -147,15 +147,20 @@ HRESULT RecogniseTga(const BYTE* data, size_t size, DecodedImage* image) {
     pixelBytes = 1;
   } else if (IsTrueColour(type)) {
     switch (header.pixelBits) {
-      case 15: format = ImagePixelFormat::X1R5G5B5, pixelBytes = 2; break;
+      case 15:
+        format = ImagePixelFormat::X1R5G5B5, pixelBytes = 2;
+        break;
       case 16:
         format = header.alphaBits > 0 ? ImagePixelFormat::A1R5G5B5 : ImagePixelFormat::X1R5G5B5, pixelBytes = 2;
         break;
-      case 24: format = ImagePixelFormat::R8G8B8, pixelBytes = 3; break;
+      case 24:
+        format = ImagePixelFormat::R8G8B8, pixelBytes = 3;
+        break;
       case 32:
         format = header.alphaBits > 0 ? ImagePixelFormat::A8R8G8B8 : ImagePixelFormat::X8R8G8B8, pixelBytes = 4;
         break;
-      default: return E_FAIL;
+      default:
+        return E_FAIL;
     }
   } else {
     if (header.pixelBits == 8) {
@@ -168,7 +173,8 @@ HRESULT RecogniseTga(const BYTE* data, size_t size, DecodedImage* image) {
   }
 
   // The id field and the colour map (present whenever the map type says so) must fit.
-  const size_t mapBytes = header.mapType == 1 ? static_cast<size_t>(header.mapLength) * ((header.mapEntryBits + 7) / 8) : 0;
+  const size_t mapBytes =
+      header.mapType == 1 ? static_cast<size_t>(header.mapLength) * ((header.mapEntryBits + 7) / 8) : 0;
   const size_t mapStart = HeaderSize + header.idLength;
   if (mapStart > size || mapBytes > size - mapStart) return E_FAIL;
   const size_t pixelStart = mapStart + mapBytes;
@@ -179,7 +185,8 @@ HRESULT RecogniseTga(const BYTE* data, size_t size, DecodedImage* image) {
   if (IsColourMapped(type) && FAILED(hr = BuildPalette(data + mapStart, header, image))) return hr;
 
   const bool needsReorder = !header.topToBottom || header.rightToLeft;
-  if (!needsReorder) return ReadPixelStream(data + pixelStart, size - pixelStart, header, pixelBytes, WritablePixels(image));
+  if (!needsReorder)
+    return ReadPixelStream(data + pixelStart, size - pixelStart, header, pixelBytes, WritablePixels(image));
   // Unpack first, then put the rows in picture order.
   const size_t total = static_cast<size_t>(image->slicePitch);
   BYTE* stored = new (std::nothrow) BYTE[total];

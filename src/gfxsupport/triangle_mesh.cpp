@@ -61,8 +61,7 @@ void ReleaseAndClear(Interface** slot) {
 }  // namespace
 
 HRESULT TriangleMesh::Create(IDirect3DDevice9* device, DWORD faceCount, DWORD vertexCount, DWORD options,
-                             const D3DVERTEXELEMENT9* declaration, DWORD fvf, DWORD vertexSize,
-                             TriangleMesh** mesh) {
+                             const D3DVERTEXELEMENT9* declaration, DWORD fvf, DWORD vertexSize, TriangleMesh** mesh) {
   if (mesh == nullptr || declaration == nullptr || faceCount == 0 || vertexCount == 0 || vertexSize == 0 ||
       (options & ~kMeshOptionsValid) != 0) {
     return D3DERR_INVALIDCALL;
@@ -109,9 +108,9 @@ HRESULT TriangleMesh::CreateBuffers(const D3DVERTEXELEMENT9* declaration) {
     HRESULT result = device_->CreateVertexDeclaration(declaration, &declaration_);
     if (FAILED(result)) return result;
     BufferChoice indexChoice = IndexBufferChoice(options_);
-    result = device_->CreateIndexBuffer(indexBytes, indexChoice.usage,
-                                        Has32BitIndices() ? D3DFMT_INDEX32 : D3DFMT_INDEX16, indexChoice.pool,
-                                        &indexBuffer_, nullptr);
+    result =
+        device_->CreateIndexBuffer(indexBytes, indexChoice.usage, Has32BitIndices() ? D3DFMT_INDEX32 : D3DFMT_INDEX16,
+                                   indexChoice.pool, &indexBuffer_, nullptr);
     if (FAILED(result)) return result;
     BufferChoice vertexChoice = VertexBufferChoice(options_);
     return device_->CreateVertexBuffer(vertexBytes, vertexChoice.usage, fvf_, vertexChoice.pool, &vertexBuffer_,
@@ -174,8 +173,7 @@ HRESULT TriangleMesh::SortByAttribute(DWORD* adjacency) {
     // A stable order keeps the faces of one attribute in their original order.
     std::vector<DWORD> order(faceCount_);
     std::iota(order.begin(), order.end(), DWORD(0));
-    std::stable_sort(order.begin(), order.end(),
-                     [this](DWORD a, DWORD b) { return attributes_[a] < attributes_[b]; });
+    std::stable_sort(order.begin(), order.end(), [this](DWORD a, DWORD b) { return attributes_[a] < attributes_[b]; });
 
     void* indices;
     HRESULT result = LockIndexBuffer(0, &indices);

@@ -134,30 +134,54 @@ XToken XBinaryTokenizer::Scan() {
       token.integer = count;
       return token;
     }
-    case kTokenOpenBrace: return Punctuation(XTokenKind::OpenBrace);
-    case kTokenCloseBrace: return Punctuation(XTokenKind::CloseBrace);
-    case kTokenOpenParen: return Punctuation(XTokenKind::OpenParen);
-    case kTokenCloseParen: return Punctuation(XTokenKind::CloseParen);
-    case kTokenOpenBracket: return Punctuation(XTokenKind::OpenBracket);
-    case kTokenCloseBracket: return Punctuation(XTokenKind::CloseBracket);
-    case kTokenDot: return Punctuation(XTokenKind::Dot);
-    case kTokenComma: return Punctuation(XTokenKind::Comma);
-    case kTokenSemicolon: return Punctuation(XTokenKind::Semicolon);
-    case kTokenTemplate: return Keyword(XKeyword::Template);
-    case kTokenWord: return Keyword(XKeyword::Word);
-    case kTokenDword: return Keyword(XKeyword::Dword);
-    case kTokenFloat: return Keyword(XKeyword::Float);
-    case kTokenDouble: return Keyword(XKeyword::Double);
-    case kTokenChar: return Keyword(XKeyword::Char);
-    case kTokenUchar: return Keyword(XKeyword::Uchar);
-    case kTokenSword: return Keyword(XKeyword::Sword);
-    case kTokenSdword: return Keyword(XKeyword::Sdword);
-    case kTokenVoid: return Keyword(XKeyword::Void);
-    case kTokenLpstr: return Keyword(XKeyword::String);
-    case kTokenUnicode: return Keyword(XKeyword::Unicode);
-    case kTokenCstring: return Keyword(XKeyword::Cstring);
-    case kTokenArray: return Keyword(XKeyword::Array);
-    default: return token;  // includes the angle brackets, which only GUID records replace
+    case kTokenOpenBrace:
+      return Punctuation(XTokenKind::OpenBrace);
+    case kTokenCloseBrace:
+      return Punctuation(XTokenKind::CloseBrace);
+    case kTokenOpenParen:
+      return Punctuation(XTokenKind::OpenParen);
+    case kTokenCloseParen:
+      return Punctuation(XTokenKind::CloseParen);
+    case kTokenOpenBracket:
+      return Punctuation(XTokenKind::OpenBracket);
+    case kTokenCloseBracket:
+      return Punctuation(XTokenKind::CloseBracket);
+    case kTokenDot:
+      return Punctuation(XTokenKind::Dot);
+    case kTokenComma:
+      return Punctuation(XTokenKind::Comma);
+    case kTokenSemicolon:
+      return Punctuation(XTokenKind::Semicolon);
+    case kTokenTemplate:
+      return Keyword(XKeyword::Template);
+    case kTokenWord:
+      return Keyword(XKeyword::Word);
+    case kTokenDword:
+      return Keyword(XKeyword::Dword);
+    case kTokenFloat:
+      return Keyword(XKeyword::Float);
+    case kTokenDouble:
+      return Keyword(XKeyword::Double);
+    case kTokenChar:
+      return Keyword(XKeyword::Char);
+    case kTokenUchar:
+      return Keyword(XKeyword::Uchar);
+    case kTokenSword:
+      return Keyword(XKeyword::Sword);
+    case kTokenSdword:
+      return Keyword(XKeyword::Sdword);
+    case kTokenVoid:
+      return Keyword(XKeyword::Void);
+    case kTokenLpstr:
+      return Keyword(XKeyword::String);
+    case kTokenUnicode:
+      return Keyword(XKeyword::Unicode);
+    case kTokenCstring:
+      return Keyword(XKeyword::Cstring);
+    case kTokenArray:
+      return Keyword(XKeyword::Array);
+    default:
+      return token;  // includes the angle brackets, which only GUID records replace
   }
 }
 

@@ -16,9 +16,7 @@ class XBinaryTokenizer final : public XTokenizer {
   bool ReadFloats(float* out, size_t count) override;
   bool ReadDoubles(double* out, size_t count) override;
   bool ReadString(std::string* out) override;
-  size_t RemainingBytes() const override {
-    return size_t(end_ - position_) + (integersLeft_ + floatsLeft_) * 4;
-  }
+  size_t RemainingBytes() const override { return size_t(end_ - position_) + (integersLeft_ + floatsLeft_) * 4; }
 
  private:
   XToken Scan();

@@ -11,8 +11,8 @@
 namespace {
 
 constexpr size_t kSizeFieldBytes = 4;
-constexpr size_t kBlockHeaderBytes = 4;   // uncompressed size, compressed size
-constexpr size_t kSignatureBytes = 2;     // "CK"
+constexpr size_t kBlockHeaderBytes = 4;  // uncompressed size, compressed size
+constexpr size_t kSignatureBytes = 2;    // "CK"
 constexpr size_t kMaxBlockOutput = 32768;
 // The smallest block on disk: its sizes, "CK" and a one-byte deflate stream.
 constexpr size_t kSmallestBlockBytes = kBlockHeaderBytes + kSignatureBytes + 1;
@@ -36,8 +36,7 @@ class BlockInflater {
   bool ok() const { return ok_; }
 
   // Inflates input into out[done, done + outputBytes), which must come out exactly.
-  bool Inflate(const uint8_t* input, size_t inputBytes, uint8_t* out, size_t done,
-               size_t outputBytes) {
+  bool Inflate(const uint8_t* input, size_t inputBytes, uint8_t* out, size_t done, size_t outputBytes) {
     if (inflateReset(&stream_) != Z_OK) return false;
     if (done > 0) {
       size_t history = std::min(done, kMaxBlockOutput);
@@ -93,8 +92,8 @@ HRESULT DecompressXFile(const uint8_t* data, size_t size, std::vector<uint8_t>* 
     if (compressedBytes <= kSignatureBytes || compressedBytes > size - position) return E_FAIL;
     if (outputBytes > bodyBytes - done) return E_FAIL;
     if (data[position] != 'C' || data[position + 1] != 'K') return E_FAIL;
-    if (!inflater.Inflate(data + position + kSignatureBytes, compressedBytes - kSignatureBytes, body,
-                          done, outputBytes)) {
+    if (!inflater.Inflate(data + position + kSignatureBytes, compressedBytes - kSignatureBytes, body, done,
+                          outputBytes)) {
       return E_FAIL;
     }
     done += outputBytes;

@@ -21,19 +21,27 @@ constexpr size_t kChunk = 256;
 size_t StoredSize(XMemberType type) {
   switch (type) {
     case XMemberType::Char:
-    case XMemberType::Uchar: return 1;
+    case XMemberType::Uchar:
+      return 1;
     case XMemberType::Word:
-    case XMemberType::Sword: return 2;
+    case XMemberType::Sword:
+      return 2;
     case XMemberType::Double:
-    case XMemberType::Ulonglong: return 8;
-    default: return 4;
+    case XMemberType::Ulonglong:
+      return 8;
+    default:
+      return 4;
   }
 }
 
 bool IsInteger(XMemberType type) {
   switch (type) {
-    case XMemberType::Word: case XMemberType::Dword: case XMemberType::Char:
-    case XMemberType::Uchar: case XMemberType::Sword: case XMemberType::Sdword:
+    case XMemberType::Word:
+    case XMemberType::Dword:
+    case XMemberType::Char:
+    case XMemberType::Uchar:
+    case XMemberType::Sword:
+    case XMemberType::Sdword:
     case XMemberType::Ulonglong:
       return true;
     default:
@@ -43,33 +51,52 @@ bool IsInteger(XMemberType type) {
 
 bool MemberTypeOf(XKeyword keyword, XMemberType* type) {
   switch (keyword) {
-    case XKeyword::Word: *type = XMemberType::Word; return true;
-    case XKeyword::Dword: *type = XMemberType::Dword; return true;
-    case XKeyword::Float: *type = XMemberType::Float; return true;
-    case XKeyword::Double: *type = XMemberType::Double; return true;
-    case XKeyword::Char: *type = XMemberType::Char; return true;
+    case XKeyword::Word:
+      *type = XMemberType::Word;
+      return true;
+    case XKeyword::Dword:
+      *type = XMemberType::Dword;
+      return true;
+    case XKeyword::Float:
+      *type = XMemberType::Float;
+      return true;
+    case XKeyword::Double:
+      *type = XMemberType::Double;
+      return true;
+    case XKeyword::Char:
+      *type = XMemberType::Char;
+      return true;
     case XKeyword::Uchar:
-    case XKeyword::Byte: *type = XMemberType::Uchar; return true;
-    case XKeyword::Sword: *type = XMemberType::Sword; return true;
-    case XKeyword::Sdword: *type = XMemberType::Sdword; return true;
-    case XKeyword::String: *type = XMemberType::String; return true;
-    case XKeyword::Ulonglong: *type = XMemberType::Ulonglong; return true;
+    case XKeyword::Byte:
+      *type = XMemberType::Uchar;
+      return true;
+    case XKeyword::Sword:
+      *type = XMemberType::Sword;
+      return true;
+    case XKeyword::Sdword:
+      *type = XMemberType::Sdword;
+      return true;
+    case XKeyword::String:
+      *type = XMemberType::String;
+      return true;
+    case XKeyword::Ulonglong:
+      *type = XMemberType::Ulonglong;
+      return true;
     case XKeyword::Unicode:
     case XKeyword::Cstring:
     case XKeyword::Void:
     case XKeyword::Binary:
-    case XKeyword::BinaryResource: *type = XMemberType::Unsupported; return true;
-    default: return false;
+    case XKeyword::BinaryResource:
+      *type = XMemberType::Unsupported;
+      return true;
+    default:
+      return false;
   }
 }
 
-std::string GuidKey(const GUID& guid) {
-  return std::string(reinterpret_cast<const char*>(&guid), sizeof guid);
-}
+std::string GuidKey(const GUID& guid) { return std::string(reinterpret_cast<const char*>(&guid), sizeof guid); }
 
-bool IsSeparator(const XToken& token) {
-  return token.kind == XTokenKind::Comma || token.kind == XTokenKind::Semicolon;
-}
+bool IsSeparator(const XToken& token) { return token.kind == XTokenKind::Comma || token.kind == XTokenKind::Semicolon; }
 
 bool ParseCount(const XToken& token, uint32_t* value) {
   if (token.kind == XTokenKind::Integer) {
@@ -142,8 +169,7 @@ HRESULT XFileParser::ParseFile(const uint8_t* data, size_t size, XFileDocument* 
   if (FAILED(result)) return result;
 
   std::vector<uint8_t> inflated;
-  if (header.encoding == XFileEncoding::CompressedText ||
-      header.encoding == XFileEncoding::CompressedBinary) {
+  if (header.encoding == XFileEncoding::CompressedText || header.encoding == XFileEncoding::CompressedBinary) {
     result = DecompressXFile(data, size, &inflated);
     if (FAILED(result)) return result;
     data = inflated.data();
@@ -350,14 +376,13 @@ bool XFileParser::MayHoldChild(const XTemplate& parent, const XTemplate& child) 
 }
 
 // TYPE [NAME] { [GUID] members children }; the type token has been read.
-bool XFileParser::ParseObject(XTokenizer& tokens, const XToken& type, unsigned depth,
-                              XFileDocument* document, const XDataObject** result) {
+bool XFileParser::ParseObject(XTokenizer& tokens, const XToken& type, unsigned depth, XFileDocument* document,
+                              const XDataObject** result) {
   *result = nullptr;
   if (depth >= kDeepestObject) return false;
   std::string name;
   XToken token = tokens.Next();
-  if (token.kind == XTokenKind::Name || token.kind == XTokenKind::Number ||
-      token.kind == XTokenKind::Keyword) {
+  if (token.kind == XTokenKind::Name || token.kind == XTokenKind::Number || token.kind == XTokenKind::Keyword) {
     name.assign(token.text);
     token = tokens.Next();
   }
@@ -398,8 +423,7 @@ bool XFileParser::ParseObject(XTokenizer& tokens, const XToken& type, unsigned d
   return true;
 }
 
-bool XFileParser::ParseChildren(XTokenizer& tokens, XDataObject* object, unsigned depth,
-                                XFileDocument* document) {
+bool XFileParser::ParseChildren(XTokenizer& tokens, XDataObject* object, unsigned depth, XFileDocument* document) {
   const size_t parentIndex = object->templateIndex;
   for (;;) {
     XToken token = tokens.Next();
@@ -433,8 +457,7 @@ bool XFileParser::ParseReference(XTokenizer& tokens, const XDataObject** target)
   *target = nullptr;
   std::string name;
   XToken token = tokens.Next();
-  if (token.kind == XTokenKind::Name || token.kind == XTokenKind::Number ||
-      token.kind == XTokenKind::Keyword) {
+  if (token.kind == XTokenKind::Name || token.kind == XTokenKind::Number || token.kind == XTokenKind::Keyword) {
     name.assign(token.text);
     token = tokens.Next();
   }
@@ -527,13 +550,12 @@ bool XFileParser::ReadCountedDwords(XTokenizer& tokens, uint64_t count, XDataObj
   return true;
 }
 
-bool XFileParser::ReadValues(XTokenizer& tokens, XMemberType type, uint64_t count,
-                             XDataObject* object, uint32_t* lastValue) {
+bool XFileParser::ReadValues(XTokenizer& tokens, XMemberType type, uint64_t count, XDataObject* object,
+                             uint32_t* lastValue) {
   std::vector<uint8_t>& data = object->data;
   switch (type) {
     case XMemberType::Float:
-      return AppendInChunks<float>(count, &data,
-                                   [&](float* chunk, size_t n) { return tokens.ReadFloats(chunk, n); });
+      return AppendInChunks<float>(count, &data, [&](float* chunk, size_t n) { return tokens.ReadFloats(chunk, n); });
     case XMemberType::Double:
       return AppendInChunks<double>(count, &data,
                                     [&](double* chunk, size_t n) { return tokens.ReadDoubles(chunk, n); });

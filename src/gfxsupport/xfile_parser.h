@@ -17,7 +17,16 @@
 // DWORD, SDWORD and FLOAT 4, DOUBLE and ULONGLONG 8, CHAR and UCHAR 1, and a STRING as the
 // 32-bit index of the text in the object's strings.
 enum class XMemberType : uint8_t {
-  Word, Dword, Float, Double, Char, Uchar, Sword, Sdword, String, Ulonglong,
+  Word,
+  Dword,
+  Float,
+  Double,
+  Char,
+  Uchar,
+  Sword,
+  Sdword,
+  String,
+  Ulonglong,
   Unsupported,  // UNICODE, CSTRING, VOID, BINARY: may be declared, never read
   Template,
 };
@@ -106,16 +115,14 @@ class XFileParser {
   bool AddTemplate(XTemplate declared);
   // Reads an object whose type name has just been read; false when the file is damaged.
   // An object of an unknown type is skipped and comes back as nullptr.
-  bool ParseObject(XTokenizer& tokens, const XToken& type, unsigned depth,
-                   XFileDocument* document, const XDataObject** object);
-  bool ParseChildren(XTokenizer& tokens, XDataObject* object, unsigned depth,
-                     XFileDocument* document);
+  bool ParseObject(XTokenizer& tokens, const XToken& type, unsigned depth, XFileDocument* document,
+                   const XDataObject** object);
+  bool ParseChildren(XTokenizer& tokens, XDataObject* object, unsigned depth, XFileDocument* document);
   bool ParseReference(XTokenizer& tokens, const XDataObject** target);
   bool ReadInstance(XTokenizer& tokens, const XTemplate& type, XDataObject* object);
   bool ReadArray(XTokenizer& tokens, const XMember& member, uint64_t count, XDataObject* object);
   bool ReadCountedDwords(XTokenizer& tokens, uint64_t count, XDataObject* object);
-  bool ReadValues(XTokenizer& tokens, XMemberType type, uint64_t count, XDataObject* object,
-                  uint32_t* lastValue);
+  bool ReadValues(XTokenizer& tokens, XMemberType type, uint64_t count, XDataObject* object, uint32_t* lastValue);
   bool MayHoldChild(const XTemplate& parent, const XTemplate& child) const;
 
   std::vector<XTemplate> templates_;

@@ -11,9 +11,24 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
 // Words run until one of these; "." is part of words so that numbers and "..." stay whole.
 bool EndsWord(char c) {
   switch (c) {
-    case ' ': case '\t': case '\r': case '\n': case '\f': case '\v':
-    case '{': case '}': case '[': case ']': case '<': case '>': case '(': case ')':
-    case ',': case ';': case '"': case '#':
+    case ' ':
+    case '\t':
+    case '\r':
+    case '\n':
+    case '\f':
+    case '\v':
+    case '{':
+    case '}':
+    case '[':
+    case ']':
+    case '<':
+    case '>':
+    case '(':
+    case ')':
+    case ',':
+    case ';':
+    case '"':
+    case '#':
       return true;
     default:
       return false;
@@ -38,15 +53,12 @@ XKeyword KeywordOf(std::string_view word) {
     const char* text;
     XKeyword keyword;
   } kKeywords[] = {
-      {"TEMPLATE", XKeyword::Template}, {"ARRAY", XKeyword::Array},
-      {"WORD", XKeyword::Word},         {"DWORD", XKeyword::Dword},
-      {"FLOAT", XKeyword::Float},       {"DOUBLE", XKeyword::Double},
-      {"CHAR", XKeyword::Char},         {"UCHAR", XKeyword::Uchar},
-      {"BYTE", XKeyword::Byte},         {"SWORD", XKeyword::Sword},
-      {"SDWORD", XKeyword::Sdword},     {"STRING", XKeyword::String},
-      {"LPSTR", XKeyword::String},      {"UNICODE", XKeyword::Unicode},
-      {"CSTRING", XKeyword::Cstring},   {"VOID", XKeyword::Void},
-      {"BINARY", XKeyword::Binary},     {"BINARY_RESOURCE", XKeyword::BinaryResource},
+      {"TEMPLATE", XKeyword::Template},   {"ARRAY", XKeyword::Array},     {"WORD", XKeyword::Word},
+      {"DWORD", XKeyword::Dword},         {"FLOAT", XKeyword::Float},     {"DOUBLE", XKeyword::Double},
+      {"CHAR", XKeyword::Char},           {"UCHAR", XKeyword::Uchar},     {"BYTE", XKeyword::Byte},
+      {"SWORD", XKeyword::Sword},         {"SDWORD", XKeyword::Sdword},   {"STRING", XKeyword::String},
+      {"LPSTR", XKeyword::String},        {"UNICODE", XKeyword::Unicode}, {"CSTRING", XKeyword::Cstring},
+      {"VOID", XKeyword::Void},           {"BINARY", XKeyword::Binary},   {"BINARY_RESOURCE", XKeyword::BinaryResource},
       {"ULONGLONG", XKeyword::Ulonglong},
   };
   if (word.size() < 4 || word.size() > 15) return XKeyword::None;
@@ -145,14 +157,38 @@ XToken XTextTokenizer::Scan() {
   if (position_ == end_) return token;
   const char c = *position_;
   switch (c) {
-    case '{': ++position_; token.kind = XTokenKind::OpenBrace; return token;
-    case '}': ++position_; token.kind = XTokenKind::CloseBrace; return token;
-    case '[': ++position_; token.kind = XTokenKind::OpenBracket; return token;
-    case ']': ++position_; token.kind = XTokenKind::CloseBracket; return token;
-    case '(': ++position_; token.kind = XTokenKind::OpenParen; return token;
-    case ')': ++position_; token.kind = XTokenKind::CloseParen; return token;
-    case ',': ++position_; token.kind = XTokenKind::Comma; return token;
-    case ';': ++position_; token.kind = XTokenKind::Semicolon; return token;
+    case '{':
+      ++position_;
+      token.kind = XTokenKind::OpenBrace;
+      return token;
+    case '}':
+      ++position_;
+      token.kind = XTokenKind::CloseBrace;
+      return token;
+    case '[':
+      ++position_;
+      token.kind = XTokenKind::OpenBracket;
+      return token;
+    case ']':
+      ++position_;
+      token.kind = XTokenKind::CloseBracket;
+      return token;
+    case '(':
+      ++position_;
+      token.kind = XTokenKind::OpenParen;
+      return token;
+    case ')':
+      ++position_;
+      token.kind = XTokenKind::CloseParen;
+      return token;
+    case ',':
+      ++position_;
+      token.kind = XTokenKind::Comma;
+      return token;
+    case ';':
+      ++position_;
+      token.kind = XTokenKind::Semicolon;
+      return token;
     case '"': {
       const char* start = position_ + 1;
       const void* close = std::memchr(start, '"', size_t(end_ - start));

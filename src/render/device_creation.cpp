@@ -7,8 +7,8 @@
 namespace {
 
 struct CreationAttempt {
-    D3DDEVTYPE type;
-    DWORD behaviour;
+  D3DDEVTYPE type;
+  DWORD behaviour;
 };
 
 constexpr CreationAttempt kCreationAttempts[] = {
@@ -20,30 +20,30 @@ constexpr CreationAttempt kCreationAttempts[] = {
 // The message box has no owner and would sit behind the topmost saver window, so the window
 // goes first; the cursor has to be visible to press OK.
 void ReportDeviceFailure(HWND window) {
-    ShowCursor(TRUE);
-    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_HIDEWINDOW);
-    MessageBoxShiftJis(nullptr, kDeviceFailureText, kDeviceFailureCaption, MB_ICONWARNING | MB_OK);
-    PostQuitMessage(1);
+  ShowCursor(TRUE);
+  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_HIDEWINDOW);
+  MessageBoxShiftJis(nullptr, kDeviceFailureText, kDeviceFailureCaption, MB_ICONWARNING | MB_OK);
+  PostQuitMessage(1);
 }
 
 }  // namespace
 
 HRESULT GraphicsDevice::Create(HWND window) {
-    Release();
-    direct3D = Direct3DCreate9(D3D_SDK_VERSION);
-    if (direct3D == nullptr) return E_FAIL;
+  Release();
+  direct3D = Direct3DCreate9(D3D_SDK_VERSION);
+  if (direct3D == nullptr) return E_FAIL;
 
-    D3DDISPLAYMODE displayMode;
-    if (FAILED(direct3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &displayMode))) return E_FAIL;
-    presentParams = PresentParametersFor(displayMode.Format);
+  D3DDISPLAYMODE displayMode;
+  if (FAILED(direct3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &displayMode))) return E_FAIL;
+  presentParams = PresentParametersFor(displayMode.Format);
 
-    for (const CreationAttempt& attempt : kCreationAttempts) {
-        if (SUCCEEDED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, attempt.type, window,
-                                             attempt.behaviour, &presentParams, &device))) {
-            return S_OK;
-        }
+  for (const CreationAttempt& attempt : kCreationAttempts) {
+    if (SUCCEEDED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, attempt.type, window, attempt.behaviour, &presentParams,
+                                         &device))) {
+      return S_OK;
     }
-    device = nullptr;
-    ReportDeviceFailure(window);
-    return E_FAIL;
+  }
+  device = nullptr;
+  ReportDeviceFailure(window);
+  return E_FAIL;
 }

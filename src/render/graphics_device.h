@@ -11,37 +11,36 @@ class KaleidoScene;
 // One process-wide instance (renderer.cpp). The fields are public: the scene setup and the
 // frame composition borrow `device`, and tests put recording objects in its place.
 struct GraphicsDevice {
-    IDirect3D9* direct3D = nullptr;
-    IDirect3DDevice9* device = nullptr;
-    // Kept for Reset and for the screenshot; the device creation fills in the actual
-    // back-buffer size.
-    D3DPRESENT_PARAMETERS presentParams = {};
+  IDirect3D9* direct3D = nullptr;
+  IDirect3DDevice9* device = nullptr;
+  // Kept for Reset and for the screenshot; the device creation fills in the actual
+  // back-buffer size.
+  D3DPRESENT_PARAMETERS presentParams = {};
 
-    GraphicsDevice() = default;
-    ~GraphicsDevice() { Release(); }
-    GraphicsDevice(const GraphicsDevice&) = delete;
-    GraphicsDevice& operator=(const GraphicsDevice&) = delete;
+  GraphicsDevice() = default;
+  ~GraphicsDevice() { Release(); }
+  GraphicsDevice(const GraphicsDevice&) = delete;
+  GraphicsDevice& operator=(const GraphicsDevice&) = delete;
 
-    // Creates the device for the window: hardware with hardware vertex processing, then
-    // hardware with software vertex processing, then the reference device. When none can be
-    // had the user is told, the window is hidden and the run is asked to end with code 1.
-    HRESULT Create(HWND window);
+  // Creates the device for the window: hardware with hardware vertex processing, then
+  // hardware with software vertex processing, then the reference device. When none can be
+  // had the user is told, the window is hidden and the run is asked to end with code 1.
+  HRESULT Create(HWND window);
 
-    IDirect3DDevice9* GetDevice() const { return device; }
+  IDirect3DDevice9* GetDevice() const { return device; }
 
-    // One frame: clear to black, compose the scene inside BeginScene/EndScene, optionally
-    // write the screenshot, present. A failed Present resets the device, with the scene's
-    // default-pool target let go and made again; the next frame simply tries again.
-    void PresentFrame(HWND window, KaleidoScene* scene, DWORD distance, DWORD haloColor,
-                      BOOL screenshotRequested);
+  // One frame: clear to black, compose the scene inside BeginScene/EndScene, optionally
+  // write the screenshot, present. A failed Present resets the device, with the scene's
+  // default-pool target let go and made again; the next frame simply tries again.
+  void PresentFrame(HWND window, KaleidoScene* scene, DWORD distance, DWORD haloColor, BOOL screenshotRequested);
 
-    // Resets the device with a back buffer of the window's current client size, as after a
-    // lost device; does nothing without a device.
-    void FollowWindowSize(KaleidoScene* scene);
+  // Resets the device with a back buffer of the window's current client size, as after a
+  // lost device; does nothing without a device.
+  void FollowWindowSize(KaleidoScene* scene);
 
-    // Gives back the device, then the Direct3D object; each slot is cleared.
-    void Release();
+  // Gives back the device, then the Direct3D object; each slot is cleared.
+  void Release();
 
-private:
-    void ResetLostDevice(KaleidoScene* scene);
+ private:
+  void ResetLostDevice(KaleidoScene* scene);
 };

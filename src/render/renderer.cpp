@@ -11,26 +11,25 @@ GraphicsDevice g_graphicsDevice;
 KaleidoScene g_kaleidoScene;
 
 BOOL StartRenderer(HWND window, BOOL previewMode) {
-    // A preview shows a fixed picture: it reads no settings and creates no device.
-    if (previewMode) return TRUE;
+  // A preview shows a fixed picture: it reads no settings and creates no device.
+  if (previewMode) return TRUE;
 
-    LoadStartupSettings();
-    ApplySettingsOverrides(g_settingsOverrides, &g_startupSettings);
-    // The frames paint the whole client area; no paint request is to wait for them.
-    ValidateRect(window, nullptr);
-    if (FAILED(g_graphicsDevice.Create(window))) return FALSE;
+  LoadStartupSettings();
+  ApplySettingsOverrides(g_settingsOverrides, &g_startupSettings);
+  // The frames paint the whole client area; no paint request is to wait for them.
+  ValidateRect(window, nullptr);
+  if (FAILED(g_graphicsDevice.Create(window))) return FALSE;
 
-    const Settings& s = g_startupSettings;
-    const HRESULT setup = g_kaleidoScene.Setup(
-        window, g_graphicsDevice.GetDevice(), s.ObjectDistance, s.ObjectXSpeed, s.ObjectYSpeed,
-        s.ObjectRotationSpeed, s.RotationSpeed, s.ObjectClockwise, s.Clockwise, s.BackColor,
-        s.FileName, s.DefImageNum);
-    return SUCCEEDED(setup) ? TRUE : FALSE;
+  const Settings& s = g_startupSettings;
+  const HRESULT setup = g_kaleidoScene.Setup(window, g_graphicsDevice.GetDevice(), s.ObjectDistance, s.ObjectXSpeed,
+                                             s.ObjectYSpeed, s.ObjectRotationSpeed, s.RotationSpeed, s.ObjectClockwise,
+                                             s.Clockwise, s.BackColor, s.FileName, s.DefImageNum);
+  return SUCCEEDED(setup) ? TRUE : FALSE;
 }
 
 void FollowWindowSize() { g_graphicsDevice.FollowWindowSize(&g_kaleidoScene); }
 
 void RenderIdleFrame(HWND window, BOOL screenshotRequested) {
-    g_graphicsDevice.PresentFrame(window, &g_kaleidoScene, g_startupSettings.Distance,
-                                  g_startupSettings.HaloColor, screenshotRequested);
+  g_graphicsDevice.PresentFrame(window, &g_kaleidoScene, g_startupSettings.Distance, g_startupSettings.HaloColor,
+                                screenshotRequested);
 }

@@ -4,9 +4,9 @@
 #include "d3d9api.h"
 
 struct SceneVertex {
-    float x, y, z;
-    D3DCOLOR colour;
-    float u, v;
+  float x, y, z;
+  D3DCOLOR colour;
+  float u, v;
 };
 
 inline constexpr DWORD kSceneVertexFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;

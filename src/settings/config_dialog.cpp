@@ -28,9 +28,8 @@ struct SliderRange {
 };
 
 constexpr SliderRange kSliderRanges[] = {
-    {kObjectDistanceSlider, 10, 50},       {kObjectXSpeedSlider, 30, 300},
-    {kObjectYSpeedSlider, 30, 300},        {kObjectRotationSpeedSlider, 30, 300},
-    {kDistanceSlider, 25, 80},             {kRotationSpeedSlider, 1, 1000},
+    {kObjectDistanceSlider, 10, 50},       {kObjectXSpeedSlider, 30, 300}, {kObjectYSpeedSlider, 30, 300},
+    {kObjectRotationSpeedSlider, 30, 300}, {kDistanceSlider, 25, 80},      {kRotationSpeedSlider, 1, 1000},
 };
 
 struct SliderLabel {
@@ -119,8 +118,7 @@ void WriteSettings(HWND dialog) {
   WriteDwordSetting("ObjectDistance", static_cast<DWORD>(SliderPosition(dialog, kObjectDistanceSlider)));
   WriteDwordSetting("ObjectXSpeed", static_cast<DWORD>(SliderPosition(dialog, kObjectXSpeedSlider)));
   WriteDwordSetting("ObjectYSpeed", static_cast<DWORD>(SliderPosition(dialog, kObjectYSpeedSlider)));
-  WriteDwordSetting("ObjectRotationSpeed",
-                    static_cast<DWORD>(SliderPosition(dialog, kObjectRotationSpeedSlider)));
+  WriteDwordSetting("ObjectRotationSpeed", static_cast<DWORD>(SliderPosition(dialog, kObjectRotationSpeedSlider)));
   WriteDwordSetting("Distance", static_cast<DWORD>(SliderPosition(dialog, kDistanceSlider)));
   WriteDwordSetting("RotationSpeed", static_cast<DWORD>(SliderPosition(dialog, kRotationSpeedSlider)));
   WriteDwordSetting("ObjectClockwise", objectClockwise);

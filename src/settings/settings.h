@@ -19,7 +19,7 @@ struct Settings {
   DWORD BackColor;
   DWORD HaloColor;
   char FileName[kFileNameBufferSize];  // "Default" for the built-in images, else a path
-  DWORD DefImageNum;                    // which built-in image this run shows: 0 or 1
+  DWORD DefImageNum;                   // which built-in image this run shows: 0 or 1
 };
 
 // The record read at renderer start (LoadStartupSettings), held for the whole run.

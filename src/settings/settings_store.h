@@ -16,14 +16,12 @@ enum class KeyAccess { kCreateWhenMissing, kOpenExisting };
 // Data of at most 4 bytes, of any stored type, are read as a little-endian number (missing
 // high bytes are 0). On failure (missing, longer than 4 bytes, key not opened) *value is 0.
 // *status is the registry's result code: ERROR_SUCCESS (0) or the reason of the failure.
-void ReadDwordSetting(LPCSTR valueName, DWORD* value, LONG* status,
-                      KeyAccess access = KeyAccess::kCreateWhenMissing);
+void ReadDwordSetting(LPCSTR valueName, DWORD* value, LONG* status, KeyAccess access = KeyAccess::kCreateWhenMissing);
 
 // Reads a text into a buffer of kFileNameBufferSize bytes; the text ends at the first NUL or
 // at the end of the data. On failure (missing, no room for the text and its terminator, key
 // not opened) the buffer holds the empty text.
-void ReadStringSetting(LPCSTR valueName, char* text, LONG* status,
-                       KeyAccess access = KeyAccess::kCreateWhenMissing);
+void ReadStringSetting(LPCSTR valueName, char* text, LONG* status, KeyAccess access = KeyAccess::kCreateWhenMissing);
 
 // Writes a REG_DWORD of 4 bytes. A failure is ignored.
 void WriteDwordSetting(LPCSTR valueName, DWORD value);

@@ -7,12 +7,12 @@
 #include "winapi.h"
 
 enum class SwitchAction {
-  Configure,       // end of text, or C: the configuration dialog
-  RunFullScreen,   // S
-  RunWindowed,     // W
-  RunPreview,      // P, with the parent window value
-  EndSilently,     // A: nothing is shown, exit code -1
-  Refuse,          // any other character: nothing is shown, exit code 0
+  Configure,      // end of text, or C: the configuration dialog
+  RunFullScreen,  // S
+  RunWindowed,    // W
+  RunPreview,     // P, with the parent window value
+  EndSilently,    // A: nothing is shown, exit code -1
+  Refuse,         // any other character: nothing is shown, exit code 0
 };
 
 struct SwitchChoice {

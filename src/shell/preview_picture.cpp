@@ -18,8 +18,7 @@ void PaintPreviewPicture(HWND window) {
   const HBITMAP bitmap = LoadBitmapA(module, MAKEINTRESOURCEA(kPreviewBitmap));
   const HDC memory = CreateCompatibleDC(target);
   const HGDIOBJ previous = SelectObject(memory, bitmap);
-  StretchBlt(target, 0, 0, client.right, client.bottom, memory, 0, 0, kBitmapWidth, kBitmapHeight,
-             SRCCOPY);
+  StretchBlt(target, 0, 0, client.right, client.bottom, memory, 0, 0, kBitmapWidth, kBitmapHeight, SRCCOPY);
   SelectObject(memory, previous);
   DeleteDC(memory);
   DeleteObject(bitmap);

@@ -13,8 +13,7 @@ constexpr int kTestClientWidth = 800;
 constexpr int kTestClientHeight = 600;
 
 constexpr DWORD kPreviewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-constexpr DWORD kWindowedStyle =
-    WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kWindowedStyle = WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kFullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
 bool FullScreen() { return windowedOrPreview == 0; }
@@ -39,8 +38,8 @@ void CloseSaver(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
 void ApplyMouseRule(HWND window) {
   POINT now{};
   GetCursorPos(&now);
-  const DWORD distance = static_cast<DWORD>(std::abs(now.x - lastCursorPos.x)) +
-                         static_cast<DWORD>(std::abs(now.y - lastCursorPos.y));
+  const DWORD distance =
+      static_cast<DWORD>(std::abs(now.x - lastCursorPos.x)) + static_cast<DWORD>(std::abs(now.y - lastCursorPos.y));
   if (distance > MouseMoveThreshold) {
     CloseSaver(window);
     lastCursorPos = now;
@@ -102,8 +101,8 @@ SaverWindowShape ChooseSaverWindowShape(HWND parent) {
 }
 
 HWND CreateSaverWindow(const SaverWindowShape& shape) {
-  return CreateWindowExA(shape.exStyle, kClassName, shape.title, shape.style, 0, 0, shape.width,
-                         shape.height, shape.parent, nullptr, appInstance, nullptr);
+  return CreateWindowExA(shape.exStyle, kClassName, shape.title, shape.style, 0, 0, shape.width, shape.height,
+                         shape.parent, nullptr, appInstance, nullptr);
 }
 
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

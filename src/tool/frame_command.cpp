@@ -80,9 +80,9 @@ int DrawAndWrite(HWND window, const FrameRequest& request) {
   IDirect3DDevice9* device = g_graphicsDevice.GetDevice();
   TimerFreeze(kSceneStartReading);
   // A picture that cannot be read has been told about by the scene, in the saver's words.
-  HRESULT result = g_kaleidoScene.Setup(window, device, s.ObjectDistance, s.ObjectXSpeed, s.ObjectYSpeed,
-                                        s.ObjectRotationSpeed, s.RotationSpeed, s.ObjectClockwise, s.Clockwise,
-                                        s.BackColor, s.FileName, s.DefImageNum);
+  HRESULT result =
+      g_kaleidoScene.Setup(window, device, s.ObjectDistance, s.ObjectXSpeed, s.ObjectYSpeed, s.ObjectRotationSpeed,
+                           s.RotationSpeed, s.ObjectClockwise, s.Clockwise, s.BackColor, s.FileName, s.DefImageNum);
   if (FAILED(result)) return ReportFailure("set up the scene with the picture", s.FileName, "Setup failed", result);
   TimerFreeze(kSceneStartReading + request.milliseconds);
   result = ComposeSaverFrame(device, s);

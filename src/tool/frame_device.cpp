@@ -27,8 +27,8 @@ HWND CreateFrameWindow(int width, int height) {
   windowClass.lpszClassName = kFrameWindowClass;
   // A second window of the process finds the class registered already.
   RegisterClassA(&windowClass);
-  return CreateWindowExA(0, kFrameWindowClass, "Orbelune", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
-                         nullptr, nullptr, nullptr);
+  return CreateWindowExA(0, kFrameWindowClass, "Orbelune", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
+                         nullptr, nullptr);
 }
 
 HRESULT CreateReferenceDevice(HWND window, GraphicsDevice* graphics, const char** failedCall) {
@@ -39,9 +39,9 @@ HRESULT CreateReferenceDevice(HWND window, GraphicsDevice* graphics, const char*
   HRESULT result = graphics->direct3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &displayMode);
   if (FAILED(result)) return GiveUp(graphics, "GetAdapterDisplayMode", result, failedCall);
   graphics->presentParams = PresentParametersFor(displayMode.Format);
-  result = graphics->direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, window,
-                                            D3DCREATE_SOFTWARE_VERTEXPROCESSING, &graphics->presentParams,
-                                            &graphics->device);
+  result =
+      graphics->direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                       &graphics->presentParams, &graphics->device);
   if (FAILED(result)) return GiveUp(graphics, "CreateDevice(D3DDEVTYPE_REF)", result, failedCall);
   return S_OK;
 }

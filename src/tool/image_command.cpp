@@ -16,17 +16,20 @@
 namespace {
 
 const char* FileFormatName(DWORD format) {
-  static const char* const kNames[] = {"BMP", "JPEG", "TGA", "PNG", "DDS",
-                                       "PPM", "DIB",  "HDR", "PFM"};
+  static const char* const kNames[] = {"BMP", "JPEG", "TGA", "PNG", "DDS", "PPM", "DIB", "HDR", "PFM"};
   return format < std::size(kNames) ? kNames[format] : "unknown";
 }
 
 const char* ResourceTypeName(DWORD type) {
   switch (type) {
-    case ImageResourceType::Texture: return "texture";
-    case ImageResourceType::VolumeTexture: return "volume texture";
-    case ImageResourceType::CubeTexture: return "cube texture";
-    default: return "unknown";
+    case ImageResourceType::Texture:
+      return "texture";
+    case ImageResourceType::VolumeTexture:
+      return "volume texture";
+    case ImageResourceType::CubeTexture:
+      return "cube texture";
+    default:
+      return "unknown";
   }
 }
 
@@ -53,12 +56,11 @@ int WriteConverted(const char* path, const std::vector<BYTE>& bytes, const char*
   HRESULT result = DecodeImage(bytes.data(), static_cast<UINT>(bytes.size()), &image, nullptr);
   if (FAILED(result)) return ReportFailure("decode", path, DecodingFailure(result), result);
   const ImageBox& box = image.sourceBox;
-  const RECT sourceRect{static_cast<LONG>(box.left), static_cast<LONG>(box.top),
-                        static_cast<LONG>(box.right), static_cast<LONG>(box.bottom)};
+  const RECT sourceRect{static_cast<LONG>(box.left), static_cast<LONG>(box.top), static_cast<LONG>(box.right),
+                        static_cast<LONG>(box.bottom)};
   MemorySurface surface(D3DFMT_A8R8G8B8, box.right - box.left, box.bottom - box.top);
-  result = LoadSurfaceFromMemory(&surface, nullptr, nullptr, image.pixels,
-                                 static_cast<D3DFORMAT>(image.format), image.rowPitch,
-                                 image.palette, &sourceRect, FilterNone, 0);
+  result = LoadSurfaceFromMemory(&surface, nullptr, nullptr, image.pixels, static_cast<D3DFORMAT>(image.format),
+                                 image.rowPitch, image.palette, &sourceRect, FilterNone, 0);
   FreeDecodedImage(&image);
   if (FAILED(result)) return ReportFailure("convert to 32-bit ARGB", path, DecodingFailure(result), result);
   result = SaveSurfaceToFile(outPath, ImageFileFormatBmp, &surface, nullptr, nullptr);
@@ -99,8 +101,7 @@ int RunImageCommand(int argc, char** argv) {
               PixelFormatName(static_cast<D3DFORMAT>(info.format)));
   std::printf("resource type: %u (%s)\n", static_cast<unsigned>(info.resourceType),
               ResourceTypeName(info.resourceType));
-  std::printf("file format:   %u (%s)\n", static_cast<unsigned>(info.fileFormat),
-              FileFormatName(info.fileFormat));
+  std::printf("file format:   %u (%s)\n", static_cast<unsigned>(info.fileFormat), FileFormatName(info.fileFormat));
   if (outPath == nullptr) return 0;
   return WriteConverted(path, bytes, outPath);
 }

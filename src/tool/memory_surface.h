@@ -12,8 +12,7 @@
 
 class MemorySurface final : public IDirect3DSurface9 {
  public:
-  MemorySurface(D3DFORMAT format, UINT width, UINT height)
-      : format_(format), width_(width), height_(height) {
+  MemorySurface(D3DFORMAT format, UINT width, UINT height) : format_(format), width_(width), height_(height) {
     const PixelFormatDescriptor* descriptor = FindPixelFormat(format);
     bytesPerPixel_ = descriptor != nullptr ? descriptor->BytesPerPixel() : 4;
     pitch_ = width * bytesPerPixel_ + 16;

@@ -18,21 +18,29 @@ constexpr DWORD kSaverMeshOptions = 0x110;
 
 const char* Meaning(HRESULT result) {
   switch (result) {
-    case S_OK: return "the mesh loaded";
-    case ErrXFileBadType: return "not an X file, or an unknown format";
-    case ErrXFileBadVersion: return "unknown X-file version";
-    case ErrXFileBadFloatSize: return "unknown float size";
-    case D3DERR_INVALIDCALL: return "invalid call (no data, or a vertex format the loader cannot build)";
-    case E_OUTOFMEMORY: return "out of memory";
-    case E_FAIL: return "damaged or inconsistent data, or no mesh in the file";
-    default: return "failed";
+    case S_OK:
+      return "the mesh loaded";
+    case ErrXFileBadType:
+      return "not an X file, or an unknown format";
+    case ErrXFileBadVersion:
+      return "unknown X-file version";
+    case ErrXFileBadFloatSize:
+      return "unknown float size";
+    case D3DERR_INVALIDCALL:
+      return "invalid call (no data, or a vertex format the loader cannot build)";
+    case E_OUTOFMEMORY:
+      return "out of memory";
+    case E_FAIL:
+      return "damaged or inconsistent data, or no mesh in the file";
+    default:
+      return "failed";
   }
 }
 
 const char* UsageName(BYTE usage) {
-  static const char* const kNames[] = {"position", "blendweight", "blendindices", "normal", "psize",
-                                       "texcoord", "tangent", "binormal", "tessfactor", "positiont",
-                                       "color", "fog", "depth", "sample"};
+  static const char* const kNames[] = {"position", "blendweight", "blendindices", "normal",     "psize",
+                                       "texcoord", "tangent",     "binormal",     "tessfactor", "positiont",
+                                       "color",    "fog",         "depth",        "sample"};
   return usage < sizeof kNames / sizeof kNames[0] ? kNames[usage] : "usage?";
 }
 
@@ -42,11 +50,20 @@ void PrintElement(const D3DVERTEXELEMENT9& element, const uint8_t* vertex) {
   const uint8_t* at = vertex + element.Offset;
   int floats = 0;
   switch (element.Type) {
-    case D3DDECLTYPE_FLOAT1: floats = 1; break;
-    case D3DDECLTYPE_FLOAT2: floats = 2; break;
-    case D3DDECLTYPE_FLOAT3: floats = 3; break;
-    case D3DDECLTYPE_FLOAT4: floats = 4; break;
-    default: break;
+    case D3DDECLTYPE_FLOAT1:
+      floats = 1;
+      break;
+    case D3DDECLTYPE_FLOAT2:
+      floats = 2;
+      break;
+    case D3DDECLTYPE_FLOAT3:
+      floats = 3;
+      break;
+    case D3DDECLTYPE_FLOAT4:
+      floats = 4;
+      break;
+    default:
+      break;
   }
   if (floats > 0) {
     for (int i = 0; i < floats; ++i) {
@@ -100,8 +117,8 @@ void PrintMesh(TriangleMesh* mesh, bool dump) {
       unsigned long corner[3];
       for (int i = 0; i < 3; ++i) {
         size_t at = size_t(f) * 3 + i;
-        corner[i] = mesh->Has32BitIndices() ? static_cast<const uint32_t*>(data)[at]
-                                            : static_cast<const uint16_t*>(data)[at];
+        corner[i] =
+            mesh->Has32BitIndices() ? static_cast<const uint32_t*>(data)[at] : static_cast<const uint16_t*>(data)[at];
       }
       std::printf("face %lu: %lu %lu %lu attribute %lu\n", static_cast<unsigned long>(f), corner[0], corner[1],
                   corner[2], static_cast<unsigned long>(mesh->Attributes()[f]));
@@ -129,8 +146,8 @@ int RunMeshCommand(int argc, char** argv) {
   if (!ReadInputFile(path, &bytes)) return 1;
 
   TriangleMesh* mesh = nullptr;
-  HRESULT result = LoadMeshFromMemory(bytes.data(), bytes.size(), kSaverMeshOptions, nullptr, nullptr, nullptr,
-                                      nullptr, nullptr, &mesh);
+  HRESULT result = LoadMeshFromMemory(bytes.data(), bytes.size(), kSaverMeshOptions, nullptr, nullptr, nullptr, nullptr,
+                                      nullptr, &mesh);
   std::printf("result: 0x%08lX (%s)\n", static_cast<unsigned long>(static_cast<uint32_t>(result)), Meaning(result));
   if (FAILED(result)) return ReportFailure("decode", path, Meaning(result), result);
   PrintMesh(mesh, dump);

@@ -19,8 +19,8 @@ class CreationTest : public ::testing::Test {
   void TearDown() override {
     unsetenv("ORBELUNE_D3D_FAIL");
     if (direct3d_ != nullptr) {
-    EXPECT_EQ(direct3d_->Release(), 0u);
-  }
+      EXPECT_EQ(direct3d_->Release(), 0u);
+    }
     DestroyWindow(window_);
   }
 
@@ -198,7 +198,7 @@ TEST_F(CreationTest, TheFailureSwitchMakesEachStepFail) {
     const char* value;
     bool referenceFails;
   };
-  const Case cases[] = {{"ref", true}, {"all", true}, {"hal-hw,hal-sw", false}, {" hal-sw , ref ", true},
+  const Case cases[] = {{"ref", true},   {"all", true}, {"hal-hw,hal-sw", false}, {" hal-sw , ref ", true},
                         {"refx", false}, {"", false}};
   for (const Case& c : cases) {
     setenv("ORBELUNE_D3D_FAIL", c.value, 1);
@@ -213,8 +213,8 @@ TEST_F(CreationTest, TheFailureSwitchMakesEachStepFail) {
     } else {
       EXPECT_EQ(reference, D3D_OK) << c.value;
       if (device != nullptr) {
-    EXPECT_EQ(device->Release(), 0u);
-  }
+        EXPECT_EQ(device->Release(), 0u);
+      }
     }
   }
 

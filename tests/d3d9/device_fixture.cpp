@@ -24,8 +24,8 @@ const char* RegisterTestClass() {
 }  // namespace
 
 HWND CreateTestWindow(int x, int y, int width, int height) {
-  return CreateWindowExA(0, RegisterTestClass(), "test", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr,
-                         nullptr, nullptr, nullptr);
+  return CreateWindowExA(0, RegisterTestClass(), "test", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr, nullptr,
+                         nullptr, nullptr);
 }
 
 D3DPRESENT_PARAMETERS SaverParameters(D3DFORMAT backBufferFormat) {
@@ -76,7 +76,8 @@ std::vector<uint32_t> DeviceTest::ReadPixels(IDirect3DSurface9* target) {
   D3DLOCKED_RECT locked{};
   EXPECT_EQ(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
   for (UINT row = 0; row < description.Height; ++row) {
-    const auto* line = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) + row * locked.Pitch);
+    const auto* line =
+        reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) + row * locked.Pitch);
     pixels.insert(pixels.end(), line, line + description.Width);
   }
   copy->UnlockRect();

@@ -27,13 +27,16 @@ constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu
 std::vector<SceneVertex> FullTargetQuad(int width, int height, float z = 0.5f, D3DCOLOR diffuse = kWhite) {
   const float left = -1.0f - 1.0f / width, right = 1.0f - 1.0f / width;
   const float top = 1.0f + 1.0f / height, bottom = -1.0f + 1.0f / height;
-  return {{left, top, z, diffuse, 0, 0}, {right, top, z, diffuse, 1, 0},
-          {left, bottom, z, diffuse, 0, 1}, {right, bottom, z, diffuse, 1, 1}};
+  return {{left, top, z, diffuse, 0, 0},
+          {right, top, z, diffuse, 1, 0},
+          {left, bottom, z, diffuse, 0, 1},
+          {right, bottom, z, diffuse, 1, 1}};
 }
 
 // Pixel (x, y) of a width x height target covered by FullTargetQuad with a point-sampled
 // texture of texWidth x texHeight texels.
-uint32_t TexelAt(const std::vector<uint32_t>& texels, int texWidth, int texHeight, int x, int y, int width, int height) {
+uint32_t TexelAt(const std::vector<uint32_t>& texels, int texWidth, int texHeight, int x, int y, int width,
+                 int height) {
   const int column = (2 * x + 1) * texWidth / (2 * width);
   const int row = (2 * y + 1) * texHeight / (2 * height);
   return texels[row * texWidth + column];
@@ -99,9 +102,9 @@ TEST_F(DrawTest, AQuadDrawnIntoATextureIsSampledBackTexelForPixel) {
   const std::vector<uint32_t> source = {kRed, kGreen, kBlue, kWhite};
   IDirect3DTexture9* picture = CreateFilledTexture(2, 2, source);
   IDirect3DTexture9* offscreen = nullptr;
-  ASSERT_EQ(device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &offscreen,
-                                   nullptr),
-            D3D_OK);
+  ASSERT_EQ(
+      device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &offscreen, nullptr),
+      D3D_OK);
   IDirect3DSurface9* offscreenSurface = nullptr;
   ASSERT_EQ(offscreen->GetSurfaceLevel(0, &offscreenSurface), D3D_OK);
   IDirect3DSurface9* backBuffer = nullptr;
@@ -154,11 +157,10 @@ TEST_F(DrawTest, DeclarationsFvfCodesAndCallerMemoryGiveTheSamePixels) {
   }
   EXPECT_EQ(Opaque(withFvf), expected);
 
-  const D3DVERTEXELEMENT9 elements[] = {
-      {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
-      {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
-      {0, 16, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
-      D3DDECL_END()};
+  const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+                                        {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
+                                        {0, 16, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
+                                        D3DDECL_END()};
   IDirect3DVertexDeclaration9* declaration = nullptr;
   ASSERT_EQ(device_->CreateVertexDeclaration(elements, &declaration), D3D_OK);
   EXPECT_EQ(DrawTexturedQuadWith([&] {
@@ -179,11 +181,10 @@ TEST_F(DrawTest, DeclarationsFvfCodesAndCallerMemoryGiveTheSamePixels) {
   }
   IDirect3DVertexBuffer9* positionBuffer = CreateBuffer(positions.data(), 48, 0);
   IDirect3DVertexBuffer9* restBuffer = CreateBuffer(rest.data(), 48, 0);
-  const D3DVERTEXELEMENT9 split[] = {
-      {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
-      {1, 0, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
-      {1, 4, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
-      D3DDECL_END()};
+  const D3DVERTEXELEMENT9 split[] = {{0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+                                     {1, 0, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
+                                     {1, 4, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
+                                     D3DDECL_END()};
   IDirect3DVertexDeclaration9* splitDeclaration = nullptr;
   ASSERT_EQ(device_->CreateVertexDeclaration(split, &splitDeclaration), D3D_OK);
   EXPECT_EQ(DrawTexturedQuadWith([&] {
@@ -278,18 +279,18 @@ TEST_F(DrawTest, DrawsThatCannotBeDoneFaithfullyAreRefused) {
     return std::make_pair(std::function<void()>([=, this] { device_->SetTextureStageState(stage, state, value); }),
                           std::function<void()>([=, this] { device_->SetTextureStageState(stage, state, previous); }));
   };
-  const std::pair<std::function<void()>, std::function<void()>> alphaTest = renderState(D3DRS_ALPHATESTENABLE, TRUE, FALSE);
+  const std::pair<std::function<void()>, std::function<void()>> alphaTest =
+      renderState(D3DRS_ALPHATESTENABLE, TRUE, FALSE);
   const auto fog = renderState(D3DRS_FOGENABLE, TRUE, FALSE);
   const auto colorMask = renderState(D3DRS_COLORWRITEENABLE, 0x7, 0xF);
-  const auto blendOp = std::make_pair(
-      std::function<void()>([this] {
-        device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-        device_->SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_MAX);
-      }),
-      std::function<void()>([this] {
-        device_->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-        device_->SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
-      }));
+  const auto blendOp = std::make_pair(std::function<void()>([this] {
+                                        device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+                                        device_->SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_MAX);
+                                      }),
+                                      std::function<void()>([this] {
+                                        device_->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+                                        device_->SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
+                                      }));
   const auto dot3 = stageState(0, D3DTSS_COLOROP, D3DTOP_DOTPRODUCT3, D3DTOP_MODULATE);
   const auto factor = stageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR, D3DTA_TEXTURE);
   const auto alphaArg = stageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE | D3DTA_COMPLEMENT, D3DTA_TEXTURE);
@@ -312,8 +313,7 @@ TEST_F(DrawTest, DrawsThatCannotBeDoneFaithfullyAreRefused) {
   for (const Case& c : cases) {
     c.set();
     device_->BeginScene();
-    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(SceneVertex)), c.expected)
-        << c.what;
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(SceneVertex)), c.expected) << c.what;
     device_->EndScene();
     c.undo();
   }
@@ -515,9 +515,9 @@ TEST_F(DrawTest, ClearFillsTheViewportAndTheGivenRectanglesOnly) {
 
 TEST_F(DrawTest, ATextureCannotBeSampledWhileItIsTheRenderTarget) {
   IDirect3DTexture9* offscreen = nullptr;
-  ASSERT_EQ(device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &offscreen,
-                                   nullptr),
-            D3D_OK);
+  ASSERT_EQ(
+      device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &offscreen, nullptr),
+      D3D_OK);
   IDirect3DSurface9* surface = nullptr;
   offscreen->GetSurfaceLevel(0, &surface);
   IDirect3DSurface9* saved = nullptr;

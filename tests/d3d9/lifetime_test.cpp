@@ -105,8 +105,7 @@ TEST_F(LifetimeTest, FailedCallsWriteNoOutput) {
 }
 
 TEST_F(LifetimeTest, ABoundObjectOutlivesItsCallersLastReference) {
-  IDirect3DTexture9* texture =
-      CreateFilledTexture(2, 2, {0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u});
+  IDirect3DTexture9* texture = CreateFilledTexture(2, 2, {0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u});
   ASSERT_EQ(device_->SetTexture(0, texture), D3D_OK);
   EXPECT_EQ(texture->Release(), 0u);
 

@@ -16,16 +16,17 @@ std::vector<uint32_t> FrontBuffer(IDirect3DDevice9* device, UINT& width, UINT& h
   width = mode.Width;
   height = mode.Height;
   IDirect3DSurface9* surface = nullptr;
-  EXPECT_EQ(device->CreateOffscreenPlainSurface(mode.Width, mode.Height, D3DFMT_A8R8G8B8, D3DPOOL_SCRATCH, &surface,
-                                                nullptr),
-            D3D_OK);
+  EXPECT_EQ(
+      device->CreateOffscreenPlainSurface(mode.Width, mode.Height, D3DFMT_A8R8G8B8, D3DPOOL_SCRATCH, &surface, nullptr),
+      D3D_OK);
   std::vector<uint32_t> pixels;
   if (surface == nullptr) return pixels;
   EXPECT_EQ(device->GetFrontBufferData(0, surface), D3D_OK);
   D3DLOCKED_RECT locked{};
   EXPECT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
   for (UINT row = 0; row < mode.Height; ++row) {
-    const auto* line = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) + row * locked.Pitch);
+    const auto* line =
+        reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) + row * locked.Pitch);
     pixels.insert(pixels.end(), line, line + mode.Width);
   }
   surface->UnlockRect();

@@ -17,17 +17,16 @@ TEST_F(ResourcesTest, TexturesHaveTheFullChainOrTheLevelsAskedFor) {
     UINT lastWidth, lastHeight;
   };
   const Case cases[] = {
-      {512, 512, 0, 10, 1, 1},  // the halo image
-      {1024, 512, 0, 11, 1, 1},  // the object images: the short side stays at 1
-      {640, 480, 0, 10, 1, 1},
-      {512, 512, 1, 1, 512, 512},  // the offscreen target's single level
+      {512, 512, 0, 10, 1, 1},                               // the halo image
+      {1024, 512, 0, 11, 1, 1},                              // the object images: the short side stays at 1
+      {640, 480, 0, 10, 1, 1},  {512, 512, 1, 1, 512, 512},  // the offscreen target's single level
       {6, 3, 2, 2, 3, 1},
   };
   for (const Case& c : cases) {
     IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(device_->CreateTexture(c.width, c.height, c.levels, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture,
-                                     nullptr),
-              D3D_OK);
+    ASSERT_EQ(
+        device_->CreateTexture(c.width, c.height, c.levels, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+        D3D_OK);
     ASSERT_EQ(texture->GetLevelCount(), c.expectedLevels) << c.width << "x" << c.height;
     D3DSURFACE_DESC description{};
     ASSERT_EQ(texture->GetLevelDesc(c.expectedLevels - 1, &description), D3D_OK);
@@ -81,9 +80,9 @@ TEST_F(ResourcesTest, OnlyMemoryTheCallerMayTouchLocks) {
   IDirect3DSurface9* depth = nullptr;
   IDirect3DSurface9* plain = nullptr;
   IDirect3DSurface9* backBuffer = nullptr;
-  ASSERT_EQ(device_->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &renderTarget,
-                                   nullptr),
-            D3D_OK);
+  ASSERT_EQ(
+      device_->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &renderTarget, nullptr),
+      D3D_OK);
   ASSERT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &defaultPool, nullptr), D3D_OK);
   ASSERT_EQ(device_->CreateTexture(4, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &dynamic, nullptr),
             D3D_OK);
@@ -99,9 +98,12 @@ TEST_F(ResourcesTest, OnlyMemoryTheCallerMayTouchLocks) {
   systemMemory->GetSurfaceLevel(0, &levels[3]);
 
   const Case cases[] = {
-      {"render-target texture", levels[0], false}, {"default-pool texture", levels[1], false},
-      {"dynamic texture", levels[2], true},         {"system-memory texture", levels[3], true},
-      {"depth surface", depth, false},              {"plain surface", plain, true},
+      {"render-target texture", levels[0], false},
+      {"default-pool texture", levels[1], false},
+      {"dynamic texture", levels[2], true},
+      {"system-memory texture", levels[3], true},
+      {"depth surface", depth, false},
+      {"plain surface", plain, true},
       {"back buffer", backBuffer, false},
   };
   for (const Case& c : cases) {
@@ -111,8 +113,8 @@ TEST_F(ResourcesTest, OnlyMemoryTheCallerMayTouchLocks) {
     if (SUCCEEDED(result)) c.surface->UnlockRect();
   }
   for (IDirect3DSurface9* level : levels) level->Release();
-  for (IUnknown* object : std::initializer_list<IUnknown*>{renderTarget, defaultPool, dynamic, systemMemory, depth,
-                                                            plain, backBuffer}) {
+  for (IUnknown* object :
+       std::initializer_list<IUnknown*>{renderTarget, defaultPool, dynamic, systemMemory, depth, plain, backBuffer}) {
     object->Release();
   }
 }
@@ -132,8 +134,7 @@ TEST_F(ResourcesTest, CreationRulesFollowTheRuntime) {
       {"not a sampled format", 16, 16, 1, 0, D3DFMT_L8, D3DPOOL_MANAGED, D3DERR_INVALIDCALL},
       {"scratch holds any format", 16, 16, 1, 0, D3DFMT_L8, D3DPOOL_SCRATCH, D3D_OK},
       {"scratch DXT", 16, 16, 0, 0, D3DFMT_DXT5, D3DPOOL_SCRATCH, D3D_OK},
-      {"managed render target", 16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-       D3DERR_INVALIDCALL},
+      {"managed render target", 16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DERR_INVALIDCALL},
       {"managed dynamic", 16, 16, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DERR_INVALIDCALL},
       {"too many levels", 16, 16, 6, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DERR_INVALIDCALL},
       {"unknown pool", 16, 16, 1, 0, D3DFMT_A8R8G8B8, static_cast<D3DPOOL>(4), D3DERR_INVALIDCALL},
@@ -161,8 +162,12 @@ TEST_F(ResourcesTest, BuffersLockRangesInsideThemselves) {
     UINT offset, size;
     HRESULT expected;
   };
-  const Case cases[] = {{0, 0, D3D_OK}, {0, 96, D3D_OK}, {90, 6, D3D_OK}, {96, 0, D3D_OK},
-                        {90, 7, D3DERR_INVALIDCALL}, {97, 0, D3DERR_INVALIDCALL},
+  const Case cases[] = {{0, 0, D3D_OK},
+                        {0, 96, D3D_OK},
+                        {90, 6, D3D_OK},
+                        {96, 0, D3D_OK},
+                        {90, 7, D3DERR_INVALIDCALL},
+                        {97, 0, D3DERR_INVALIDCALL},
                         {8, 0xFFFFFFFFu, D3DERR_INVALIDCALL}};
   void* first = nullptr;
   ASSERT_EQ(vertices->Lock(0, 0, &first, 0), D3D_OK);
@@ -201,9 +206,9 @@ TEST_F(ResourcesTest, UpdateTextureCopiesSystemMemoryLevelsIntoTheDefaultPool) {
   IDirect3DTexture9* destination = nullptr;
   ASSERT_EQ(device_->CreateTexture(8, 8, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &staging, nullptr), D3D_OK);
   // Two levels fewer: the destination's level 0 is the source's level 2.
-  ASSERT_EQ(device_->CreateTexture(2, 2, 0, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &destination,
-                                   nullptr),
-            D3D_OK);
+  ASSERT_EQ(
+      device_->CreateTexture(2, 2, 0, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &destination, nullptr),
+      D3D_OK);
   for (UINT level = 0; level < staging->GetLevelCount(); ++level) {
     D3DLOCKED_RECT locked{};
     ASSERT_EQ(staging->LockRect(level, &locked, nullptr, 0), D3D_OK);
@@ -260,13 +265,14 @@ TEST_F(ResourcesTest, UpdateSurfaceAndColorFillTouchOnlyTheirRectangles) {
   ASSERT_EQ(destination->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
   std::vector<uint32_t> pixels;
   for (UINT row = 0; row < 4; ++row) {
-    const auto* line = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) + row * locked.Pitch);
+    const auto* line =
+        reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) + row * locked.Pitch);
     pixels.insert(pixels.end(), line, line + 4);
   }
   destination->UnlockRect();
   const uint32_t B = 0xFF0000FFu, G = 0xFF00FF00u;
-  EXPECT_EQ(pixels, (std::vector<uint32_t>{B, B, B, G,  //
-                                           B, B, B, G,  //
+  EXPECT_EQ(pixels, (std::vector<uint32_t>{B, B, B, G,                      //
+                                           B, B, B, G,                      //
                                            B, 0xFF000010u, 0xFF000011u, G,  //
                                            B, 0xFF000020u, 0xFF000021u, G}));
   source->Release();
@@ -274,11 +280,10 @@ TEST_F(ResourcesTest, UpdateSurfaceAndColorFillTouchOnlyTheirRectangles) {
 }
 
 TEST_F(ResourcesTest, VertexDeclarationsRoundTripAndRejectMalformedLists) {
-  const D3DVERTEXELEMENT9 elements[] = {
-      {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
-      {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
-      {0, 16, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
-      D3DDECL_END()};
+  const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+                                        {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
+                                        {0, 16, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
+                                        D3DDECL_END()};
   IDirect3DVertexDeclaration9* declaration = nullptr;
   ASSERT_EQ(device_->CreateVertexDeclaration(elements, &declaration), D3D_OK);
   UINT count = 0;
@@ -307,8 +312,12 @@ TEST_F(ResourcesTest, VertexDeclarationsRoundTripAndRejectMalformedLists) {
   }
   std::vector<D3DVERTEXELEMENT9> unterminated(70);
   for (size_t i = 0; i < unterminated.size(); ++i) {
-    unterminated[i] = {0, static_cast<WORD>(4 * i), D3DDECLTYPE_FLOAT1, D3DDECLMETHOD_DEFAULT,
-                       D3DDECLUSAGE_TEXCOORD, static_cast<BYTE>(i % 16)};
+    unterminated[i] = {0,
+                       static_cast<WORD>(4 * i),
+                       D3DDECLTYPE_FLOAT1,
+                       D3DDECLMETHOD_DEFAULT,
+                       D3DDECLUSAGE_TEXCOORD,
+                       static_cast<BYTE>(i % 16)};
     unterminated[i].Usage = static_cast<BYTE>(i / 16);
   }
   IDirect3DVertexDeclaration9* rejected = nullptr;
@@ -337,9 +346,9 @@ TEST(VertexFormatTest, FvfCodesGiveTheRuntimesVertexSizes) {
       {D3DFVF_XYZ | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE1(0), 16},
       {D3DFVF_XYZB2 | D3DFVF_LASTBETA_UBYTE4, 20},
       {D3DFVF_XYZW | D3DFVF_SPECULAR | D3DFVF_PSIZE, 24},
-      {D3DFVF_DIFFUSE, 0},               // no position
-      {D3DFVF_XYZ | 0x2000, 0},          // reserved bit
-      {D3DFVF_XYZ | (9u << 8), 0},       // more than eight texture sets
+      {D3DFVF_DIFFUSE, 0},          // no position
+      {D3DFVF_XYZ | 0x2000, 0},     // reserved bit
+      {D3DFVF_XYZ | (9u << 8), 0},  // more than eight texture sets
   };
   for (const Case& c : cases) EXPECT_EQ(d3d9::FvfVertexSize(c.fvf), c.size) << std::hex << c.fvf;
 }

@@ -13,15 +13,9 @@ TEST_F(StateTest, ANewDeviceHasTheRealDefaults) {
   };
   const RenderCase renderStates[] = {
       {D3DRS_ZENABLE, D3DZB_TRUE},  // the device has an automatic depth surface
-      {D3DRS_ZWRITEENABLE, TRUE},
-      {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
-      {D3DRS_CULLMODE, D3DCULL_CCW},
-      {D3DRS_LIGHTING, TRUE},
-      {D3DRS_ALPHABLENDENABLE, FALSE},
-      {D3DRS_SRCBLEND, D3DBLEND_ONE},
-      {D3DRS_DESTBLEND, D3DBLEND_ZERO},
-      {D3DRS_COLORWRITEENABLE, 0xF},
-      {D3DRS_TEXTUREFACTOR, 0xFFFFFFFF},
+      {D3DRS_ZWRITEENABLE, TRUE},       {D3DRS_ZFUNC, D3DCMP_LESSEQUAL}, {D3DRS_CULLMODE, D3DCULL_CCW},
+      {D3DRS_LIGHTING, TRUE},           {D3DRS_ALPHABLENDENABLE, FALSE}, {D3DRS_SRCBLEND, D3DBLEND_ONE},
+      {D3DRS_DESTBLEND, D3DBLEND_ZERO}, {D3DRS_COLORWRITEENABLE, 0xF},   {D3DRS_TEXTUREFACTOR, 0xFFFFFFFF},
   };
   for (const RenderCase& c : renderStates) {
     DWORD value = 0xDEADBEEF;
@@ -34,10 +28,10 @@ TEST_F(StateTest, ANewDeviceHasTheRealDefaults) {
     DWORD value;
   };
   const StageCase stageStates[] = {
-      {0, D3DTSS_COLOROP, D3DTOP_MODULATE},   {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
-      {0, D3DTSS_COLORARG2, D3DTA_CURRENT},   {0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},
-      {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE},   {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
-      {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},    {3, D3DTSS_TEXCOORDINDEX, 3},
+      {0, D3DTSS_COLOROP, D3DTOP_MODULATE}, {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+      {0, D3DTSS_COLORARG2, D3DTA_CURRENT}, {0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},
+      {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE}, {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
+      {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},  {3, D3DTSS_TEXCOORDINDEX, 3},
   };
   for (const StageCase& c : stageStates) {
     DWORD value = 0xDEADBEEF;
@@ -68,9 +62,9 @@ TEST_F(StateTest, SettingARenderTargetResetsTheViewportToTheWholeTarget) {
   EXPECT_EQ(viewport.MaxZ, 0.75f);
 
   IDirect3DTexture9* offscreen = nullptr;
-  ASSERT_EQ(device_->CreateTexture(32, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &offscreen,
-                                   nullptr),
-            D3D_OK);
+  ASSERT_EQ(
+      device_->CreateTexture(32, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &offscreen, nullptr),
+      D3D_OK);
   IDirect3DSurface9* surface = nullptr;
   ASSERT_EQ(offscreen->GetSurfaceLevel(0, &surface), D3D_OK);
   IDirect3DSurface9* saved = nullptr;
@@ -109,9 +103,9 @@ TEST_F(StateTest, SettingARenderTargetResetsTheViewportToTheWholeTarget) {
 
 TEST_F(StateTest, ResetIsRefusedWhileDefaultPoolResourcesAreHeldAndWorksAfterwards) {
   IDirect3DTexture9* offscreen = nullptr;
-  ASSERT_EQ(device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &offscreen,
-                                   nullptr),
-            D3D_OK);
+  ASSERT_EQ(
+      device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &offscreen, nullptr),
+      D3D_OK);
   IDirect3DTexture9* managed = nullptr;
   ASSERT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &managed, nullptr), D3D_OK);
   ASSERT_EQ(device_->SetRenderState(D3DRS_LIGHTING, FALSE), D3D_OK);
@@ -145,9 +139,9 @@ TEST_F(StateTest, ResetIsRefusedWhileDefaultPoolResourcesAreHeldAndWorksAfterwar
 
 TEST_F(StateTest, ADefaultPoolResourceOnlyTheDeviceHoldsDoesNotBlockReset) {
   IDirect3DTexture9* offscreen = nullptr;
-  ASSERT_EQ(device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &offscreen,
-                                   nullptr),
-            D3D_OK);
+  ASSERT_EQ(
+      device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &offscreen, nullptr),
+      D3D_OK);
   ASSERT_EQ(device_->SetTexture(0, offscreen), D3D_OK);
   EXPECT_EQ(offscreen->Release(), 0u);
   D3DPRESENT_PARAMETERS parameters = SaverParameters(D3DFMT_X8R8G8B8);

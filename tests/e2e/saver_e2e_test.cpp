@@ -93,14 +93,14 @@ TEST_F(SaverEndToEnd, SwitchesThatEndAtOnceGiveTheirExitCodes) {
       {{"/x"}, 0},
       {{"/1"}, 0},
       {{"/?"}, 0},
-      {{"\t/s"}, 0},          // a tab is not a blank
+      {{"\t/s"}, 0},  // a tab is not a blank
       {{"/p", "0"}, 0},
       {{"/p"}, 0},
-      {{"/p:1234"}, 0},       // ':' ends the number at once: no window
-      {{"/p\t1234"}, 0},      // a tab is not skipped before the number
-      {{"/p", "99999"}, 0},   // no such window
-      {{"/\xE9s"}, 0},        // a byte of 0x80 or more is no switch letter
-      {{}, 1},                // the configuration dialog's end code
+      {{"/p:1234"}, 0},      // ':' ends the number at once: no window
+      {{"/p\t1234"}, 0},     // a tab is not skipped before the number
+      {{"/p", "99999"}, 0},  // no such window
+      {{"/\xE9s"}, 0},       // a byte of 0x80 or more is no switch letter
+      {{}, 1},               // the configuration dialog's end code
       {{"-", "/", "-"}, 1},
       {{"/c:1234"}, 1},
   };
@@ -131,8 +131,8 @@ TEST_F(SaverEndToEnd, FullScreenCoversTheScreenAndEndsOnInput) {
       {"click 1", true},
       {"click 2", true},
       {"click 3", true},
-      {"keyup a", false},              // a release without a press
-      {"click 4", false},              // the wheel
+      {"keyup a", false},                    // a release without a press
+      {"click 4", false},                    // the wheel
       {"mousemove_relative -- 3 1", false},  // 4 pixels of Manhattan distance
   };
   bool checkedCover = false;

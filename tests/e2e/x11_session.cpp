@@ -55,8 +55,8 @@ long X11Session::ProcessOf(::Window window) {
   unsigned long remaining = 0;
   unsigned char* data = nullptr;
   long process = -1;
-  if (XGetWindowProperty(display_, window, property, 0, 1, False, XA_CARDINAL, &type, &format,
-                         &count, &remaining, &data) == Success &&
+  if (XGetWindowProperty(display_, window, property, 0, 1, False, XA_CARDINAL, &type, &format, &count, &remaining,
+                         &data) == Success &&
       data != nullptr && format == 32 && count == 1) {
     process = *reinterpret_cast<long*>(data);
   }
@@ -64,8 +64,7 @@ long X11Session::ProcessOf(::Window window) {
   return process;
 }
 
-std::optional<::Window> X11Session::WaitForWindow(const std::string& title, long processId,
-                                                  double seconds) {
+std::optional<::Window> X11Session::WaitForWindow(const std::string& title, long processId, double seconds) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   do {
     for (::Window window : Children(DefaultRootWindow(display_))) {
@@ -85,8 +84,7 @@ WindowGeometry X11Session::Geometry(::Window window) {
   XWindowAttributes attributes{};
   if (XGetWindowAttributes(display_, window, &attributes) == 0) return geometry;
   ::Window child = 0;
-  XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &geometry.x,
-                        &geometry.y, &child);
+  XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &geometry.x, &geometry.y, &child);
   geometry.width = attributes.width;
   geometry.height = attributes.height;
   geometry.viewable = attributes.map_state == IsViewable;
@@ -94,9 +92,9 @@ WindowGeometry X11Session::Geometry(::Window window) {
 }
 
 ::Window X11Session::CreateHost(int width, int height, unsigned long colour) {
-  const ::Window window = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 50, 50,
-                                              static_cast<unsigned>(width),
-                                              static_cast<unsigned>(height), 0, colour, colour);
+  const ::Window window =
+      XCreateSimpleWindow(display_, DefaultRootWindow(display_), 50, 50, static_cast<unsigned>(width),
+                          static_cast<unsigned>(height), 0, colour, colour);
   XStoreName(display_, window, "Preview host");
   XMapWindow(display_, window);
   XSync(display_, False);
@@ -124,8 +122,8 @@ std::vector<uint32_t> X11Session::Pixels(::Window window, int& width, int& heigh
   width = geometry.width;
   height = geometry.height;
   if (width <= 0 || height <= 0) return pixels;
-  XImage* image = XGetImage(display_, window, 0, 0, static_cast<unsigned>(width),
-                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
+  XImage* image = XGetImage(display_, window, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                            AllPlanes, ZPixmap);
   if (image == nullptr) return pixels;
   pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
   for (int y = 0; y < height; ++y) {
@@ -146,8 +144,8 @@ bool X11Session::WaitForPicture(::Window window, double seconds) {
   do {
     const WindowGeometry geometry = Geometry(window);
     if (geometry.width >= kSide && geometry.height >= kSide) {
-      XImage* image = XGetImage(display_, window, (geometry.width - kSide) / 2,
-                                (geometry.height - kSide) / 2, kSide, kSide, AllPlanes, ZPixmap);
+      XImage* image = XGetImage(display_, window, (geometry.width - kSide) / 2, (geometry.height - kSide) / 2, kSide,
+                                kSide, AllPlanes, ZPixmap);
       bool drawn = false;
       if (image != nullptr) {
         for (int y = 0; y < kSide && !drawn; ++y) {

@@ -54,8 +54,8 @@ std::vector<BitmapCase> Cases() {
   {  // 8 bits top-down (negative height), file header pointing past a gap after the table.
     Bytes b = InfoHeader(2, -2, 8, 0, 2);
     Table(b, {Red, Blue}).zeros(6).u8({1, 0, 0, 0}).u8({0, 1, 0, 0});
-    cases.push_back({"8 bits top-down with a gap", WithFileHeader(b, 40 + 8 + 6).data(), F::P8, 2, 2,
-                     {Blue, Red, Red, Blue}});
+    cases.push_back(
+        {"8 bits top-down with a gap", WithFileHeader(b, 40 + 8 + 6).data(), F::P8, 2, 2, {Blue, Red, Red, Blue}});
   }
   {  // Old 12-byte header: three-byte table entries, 8 bits.
     Bytes b;
@@ -67,12 +67,16 @@ std::vector<BitmapCase> Cases() {
   {  // RLE8: a run, a literal of odd length (padded), end of line, a delta, end of bitmap.
     Bytes b = InfoHeader(4, 3, 8, 1, 3);
     Table(b, {Black, Red, Green});
-    b.u8({3, 1, 0, 0});           // row 0 (bottom): red red red, end of line
-    b.u8({0, 3, 2, 1, 2, 0});     // row 1: literal green red green, pad
-    b.u8({0, 2, 1, 1});           // delta: right 1, up 1 -> row 2, x 4
-    b.u8({0, 0});                 // end of line: row 2 begins... (already there) -> row 3 ends the picture
+    b.u8({3, 1, 0, 0});        // row 0 (bottom): red red red, end of line
+    b.u8({0, 3, 2, 1, 2, 0});  // row 1: literal green red green, pad
+    b.u8({0, 2, 1, 1});        // delta: right 1, up 1 -> row 2, x 4
+    b.u8({0, 0});              // end of line: row 2 begins... (already there) -> row 3 ends the picture
     b.u8({0, 1});
-    cases.push_back({"RLE8 runs, literal, delta", b.data(), F::P8, 4, 3,
+    cases.push_back({"RLE8 runs, literal, delta",
+                     b.data(),
+                     F::P8,
+                     4,
+                     3,
                      {Black, Black, Black, Black, Green, Red, Green, Black, Red, Red, Red, Black}});
   }
   {  // RLE4: runs alternate their two indices; a literal of three.
@@ -173,8 +177,7 @@ TEST(Bitmaps, RefusesDamagedHeadersAndData) {
   for (const Case& c : cases) {
     ImageInfo info{};
     DecodedImage image = EmptyDecodedImage();
-    EXPECT_EQ(DecodeImage(c.data.data(), static_cast<UINT>(c.data.size()), &image, &info), ErrInvalidData)
-        << c.name;
+    EXPECT_EQ(DecodeImage(c.data.data(), static_cast<UINT>(c.data.size()), &image, &info), ErrInvalidData) << c.name;
   }
 }
 

@@ -23,8 +23,8 @@ namespace F = ImagePixelFormat;
 // ---- writers used to make fixtures ----
 
 struct PngChunks {
-  double gamma = 0;    // gAMA when above 0
-  bool srgb = false;   // sRGB chunk (written first, whatever gAMA says)
+  double gamma = 0;   // gAMA when above 0
+  bool srgb = false;  // sRGB chunk (written first, whatever gAMA says)
   std::vector<png_color> palette;
   std::vector<png_byte> paletteAlpha;  // tRNS of a palette image
   bool transparentColour = false;      // tRNS of a grey or RGB image: the colour below
@@ -51,8 +51,7 @@ std::vector<uint8_t> WritePng(int width, int height, int colourType, int bitDept
   png_set_IHDR(png, info, width, height, bitDepth, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   if (chunks.gamma > 0) png_set_gAMA(png, info, chunks.gamma);
-  if (!chunks.palette.empty())
-    png_set_PLTE(png, info, chunks.palette.data(), static_cast<int>(chunks.palette.size()));
+  if (!chunks.palette.empty()) png_set_PLTE(png, info, chunks.palette.data(), static_cast<int>(chunks.palette.size()));
   if (!chunks.paletteAlpha.empty())
     png_set_tRNS(png, info, chunks.paletteAlpha.data(), static_cast<int>(chunks.paletteAlpha.size()), nullptr);
   if (chunks.transparentColour) png_set_tRNS(png, info, nullptr, 0, &chunks.colourKey);
@@ -244,23 +243,36 @@ TEST(CompressedFormats, PngLayoutsAndTheirFormats) {
     DWORD format;
     std::vector<Rgba8> pixels;
   } cases[] = {
-      {"RGB with a transparent colour", WritePng(2, 1, PNG_COLOR_TYPE_RGB, 8, {0, 255, 0, 1, 2, 3}, greenKey),
-       F::A8R8G8B8, {{0, 255, 0, 0}, {1, 2, 3, 255}}},
+      {"RGB with a transparent colour",
+       WritePng(2, 1, PNG_COLOR_TYPE_RGB, 8, {0, 255, 0, 1, 2, 3}, greenKey),
+       F::A8R8G8B8,
+       {{0, 255, 0, 0}, {1, 2, 3, 255}}},
       {"RGB", WritePng(1, 1, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3}), F::X8R8G8B8, {{1, 2, 3, 255}}},
-      {"RGB, five wide", WritePng(5, 1, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}),
-       F::X8R8G8B8, {{1, 2, 3, 255}, {4, 5, 6, 255}, {7, 8, 9, 255}, {10, 11, 12, 255}, {13, 14, 15, 255}}},
+      {"RGB, five wide",
+       WritePng(5, 1, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}),
+       F::X8R8G8B8,
+       {{1, 2, 3, 255}, {4, 5, 6, 255}, {7, 8, 9, 255}, {10, 11, 12, 255}, {13, 14, 15, 255}}},
       {"RGBA, five wide",
        WritePng(5, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8,
                 {1, 2, 3, 0, 4, 5, 6, 254, 7, 8, 9, 255, 10, 11, 12, 13, 14, 15, 16, 17}),
-       F::A8R8G8B8, {{1, 2, 3, 0}, {4, 5, 6, 254}, {7, 8, 9, 255}, {10, 11, 12, 13}, {14, 15, 16, 17}}},
-      {"2-bit grey with a transparent level", WritePng(3, 1, PNG_COLOR_TYPE_GRAY, 2, {0b00011100}, greyKey),
-       F::A8L8, {{0, 0, 0, 255}, {85, 85, 85, 255}, {255, 255, 255, 0}}},
-      {"16-bit grey and alpha", WritePng(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 16, {0x80, 0x00, 0xFF, 0xFF}), FormatAL16,
+       F::A8R8G8B8,
+       {{1, 2, 3, 0}, {4, 5, 6, 254}, {7, 8, 9, 255}, {10, 11, 12, 13}, {14, 15, 16, 17}}},
+      {"2-bit grey with a transparent level",
+       WritePng(3, 1, PNG_COLOR_TYPE_GRAY, 2, {0b00011100}, greyKey),
+       F::A8L8,
+       {{0, 0, 0, 255}, {85, 85, 85, 255}, {255, 255, 255, 0}}},
+      {"16-bit grey and alpha",
+       WritePng(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 16, {0x80, 0x00, 0xFF, 0xFF}),
+       FormatAL16,
        {{128, 128, 128, 255}}},
-      {"16-bit RGB", WritePng(1, 1, PNG_COLOR_TYPE_RGB, 16, {0xFF, 0xFF, 0, 0, 0x80, 0}), FormatR16,
+      {"16-bit RGB",
+       WritePng(1, 1, PNG_COLOR_TYPE_RGB, 16, {0xFF, 0xFF, 0, 0, 0x80, 0}),
+       FormatR16,
        {{255, 0, 128, 255}}},
-      {"4-bit palette", WritePng(2, 1, PNG_COLOR_TYPE_PALETTE, 4, {0x10}, twoColours),
-       F::P8, {{7, 7, 7, 255}, {9, 9, 9, 255}}},
+      {"4-bit palette",
+       WritePng(2, 1, PNG_COLOR_TYPE_PALETTE, 4, {0x10}, twoColours),
+       F::P8,
+       {{7, 7, 7, 255}, {9, 9, 9, 255}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -23,9 +23,15 @@ std::vector<Rgba8> ToRgba8(const DecodedImage& image) {
     for (UINT x = 0; x < image.width; ++x) {
       Rgba8 p{};
       switch (image.format) {
-        case F::A8R8G8B8: p = {row[4 * x + 2], row[4 * x + 1], row[4 * x], row[4 * x + 3]}; break;
-        case F::X8R8G8B8: p = {row[4 * x + 2], row[4 * x + 1], row[4 * x], 255}; break;
-        case F::R8G8B8: p = {row[3 * x + 2], row[3 * x + 1], row[3 * x], 255}; break;
+        case F::A8R8G8B8:
+          p = {row[4 * x + 2], row[4 * x + 1], row[4 * x], row[4 * x + 3]};
+          break;
+        case F::X8R8G8B8:
+          p = {row[4 * x + 2], row[4 * x + 1], row[4 * x], 255};
+          break;
+        case F::R8G8B8:
+          p = {row[3 * x + 2], row[3 * x + 1], row[3 * x], 255};
+          break;
         case F::X1R5G5B5:
         case F::A1R5G5B5: {
           const unsigned v = row[2 * x] | (row[2 * x + 1] << 8);
@@ -44,8 +50,12 @@ std::vector<Rgba8> ToRgba8(const DecodedImage& image) {
           p = {e.red, e.green, e.blue, e.alpha};
           break;
         }
-        case F::L8: p = {row[x], row[x], row[x], 255}; break;
-        case F::A8L8: p = {row[2 * x], row[2 * x], row[2 * x], row[2 * x + 1]}; break;
+        case F::L8:
+          p = {row[x], row[x], row[x], 255};
+          break;
+        case F::A8L8:
+          p = {row[2 * x], row[2 * x], row[2 * x], row[2 * x + 1]};
+          break;
         case F::L16: {
           const uint8_t l = Round16(row + 2 * x);
           p = {l, l, l, 255};
@@ -82,7 +92,9 @@ Bytes& Bytes::u8(std::initializer_list<int> values) {
   for (int v : values) bytes_.push_back(static_cast<uint8_t>(v));
   return *this;
 }
-Bytes& Bytes::u16(uint32_t value) { return u8({static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF)}); }
+Bytes& Bytes::u16(uint32_t value) {
+  return u8({static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF)});
+}
 Bytes& Bytes::u32(uint32_t value) { return u16(value & 0xFFFF).u16(value >> 16); }
 Bytes& Bytes::text(const std::string& value) {
   bytes_.insert(bytes_.end(), value.begin(), value.end());

@@ -114,8 +114,7 @@ TEST_F(ImageFiles, MeasuresAFileOrSaysWhyNot) {
   EXPECT_EQ(info.fileFormat, ImageFileFormatPpm);
   EXPECT_EQ(GetImageInfoFromFile((directory_ / "missing.png").string().c_str(), &info), ErrInvalidData);
   EXPECT_EQ(GetImageInfoFromFile(Write("empty.bmp", {}).c_str(), &info), ErrInvalidCall);
-  EXPECT_EQ(GetImageInfoFromFile(Write("note.txt", Bytes().text("just words").data()).c_str(), &info),
-            ErrInvalidData);
+  EXPECT_EQ(GetImageInfoFromFile(Write("note.txt", Bytes().text("just words").data()).c_str(), &info), ErrInvalidData);
   EXPECT_EQ(GetImageInfoFromFile(directory_.string().c_str(), &info), ErrInvalidData);
   EXPECT_EQ(GetImageInfoFromFile(nullptr, &info), ErrInvalidData);
 }

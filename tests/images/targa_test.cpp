@@ -45,11 +45,11 @@ std::vector<TargaCase> Cases() {
   }
   {  // 32 bits with 8 alpha bits, run-length packets crossing the row end.
     Bytes b = Header(0, 0, 10, 0, 0, 0, 3, 2, 32, 0x28);
-    b.u8({0x83, 0, 0, 255, 128});       // run of 4 red, alpha 128
+    b.u8({0x83, 0, 0, 255, 128});                  // run of 4 red, alpha 128
     b.u8({0x01, 255, 0, 0, 255, 0, 255, 0, 255});  // raw blue, green
     const Rgba8 halfRed{255, 0, 0, 128};
-    cases.push_back({"32 bits RLE across rows", b.data(), F::A8R8G8B8, 3, 2,
-                     {halfRed, halfRed, halfRed, halfRed, Blue, Green}});
+    cases.push_back(
+        {"32 bits RLE across rows", b.data(), F::A8R8G8B8, 3, 2, {halfRed, halfRed, halfRed, halfRed, Blue, Green}});
   }
   {  // 32 bits declaring no alpha bits: the fourth byte is not alpha.
     Bytes b = Header(0, 0, 2, 0, 0, 0, 1, 1, 32, 0x20);

@@ -19,8 +19,8 @@ uint32_t FloatBits(float value) {
 
 Bytes& BigFloat(Bytes& b, float value) {
   const uint32_t bits = FloatBits(value);
-  return b.u8({static_cast<int>(bits >> 24), static_cast<int>((bits >> 16) & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
-               static_cast<int>(bits & 0xFF)});
+  return b.u8({static_cast<int>(bits >> 24), static_cast<int>((bits >> 16) & 0xFF),
+               static_cast<int>((bits >> 8) & 0xFF), static_cast<int>(bits & 0xFF)});
 }
 
 // 16-bit samples of the first pixels of an A16B16G16R16 or L16 level.
@@ -51,16 +51,16 @@ TEST(Pixmaps, BinarySamplesAreScaledBytes) {
 
 TEST(Pixmaps, RefuseDamage) {
   const char* cases[] = {
-      "P3 2 0 255\n",            // height 0
-      "P3 0 2 255\n",            // width 0
-      "P3 1 1 0\n0 0 0\n",       // maximum 0
+      "P3 2 0 255\n",                          // height 0
+      "P3 0 2 255\n",                          // width 0
+      "P3 1 1 0\n0 0 0\n",                     // maximum 0
       "P6 1 1 256\n\x01\x02\x03\x04\x05\x06",  // binary samples of two bytes
-      "P3 1 1 70000\n0 0 0\n",   // maximum beyond 16 bits
-      "P3 1 1 255\n0 256 0\n",   // sample above the maximum
-      "P3 1 1 255\n0 0\n",       // too few samples
-      "P6 2 1 255\n\x01\x02\x03",  // too few bytes
-      "P63 1 1 255\n",           // no space after the magic number
-      "P3 99999999999 1 255\n",  // width overflows
+      "P3 1 1 70000\n0 0 0\n",                 // maximum beyond 16 bits
+      "P3 1 1 255\n0 256 0\n",                 // sample above the maximum
+      "P3 1 1 255\n0 0\n",                     // too few samples
+      "P6 2 1 255\n\x01\x02\x03",              // too few bytes
+      "P63 1 1 255\n",                         // no space after the magic number
+      "P3 99999999999 1 255\n",                // width overflows
   };
   for (const char* text : cases) {
     DecodedImage image = EmptyDecodedImage();
@@ -91,11 +91,11 @@ TEST(FloatMaps, ScaleSignGivesByteOrderAndRowsRunUpward) {
 
 TEST(FloatMaps, RefuseDamage) {
   const std::vector<std::vector<uint8_t>> cases = {
-      Bytes().text("PF\n1 1\n0.0\n").zeros(12).data(),      // scale 0 says no byte order
-      Bytes().text("PF\n1 1\nnan\n").zeros(12).data(),      // no number
-      Bytes().text("PF\n2 2\n-1.0\n").zeros(47).data(),     // one byte short
-      Bytes().text("PF 1 1\n-1.0\n").zeros(12).data(),      // no line feed after the magic
-      Bytes().text("Pf\n1 0\n-1.0\n").data(),               // height 0
+      Bytes().text("PF\n1 1\n0.0\n").zeros(12).data(),   // scale 0 says no byte order
+      Bytes().text("PF\n1 1\nnan\n").zeros(12).data(),   // no number
+      Bytes().text("PF\n2 2\n-1.0\n").zeros(47).data(),  // one byte short
+      Bytes().text("PF 1 1\n-1.0\n").zeros(12).data(),   // no line feed after the magic
+      Bytes().text("Pf\n1 0\n-1.0\n").data(),            // height 0
   };
   for (const auto& data : cases) {
     DecodedImage image = EmptyDecodedImage();
@@ -116,8 +116,8 @@ TEST(Radiance, FlatScanlinesWithARepeatMarker) {
   DecodedImage image = DecodeOrFail(b.data());
   EXPECT_EQ(image.format, F::A16B16G16R16);
   const unsigned half = Rgbe16(128, 128), quarter = Rgbe16(64, 128), none = Rgbe16(0, 128);
-  EXPECT_EQ(Samples16(image, 12),
-            (std::vector<unsigned>{half, quarter, none, 65535, half, quarter, none, 65535, half, quarter, none, 65535}));
+  EXPECT_EQ(Samples16(image, 12), (std::vector<unsigned>{half, quarter, none, 65535, half, quarter, none, 65535, half,
+                                                         quarter, none, 65535}));
   FreeDecodedImage(&image);
 }
 
@@ -154,7 +154,7 @@ TEST(Radiance, RefusesDamage) {
       Bytes().text("#?RADIANCE\nFORMAT=32-bit_rle_cmyk\n\n-Y 1 +X 1\n").zeros(4).data(),
       Bytes().text("#?RADIANCE\nEXPOSURE=-1\n\n-Y 1 +X 1\n").zeros(4).data(),
       Bytes().text("#?RADIANCE\n\n-Y 1 -Y 1\n").zeros(4).data(),
-      Bytes().text("#?RADIANCE\n\n-Y 2 +X 1\n").zeros(7).data(),  // data ends early
+      Bytes().text("#?RADIANCE\n\n-Y 2 +X 1\n").zeros(7).data(),                      // data ends early
       Bytes().text("#?RADIANCE\n\n-Y 1 +X 2\n").u8({1, 1, 1, 1, 0, 0, 0, 0}).data(),  // repeat before a pixel
       Bytes().text("#?RADIANCE\n\n-Y 1 +X 8\n").u8({2, 2, 0, 8, 128 + 9, 0}).data(),  // run past the line
       Bytes().text("#?RADIANCE\nno empty line ends this header\n").data(),

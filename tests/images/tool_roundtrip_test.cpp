@@ -25,9 +25,9 @@ struct ToolVariant {
   const char* options;    // written between source and output
   ImageFileFormat fileFormat;
   DWORD decodedFormat;
-  int tolerance;          // largest difference per channel (HDR: its shared exponent leaves
-                          // steps of 2/255 in a channel beside a bright one)
-  bool refused;           // the decoder must refuse this file
+  int tolerance;  // largest difference per channel (HDR: its shared exponent leaves
+                  // steps of 2/255 in a channel beside a bright one)
+  bool refused;   // the decoder must refuse this file
 };
 
 constexpr const char* Plasma = "-size 13x9 -seed 7 plasma:fractal";
@@ -66,8 +66,8 @@ const ToolVariant variants[] = {
     {"HdrRunLength", Plasma, "hdr", "", ImageFileFormatHdr, F::A16B16G16R16, 2, false},
     {"HdrFlatNarrow", PlasmaNarrow, "hdr", "", ImageFileFormatHdr, F::A16B16G16R16, 2, false},
     {"DdsDxt5", PlasmaAlpha, "dds", "-define dds:mipmaps=0", ImageFileFormatDds, F::A8R8G8B8, 3, false},
-    {"DdsDxt1", Plasma, "dds", "-define dds:compression=dxt1 -define dds:mipmaps=0", ImageFileFormatDds, F::A8R8G8B8,
-     3, false},
+    {"DdsDxt1", Plasma, "dds", "-define dds:compression=dxt1 -define dds:mipmaps=0", ImageFileFormatDds, F::A8R8G8B8, 3,
+     false},
     {"DdsUncompressedAlpha", PlasmaAlpha, "dds", "-define dds:compression=none -define dds:mipmaps=0",
      ImageFileFormatDds, F::A8R8G8B8, 0, false},
     {"DdsUncompressed", Plasma, "dds", "-alpha off -define dds:compression=none -define dds:mipmaps=0",
@@ -153,10 +153,10 @@ TEST_P(ToolRoundTrip, DecodesAsTheToolReadsBack) {
       difference = std::max({difference, std::abs(d.r - e[0]), std::abs(d.g - e[1]), std::abs(d.b - e[2])});
     if (difference > worst) worst = difference, worstIndex = i;
   }
-  EXPECT_LE(worst, v.tolerance) << "pixel " << worstIndex << " decoded as "
-                                << Describe({decoded[worstIndex]}) << " expected (" << int(expected[4 * worstIndex])
-                                << "," << int(expected[4 * worstIndex + 1]) << "," << int(expected[4 * worstIndex + 2])
-                                << "," << int(expected[4 * worstIndex + 3]) << ")";
+  EXPECT_LE(worst, v.tolerance) << "pixel " << worstIndex << " decoded as " << Describe({decoded[worstIndex]})
+                                << " expected (" << int(expected[4 * worstIndex]) << ","
+                                << int(expected[4 * worstIndex + 1]) << "," << int(expected[4 * worstIndex + 2]) << ","
+                                << int(expected[4 * worstIndex + 3]) << ")";
   FreeDecodedImage(&image);
 }
 

@@ -14,8 +14,7 @@ namespace {
 
 const std::string kHeader = "xof 0303txt 0032\n";
 
-const std::string kQuad =
-    "Mesh Quad { 4; -1.0;-1.0;0.0;, -1.0;1.0;0.0;, 1.0;1.0;0.0;, 1.0;-1.0;0.0;; 1; 4;0,1,2,3;; ";
+const std::string kQuad = "Mesh Quad { 4; -1.0;-1.0;0.0;, -1.0;1.0;0.0;, 1.0;1.0;0.0;, 1.0;-1.0;0.0;; 1; 4;0,1,2,3;; ";
 
 MeshContents LoadText(const std::string& body, HRESULT* result = nullptr) {
   TriangleMesh* mesh = nullptr;
@@ -49,8 +48,7 @@ TEST(MeshLoad, QuadIsFannedIntoTwoTriangles) {
 }
 
 TEST(MeshLoad, FaceWithManyCornersIsAFan) {
-  MeshContents hexagon = LoadText(
-      "Mesh { 6; 0;0;0;, 1;0;0;, 2;1;0;, 1;2;0;, 0;2;0;, -1;1;0;; 1; 6;0,1,2,3,4,5;; }");
+  MeshContents hexagon = LoadText("Mesh { 6; 0;0;0;, 1;0;0;, 2;1;0;, 1;2;0;, 0;2;0;, -1;1;0;; 1; 6;0,1,2,3,4,5;; }");
   EXPECT_EQ(hexagon.indices, (std::vector<uint32_t>{0, 1, 2, 0, 2, 3, 0, 3, 4, 0, 4, 5}));
 }
 
@@ -62,8 +60,7 @@ TEST(MeshLoad, BadMeshDataFails) {
       {"texture coordinates fewer than vertices", kQuad + "MeshTextureCoords { 3; 0;1;, 0;0;, 1;0;; } }"},
       {"index out of range", "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,3;; }"},
       {"face with two corners", "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 2; 3;0,1,2;, 2;0,1;; }"},
-      {"colour of a vertex that does not exist",
-       kQuad + "MeshVertexColors { 1; 4;1;0;0;1;; } }"},
+      {"colour of a vertex that does not exist", kQuad + "MeshVertexColors { 1; 4;1;0;0;1;; } }"},
       {"material index beyond the materials",
        kQuad + "MeshMaterialList { 1; 1; 1;; Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; } } }"},
       {"normal index out of range", kQuad + "MeshNormals { 1; 0;0;1;; 1; 4;0,0,0,1;; } }"},
@@ -71,7 +68,8 @@ TEST(MeshLoad, BadMeshDataFails) {
       {"normal face with other corners than the mesh face", kQuad + "MeshNormals { 1; 0;0;1;; 1; 3;0,0,0;; } }"},
       {"short frame matrix",
        "template FrameTransformMatrix { <F6F23F41-7686-11CF-8F52-0040333594A3> array FLOAT m[8]; }\n"
-       "Frame { FrameTransformMatrix { 1,0,0,0,0,1,0,0; } " + kQuad + "} }"},
+       "Frame { FrameTransformMatrix { 1,0,0,0,0,1,0,0; } " +
+           kQuad + "} }"},
       {"mesh data shorter than its counts",
        "template Mesh { <3D82AB44-62DA-11CF-AB39-0020AF71E433> DWORD nVertices; array Vector v[nVertices]; [...] }\n"
        "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; }"},
@@ -112,10 +110,10 @@ TEST(MeshLoad, CornersWithDifferentNormalsSplitTheVertex) {
   ASSERT_EQ(mesh.vertexCount, 5u);
   EXPECT_EQ(mesh.indices, (std::vector<uint32_t>{0, 1, 2, 4, 2, 3}));
   EXPECT_EQ(mesh.Position(4), mesh.Position(0));
-  EXPECT_EQ(mesh.FloatAt(0, 20), 1.0f);  // z of the first normal
-  EXPECT_EQ(mesh.FloatAt(4, 16), 1.0f);  // y of the second
+  EXPECT_EQ(mesh.FloatAt(0, 20), 1.0f);                 // z of the first normal
+  EXPECT_EQ(mesh.FloatAt(4, 16), 1.0f);                 // y of the second
   EXPECT_EQ(mesh.FloatAt(4, 24), mesh.FloatAt(0, 24));  // the copy keeps the texture coordinate
-  EXPECT_EQ(mesh.FloatAt(3, 16), 0.0f);  // vertex 3 takes the normal of its only corner
+  EXPECT_EQ(mesh.FloatAt(3, 16), 0.0f);                 // vertex 3 takes the normal of its only corner
   EXPECT_EQ(mesh.FloatAt(3, 20), 1.0f);
 }
 
@@ -144,8 +142,8 @@ TEST(MeshLoad, MaterialListGivesAttributesAndMaterials) {
   std::vector<MeshEffectInstance> effects;
   DWORD materialCount = 0;
   TriangleMesh* mesh = nullptr;
-  ASSERT_EQ(LoadMeshFromMemory(file.data(), file.size(), 0x110, nullptr, nullptr, &materials, &effects,
-                               &materialCount, &mesh),
+  ASSERT_EQ(LoadMeshFromMemory(file.data(), file.size(), 0x110, nullptr, nullptr, &materials, &effects, &materialCount,
+                               &mesh),
             S_OK);
   MeshContents contents = ReadContents(mesh);
   // Face 0 has material 1, faces 1 and 2 material 0 (the last one beyond the list).
@@ -199,9 +197,9 @@ TEST(MeshLoad, WithoutMaterialListOneDefaultMaterial) {
   DWORD materialCount = 0;
   std::vector<MeshMaterial> materials;
   TriangleMesh* mesh = nullptr;
-  ASSERT_EQ(LoadMeshFromMemory(file.data(), file.size(), 0, nullptr, nullptr, &materials, nullptr, &materialCount,
-                               &mesh),
-            S_OK);
+  ASSERT_EQ(
+      LoadMeshFromMemory(file.data(), file.size(), 0, nullptr, nullptr, &materials, nullptr, &materialCount, &mesh),
+      S_OK);
   mesh->Release();
   EXPECT_EQ(materialCount, 1u);
   ASSERT_EQ(materials.size(), 1u);
@@ -211,18 +209,17 @@ TEST(MeshLoad, WithoutMaterialListOneDefaultMaterial) {
 TEST(MeshLoad, FrameMatrixMovesOnlyWhatFollowsIt) {
   const std::string triangle = "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n";
   HRESULT result;
-  MeshContents mesh = LoadText(
-      "Frame Root {\n" + triangle +
-          "  FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,5,1;; }\n" + triangle +
-          "  Frame Child { FrameTransformMatrix { 2,0,0,0, 0,2,0,0, 0,0,2,0, 0,0,0,1;; } " + triangle +
-          "} }\n" + triangle,
-      &result);
+  MeshContents mesh =
+      LoadText("Frame Root {\n" + triangle + "  FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,5,1;; }\n" +
+                   triangle + "  Frame Child { FrameTransformMatrix { 2,0,0,0, 0,2,0,0, 0,0,2,0, 0,0,0,1;; } " +
+                   triangle + "} }\n" + triangle,
+               &result);
   ASSERT_EQ(result, S_OK);
   ASSERT_EQ(mesh.vertexCount, 12u);
-  EXPECT_EQ(mesh.Position(1), (std::vector<float>{1, 0, 0}));    // before the matrix
-  EXPECT_EQ(mesh.Position(4), (std::vector<float>{1, 0, 5}));    // after it
-  EXPECT_EQ(mesh.Position(7), (std::vector<float>{2, 0, 5}));    // child: its own matrix, then the parent's
-  EXPECT_EQ(mesh.Position(10), (std::vector<float>{1, 0, 0}));   // outside the frame
+  EXPECT_EQ(mesh.Position(1), (std::vector<float>{1, 0, 0}));   // before the matrix
+  EXPECT_EQ(mesh.Position(4), (std::vector<float>{1, 0, 5}));   // after it
+  EXPECT_EQ(mesh.Position(7), (std::vector<float>{2, 0, 5}));   // child: its own matrix, then the parent's
+  EXPECT_EQ(mesh.Position(10), (std::vector<float>{1, 0, 0}));  // outside the frame
 }
 
 TEST(MeshLoad, NormalsAreTurnedWithTheFrame) {
@@ -319,7 +316,8 @@ TEST(MeshLoad, FvfDataAddsValuesAndComputedNormals) {
   MeshContents mesh = LoadText(
       "Mesh { 4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;; 2; 3;0,1,2;, 3;0,2,3;;\n"
       "  MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; }\n"
-      "  FVFData { " + std::to_string(fvf) + "; 8; 1,2,3,4,5,6,7,1065353216;; } }",
+      "  FVFData { " +
+          std::to_string(fvf) + "; 8; 1,2,3,4,5,6,7,1065353216;; } }",
       &result);
   ASSERT_EQ(result, S_OK);
   // Texture set 0 is the file's coordinates; FVFData's set moves to 1 with its size code.
@@ -365,7 +363,11 @@ std::vector<uint8_t> RichMesh(XForm form, size_t blockSize) {
   writer.Begin("Mesh", "Rich").Integers({5});
   writer.Floats({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0.5f, 0.5f, 1.0e-7f});
   writer.Integers({3, 4, 0, 1, 2, 3, 3, 1, 4, 2, 3, 2, 4, 3});
-  writer.Begin("MeshNormals").Integers({2}).Floats({0, 0, 1, 0.6f, 0, 0.8f}).Integers({3, 4, 0, 0, 0, 0, 3, 1, 1, 1, 3, 0, 1, 0}).End();
+  writer.Begin("MeshNormals")
+      .Integers({2})
+      .Floats({0, 0, 1, 0.6f, 0, 0.8f})
+      .Integers({3, 4, 0, 0, 0, 0, 3, 1, 1, 1, 3, 0, 1, 0})
+      .End();
   writer.Begin("MeshTextureCoords").Integers({5}).Floats({0, 0, 1, 0, 1, 1, 0, 1, 0.5f, 0.5f}).End();
   writer.Begin("MeshVertexColors").Integers({1, 4}).Floats({0.1f, 0.2f, 0.3f, 0.4f}).End();
   writer.Begin("MeshMaterialList").Integers({2, 3, 1, 0, 1});
@@ -422,18 +424,13 @@ TEST(MeshLoad, FvfDataPositionKindsSetTheVertexSize) {
     HRESULT result;
     DWORD vertexSize;
   } cases[] = {
-      {D3DFVF_XYZB1, S_OK, 16},
-      {D3DFVF_XYZB4, S_OK, 28},
-      {D3DFVF_XYZB5 | D3DFVF_LASTBETA_UBYTE4, S_OK, 32},
-      {D3DFVF_XYZB5, E_FAIL, 0},
-      {D3DFVF_XYZRHW, S_OK, 16},
-      {D3DFVF_NORMAL, S_OK, 24},  // no position bit: XYZ is added
+      {D3DFVF_XYZB1, S_OK, 16},  {D3DFVF_XYZB4, S_OK, 28},  {D3DFVF_XYZB5 | D3DFVF_LASTBETA_UBYTE4, S_OK, 32},
+      {D3DFVF_XYZB5, E_FAIL, 0}, {D3DFVF_XYZRHW, S_OK, 16}, {D3DFVF_NORMAL, S_OK, 24},  // no position bit: XYZ is added
   };
   for (const auto& c : cases) {
     HRESULT result;
-    MeshContents mesh = LoadText("Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; FVFData { " + std::to_string(c.fvf) +
-                                     "; 0; ; } }",
-                                 &result);
+    MeshContents mesh = LoadText(
+        "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; FVFData { " + std::to_string(c.fvf) + "; 0; ; } }", &result);
     EXPECT_EQ(result, c.result) << c.fvf;
     if (SUCCEEDED(result)) {
       EXPECT_EQ(mesh.vertexSize, c.vertexSize) << c.fvf;
@@ -450,7 +447,8 @@ TEST(MeshLoad, ComputedNormalsIgnoreTrianglesWithoutArea) {
   HRESULT result;
   MeshContents mesh = LoadText(
       "Mesh { 4; 0;0;0;, 1;0;0;, 0;1;0;, 2;0;0;; 2; 3;0,1,2;, 3;0,1,3;;\n"
-      "  FVFData { " + std::to_string(D3DFVF_XYZ | D3DFVF_NORMAL) + "; 0; ; } }",
+      "  FVFData { " +
+          std::to_string(D3DFVF_XYZ | D3DFVF_NORMAL) + "; 0; ; } }",
       &result);
   ASSERT_EQ(result, S_OK);
   ASSERT_EQ(mesh.vertexSize, 24u);

@@ -123,7 +123,8 @@ class RecordingDevice final : public UnimplementedDevice {
     *buffer = lastIndexBuffer;
     return S_OK;
   }
-  HRESULT CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements, IDirect3DVertexDeclaration9** declaration) override {
+  HRESULT CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
+                                  IDirect3DVertexDeclaration9** declaration) override {
     *declaration = new MemoryDeclaration(elements, &liveObjects);
     return S_OK;
   }
@@ -142,8 +143,8 @@ class RecordingDevice final : public UnimplementedDevice {
     boundIndexBuffer = buffer;
     return S_OK;
   }
-  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertexCount,
-                               UINT startIndex, UINT primitiveCount) override {
+  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertexCount, UINT startIndex,
+                               UINT primitiveCount) override {
     if (type != D3DPT_TRIANGLELIST) return D3DERR_INVALIDCALL;
     draws.push_back({baseVertex, minIndex, vertexCount, startIndex, primitiveCount});
     return drawResult;

@@ -19,8 +19,16 @@ int main(int argc, char** argv) {
     writer.Integers({3, 5, 0, 1, 2, 3, 4, 3, 0, 4, 5, 3, 5, 1, 0});
     writer.Begin("MeshNormals").Integers({2}).Floats({0, 0, 1, 0, 0.6f, 0.8f});
     writer.Integers({3, 5, 0, 0, 0, 0, 0, 3, 1, 1, 1, 3, 1, 0, 1}).End();
-    writer.Begin("MeshTextureCoords").Integers({6}).Floats({0.5f, 0.5f, 1, 0.5f, 0.75f, 0, 0.25f, 0, 0, 0.5f, 0.3f, 0.9f}).End();
-    writer.Begin("MeshVertexColors").Integers({2, 0}).Floats({1, 0.5f, 0.25f, 1}).Integers({5}).Floats({0, 0, 1, 0.5f}).End();
+    writer.Begin("MeshTextureCoords")
+        .Integers({6})
+        .Floats({0.5f, 0.5f, 1, 0.5f, 0.75f, 0, 0.25f, 0, 0, 0.5f, 0.3f, 0.9f})
+        .End();
+    writer.Begin("MeshVertexColors")
+        .Integers({2, 0})
+        .Floats({1, 0.5f, 0.25f, 1})
+        .Integers({5})
+        .Floats({0, 0, 1, 0.5f})
+        .End();
     writer.Begin("MeshMaterialList").Integers({2, 3, 0, 1, 1});
     writer.Begin("Material").Floats({1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0}).End();
     writer.Begin("Material").Floats({0.5f, 0.5f, 0.5f, 1, 4, 1, 1, 1, 0, 0, 0});

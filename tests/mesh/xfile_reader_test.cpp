@@ -75,7 +75,8 @@ TEST(XFileText, SeparatorAndLexicalQuirksReadTheSame) {
       // Object name with a dash, no blanks around braces.
       "Mesh Quad-1{4;-1.0;-1.0;0.0;,-1.0;1.0;0.0;,1.0;1.0;0.0;,1.0;-1.0;0.0;;1;4;0,1,2,3;;}",
       // Windows line ends and tabs.
-      "Mesh\tQuad\r\n{\r\n4;\r\n-1.0;-1.0;0.0;,\r\n-1.0;1.0;0.0;,\r\n1.0;1.0;0.0;,\r\n1.0;-1.0;0.0;;\r\n1;\r\n4;0,1,2,3;;\r\n}\r\n",
+      "Mesh\tQuad\r\n{\r\n4;\r\n-1.0;-1.0;0.0;,\r\n-1.0;1.0;0.0;,\r\n1.0;1.0;0.0;,\r\n1.0;-1.0;0.0;;\r\n1;\r\n4;0,1,2,"
+      "3;;\r\n}\r\n",
   };
   TriangleMesh* reference = nullptr;
   ASSERT_EQ(LoadPlainText(std::string("xof 0303txt 0032") + kQuadBody, &reference), S_OK);
@@ -112,9 +113,8 @@ TEST(XFileText, TemplatesDeclaredInTheFileAreUsed) {
 }
 
 TEST(XFileText, UnknownObjectsAreSkippedWhole) {
-  const std::string file = std::string("xof 0303txt 0032\n") +
-                           "Gizmo { 1; 2; Thing { \"}\"; { Ref } } }\n" + kQuadBody +
-                           "Mesh Later { 3; 0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; Unknown { 7; } }\n";
+  const std::string file = std::string("xof 0303txt 0032\n") + "Gizmo { 1; 2; Thing { \"}\"; { Ref } } }\n" +
+                           kQuadBody + "Mesh Later { 3; 0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; Unknown { 7; } }\n";
   TriangleMesh* mesh = nullptr;
   ASSERT_EQ(LoadPlainText(file, &mesh), S_OK);
   EXPECT_EQ(mesh->FaceCount(), 3u);
@@ -139,8 +139,9 @@ TEST(XFileText, DamagedStructureFailsTheLoad) {
       {"child that the template does not allow",
        "Mesh Quad { 3; 0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; MeshMaterialList { 1; 1; 0;; Mesh Inner { 3; "
        "0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; } } }"},
-      {"child of a closed template", "Mesh Quad { 3; 0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; MeshTextureCoords { 3; 0;0;, "
-                                     "0;0;, 0;0;; Frame F { } } }"},
+      {"child of a closed template",
+       "Mesh Quad { 3; 0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; MeshTextureCoords { 3; 0;0;, "
+       "0;0;, 0;0;; Frame F { } } }"},
       {"stray closing brace", "}"},
       {"negative count", "Mesh Quad { -3; 0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; }"},
   };
@@ -183,15 +184,53 @@ TEST(XFileTemplates, TheLoaderRegistersEveryStandardTemplateWithItsGuid) {
     EXPECT_TRUE(found->hasGuid && SameGuid(found->guid, e.guid)) << e.name;
     EXPECT_EQ(found->members.size(), e.members) << e.name;
   }
-  const char* all[] = {"Vector", "Coords2d", "Matrix4x4", "ColorRGBA", "ColorRGB", "IndexedColor", "Boolean",
-                       "Boolean2d", "MaterialWrap", "TextureFilename", "MeshFace", "MeshFaceWraps",
-                       "MeshTextureCoords", "MeshMaterialList", "MeshVertexColors", "FrameTransformMatrix", "Frame",
-                       "FloatKeys", "TimedFloatKeys", "AnimationKey", "AnimationOptions", "Animation", "AnimationSet",
-                       "InlineData", "Url", "ProgressiveMesh", "StringProperty", "PropertyBag", "ExternalVisual",
-                       "XSkinMeshHeader", "VertexDuplicationIndices", "FaceAdjacency", "Patch", "PatchMesh",
-                       "PatchMesh9", "EffectFloats", "EffectString", "EffectDWord", "EffectParamFloats",
-                       "EffectParamString", "EffectParamDWord", "AnimTicksPerSecond", "CompressedAnimationSet",
-                       "FVFData", "VertexElement", "PMAttributeRange", "PMVSplitRecord"};
+  const char* all[] = {"Vector",
+                       "Coords2d",
+                       "Matrix4x4",
+                       "ColorRGBA",
+                       "ColorRGB",
+                       "IndexedColor",
+                       "Boolean",
+                       "Boolean2d",
+                       "MaterialWrap",
+                       "TextureFilename",
+                       "MeshFace",
+                       "MeshFaceWraps",
+                       "MeshTextureCoords",
+                       "MeshMaterialList",
+                       "MeshVertexColors",
+                       "FrameTransformMatrix",
+                       "Frame",
+                       "FloatKeys",
+                       "TimedFloatKeys",
+                       "AnimationKey",
+                       "AnimationOptions",
+                       "Animation",
+                       "AnimationSet",
+                       "InlineData",
+                       "Url",
+                       "ProgressiveMesh",
+                       "StringProperty",
+                       "PropertyBag",
+                       "ExternalVisual",
+                       "XSkinMeshHeader",
+                       "VertexDuplicationIndices",
+                       "FaceAdjacency",
+                       "Patch",
+                       "PatchMesh",
+                       "PatchMesh9",
+                       "EffectFloats",
+                       "EffectString",
+                       "EffectDWord",
+                       "EffectParamFloats",
+                       "EffectParamString",
+                       "EffectParamDWord",
+                       "AnimTicksPerSecond",
+                       "CompressedAnimationSet",
+                       "FVFData",
+                       "VertexElement",
+                       "PMAttributeRange",
+                       "PMVSplitRecord"};
   for (const char* name : all) EXPECT_NE(parser.FindTemplate(name), nullptr) << name;
   // Spot checks of the binary block's structure: restrictions and sized arrays.
   EXPECT_EQ(parser.FindTemplate("Frame")->restriction, XRestriction::Open);

@@ -8,18 +8,28 @@
 
 namespace {
 enum : uint16_t {
-  kName = 1, kString = 2, kIntegerList = 6, kFloatList = 7,
-  kOpenBrace = 10, kCloseBrace = 11, kSemicolon = 20,
+  kName = 1,
+  kString = 2,
+  kIntegerList = 6,
+  kFloatList = 7,
+  kOpenBrace = 10,
+  kCloseBrace = 11,
+  kSemicolon = 20,
 };
 }  // namespace
 
 const char* XFormName(XForm form) {
   switch (form) {
-    case XForm::Text: return "text";
-    case XForm::Binary: return "binary";
-    case XForm::Binary64: return "binary64";
-    case XForm::CompressedText: return "tzip";
-    case XForm::CompressedBinary: return "bzip";
+    case XForm::Text:
+      return "text";
+    case XForm::Binary:
+      return "binary";
+    case XForm::Binary64:
+      return "binary64";
+    case XForm::CompressedText:
+      return "tzip";
+    case XForm::CompressedBinary:
+      return "bzip";
   }
   return "?";
 }
@@ -118,11 +128,21 @@ XFileWriter& XFileWriter::End() {
 std::vector<uint8_t> XFileWriter::Finish(size_t blockSize) const {
   std::string header;
   switch (form_) {
-    case XForm::Text: header = "xof 0303txt 0032"; break;
-    case XForm::Binary: header = "xof 0303bin 0032"; break;
-    case XForm::Binary64: header = "xof 0303bin 0064"; break;
-    case XForm::CompressedText: header = "xof 0303tzip0032"; break;
-    case XForm::CompressedBinary: header = "xof 0303bzip0032"; break;
+    case XForm::Text:
+      header = "xof 0303txt 0032";
+      break;
+    case XForm::Binary:
+      header = "xof 0303bin 0032";
+      break;
+    case XForm::Binary64:
+      header = "xof 0303bin 0064";
+      break;
+    case XForm::CompressedText:
+      header = "xof 0303tzip0032";
+      break;
+    case XForm::CompressedBinary:
+      header = "xof 0303bzip0032";
+      break;
   }
   if (form_ == XForm::CompressedText || form_ == XForm::CompressedBinary) {
     return CompressXFile(header, body_, blockSize);

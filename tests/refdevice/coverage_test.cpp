@@ -182,11 +182,11 @@ TEST(Culling, WindingSeenThroughTheCameraMatchesScreenWinding) {
 TEST(Coverage, RunsAreExactlyThePixelsTheEdgeFunctionsAccept) {
   constexpr int kWidth = 150, kHeight = 90;
   std::vector<std::vector<ScreenSpaceVertex>> triangles = {
-      {At(3.3f, 2.2f), At(6.1f, 4.9f), At(2.0f, 5.5f)},               // a few pixels
-      {At(60.5f, 1.0f), At(63.2f, 88.7f), At(61.0f, 88.0f)},          // thin and tall, across tile rows
+      {At(3.3f, 2.2f), At(6.1f, 4.9f), At(2.0f, 5.5f)},                  // a few pixels
+      {At(60.5f, 1.0f), At(63.2f, 88.7f), At(61.0f, 88.0f)},             // thin and tall, across tile rows
       {At(20.25f, -400000.0f), At(22.75f, 400000.0f), At(21.0f, 0.0f)},  // thin, edges too large for 32 bits
       {At(-700000.0f, 30.5f), At(700000.0f, 33.0f), At(0.0f, 31.0f)},    // wide sliver, far-off corners
-      {At(10.0f, 10.0f), At(140.0f, 20.0f), At(30.0f, 85.0f)},        // wide: runs solved per row
+      {At(10.0f, 10.0f), At(140.0f, 20.0f), At(30.0f, 85.0f)},           // wide: runs solved per row
   };
   std::mt19937 random(3);
   std::uniform_real_distribution<float> centre(-5.0f, 155.0f), offset(-6.0f, 6.0f);
@@ -201,8 +201,8 @@ TEST(Coverage, RunsAreExactlyThePixelsTheEdgeFunctionsAccept) {
     for (int i = 0; i < 3; ++i) corners[i] = {triangles[t][i].x, triangles[t][i].y, 0.5f, 1.0f, {}, {}};
     SetupTriangle setup;
     TriangleExtras extras;
-    if (SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, kWidth - 1, kHeight - 1},
-                            setup, extras)) {
+    if (SetupScreenTriangle(corners[0], corners[1], corners[2], CullMode::None, {0, 0, kWidth - 1, kHeight - 1}, setup,
+                            extras)) {
       for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
           bool inside = true;

@@ -14,7 +14,8 @@ class BytesBeforeGuardPage {
   explicit BytesBeforeGuardPage(size_t count) {
     const size_t page = size_t(sysconf(_SC_PAGESIZE));
     const size_t bytes = (count + page - 1) / page * page;
-    mapping_ = static_cast<uint8_t*>(mmap(nullptr, bytes + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    mapping_ =
+        static_cast<uint8_t*>(mmap(nullptr, bytes + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     size_ = bytes + page;
     if (mapping_ == MAP_FAILED) return;
     mprotect(mapping_ + bytes, page, PROT_NONE);

@@ -277,7 +277,8 @@ TEST(Clear, FillsTheRectangleWithinTheTarget) {
 TEST(IndexedDraws, SixteenAndThirtyTwoBitIndicesReadTheSameTriangles) {
   std::vector<ColorTexVertex> vertices;
   for (int i = 0; i < 12; ++i) {
-    vertices.push_back({float(i % 4) * 0.6f - 0.9f, float(i / 4) * 0.8f - 0.8f, 0.5f, 0xFF000000u | uint32_t(i * 0x101010), 0, 0});
+    vertices.push_back(
+        {float(i % 4) * 0.6f - 0.9f, float(i / 4) * 0.8f - 0.8f, 0.5f, 0xFF000000u | uint32_t(i * 0x101010), 0, 0});
   }
   // Two spare vertices at the front (the base vertex skips them) and a spare triangle of
   // indices (the first index skips it).
@@ -318,9 +319,9 @@ TEST(IndexedDraws, LongListsAreCheckedToTheirLastIndex) {
   // A green triangle on the right, drawn over and over, and at the very end a red one on the
   // left, the only user of vertices 0 to 2.
   const std::vector<ColorTexVertex> vertices = {
-      {-0.9f, 0.8f, 0.5f, 0xFFFF0000u, 0, 0}, {-0.1f, 0.8f, 0.5f, 0xFFFF0000u, 0, 0},
+      {-0.9f, 0.8f, 0.5f, 0xFFFF0000u, 0, 0},  {-0.1f, 0.8f, 0.5f, 0xFFFF0000u, 0, 0},
       {-0.9f, -0.8f, 0.5f, 0xFFFF0000u, 0, 0}, {0.1f, 0.8f, 0.5f, 0xFF00FF00u, 0, 0},
-      {0.9f, 0.8f, 0.5f, 0xFF00FF00u, 0, 0}, {0.1f, -0.8f, 0.5f, 0xFF00FF00u, 0, 0}};
+      {0.9f, 0.8f, 0.5f, 0xFF00FF00u, 0, 0},   {0.1f, -0.8f, 0.5f, 0xFF00FF00u, 0, 0}};
   constexpr unsigned kTriangles = 40000;
   auto listEndingWith = [](std::initializer_list<uint32_t> last) {
     std::vector<uint32_t> indices;
@@ -334,8 +335,7 @@ TEST(IndexedDraws, LongListsAreCheckedToTheirLastIndex) {
   for (IndexFormat format : {IndexFormat::Bits16, IndexFormat::Bits32}) {
     for (const std::vector<uint32_t>* indices : {&drawn, &refused}) {
       const std::vector<uint16_t> indices16(indices->begin(), indices->end());
-      const void* data =
-          format == IndexFormat::Bits16 ? static_cast<const void*>(indices16.data()) : indices->data();
+      const void* data = format == IndexFormat::Bits16 ? static_cast<const void*>(indices16.data()) : indices->data();
       Canvas canvas(40, 30);
       DrawCall call = BasicDraw(canvas);
       call.vertices = StreamOf(vertices);

@@ -92,7 +92,7 @@ TEST(SetupEightTriangles, KeepsAndBuildsWhatSetupScreenTriangleDoes) {
     for (int i = 0; i < 3; ++i) {
       float x = small ? cx + nearby(random) : position(random), y = small ? cy + nearby(random) : position(random);
       if (t % 7 == 0) x = std::round(x * 256.0f) / 256.0f + 0.5f / 256.0f;  // exactly half a subpixel: a rounding tie
-      if (t % 11 == 0) y = std::round(y);                                    // corners on pixel centres
+      if (t % 11 == 0) y = std::round(y);                                   // corners on pixel centres
       vertices.push_back(Plain(x, y, unit(random), color, texcoord(random), texcoord(random)));
     }
   }
@@ -101,21 +101,39 @@ TEST(SetupEightTriangles, KeepsAndBuildsWhatSetupScreenTriangleDoes) {
   const float oddColor[4] = {nan, -0.0f, 254.5f, 300.0f};
   const std::vector<ScreenVertex> edgeCases = {
       // Zero area: three corners on one line.
-      Plain(10, 10, 0.5f, white, 0, 0), Plain(20, 20, 0.5f, white, 1, 0), Plain(30, 30, 0.5f, white, 0, 1),
+      Plain(10, 10, 0.5f, white, 0, 0),
+      Plain(20, 20, 0.5f, white, 1, 0),
+      Plain(30, 30, 0.5f, white, 0, 1),
       // Beyond the largest coordinate, and NaN.
-      Plain(-2e6f, 10, 0.5f, white, 0, 0), Plain(20, 20, 0.5f, white, 1, 0), Plain(30, 5, 0.5f, white, 0, 1),
-      Plain(nan, 10, 0.5f, white, 0, 0), Plain(20, 20, 0.5f, white, 1, 0), Plain(30, 5, 0.5f, white, 0, 1),
+      Plain(-2e6f, 10, 0.5f, white, 0, 0),
+      Plain(20, 20, 0.5f, white, 1, 0),
+      Plain(30, 5, 0.5f, white, 0, 1),
+      Plain(nan, 10, 0.5f, white, 0, 0),
+      Plain(20, 20, 0.5f, white, 1, 0),
+      Plain(30, 5, 0.5f, white, 0, 1),
       // Negative zero and coordinates left of and above the target.
-      Plain(-0.0f, -0.0f, 0.5f, white, 0, 0), Plain(-40, 12.5f, 0.5f, white, 1, 0), Plain(9.5f, -3, 0.5f, white, 0, 1),
+      Plain(-0.0f, -0.0f, 0.5f, white, 0, 0),
+      Plain(-40, 12.5f, 0.5f, white, 1, 0),
+      Plain(9.5f, -3, 0.5f, white, 0, 1),
       // Horizontal and vertical edges (the top-left rule's cases), both windings.
-      Plain(4, 4, 0.2f, white, 0, 0), Plain(12, 4, 0.4f, white, 1, 0), Plain(4, 12, 0.6f, white, 0, 1),
-      Plain(4, 4, 0.2f, white, 0, 0), Plain(4, 12, 0.4f, white, 1, 0), Plain(12, 4, 0.6f, white, 0, 1),
+      Plain(4, 4, 0.2f, white, 0, 0),
+      Plain(12, 4, 0.4f, white, 1, 0),
+      Plain(4, 12, 0.6f, white, 0, 1),
+      Plain(4, 4, 0.2f, white, 0, 0),
+      Plain(4, 12, 0.4f, white, 1, 0),
+      Plain(12, 4, 0.6f, white, 0, 1),
       // Outside the scissor rectangle.
-      Plain(2000, 2000, 0.5f, white, 0, 0), Plain(2010, 2000, 0.5f, white, 1, 0), Plain(2000, 2010, 0.5f, white, 0, 1),
+      Plain(2000, 2000, 0.5f, white, 0, 0),
+      Plain(2010, 2000, 0.5f, white, 1, 0),
+      Plain(2000, 2010, 0.5f, white, 0, 1),
       // Colour channels that are NaN, negative zero, halfway and beyond 255.
-      Plain(3, 3, 0.5f, oddColor, 0, 0), Plain(30, 5, 0.5f, oddColor, 1, 0), Plain(8, 25, 0.5f, oddColor, 0, 1),
+      Plain(3, 3, 0.5f, oddColor, 0, 0),
+      Plain(30, 5, 0.5f, oddColor, 1, 0),
+      Plain(8, 25, 0.5f, oddColor, 0, 1),
       // Near the largest coordinate.
-      Plain(-1048575.0f, 3, 0.5f, white, 0, 0), Plain(1048575.0f, 7, 0.5f, white, 1, 0), Plain(17, 1048575.0f, 0.5f, white, 0, 1),
+      Plain(-1048575.0f, 3, 0.5f, white, 0, 0),
+      Plain(1048575.0f, 7, 0.5f, white, 1, 0),
+      Plain(17, 1048575.0f, 0.5f, white, 0, 1),
   };
   vertices.insert(vertices.end(), edgeCases.begin(), edgeCases.end());
   const ScissorRect scissor{0, 0, 799, 599};

@@ -314,8 +314,12 @@ TEST(SimdAgreement, SmallTrianglesOverSamePixelsKeepTheirOrder) {
           for (int i = 0; i < 3; ++i) {
             ScreenVertex& v = corners[i];
             const bool isLarge = t % 5 == 4;
-            v = {10.0f + (isLarge ? large[i][0] : corner(random)), 10.0f + (isLarge ? large[i][1] : corner(random)), z,
-                 1.0f, {}, {}};
+            v = {10.0f + (isLarge ? large[i][0] : corner(random)),
+                 10.0f + (isLarge ? large[i][1] : corner(random)),
+                 z,
+                 1.0f,
+                 {},
+                 {}};
             for (int channel = 0; channel < 4; ++channel) v.color[channel] = float((t * 37 + channel * 60) % 256);
             v.texcoord[0] = texcoord(random);
             v.texcoord[1] = texcoord(random);
@@ -471,7 +475,8 @@ TEST(SimdAgreement, NarrowSliversTooLongForThirtyTwoBitWalk) {
     for (int t = 0; t < 12; ++t) {
       const float x = 2.0f + 2.5f * float(t), wide = 0.5f + 0.4f * float(t);
       const float color[4] = {float(20 * t), 90, 200, 160};
-      ScreenVertex corners[3] = {{x, -6000.0f, 0.5f, 1, {}, {}}, {x + wide, -6000.0f, 0.5f, 1, {}, {}},
+      ScreenVertex corners[3] = {{x, -6000.0f, 0.5f, 1, {}, {}},
+                                 {x + wide, -6000.0f, 0.5f, 1, {}, {}},
                                  {x + wide / 2, 7000.0f + 100.0f * float(t), 0.5f, 1, {}, {}}};
       for (ScreenVertex& v : corners) std::copy(color, color + 4, v.color);
       SetupTriangle triangle;

@@ -150,8 +150,9 @@ TEST(ProcessVerticesEightWide, LeavesOtherLayoutsToTheScalarSteps) {
     const VertexStream stream{bytes.data(), 64, c.layout};
     std::vector<uint32_t> outcodes(16);
     std::vector<ScreenVertex> screen(16);
-    EXPECT_EQ(ProcessVerticesEightWide(stream, 0, 16, Matrix{}, {1, 1}, {0, 0, 8, 8, 0, 1}, outcodes.data(), screen.data()),
-              0u)
+    EXPECT_EQ(
+        ProcessVerticesEightWide(stream, 0, 16, Matrix{}, {1, 1}, {0, 0, 8, 8, 0, 1}, outcodes.data(), screen.data()),
+        0u)
         << c.name;
   }
 }

@@ -9,12 +9,12 @@
 #include "d3d9api.h"
 
 struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows from the top
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows from the top
 
-    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-    bool operator==(const Picture&) const = default;
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+  bool operator==(const Picture&) const = default;
 };
 
 // The device's current render target, read back; empty when it cannot be read.

@@ -46,12 +46,10 @@ double Area(const TileFilling& filling, const std::array<int, 3>& triangle) {
 
 // Where on the tile's rim a point lies, or -1 inside: edge k holds the points with no weight
 // on corner (k + 2) % 3.
-int EdgeHolding(const FillPoint& point, int edge) {
-  return point.weights[(edge + 2) % 3] == 0 ? edge : -1;
-}
+int EdgeHolding(const FillPoint& point, int edge) { return point.weights[(edge + 2) % 3] == 0 ? edge : -1; }
 
 TEST(TileFilling, CoversTheTileOnceMeetingEveryEdgeAtItsOwnCuts) {
-  const std::array<int, 3> kSplits[] = {{1, 1, 1}, {2, 1, 1}, {1, 3, 2}, {3, 3, 3}, {4, 1, 1},
+  const std::array<int, 3> kSplits[] = {{1, 1, 1}, {2, 1, 1}, {1, 3, 2},  {3, 3, 3}, {4, 1, 1},
                                         {5, 2, 9}, {8, 8, 8}, {12, 2, 7}, {1, 1, 20}};
   for (const std::array<int, 3>& splits : kSplits) {
     SCOPED_TRACE(testing::Message() << splits[0] << "," << splits[1] << "," << splits[2]);

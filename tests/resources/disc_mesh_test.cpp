@@ -188,8 +188,8 @@ LoadedDisc LoadCommittedDisc() {
   LoadedDisc loaded;
   TriangleMesh* mesh = nullptr;
   std::vector<MeshMaterial> materials;
-  loaded.result = LoadMeshFromMemory(file.data(), file.size(), 0x110, nullptr, nullptr, &materials, nullptr,
-                                     nullptr, &mesh);
+  loaded.result =
+      LoadMeshFromMemory(file.data(), file.size(), 0x110, nullptr, nullptr, &materials, nullptr, nullptr, &mesh);
   if (FAILED(loaded.result)) return loaded;
   loaded.contents = ReadContents(mesh);
   loaded.attributeTable = mesh->AttributeTable();
@@ -227,7 +227,8 @@ TEST(DiscMesh, LoadsAsTheSaverLoadsIt) {
     ASSERT_NEAR(contents.FloatAt(v, 16), mesh.vertices[v].texture.v, 1e-6) << v;
   }
   for (size_t f = 0; f < contents.faceCount; ++f) {
-    ASSERT_EQ(contents.Face(f), (std::vector<uint32_t>{mesh.triangles[f][0], mesh.triangles[f][1], mesh.triangles[f][2]}));
+    ASSERT_EQ(contents.Face(f),
+              (std::vector<uint32_t>{mesh.triangles[f][0], mesh.triangles[f][1], mesh.triangles[f][2]}));
   }
 }
 

@@ -31,11 +31,11 @@ class ResFileBuilder {
     for (uint16_t unit : type) PutWord(header, unit);
     for (uint16_t unit : name) PutWord(header, unit);
     while ((header.size() + 8) % 4 != 0) header.push_back(0);
-    PutDword(header, 0);       // data version
-    PutWord(header, 0x1030);   // memory flags
-    PutWord(header, 0x0411);   // Japanese
-    PutDword(header, 0);       // version
-    PutDword(header, 0);       // characteristics
+    PutDword(header, 0);      // data version
+    PutWord(header, 0x1030);  // memory flags
+    PutWord(header, 0x0411);  // Japanese
+    PutDword(header, 0);      // version
+    PutDword(header, 0);      // characteristics
     PutDword(bytes, static_cast<uint32_t>(data.size()));
     PutDword(bytes, static_cast<uint32_t>(header.size() + 8));
     bytes.insert(bytes.end(), header.begin(), header.end());

@@ -67,7 +67,8 @@ TEST(VertexCentredTiling, EightTrianglesMeetAtTheCentre) {
   }
   EXPECT_EQ(changes, 8);
 
-  std::vector<hyperbolic::Tile> tiles = tiling.Tiles([](const hyperbolic::Tile& tile) { return std::abs(tile.centre) < 0.9; });
+  std::vector<hyperbolic::Tile> tiles =
+      tiling.Tiles([](const hyperbolic::Tile& tile) { return std::abs(tile.centre) < 0.9; });
   ASSERT_GT(tiles.size(), 50u);
   const hyperbolic::Point centralCentre = tiles[0].centre;
   int atCentre = 0;

@@ -92,8 +92,8 @@ class ConfigDialog : public testing::Test {
 TEST_F(ConfigDialog, EmptyStoreShowsTheDialogDefaultsAndOkWritesThem) {
   const INT_PTR result = Open([](HWND dialog) {
     const std::vector<std::pair<int, LRESULT>> positions = {
-        {kObjectDistanceSlider, 10}, {kObjectXSpeedSlider, 100}, {kObjectYSpeedSlider, 120},
-        {kObjectRotationSpeedSlider, 240}, {kDistanceSlider, 25}, {kRotationSpeedSlider, 600}};
+        {kObjectDistanceSlider, 10},       {kObjectXSpeedSlider, 100}, {kObjectYSpeedSlider, 120},
+        {kObjectRotationSpeedSlider, 240}, {kDistanceSlider, 25},      {kRotationSpeedSlider, 600}};
     for (const auto& [slider, position] : positions) EXPECT_EQ(Position(dialog, slider), position) << slider;
     // The labels follow the trackbars' paint notifications.
     EXPECT_EQ(dialogs::Text(dialog, kObjectRotationSpeedLabel), "240");
@@ -148,8 +148,10 @@ TEST_F(ConfigDialog, ChoosersShareOneColourAndACancelledChooserChangesNothing) {
   dialogs::SetColourAnswer([&](COLORREF* colour) {
     opened.push_back(*colour);
     const bool confirm = confirms[opened.size() - 1];
-    if (confirm) *colour = kRed;
-    else *colour = kGreen;  // what the user picked before cancelling
+    if (confirm)
+      *colour = kRed;
+    else
+      *colour = kGreen;  // what the user picked before cancelling
     return confirm;
   });
   Open([](HWND dialog) {

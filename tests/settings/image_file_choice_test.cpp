@@ -22,10 +22,10 @@ namespace dialogs = standin::dialogs;
 
 // A 2 x 1 BMP with 24 bits per pixel: a red and a blue pixel, the row padded to 8 bytes.
 const std::vector<unsigned char> kTinyBitmap = {
-    'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
-    40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 8, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // info header
-    0, 0, 255, 255, 0, 0, 0, 0};
+    'B', 'M', 62,  0,   0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
+    40,  0,   0,   0,   2, 0, 0, 0, 1, 0, 0,  0, 1, 0, 24, 0, 0, 0, 0, 0,
+    8,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0, 0,  // info header
+    0,   0,   255, 255, 0, 0, 0, 0};
 
 class BrowseButton : public testing::Test {
  protected:
@@ -44,8 +44,8 @@ class BrowseButton : public testing::Test {
 
   std::string WriteFile(const std::string& name, const std::vector<unsigned char>& bytes) {
     const std::string path = folder_ + "/" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
   }
 

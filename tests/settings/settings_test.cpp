@@ -29,8 +29,8 @@ class SettingsStore : public testing::Test {
   // Stores a value exactly as given, whatever its type and size.
   void StoreRaw(const char* name, DWORD type, const std::vector<uint8_t>& data) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExA(key, name, 0, type, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS);
     RegCloseKey(key);
@@ -134,17 +134,28 @@ TEST_F(SettingsStore, NumbersOutsideTheirRangeFallBack) {
     DWORD dialog;
   };
   const Case cases[] = {
-      {"ObjectXSpeed", 29, 100, 100},          {"ObjectXSpeed", 30, 30, 30},
-      {"ObjectXSpeed", 300, 300, 300},         {"ObjectXSpeed", 301, 100, 100},
-      {"ObjectYSpeed", 0xFFFFFFFF, 120, 120},  {"ObjectRotationSpeed", 301, 120, 240},
-      {"ObjectRotationSpeed", 45, 45, 45},     {"ObjectDistance", 9, 10, 10},
-      {"ObjectDistance", 50, 50, 50},          {"ObjectDistance", 51, 10, 10},
-      {"Distance", 24, 25, 25},                {"Distance", 80, 80, 80},
-      {"RotationSpeed", 0, 600, 600},          {"RotationSpeed", 1, 1, 1},
-      {"RotationSpeed", 1000, 1000, 1000},     {"RotationSpeed", 1001, 600, 600},
-      {"BackColor", 0x01000000, 0, 0},         {"BackColor", 0x00FFFFFF, 0xFFFFFF, 0xFFFFFF},
-      {"HaloColor", 0x80000000, 0, 0},         {"HaloColor", 0x00123456, 0x123456, 0x123456},
-      {"ObjectClockwise", 5, 5, 5},            {"Clockwise", 0, 0, 0},
+      {"ObjectXSpeed", 29, 100, 100},
+      {"ObjectXSpeed", 30, 30, 30},
+      {"ObjectXSpeed", 300, 300, 300},
+      {"ObjectXSpeed", 301, 100, 100},
+      {"ObjectYSpeed", 0xFFFFFFFF, 120, 120},
+      {"ObjectRotationSpeed", 301, 120, 240},
+      {"ObjectRotationSpeed", 45, 45, 45},
+      {"ObjectDistance", 9, 10, 10},
+      {"ObjectDistance", 50, 50, 50},
+      {"ObjectDistance", 51, 10, 10},
+      {"Distance", 24, 25, 25},
+      {"Distance", 80, 80, 80},
+      {"RotationSpeed", 0, 600, 600},
+      {"RotationSpeed", 1, 1, 1},
+      {"RotationSpeed", 1000, 1000, 1000},
+      {"RotationSpeed", 1001, 600, 600},
+      {"BackColor", 0x01000000, 0, 0},
+      {"BackColor", 0x00FFFFFF, 0xFFFFFF, 0xFFFFFF},
+      {"HaloColor", 0x80000000, 0, 0},
+      {"HaloColor", 0x00123456, 0x123456, 0x123456},
+      {"ObjectClockwise", 5, 5, 5},
+      {"Clockwise", 0, 0, 0},
       {"Clockwise", 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF},
   };
   auto field = [](const Settings& s, const std::string& name) {
@@ -212,7 +223,8 @@ TEST_F(SettingsStore, FileNamesReadBackAsStored) {
       {"shift_jis", {'C', ':', '\\', 0x95, 0x5c, '.', 'j', 'p', 'g'}, "C:\\\x95\x5c.jpg"},
       {"ends_at_first_nul", {'a', 0, 'b', 0}, "a"},
       {"empty", {}, ""},
-      {"longest_with_terminator", [&] {
+      {"longest_with_terminator",
+       [&] {
          std::vector<uint8_t> bytes(longest.begin(), longest.end());
          bytes.push_back(0);
          return bytes;
@@ -267,7 +279,8 @@ TEST_F(SettingsStore, UnusableStoreGivesFallbacks) {
 }
 
 TEST_F(SettingsStore, GarbageStoreGivesFallbacksAndKeepsReadableValues) {
-  std::ofstream(storePath_) << "REGEDIT4\n" << kExpectedKeyLine
+  std::ofstream(storePath_) << "REGEDIT4\n"
+                            << kExpectedKeyLine
                             << "\"RotationSpeed\"=dword:000001f4\n\"ObjectDistance\"=dword:\x81\x40\n@@@@\n";
   LoadStartupSettings();
   EXPECT_EQ(g_startupSettings.ObjectDistance, 10u);

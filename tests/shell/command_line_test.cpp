@@ -39,7 +39,9 @@ TEST(CommandLineTest, FirstSwitchLetterChoosesTheAction) {
       {"/p:1234", SwitchAction::RunPreview, 0},
       {"/p\t1234", SwitchAction::RunPreview, 0},
       {"/p -5", SwitchAction::RunPreview, 0},
-      {"/p \xB1" "5", SwitchAction::RunPreview, 0},
+      {"/p \xB1"
+       "5",
+       SwitchAction::RunPreview, 0},
       {"/p", SwitchAction::RunPreview, 0},
       {"/p 0", SwitchAction::RunPreview, 0},
       {"/p 4294967295", SwitchAction::RunPreview, 4294967295u},
@@ -60,12 +62,9 @@ TEST(CommandLineTest, ModesThatShowNothingReturnTheirCodesAtOnce) {
     LONG windowedOrPreviewAfter;
   };
   const Case cases[] = {
-      {"/a", -1, 0},
-      {"/x", 0, 0},
-      {"/c", 1, 0},
-      {"", 1, 0},
-      {"/p 0", 0, 1},      // the flag is set before the parent is looked at
-      {"/p 99999", 0, 1},  // no such window
+      {"/a", -1, 0},      {"/x", 0, 0},   {"/c", 1, 0},
+      {"", 1, 0},         {"/p 0", 0, 1},  // the flag is set before the parent is looked at
+      {"/p 99999", 0, 1},                  // no such window
   };
   for (const Case& each : cases) {
     windowedOrPreview = 0;

@@ -24,9 +24,9 @@ TEST(CommandWordsTest, BlanksSeparateQuotesGroupBackslashesEscapeQuotes) {
       {"--image \"/home/a b/c.jpg\" -root", {"--image", "/home/a b/c.jpg", "-root"}},
       {"a\"b c\"d", {"ab cd"}},
       {"\"\"", {""}},
-      {"a\\\\b", {"a\\\\b"}},          // backslashes before no quote stay
-      {"a\\\"b", {"a\"b"}},            // an odd run before a quote: the quote is kept
-      {"\"a\\\\\" b", {"a\\", "b"}},   // an even run: half of them, and the quote closes
+      {"a\\\\b", {"a\\\\b"}},         // backslashes before no quote stay
+      {"a\\\"b", {"a\"b"}},           // an odd run before a quote: the quote is kept
+      {"\"a\\\\\" b", {"a\\", "b"}},  // an even run: half of them, and the quote closes
       {"\"unclosed quote", {"unclosed quote"}},
   };
   for (const Case& each : cases) EXPECT_EQ(SplitCommandWords(each.text), each.words) << each.text;
@@ -34,8 +34,8 @@ TEST(CommandWordsTest, BlanksSeparateQuotesGroupBackslashesEscapeQuotes) {
 }
 
 TEST(CommandWordsTest, JoinedArgumentsComeBackWhole) {
-  const char* const argv[] = {"orbelune", "-root", "--image", "/home/a b/c \"1\".jpg", "tab\there",
-                              "ends\\",   "ends in space\\", "\\\"", "plain\\path"};
+  const char* const argv[] = {"orbelune",        "-root", "--image",    "/home/a b/c \"1\".jpg", "tab\there", "ends\\",
+                              "ends in space\\", "\\\"",  "plain\\path"};
   const int argc = static_cast<int>(std::size(argv));
   const Words words = SplitCommandWords(standin::JoinCommandLine(argc, argv).c_str());
   EXPECT_EQ(words, Words(argv + 1, argv + argc));

@@ -27,8 +27,8 @@ HWND CreateHost(int width, int height) {
   hostClass.lpfnWndProc = DefWindowProcA;
   hostClass.lpszClassName = "HackHost";
   RegisterClassA(&hostClass);
-  return CreateWindowExA(0, "HackHost", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
-                         nullptr, nullptr);
+  return CreateWindowExA(0, "HackHost", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr, nullptr,
+                         nullptr);
 }
 
 // The values the store holds, one "name"=value line each.

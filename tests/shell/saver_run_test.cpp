@@ -70,8 +70,8 @@ TEST_F(SaverRunTest, PreviewRunsBesideAFullScreenMarkerAndEndsWhenItsParentGoes)
   hostClass.lpfnWndProc = DefWindowProcA;
   hostClass.lpszClassName = "RunHost";
   RegisterClassA(&hostClass);
-  const HWND host = CreateWindowExA(0, "RunHost", "", WS_POPUP | WS_VISIBLE, 0, 0, 60, 40, nullptr,
-                                    nullptr, nullptr, nullptr);
+  const HWND host =
+      CreateWindowExA(0, "RunHost", "", WS_POPUP | WS_VISIBLE, 0, 0, 60, 40, nullptr, nullptr, nullptr, nullptr);
   windowedOrPreview = 1;
   // The parent closes, which destroys the preview inside it.
   standin::headless::QueueInput(host, WM_CLOSE, 0, 0);

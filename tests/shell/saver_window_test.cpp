@@ -128,14 +128,9 @@ TEST_F(SaverWindowTest, MouseRuleMeasuresManhattanDistanceFromTheReferencePoint)
     bool ends;
   };
   const Case cases[] = {
-      {{100, 100}, false},
-      {{103, 101}, false},  // 4 pixels
-      {{96, 100}, false},
-      {{98, 98}, false},
-      {{102, 97}, true},    // 5 pixels
-      {{105, 100}, true},
-      {{100, 95}, true},
-      {{-2000000000, 100}, true},
+      {{100, 100}, false}, {{103, 101}, false},                     // 4 pixels
+      {{96, 100}, false},  {{98, 98}, false},   {{102, 97}, true},  // 5 pixels
+      {{105, 100}, true},  {{100, 95}, true},   {{-2000000000, 100}, true},
   };
   for (const Case& each : cases) {
     lastCursorPos = POINT{100, 100};
@@ -186,8 +181,8 @@ TEST_F(SaverWindowTest, HelpRequestsGoToTheParentInPreviewAndTestModes) {
   hostClass.lpfnWndProc = DefWindowProcA;
   hostClass.lpszClassName = "PreviewHost";
   RegisterClassA(&hostClass);
-  const HWND host = CreateWindowExA(0, "PreviewHost", "", WS_POPUP | WS_VISIBLE, 0, 0, 152, 112,
-                                    nullptr, nullptr, nullptr, nullptr);
+  const HWND host =
+      CreateWindowExA(0, "PreviewHost", "", WS_POPUP | WS_VISIBLE, 0, 0, 152, 112, nullptr, nullptr, nullptr, nullptr);
   Make(1, host);
   RECT client{};
   GetClientRect(window_, &client);
@@ -217,8 +212,8 @@ TEST_F(SaverWindowTest, PreviewPaintsBitmap128StretchedOverTheWindow) {
   hostClass.lpfnWndProc = DefWindowProcA;
   hostClass.lpszClassName = "PaintHost";
   RegisterClassA(&hostClass);
-  const HWND host = CreateWindowExA(0, "PaintHost", "", WS_POPUP | WS_VISIBLE, 0, 0, 76, 224,
-                                    nullptr, nullptr, nullptr, nullptr);
+  const HWND host =
+      CreateWindowExA(0, "PaintHost", "", WS_POPUP | WS_VISIBLE, 0, 0, 76, 224, nullptr, nullptr, nullptr, nullptr);
   appInstance = GetModuleHandleA(nullptr);
   Make(1, host);
   SendMessageA(window_, WM_PAINT, 0, 0);

@@ -13,8 +13,8 @@ class ReferenceDeviceTest : public testing::Test {
     windowClass.lpfnWndProc = DefWindowProcA;
     windowClass.lpszClassName = "OrbeluneReferenceDeviceTest";
     RegisterClassA(&windowClass);  // fails harmlessly when an earlier test registered it
-    window_ = CreateWindowExA(0, windowClass.lpszClassName, "test", WS_POPUP, 0, 0, 64, 64, nullptr,
-                              nullptr, nullptr, nullptr);
+    window_ = CreateWindowExA(0, windowClass.lpszClassName, "test", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr,
+                              nullptr);
     ASSERT_NE(window_, nullptr);
     direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
     ASSERT_NE(direct3d_, nullptr);
@@ -24,8 +24,8 @@ class ReferenceDeviceTest : public testing::Test {
     parameters.BackBufferFormat = D3DFMT_UNKNOWN;
     parameters.hDeviceWindow = window_;
     parameters.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-    ASSERT_EQ(direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, window_,
-                                      D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &device_),
+    ASSERT_EQ(direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                      &parameters, &device_),
               D3D_OK);
   }
 

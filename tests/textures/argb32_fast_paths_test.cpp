@@ -18,9 +18,8 @@ namespace {
 // Pixels that sit on and next to every decision: the key (opaque black) and its near misses,
 // alpha 0, 254 and 255, channel extremes; the rest noise.
 std::vector<uint32_t> AwkwardPixels(uint32_t count, uint32_t seed) {
-  static const uint32_t kSpecial[] = {0xFF000000, 0xFE000000, 0xFF000001, 0xFF010000,
-                                      0x00000000, 0x00FFFFFF, 0xFFFFFFFF, 0xFE808080,
-                                      0x01000000, 0xFF000100, 0x7F7F7F7F, 0x80FF00FF};
+  static const uint32_t kSpecial[] = {0xFF000000, 0xFE000000, 0xFF000001, 0xFF010000, 0x00000000, 0x00FFFFFF,
+                                      0xFFFFFFFF, 0xFE808080, 0x01000000, 0xFF000100, 0x7F7F7F7F, 0x80FF00FF};
   std::vector<uint32_t> pixels(count);
   uint32_t noise = seed;
   for (uint32_t i = 0; i < count; ++i) {
@@ -58,8 +57,7 @@ Image AsFloats(const Image& image, D3DCOLOR key) {
       uint32_t pixel;
       std::memcpy(&pixel, &image.bytes[y * image.rowPitch + 4 * x], 4);
       float value[4] = {static_cast<float>((pixel >> 16) & 0xFF) / 255.0f,
-                        static_cast<float>((pixel >> 8) & 0xFF) / 255.0f,
-                        static_cast<float>(pixel & 0xFF) / 255.0f,
+                        static_cast<float>((pixel >> 8) & 0xFF) / 255.0f, static_cast<float>(pixel & 0xFF) / 255.0f,
                         opaque ? 1.0f : static_cast<float>(pixel >> 24) / 255.0f};
       if (key != 0 && (pixel & keyMask) == (key & keyMask)) {
         for (float& channel : value) channel = 0.0f;
@@ -71,8 +69,8 @@ Image AsFloats(const Image& image, D3DCOLOR key) {
 }
 
 // Converts into a block of `format` placed at (x, y) of its surface, for the dither pattern.
-std::vector<BYTE> Convert(const Image& from, D3DFORMAT format, uint32_t width, uint32_t height,
-                          uint32_t x, uint32_t y, DWORD filter, D3DCOLOR key) {
+std::vector<BYTE> Convert(const Image& from, D3DFORMAT format, uint32_t width, uint32_t height, uint32_t x, uint32_t y,
+                          DWORD filter, D3DCOLOR key) {
   std::vector<BYTE> out(size_t{width} * height * 4, 0xCD);
   SourceBlock source;
   source.format = from.format;
@@ -96,12 +94,10 @@ struct Size {
   uint32_t width, height;
 };
 
-std::string Describe(const char* form, D3DFORMAT from, D3DFORMAT to, D3DCOLOR key, DWORD filter,
-                     Size in, Size out) {
+std::string Describe(const char* form, D3DFORMAT from, D3DFORMAT to, D3DCOLOR key, DWORD filter, Size in, Size out) {
   std::ostringstream text;
-  text << form << ", format " << from << " to " << to << ", key " << std::hex << key
-       << ", filter " << filter << std::dec << ", " << in.width << "x" << in.height << " to "
-       << out.width << "x" << out.height;
+  text << form << ", format " << from << " to " << to << ", key " << std::hex << key << ", filter " << filter
+       << std::dec << ", " << in.width << "x" << in.height << " to " << out.width << "x" << out.height;
   return text.str();
 }
 
@@ -159,8 +155,7 @@ void CheckSameSize(const char* form) {
           const Image floats = AsFloats(image, key);
           if (IsStraightCopy(from, to, key, {width, 3}, {width, 3})) continue;
           for (DWORD filter : {FilterNone, FilterLinear | FilterDither}) {
-            EXPECT_EQ(Convert(image, to, width, 3, 1, 2, filter, key),
-                      Convert(floats, to, width, 3, 1, 2, filter, 0))
+            EXPECT_EQ(Convert(image, to, width, 3, 1, 2, filter, key), Convert(floats, to, width, 3, 1, 2, filter, 0))
                 << Describe(form, from, to, key, filter, {width, 3}, {width, 3});
           }
         }
@@ -209,8 +204,7 @@ void CheckLevelsInOnePass(const char* form) {
             ASSERT_EQ(ResampleArgb32Levels(source, blocks, filter, key), S_OK);
             for (size_t i = 0; i < blocks.size(); ++i) {
               const DestinationBlock& block = blocks[i];
-              ASSERT_EQ(together[i], Convert(image, to, block.width, block.height, block.x,
-                                             block.y, filter, key))
+              ASSERT_EQ(together[i], Convert(image, to, block.width, block.height, block.x, block.y, filter, key))
                   << Describe(form, from, to, key, filter, in, {block.width, block.height});
             }
           }
@@ -220,9 +214,7 @@ void CheckLevelsInOnePass(const char* form) {
   }
 }
 
-TEST(Argb32FastPaths, LevelsInOnePassGiveEachBlocksOwnPixels) {
-  WithEachRowForm(CheckLevelsInOnePass);
-}
+TEST(Argb32FastPaths, LevelsInOnePassGiveEachBlocksOwnPixels) { WithEachRowForm(CheckLevelsInOnePass); }
 
 TEST(Argb32FastPaths, LevelsInOnePassRefuseWhatTheyCannotDo) {
   const Image image = ArgbImage(D3DFMT_A8R8G8B8, 4, 4, 1);
@@ -248,13 +240,12 @@ TEST(Argb32FastPaths, LevelsInOnePassRefuseWhatTheyCannotDo) {
     DestinationBlock block;
     DWORD filter;
   };
-  for (const Refusal& refusal : {Refusal{"same size", sameSize, FilterLinear},
-                                 Refusal{"other format", otherFormat, FilterLinear},
-                                 Refusal{"triangle filter", block, FilterTriangle},
-                                 Refusal{"diffusion", block, FilterLinear | FilterDitherDiffusion},
-                                 Refusal{"sRGB", block, FilterLinear | FilterSrgbIn}}) {
-    EXPECT_EQ(ResampleArgb32Levels(source, {block, refusal.block}, refusal.filter, 0),
-              D3DERR_INVALIDCALL)
+  for (const Refusal& refusal :
+       {Refusal{"same size", sameSize, FilterLinear}, Refusal{"other format", otherFormat, FilterLinear},
+        Refusal{"triangle filter", block, FilterTriangle},
+        Refusal{"diffusion", block, FilterLinear | FilterDitherDiffusion},
+        Refusal{"sRGB", block, FilterLinear | FilterSrgbIn}}) {
+    EXPECT_EQ(ResampleArgb32Levels(source, {block, refusal.block}, refusal.filter, 0), D3DERR_INVALIDCALL)
         << refusal.what;
   }
   EXPECT_EQ(pixels, std::vector<BYTE>(8 * 8 * 4, 0xCD)) << "nothing written before refusing";

@@ -80,26 +80,23 @@ TEST_P(BmpLayoutRow, WritesHeadersMasksAndPaddedRows) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryRow, BmpLayoutRow,
-    testing::Values(
-        LayoutCase{D3DFMT_R8G8B8, 40, 24, 0, {}, false},
-        LayoutCase{D3DFMT_A8R8G8B8, 40, 32, 0, {}, false},
-        LayoutCase{D3DFMT_X8R8G8B8, 40, 32, 0, {}, false},
-        LayoutCase{D3DFMT_R5G6B5, 52, 16, 3, {0xF800, 0x07E0, 0x001F}, false},
-        LayoutCase{D3DFMT_X1R5G5B5, 40, 16, 0, {}, false},
-        LayoutCase{D3DFMT_A1R5G5B5, 56, 16, 3, {0x7C00, 0x03E0, 0x001F, 0x8000}, false},
-        LayoutCase{D3DFMT_A4R4G4B4, 56, 16, 3, {0x0F00, 0x00F0, 0x000F, 0xF000}, false},
-        LayoutCase{D3DFMT_R3G3B2, 40, 8, 0, {}, true},
-        LayoutCase{D3DFMT_A8R3G3B2, 56, 16, 3, {0xE0, 0x1C, 0x03, 0xFF00}, false},
-        LayoutCase{D3DFMT_X4R4G4B4, 52, 16, 3, {0x0F00, 0x00F0, 0x000F}, false},
-        LayoutCase{D3DFMT_A2B10G10R10, 56, 32, 3, {0x3FF, 0xFFC00, 0x3FF00000, 0xC0000000}, false},
-        LayoutCase{D3DFMT_A8B8G8R8, 56, 32, 3, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}, false},
-        LayoutCase{D3DFMT_X8B8G8R8, 52, 32, 3, {0xFF, 0xFF00, 0xFF0000}, false},
-        LayoutCase{D3DFMT_G16R16, 52, 32, 3, {0xFFFF, 0xFFFF0000, 0}, false},
-        LayoutCase{D3DFMT_A2R10G10B10, 56, 32, 3, {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000}, false},
-        LayoutCase{D3DFMT_P8, 40, 8, 0, {}, true},
-        LayoutCase{D3DFMT_L8, 40, 8, 0, {}, true},
-        LayoutCase{D3DFMT_A8L8, 56, 16, 3, {0xFF, 0xFF, 0xFF, 0xFF00}, false},
-        LayoutCase{D3DFMT_L16, 52, 16, 3, {0xFFFF, 0xFFFF, 0xFFFF}, false}));
+    testing::Values(LayoutCase{D3DFMT_R8G8B8, 40, 24, 0, {}, false}, LayoutCase{D3DFMT_A8R8G8B8, 40, 32, 0, {}, false},
+                    LayoutCase{D3DFMT_X8R8G8B8, 40, 32, 0, {}, false},
+                    LayoutCase{D3DFMT_R5G6B5, 52, 16, 3, {0xF800, 0x07E0, 0x001F}, false},
+                    LayoutCase{D3DFMT_X1R5G5B5, 40, 16, 0, {}, false},
+                    LayoutCase{D3DFMT_A1R5G5B5, 56, 16, 3, {0x7C00, 0x03E0, 0x001F, 0x8000}, false},
+                    LayoutCase{D3DFMT_A4R4G4B4, 56, 16, 3, {0x0F00, 0x00F0, 0x000F, 0xF000}, false},
+                    LayoutCase{D3DFMT_R3G3B2, 40, 8, 0, {}, true},
+                    LayoutCase{D3DFMT_A8R3G3B2, 56, 16, 3, {0xE0, 0x1C, 0x03, 0xFF00}, false},
+                    LayoutCase{D3DFMT_X4R4G4B4, 52, 16, 3, {0x0F00, 0x00F0, 0x000F}, false},
+                    LayoutCase{D3DFMT_A2B10G10R10, 56, 32, 3, {0x3FF, 0xFFC00, 0x3FF00000, 0xC0000000}, false},
+                    LayoutCase{D3DFMT_A8B8G8R8, 56, 32, 3, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}, false},
+                    LayoutCase{D3DFMT_X8B8G8R8, 52, 32, 3, {0xFF, 0xFF00, 0xFF0000}, false},
+                    LayoutCase{D3DFMT_G16R16, 52, 32, 3, {0xFFFF, 0xFFFF0000, 0}, false},
+                    LayoutCase{D3DFMT_A2R10G10B10, 56, 32, 3, {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000}, false},
+                    LayoutCase{D3DFMT_P8, 40, 8, 0, {}, true}, LayoutCase{D3DFMT_L8, 40, 8, 0, {}, true},
+                    LayoutCase{D3DFMT_A8L8, 56, 16, 3, {0xFF, 0xFF, 0xFF, 0xFF00}, false},
+                    LayoutCase{D3DFMT_L16, 52, 16, 3, {0xFFFF, 0xFFFF, 0xFFFF}, false}));
 
 std::vector<BYTE> BuildEightBit(D3DFORMAT format, const ImagePaletteEntry* palette) {
   const BYTE pixel = 0;
@@ -144,13 +141,15 @@ TEST(BmpFile, IsByteExactForASmallImage) {
   std::vector<BYTE> file;
   ASSERT_EQ(BuildBmpFile(block, &file), S_OK);
   const std::vector<BYTE> expected = {
-      'B', 'M', 72, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,           // file header
-      40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 32, 0,         // size, width, height, planes, bits
-      0, 0, 0, 0, 0, 0, 0, 0, 0x12, 0x0B, 0, 0, 0x12, 0x0B, 0, 0,  // compression, image size, dpm
-      0, 0, 0, 0, 0, 0, 0, 0,                                   // colours
-      0x99, 0x88, 0x77, 0x01, 0xCC, 0xBB, 0xAA, 0x00,           // bottom row
-      0x33, 0x22, 0x11, 0x80, 0x66, 0x55, 0x44, 0xFF,           // top row
-      0, 0};
+      'B',  'M',  72,   0,    0,    0,    0,    0,    0,    0,    54, 0, 0,    0,  // file header
+      40,   0,    0,    0,    2,    0,    0,    0,    2,    0,    0,  0, 1,    0,
+      32,   0,  // size, width, height, planes, bits
+      0,    0,    0,    0,    0,    0,    0,    0,    0x12, 0x0B, 0,  0, 0x12, 0x0B,
+      0,    0,                                         // compression, image size, dpm
+      0,    0,    0,    0,    0,    0,    0,    0,     // colours
+      0x99, 0x88, 0x77, 0x01, 0xCC, 0xBB, 0xAA, 0x00,  // bottom row
+      0x33, 0x22, 0x11, 0x80, 0x66, 0x55, 0x44, 0xFF,  // top row
+      0,    0};
   EXPECT_EQ(file, expected);
 }
 

@@ -14,9 +14,8 @@ void AppendBytes(png_structp png, png_bytep data, png_size_t length) {
   out->insert(out->end(), data, data + length);
 }
 
-std::vector<uint8_t> WritePng(uint32_t width, uint32_t height, int colourType,
-                              const std::vector<uint8_t>& samples, int bytesPerPixel,
-                              const std::vector<uint8_t>* paletteRgb,
+std::vector<uint8_t> WritePng(uint32_t width, uint32_t height, int colourType, const std::vector<uint8_t>& samples,
+                              int bytesPerPixel, const std::vector<uint8_t>* paletteRgb,
                               const std::vector<uint8_t>* paletteAlpha) {
   std::vector<uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -26,8 +25,8 @@ std::vector<uint8_t> WritePng(uint32_t width, uint32_t height, int colourType,
     throw std::runtime_error("png encoding failed");
   }
   png_set_write_fn(png, &out, AppendBytes, nullptr);
-  png_set_IHDR(png, info, width, height, 8, colourType, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, width, height, 8, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
   if (paletteRgb != nullptr) {
     std::vector<png_color> entries(paletteRgb->size() / 3);
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -35,8 +34,7 @@ std::vector<uint8_t> WritePng(uint32_t width, uint32_t height, int colourType,
     }
     png_set_PLTE(png, info, entries.data(), static_cast<int>(entries.size()));
     if (paletteAlpha != nullptr && !paletteAlpha->empty()) {
-      png_set_tRNS(png, info, paletteAlpha->data(), static_cast<int>(paletteAlpha->size()),
-                   nullptr);
+      png_set_tRNS(png, info, paletteAlpha->data(), static_cast<int>(paletteAlpha->size()), nullptr);
     }
   }
   png_write_info(png, info);
@@ -50,22 +48,19 @@ std::vector<uint8_t> WritePng(uint32_t width, uint32_t height, int colourType,
 
 }  // namespace
 
-std::vector<uint8_t> EncodePng(uint32_t width, uint32_t height, int channels,
-                               const std::vector<uint8_t>& samples) {
-  static const int kTypes[] = {0, PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA,
-                               PNG_COLOR_TYPE_RGB, PNG_COLOR_TYPE_RGB_ALPHA};
+std::vector<uint8_t> EncodePng(uint32_t width, uint32_t height, int channels, const std::vector<uint8_t>& samples) {
+  static const int kTypes[] = {0, PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB,
+                               PNG_COLOR_TYPE_RGB_ALPHA};
   return WritePng(width, height, kTypes[channels], samples, channels, nullptr, nullptr);
 }
 
-std::vector<uint8_t> EncodePalettePng(uint32_t width, uint32_t height,
-                                      const std::vector<uint8_t>& indices,
+std::vector<uint8_t> EncodePalettePng(uint32_t width, uint32_t height, const std::vector<uint8_t>& indices,
                                       const std::vector<uint8_t>& paletteRgb,
                                       const std::vector<uint8_t>& paletteAlpha) {
   return WritePng(width, height, PNG_COLOR_TYPE_PALETTE, indices, 1, &paletteRgb, &paletteAlpha);
 }
 
-std::vector<uint8_t> EncodeJpeg(uint32_t width, uint32_t height, int channels,
-                                const std::vector<uint8_t>& samples) {
+std::vector<uint8_t> EncodeJpeg(uint32_t width, uint32_t height, int channels, const std::vector<uint8_t>& samples) {
   jpeg_compress_struct compressor;
   jpeg_error_mgr errors;
   compressor.err = jpeg_std_error(&errors);
@@ -85,8 +80,7 @@ std::vector<uint8_t> EncodeJpeg(uint32_t width, uint32_t height, int channels,
   }
   jpeg_start_compress(&compressor, TRUE);
   while (compressor.next_scanline < height) {
-    JSAMPROW row = const_cast<JSAMPROW>(samples.data() +
-                                        size_t{compressor.next_scanline} * width * channels);
+    JSAMPROW row = const_cast<JSAMPROW>(samples.data() + size_t{compressor.next_scanline} * width * channels);
     jpeg_write_scanlines(&compressor, &row, 1);
   }
   jpeg_finish_compress(&compressor);

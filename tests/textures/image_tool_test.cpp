@@ -38,9 +38,7 @@ class ImageTool : public testing::Test {
  protected:
   void SetUp() override {
     directory_ = fs::temp_directory_path() /
-                 ("orbelune-tool-" + std::string(testing::UnitTest::GetInstance()
-                                                     ->current_test_info()
-                                                     ->name()));
+                 ("orbelune-tool-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::create_directories(directory_);
   }
   void TearDown() override { fs::remove_all(directory_); }
@@ -69,8 +67,7 @@ TEST_F(ImageTool, PrintsWhatTheFileHoldsAndWritesItAsArgb) {
   EXPECT_NE(run.output.find("3 (PNG)"), std::string::npos) << run.output;
 
   std::ifstream file(out, std::ios::binary);
-  const std::vector<uint8_t> bmp{std::istreambuf_iterator<char>(file),
-                                 std::istreambuf_iterator<char>()};
+  const std::vector<uint8_t> bmp{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   ASSERT_EQ(bmp.size(), 80u);  // 54 + 2 rows of 12, padded
   const std::vector<uint8_t> bottomRow = {90, 80, 70, 255, 3, 2, 1, 4, 7, 6, 5, 8};
   const std::vector<uint8_t> topRow = {30, 20, 10, 255, 60, 50, 40, 128, 0, 0, 0, 0};

@@ -20,9 +20,9 @@ TEST(LoadSurface, FillsOnlyTheDestinationRectangleFromTheSourceRectangle) {
   for (uint32_t i = 0; i < source.size(); ++i) source[i] = 0xFF000000u | i;
   MemorySurface surface(D3DFMT_A8R8G8B8, 4, 4);
   const RECT from{1, 1, 3, 3}, to{1, 2, 3, 4};
-  ASSERT_EQ(LoadSurfaceFromMemory(&surface, nullptr, &to, source.data(), D3DFMT_A8R8G8B8, 16,
-                                  nullptr, &from, FilterNone, 0),
-            S_OK);
+  ASSERT_EQ(
+      LoadSurfaceFromMemory(&surface, nullptr, &to, source.data(), D3DFMT_A8R8G8B8, 16, nullptr, &from, FilterNone, 0),
+      S_OK);
   EXPECT_EQ(Pixel(surface, 1, 2), 0xFF000005u);
   EXPECT_EQ(Pixel(surface, 2, 2), 0xFF000006u);
   EXPECT_EQ(Pixel(surface, 1, 3), 0xFF000009u);
@@ -40,8 +40,8 @@ TEST(LoadSurface, DitherPatternStaysFixedToTheSurface) {
   MemorySurface surface(D3DFMT_A8R8G8B8, 2, 1);
   const RECT from{0, 0, 1, 1}, left{0, 0, 1, 1}, right{1, 0, 2, 1};
   for (const RECT* to : {&left, &right}) {
-    ASSERT_EQ(LoadSurfaceFromMemory(&surface, nullptr, to, half, D3DFMT_A16B16G16R16, 8, nullptr,
-                                    &from, FilterNone | FilterDither, 0),
+    ASSERT_EQ(LoadSurfaceFromMemory(&surface, nullptr, to, half, D3DFMT_A16B16G16R16, 8, nullptr, &from,
+                                    FilterNone | FilterDither, 0),
               S_OK);
   }
   EXPECT_EQ((Pixel(surface, 0, 0) >> 16) & 0xFF, 1u);
@@ -69,13 +69,12 @@ TEST(LoadSurface, RefusesBadArgumentsWithoutTouchingTheSurface) {
       {"no source rectangle", &surface, source, nullptr, {}, false, 8, FilterNone},
       {"inverted source rectangle", &surface, source, &inverted, {}, false, 8, FilterNone},
       {"rows longer than the pitch", &surface, source, &whole, {}, false, 4, FilterNone},
-      {"destination past the surface", &surface, source, &whole, {2, 2, 5, 4}, true, 8,
-       FilterNone},
+      {"destination past the surface", &surface, source, &whole, {2, 2, 5, 4}, true, 8, FilterNone},
       {"bad filter", &surface, source, &whole, {}, false, 8, 7},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(LoadSurfaceFromMemory(c.surface, nullptr, c.useTo ? &c.to : nullptr, c.pixels,
-                                    D3DFMT_A8R8G8B8, c.pitch, nullptr, c.from, c.filter, 0),
+    EXPECT_EQ(LoadSurfaceFromMemory(c.surface, nullptr, c.useTo ? &c.to : nullptr, c.pixels, D3DFMT_A8R8G8B8, c.pitch,
+                                    nullptr, c.from, c.filter, 0),
               D3DERR_INVALIDCALL)
         << c.what;
   }

@@ -15,13 +15,11 @@
 
 class MemoryTexture final : public IDirect3DTexture9 {
  public:
-  MemoryTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                int* liveObjects)
+  MemoryTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool, int* liveObjects)
       : usage_(usage), pool_(pool), liveObjects_(liveObjects) {
     if (levels == 0) levels = static_cast<UINT>(std::bit_width(std::max(width, height)));
     for (UINT i = 0; i < levels; ++i) {
-      levels_.push_back(std::make_unique<MemorySurface>(format, std::max(width >> i, 1u),
-                                                        std::max(height >> i, 1u)));
+      levels_.push_back(std::make_unique<MemorySurface>(format, std::max(width >> i, 1u), std::max(height >> i, 1u)));
     }
     ++*liveObjects_;
   }
@@ -90,7 +88,7 @@ class MemoryDevice final : public UnimplementedDevice, public IDirect3D9 {
   D3DCAPS9 caps{};
   std::vector<D3DFORMAT> supportedFormats{D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8};
   std::vector<MemoryTexture*> created;  // every texture made, in order (not owned: may be gone)
-  std::vector<D3DPOOL> createdPools;     // the pool each was made in, readable after release
+  std::vector<D3DPOOL> createdPools;    // the pool each was made in, readable after release
   int updates = 0;
   int liveObjects = 0;
 
@@ -103,15 +101,15 @@ class MemoryDevice final : public UnimplementedDevice, public IDirect3D9 {
   UINT GetAdapterCount() override { return 1; }
   HRESULT GetAdapterDisplayMode(UINT, D3DDISPLAYMODE* mode) override { return GetDisplayMode(0, mode); }
   HRESULT CheckDeviceType(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, BOOL) override { return D3D_OK; }
-  HRESULT CheckDeviceFormat(UINT, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE type,
-                            D3DFORMAT format) override {
-    const bool known = std::find(supportedFormats.begin(), supportedFormats.end(), format) !=
-                       supportedFormats.end();
+  HRESULT CheckDeviceFormat(UINT, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE type, D3DFORMAT format) override {
+    const bool known = std::find(supportedFormats.begin(), supportedFormats.end(), format) != supportedFormats.end();
     return type == D3DRTYPE_TEXTURE && known ? D3D_OK : D3DERR_NOTAVAILABLE;
   }
   HRESULT CheckDepthStencilMatch(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, D3DFORMAT) override { return E_NOTIMPL; }
   HRESULT GetDeviceCaps(UINT, D3DDEVTYPE, D3DCAPS9* out) override { return GetDeviceCaps(out); }
-  HRESULT CreateDevice(UINT, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS*, IDirect3DDevice9**) override { return E_NOTIMPL; }
+  HRESULT CreateDevice(UINT, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS*, IDirect3DDevice9**) override {
+    return E_NOTIMPL;
+  }
 
   // IDirect3DDevice9: what texture creation uses.
   HRESULT GetDirect3D(IDirect3D9** direct3d) override {
@@ -134,8 +132,8 @@ class MemoryDevice final : public UnimplementedDevice, public IDirect3D9 {
     parameters->DeviceType = D3DDEVTYPE_REF;
     return D3D_OK;
   }
-  HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                        D3DPOOL pool, IDirect3DTexture9** texture, HANDLE*) override {
+  HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                        IDirect3DTexture9** texture, HANDLE*) override {
     if (width == 0 || height == 0) return D3DERR_INVALIDCALL;
     auto* made = new MemoryTexture(width, height, levels, usage, format, pool, &liveObjects);
     created.push_back(made);

@@ -47,39 +47,31 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{D3DFMT_X8R8G8B8, {0x10, 0x20, 0x30, 0x00}, {k(0x30), k(0x20), k(0x10), 1}},
         ReadCase{D3DFMT_R8G8B8, {0x10, 0x20, 0x30}, {k(0x30), k(0x20), k(0x10), 1}},
         ReadCase{D3DFMT_A8B8G8R8, {0x10, 0x20, 0x30, 0x40}, {k(0x10), k(0x20), k(0x30), k(0x40)}},
-        ReadCase{D3DFMT_R5G6B5, {0x00, 0xF8}, {1, 0, 0, 1}},
-        ReadCase{D3DFMT_R5G6B5, {0xE0, 0x07}, {0, 1, 0, 1}},
-        ReadCase{D3DFMT_A1R5G5B5, {0x1F, 0x80}, {0, 0, 1, 1}},
-        ReadCase{D3DFMT_X1R5G5B5, {0x00, 0xFC}, {1, 0, 0, 1}},
+        ReadCase{D3DFMT_R5G6B5, {0x00, 0xF8}, {1, 0, 0, 1}}, ReadCase{D3DFMT_R5G6B5, {0xE0, 0x07}, {0, 1, 0, 1}},
+        ReadCase{D3DFMT_A1R5G5B5, {0x1F, 0x80}, {0, 0, 1, 1}}, ReadCase{D3DFMT_X1R5G5B5, {0x00, 0xFC}, {1, 0, 0, 1}},
         ReadCase{D3DFMT_A4R4G4B4, {0x0F, 0x50}, {0, 0, 1, 1 / 3.0f}},
         ReadCase{D3DFMT_R3G3B2, {0xE1}, {1, 0, 1 / 3.0f, 1}},
         ReadCase{D3DFMT_A8R3G3B2, {0x1C, 0x80}, {0, 1, 0, k(0x80)}},
         ReadCase{D3DFMT_A2R10G10B10, {0xFF, 0x03, 0x00, 0xC0}, {0, 0, 1, 1}},
         ReadCase{D3DFMT_A2B10G10R10, {0xFF, 0x03, 0x00, 0x40}, {1, 0, 0, 1 / 3.0f}},
         ReadCase{D3DFMT_G16R16, {0xFF, 0xFF, 0x00, 0x00}, {1, 0, 1, 1}},
-        ReadCase{D3DFMT_A16B16G16R16,
-                 {0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80},
-                 {1, 0, 0, 32768 / 65535.0f}},
+        ReadCase{D3DFMT_A16B16G16R16, {0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80}, {1, 0, 0, 32768 / 65535.0f}},
         ReadCase{FormatCodeR16, {0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}, {0, 0, 1, 1}},
-        ReadCase{FormatCodeAL16, {0x00, 0x80, 0xFF, 0xFF}, {32768 / 65535.0f, 32768 / 65535.0f,
-                                                            32768 / 65535.0f, 1}},
+        ReadCase{FormatCodeAL16, {0x00, 0x80, 0xFF, 0xFF}, {32768 / 65535.0f, 32768 / 65535.0f, 32768 / 65535.0f, 1}},
         ReadCase{D3DFMT_L8, {0x40}, {k(0x40), k(0x40), k(0x40), 1}},
         ReadCase{D3DFMT_A8L8, {0x40, 0x80}, {k(0x40), k(0x40), k(0x40), k(0x80)}},
-        ReadCase{D3DFMT_L16, {0xFF, 0xFF}, {1, 1, 1, 1}},
-        ReadCase{D3DFMT_A8, {0x80}, {0, 0, 0, k(0x80)}},
+        ReadCase{D3DFMT_L16, {0xFF, 0xFF}, {1, 1, 1, 1}}, ReadCase{D3DFMT_A8, {0x80}, {0, 0, 0, k(0x80)}},
         ReadCase{D3DFMT_P8, {3}, {k(3), k(252), k(17), k(200)}},
         ReadCase{D3DFMT_A8P8, {3, 0x10}, {k(3), k(252), k(17), k(0x10)}},
-        ReadCase{D3DFMT_A16B16G16R16F,
-                 {0x00, 0x3C, 0x00, 0x38, 0x00, 0x00, 0x00, 0x3C},
-                 {1, 0.5f, 0, 1}},
+        ReadCase{D3DFMT_A16B16G16R16F, {0x00, 0x3C, 0x00, 0x38, 0x00, 0x00, 0x00, 0x3C}, {1, 0.5f, 0, 1}},
         ReadCase{D3DFMT_R32F, {0x00, 0x00, 0x80, 0x3E}, {0.25f, 1, 1, 1}}));
 
 // Writing a value that lies exactly on one of a format's levels and reading it back must give
 // the same value, for every channel of every uncompressed format.
 TEST(PixelCodec, WritesAndReadsBackEveryLevelOfEveryFormat) {
   for (const PixelFormatDescriptor& descriptor : AllPixelFormats()) {
-    if (descriptor.layout != PixelLayout::PackedFields &&
-        descriptor.layout != PixelLayout::Float16 && descriptor.layout != PixelLayout::Float32)
+    if (descriptor.layout != PixelLayout::PackedFields && descriptor.layout != PixelLayout::Float16 &&
+        descriptor.layout != PixelLayout::Float32)
       continue;
     PixelCodec codec;
     ASSERT_EQ(codec.Init(descriptor.format, nullptr), S_OK) << descriptor.name;
@@ -91,8 +83,7 @@ TEST(PixelCodec, WritesAndReadsBackEveryLevelOfEveryFormat) {
         const float max = static_cast<float>((uint64_t{1} << field.bits) - 1);
         return static_cast<float>(static_cast<int>(value * max)) / max;
       };
-      FloatColour wanted{snap(descriptor.red), snap(descriptor.green), snap(descriptor.blue),
-                         snap(descriptor.alpha)};
+      FloatColour wanted{snap(descriptor.red), snap(descriptor.green), snap(descriptor.blue), snap(descriptor.alpha)};
       if (descriptor.kind == PixelKind::Luminance) {
         wanted.r = wanted.g = wanted.b = snap(descriptor.luminance);
       }

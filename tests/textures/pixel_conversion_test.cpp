@@ -28,8 +28,8 @@ std::vector<uint32_t> AsArgb(const std::vector<BYTE>& bytes) {
   return pixels;
 }
 
-HRESULT Convert(const Block& from, D3DFORMAT format, uint32_t width, uint32_t height,
-                DWORD filter, D3DCOLOR key, std::vector<BYTE>* out) {
+HRESULT Convert(const Block& from, D3DFORMAT format, uint32_t width, uint32_t height, DWORD filter, D3DCOLOR key,
+                std::vector<BYTE>* out) {
   const uint32_t bytesPerPixel = FindPixelFormat(format)->BytesPerPixel();
   out->assign(size_t{width} * height * bytesPerPixel, 0xCD);
   SourceBlock source;
@@ -48,8 +48,7 @@ HRESULT Convert(const Block& from, D3DFORMAT format, uint32_t width, uint32_t he
   return ConvertPixelBlock(destination, source, filter, key);
 }
 
-std::vector<uint32_t> ConvertArgb(const Block& from, uint32_t width, uint32_t height,
-                                  DWORD filter, D3DCOLOR key = 0) {
+std::vector<uint32_t> ConvertArgb(const Block& from, uint32_t width, uint32_t height, DWORD filter, D3DCOLOR key = 0) {
   std::vector<BYTE> out;
   EXPECT_EQ(Convert(from, D3DFMT_A8R8G8B8, width, height, filter, key, &out), S_OK);
   return AsArgb(out);
@@ -65,19 +64,16 @@ TEST(ColourKey, IsReadBackThroughTheSourceFormat) {
   // A JPEG decodes to X8R8G8B8 with a top byte of 0: its black still reads as opaque black.
   Block jpeg = Argb(2, 1, {0x00000000, 0x00000100});
   jpeg.format = D3DFMT_X8R8G8B8;
-  EXPECT_EQ(ConvertArgb(jpeg, 2, 1, FilterLinear, 0xFF000000),
-            (std::vector<uint32_t>{0x00000000, 0xFF000100}));
+  EXPECT_EQ(ConvertArgb(jpeg, 2, 1, FilterLinear, 0xFF000000), (std::vector<uint32_t>{0x00000000, 0xFF000100}));
 
   // In R5G6B5 the key 0xFF040204 is stored as black, so it matches black pixels.
   const Block r5g6b5{D3DFMT_R5G6B5, 2, 1, {0x00, 0x00, 0x01, 0x00}};
-  EXPECT_EQ(ConvertArgb(r5g6b5, 2, 1, FilterNone, 0xFF040204),
-            (std::vector<uint32_t>{0x00000000, 0xFF000008}));
+  EXPECT_EQ(ConvertArgb(r5g6b5, 2, 1, FilterNone, 0xFF040204), (std::vector<uint32_t>{0x00000000, 0xFF000008}));
 }
 
 TEST(Conversion, ExpandsGreyToEqualChannelsAndOpaqueAlpha) {
   const Block grey{D3DFMT_L8, 3, 1, {0x00, 0x7F, 0xFF}};
-  EXPECT_EQ(ConvertArgb(grey, 3, 1, FilterLinear),
-            (std::vector<uint32_t>{0xFF000000, 0xFF7F7F7F, 0xFFFFFFFF}));
+  EXPECT_EQ(ConvertArgb(grey, 3, 1, FilterLinear), (std::vector<uint32_t>{0xFF000000, 0xFF7F7F7F, 0xFFFFFFFF}));
 }
 
 TEST(Conversion, StraightCopyKeepsBytesThatAConversionWouldRewrite) {
@@ -109,8 +105,7 @@ TEST(Conversion, ThirtyTwoBitShortcutMatchesTheFloatPath) {
         image.format = from;
         std::vector<BYTE> direct, viaFloats, floats;
         ASSERT_EQ(Convert(image, to, 8, 8, FilterNone | dither, 0xFF000000, &direct), S_OK);
-        ASSERT_EQ(Convert(image, D3DFMT_A32B32G32R32F, 8, 8, FilterNone, 0xFF000000, &floats),
-                  S_OK);
+        ASSERT_EQ(Convert(image, D3DFMT_A32B32G32R32F, 8, 8, FilterNone, 0xFF000000, &floats), S_OK);
         const Block wide{D3DFMT_A32B32G32R32F, 8, 8, floats};
         ASSERT_EQ(Convert(wide, to, 8, 8, FilterNone | dither, 0, &viaFloats), S_OK);
         EXPECT_EQ(direct, viaFloats) << from << " to " << to << " dither " << dither;
@@ -133,8 +128,7 @@ TEST_P(Srgb, ConvertsOnTheRequestedSideOnly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Flags, Srgb,
-                         testing::Values(SrgbCase{0, 128}, SrgbCase{FilterSrgbIn, 55},
-                                         SrgbCase{FilterSrgbOut, 188},
+                         testing::Values(SrgbCase{0, 128}, SrgbCase{FilterSrgbIn, 55}, SrgbCase{FilterSrgbOut, 188},
                                          SrgbCase{FilterSrgbIn | FilterSrgbOut, 128}));
 
 TEST(Dither, OrderedDitherAddsTheMatrixEntryBeforeTruncating) {
@@ -175,8 +169,7 @@ TEST(Dither, DiffusionKeepsTheAverageOfAnAreaBetweenLevels) {
 TEST(Strategies, FilterNoneCopiesTheOverlapAndClearsTheRest) {
   const Block image = Argb(2, 2, {0xFF111111, 0xFF222222, 0xFF333333, 0xFF444444});
   EXPECT_EQ(ConvertArgb(image, 3, 3, FilterNone),
-            (std::vector<uint32_t>{0xFF111111, 0xFF222222, 0, 0xFF333333, 0xFF444444, 0, 0, 0,
-                                   0}));
+            (std::vector<uint32_t>{0xFF111111, 0xFF222222, 0, 0xFF333333, 0xFF444444, 0, 0, 0, 0}));
   EXPECT_EQ(ConvertArgb(image, 1, 1, FilterNone), (std::vector<uint32_t>{0xFF111111}));
 }
 
@@ -187,10 +180,10 @@ TEST(Strategies, PointTakesTheNearestPixel) {
 }
 
 TEST(Strategies, BoxHalvingAveragesTwoByTwo) {
-  const Block image = Argb(4, 2, {0xFF000000, 0xFF040404, 0xFF808080, 0xFF808080,  //
-                                  0xFF080808, 0xFF0C0C0C, 0x00808080, 0x00808080});
-  EXPECT_EQ(ConvertArgb(image, 2, 1, FilterBox),
-            (std::vector<uint32_t>{0xFF060606, 0x80808080}));
+  const Block image = Argb(4, 2,
+                           {0xFF000000, 0xFF040404, 0xFF808080, 0xFF808080,  //
+                            0xFF080808, 0xFF0C0C0C, 0x00808080, 0x00808080});
+  EXPECT_EQ(ConvertArgb(image, 2, 1, FilterBox), (std::vector<uint32_t>{0xFF060606, 0x80808080}));
 }
 
 struct EdgeCase {
@@ -231,13 +224,11 @@ TEST(Strategies, TriangleKeepsFlatAreasFlatAndSmoothsDetail) {
   }
   // Alternating columns halve into an even grey.
   const Block stripes = Argb(4, 1, {0xFF000000, 0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF});
-  EXPECT_EQ(ConvertArgb(stripes, 2, 1, FilterTriangle),
-            (std::vector<uint32_t>{0xFF808080, 0xFF808080}));
+  EXPECT_EQ(ConvertArgb(stripes, 2, 1, FilterTriangle), (std::vector<uint32_t>{0xFF808080, 0xFF808080}));
   // Box at a ratio other than one half goes to the same resampler: 3 to 2 weighs each source
   // pixel by the part of it under the destination pixel.
   const Block three = Argb(3, 1, {0xFF000000, 0xFF303030, 0xFF606060});
-  EXPECT_EQ(ConvertArgb(three, 2, 1, FilterBox),
-            (std::vector<uint32_t>{0xFF101010, 0xFF505050}));
+  EXPECT_EQ(ConvertArgb(three, 2, 1, FilterBox), (std::vector<uint32_t>{0xFF101010, 0xFF505050}));
 }
 
 // Large images are resampled a row at a time instead of all at once: same pixels.
@@ -279,8 +270,7 @@ TEST(Conversion, PaletteSourceReadsItsEntriesAndKeepsThemForAPaletteDestination)
   palette[1] = {255, 0, 0, 255};
   palette[2] = {0, 0, 255, 128};
   Block indices{D3DFMT_P8, 2, 1, {1, 2}, palette};
-  EXPECT_EQ(ConvertArgb(indices, 2, 1, FilterNone),
-            (std::vector<uint32_t>{0xFFFF0000, 0x800000FF}));
+  EXPECT_EQ(ConvertArgb(indices, 2, 1, FilterNone), (std::vector<uint32_t>{0xFFFF0000, 0x800000FF}));
   std::vector<BYTE> out;
   ASSERT_EQ(Convert(indices, D3DFMT_P8, 4, 1, FilterPoint, 0, &out), S_OK);
   EXPECT_EQ(out, (std::vector<BYTE>{1, 1, 2, 2}));
@@ -290,8 +280,7 @@ TEST(Conversion, RefusesBadFilterWordsAndUnconvertibleFormats) {
   const Block image = Argb(1, 1, {0});
   std::vector<BYTE> out;
   for (DWORD filter : {0u, 6u, 0x800000u | FilterLinear, 0x10000u}) {
-    EXPECT_EQ(Convert(image, D3DFMT_A8R8G8B8, 1, 1, filter, 0, &out), D3DERR_INVALIDCALL)
-        << std::hex << filter;
+    EXPECT_EQ(Convert(image, D3DFMT_A8R8G8B8, 1, 1, filter, 0, &out), D3DERR_INVALIDCALL) << std::hex << filter;
   }
   EXPECT_EQ(Convert(image, D3DFMT_DXT1, 4, 4, FilterNone, 0, &out), D3DERR_INVALIDCALL);
   const Block noPalette{D3DFMT_P8, 1, 1, {0}};

@@ -30,10 +30,10 @@ TEST_F(ReferenceDevice, MakesTheSceneTexturesWithFullChains) {
     rgba[0] = rgba[1] = rgba[2] = 0;  // one opaque black pixel, keyed out
     const auto png = EncodePng(c.width, c.height, 4, rgba);
     IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(CreateTextureFromMemory(device_, png.data(), static_cast<UINT>(png.size()), 0, 0, 0,
-                                      0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, FilterLinear,
-                                      FilterLinear, 0xFF000000, nullptr, nullptr, &texture),
-              D3D_OK);
+    ASSERT_EQ(
+        CreateTextureFromMemory(device_, png.data(), static_cast<UINT>(png.size()), 0, 0, 0, 0, D3DFMT_A8R8G8B8,
+                                D3DPOOL_MANAGED, FilterLinear, FilterLinear, 0xFF000000, nullptr, nullptr, &texture),
+        D3D_OK);
     EXPECT_EQ(texture->GetLevelCount(), c.expectedLevels);
     D3DSURFACE_DESC description{};
     ASSERT_EQ(texture->GetLevelDesc(0, &description), D3D_OK);
@@ -62,9 +62,7 @@ TEST_F(ReferenceDevice, MakesTheSceneTexturesWithFullChains) {
 // The screenshot path: a scratch surface of the device, a rectangle of it, a BMP file.
 TEST_F(ReferenceDevice, SavesARectangleOfAScratchSurface) {
   IDirect3DSurface9* surface = nullptr;
-  ASSERT_EQ(device_->CreateOffscreenPlainSurface(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_SCRATCH, &surface,
-                                                 nullptr),
-            D3D_OK);
+  ASSERT_EQ(device_->CreateOffscreenPlainSurface(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_SCRATCH, &surface, nullptr), D3D_OK);
   D3DLOCKED_RECT locked{};
   ASSERT_EQ(surface->LockRect(&locked, nullptr, 0), D3D_OK);
   for (UINT y = 0; y < 8; ++y) {
@@ -79,8 +77,7 @@ TEST_F(ReferenceDevice, SavesARectangleOfAScratchSurface) {
   ASSERT_EQ(SaveSurfaceToFile(path.c_str(), ImageFileFormatBmp, surface, nullptr, &rect), D3D_OK);
   surface->Release();
   std::ifstream in(path, std::ios::binary);
-  const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in),
-                                  std::istreambuf_iterator<char>()};
+  const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   std::remove(path.c_str());
   ASSERT_EQ(file.size(), 80u);
   uint32_t first;

@@ -19,8 +19,8 @@ class SaveSurface : public testing::Test {
  protected:
   void SetUp() override {
     directory_ = fs::temp_directory_path() /
-                 ("orbelune-save-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                 ("orbelune-save-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(directory_);
     path_ = (directory_ / "OrbeluneSS.bmp").string();
   }
@@ -58,7 +58,7 @@ TEST_F(SaveSurface, WritesTheWholeScreenBottomUp) {
   EXPECT_EQ(Read32(file, 2), 3145784u);
   EXPECT_EQ(Read32(file, 10), 54u);
   EXPECT_EQ(Read32(file, 22), 768u);
-  EXPECT_EQ(Read32(file, 54), 0xA0000000u | (767u << 12));       // last row, first pixel
+  EXPECT_EQ(Read32(file, 54), 0xA0000000u | (767u << 12));         // last row, first pixel
   EXPECT_EQ(Read32(file, 54 + 4096), 0xA0000000u | (766u << 12));  // then the row above
   EXPECT_FALSE(surface.Locked());
 }
@@ -111,9 +111,7 @@ class SaveSurfaceRefusal : public SaveSurface, public testing::WithParamInterfac
 TEST_P(SaveSurfaceRefusal, CreatesNoFile) {
   const RefusalCase& c = GetParam();
   MemorySurface surface(c.format, 8, 6);
-  EXPECT_EQ(SaveSurfaceToFile(path_.c_str(), c.fileFormat, &surface, nullptr,
-                              c.useRect ? &c.rect : nullptr),
-            c.result)
+  EXPECT_EQ(SaveSurfaceToFile(path_.c_str(), c.fileFormat, &surface, nullptr, c.useRect ? &c.rect : nullptr), c.result)
       << c.what;
   EXPECT_FALSE(fs::exists(path_)) << c.what;
   EXPECT_FALSE(surface.Locked());
@@ -122,33 +120,34 @@ TEST_P(SaveSurfaceRefusal, CreatesNoFile) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SaveSurfaceRefusal,
     testing::Values(
-        RefusalCase{"right edge one past the surface", D3DFMT_A8R8G8B8, ImageFileFormatBmp,
-                    {0, 0, 9, 6}, true, D3DERR_INVALIDCALL},
-        RefusalCase{"bottom edge one past the surface", D3DFMT_A8R8G8B8, ImageFileFormatBmp,
-                    {0, 0, 8, 7}, true, D3DERR_INVALIDCALL},
-        RefusalCase{"negative left", D3DFMT_A8R8G8B8, ImageFileFormatBmp, {-1, 0, 4, 4}, true,
+        RefusalCase{"right edge one past the surface",
+                    D3DFMT_A8R8G8B8,
+                    ImageFileFormatBmp,
+                    {0, 0, 9, 6},
+                    true,
                     D3DERR_INVALIDCALL},
-        RefusalCase{"inverted", D3DFMT_A8R8G8B8, ImageFileFormatBmp, {4, 0, 2, 4}, true,
+        RefusalCase{"bottom edge one past the surface",
+                    D3DFMT_A8R8G8B8,
+                    ImageFileFormatBmp,
+                    {0, 0, 8, 7},
+                    true,
                     D3DERR_INVALIDCALL},
-        RefusalCase{"empty", D3DFMT_A8R8G8B8, ImageFileFormatBmp, {2, 2, 2, 4}, true,
-                    D3DERR_INVALIDCALL},
-        RefusalCase{"PPM is never written", D3DFMT_A8R8G8B8, ImageFileFormatPpm, {}, false,
-                    D3DERR_INVALIDCALL},
+        RefusalCase{"negative left", D3DFMT_A8R8G8B8, ImageFileFormatBmp, {-1, 0, 4, 4}, true, D3DERR_INVALIDCALL},
+        RefusalCase{"inverted", D3DFMT_A8R8G8B8, ImageFileFormatBmp, {4, 0, 2, 4}, true, D3DERR_INVALIDCALL},
+        RefusalCase{"empty", D3DFMT_A8R8G8B8, ImageFileFormatBmp, {2, 2, 2, 4}, true, D3DERR_INVALIDCALL},
+        RefusalCase{"PPM is never written", D3DFMT_A8R8G8B8, ImageFileFormatPpm, {}, false, D3DERR_INVALIDCALL},
         RefusalCase{"no such file format", D3DFMT_A8R8G8B8, 9, {}, false, D3DERR_INVALIDCALL},
-        RefusalCase{"floats have no BMP stand-in", D3DFMT_A32B32G32R32F, ImageFileFormatBmp, {},
-                    false, D3DERR_INVALIDCALL},
-        RefusalCase{"palette surface without its palette", D3DFMT_P8, ImageFileFormatBmp, {},
-                    false, D3DERR_INVALIDCALL}));
+        RefusalCase{
+            "floats have no BMP stand-in", D3DFMT_A32B32G32R32F, ImageFileFormatBmp, {}, false, D3DERR_INVALIDCALL},
+        RefusalCase{
+            "palette surface without its palette", D3DFMT_P8, ImageFileFormatBmp, {}, false, D3DERR_INVALIDCALL}));
 
 TEST_F(SaveSurface, ReportsAFileThatCannotBeCreated) {
   MemorySurface surface(D3DFMT_A8R8G8B8, 2, 2);
   const std::string missing = (directory_ / "no-such-directory" / "x.bmp").string();
-  EXPECT_EQ(SaveSurfaceToFile(missing.c_str(), ImageFileFormatBmp, &surface, nullptr, nullptr),
-            ErrInvalidData);
-  EXPECT_EQ(SaveSurfaceToFile(nullptr, ImageFileFormatBmp, &surface, nullptr, nullptr),
-            D3DERR_INVALIDCALL);
-  EXPECT_EQ(SaveSurfaceToFile(path_.c_str(), ImageFileFormatBmp, nullptr, nullptr, nullptr),
-            D3DERR_INVALIDCALL);
+  EXPECT_EQ(SaveSurfaceToFile(missing.c_str(), ImageFileFormatBmp, &surface, nullptr, nullptr), ErrInvalidData);
+  EXPECT_EQ(SaveSurfaceToFile(nullptr, ImageFileFormatBmp, &surface, nullptr, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(SaveSurfaceToFile(path_.c_str(), ImageFileFormatBmp, nullptr, nullptr, nullptr), D3DERR_INVALIDCALL);
   EXPECT_FALSE(surface.Locked());
 }
 

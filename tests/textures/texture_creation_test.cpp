@@ -12,11 +12,9 @@ namespace {
 constexpr DWORD kLinear = FilterLinear;
 
 // The arguments of the scene's calls, over the given bytes.
-HRESULT CreateLikeTheScene(MemoryDevice& device, const std::vector<uint8_t>& file,
-                           IDirect3DTexture9** texture) {
-  return CreateTextureFromMemory(&device, file.data(), static_cast<UINT>(file.size()), 0, 0, 0, 0,
-                                 D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, kLinear, kLinear, 0xFF000000,
-                                 nullptr, nullptr, texture);
+HRESULT CreateLikeTheScene(MemoryDevice& device, const std::vector<uint8_t>& file, IDirect3DTexture9** texture) {
+  return CreateTextureFromMemory(&device, file.data(), static_cast<UINT>(file.size()), 0, 0, 0, 0, D3DFMT_A8R8G8B8,
+                                 D3DPOOL_MANAGED, kLinear, kLinear, 0xFF000000, nullptr, nullptr, texture);
 }
 
 uint32_t Pixel(MemorySurface& level, UINT x, UINT y) {
@@ -170,9 +168,8 @@ TEST(SceneTextures, EveryLevelEqualsItsOwnLoadFromTheDecodedImage) {
   for (UINT level = 0; level < texture.GetLevelCount(); ++level) {
     const UINT levelWidth = LevelWidth(texture, level), levelHeight = LevelHeight(texture, level);
     MemorySurface expected(D3DFMT_A8R8G8B8, levelWidth, levelHeight);
-    ASSERT_EQ(LoadSurfaceFromMemory(&expected, nullptr, nullptr, image.pixels,
-                                    static_cast<D3DFORMAT>(image.format), image.rowPitch, nullptr,
-                                    &whole, kLinear, 0xFF000000),
+    ASSERT_EQ(LoadSurfaceFromMemory(&expected, nullptr, nullptr, image.pixels, static_cast<D3DFORMAT>(image.format),
+                                    image.rowPitch, nullptr, &whole, kLinear, 0xFF000000),
               S_OK);
     for (UINT y = 0; y < levelHeight; ++y) {
       ASSERT_EQ(std::memcmp(expected.Row(y), texture.Level(level).Row(y), 4 * levelWidth), 0)
@@ -187,9 +184,8 @@ TEST(TextureCreation, ReportsTheImageAndHandsOutOneReference) {
   MemoryDevice device;
   ImageInfo info{};
   Made made;
-  ASSERT_EQ(CreateTextureFromMemory(&device, png.data(), static_cast<UINT>(png.size()), 0, 0, 0, 0,
-                                    D3DFMT_UNKNOWN, D3DPOOL_MANAGED, FilterDefault, FilterDefault,
-                                    0, &info, nullptr, &made.texture),
+  ASSERT_EQ(CreateTextureFromMemory(&device, png.data(), static_cast<UINT>(png.size()), 0, 0, 0, 0, D3DFMT_UNKNOWN,
+                                    D3DPOOL_MANAGED, FilterDefault, FilterDefault, 0, &info, nullptr, &made.texture),
             S_OK);
   EXPECT_EQ(info.width, 3u);
   EXPECT_EQ(info.height, 5u);
@@ -222,17 +218,16 @@ TEST_P(TextureLevels, FollowTheRequestAndTheDevice) {
   MemoryDevice device;
   if (!c.deviceHasMipmaps) device.caps.TextureCaps &= ~DWORD{D3DPTEXTURECAPS_MIPMAP};
   Made made;
-  ASSERT_EQ(CreateTextureFromMemory(&device, png.data(), static_cast<UINT>(png.size()), 0, 0,
-                                    c.mipLevels, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, kLinear,
-                                    kLinear, 0, nullptr, nullptr, &made.texture),
-            S_OK)
+  ASSERT_EQ(
+      CreateTextureFromMemory(&device, png.data(), static_cast<UINT>(png.size()), 0, 0, c.mipLevels, 0, D3DFMT_A8R8G8B8,
+                              D3DPOOL_MANAGED, kLinear, kLinear, 0, nullptr, nullptr, &made.texture),
+      S_OK)
       << c.what;
   EXPECT_EQ((*made).GetLevelCount(), c.expectedLevels) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TextureLevels,
-                         testing::Values(LevelCase{"full chain", 0, true, 5},
-                                         LevelCase{"one level", 1, true, 1},
+                         testing::Values(LevelCase{"full chain", 0, true, 5}, LevelCase{"one level", 1, true, 1},
                                          LevelCase{"three levels", 3, true, 3},
                                          LevelCase{"file's own levels", FromFile, true, 1},
                                          LevelCase{"device without mipmaps", 0, false, 1}));
@@ -246,9 +241,8 @@ TEST(TextureCreation, ChainFilteringBuildsEachLevelFromTheOneAbove) {
   const auto png = EncodePng(4, 4, 1, grey);
   MemoryDevice device;
   Made made;
-  ASSERT_EQ(CreateTextureFromMemory(&device, png.data(), static_cast<UINT>(png.size()), 0, 0, 0, 0,
-                                    D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, FilterPoint, FilterBox, 0,
-                                    nullptr, nullptr, &made.texture),
+  ASSERT_EQ(CreateTextureFromMemory(&device, png.data(), static_cast<UINT>(png.size()), 0, 0, 0, 0, D3DFMT_A8R8G8B8,
+                                    D3DPOOL_MANAGED, FilterPoint, FilterBox, 0, nullptr, nullptr, &made.texture),
             S_OK);
   MemoryTexture& texture = *made;
   ASSERT_EQ(texture.GetLevelCount(), 3u);
@@ -263,9 +257,8 @@ TEST(TextureCreation, DefaultPoolIsFilledThroughASystemMemoryTexture) {
   const auto png = EncodePng(2, 2, 4, {1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255, 10, 11, 12, 255});
   MemoryDevice device;
   Made made;
-  ASSERT_EQ(CreateTextureFromMemory(&device, png.data(), static_cast<UINT>(png.size()), 0, 0, 1, 0,
-                                    D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, FilterNone, FilterNone, 0,
-                                    nullptr, nullptr, &made.texture),
+  ASSERT_EQ(CreateTextureFromMemory(&device, png.data(), static_cast<UINT>(png.size()), 0, 0, 1, 0, D3DFMT_A8R8G8B8,
+                                    D3DPOOL_DEFAULT, FilterNone, FilterNone, 0, nullptr, nullptr, &made.texture),
             S_OK);
   ASSERT_EQ(device.createdPools.size(), 2u);
   EXPECT_EQ(device.createdPools[1], D3DPOOL_SYSTEMMEM);  // released by now
@@ -295,9 +288,8 @@ TEST_P(PaletteImages, BecomeColourTextures) {
   const auto png = EncodePalettePng(2, 1, {2, 3}, palette, c.alpha);
   MemoryDevice device;
   Made made;
-  ASSERT_EQ(CreateTextureFromMemory(&device, png.data(), static_cast<UINT>(png.size()), 0, 0, 1, 0,
-                                    D3DFMT_UNKNOWN, D3DPOOL_MANAGED, FilterNone, FilterNone, 0,
-                                    nullptr, nullptr, &made.texture),
+  ASSERT_EQ(CreateTextureFromMemory(&device, png.data(), static_cast<UINT>(png.size()), 0, 0, 1, 0, D3DFMT_UNKNOWN,
+                                    D3DPOOL_MANAGED, FilterNone, FilterNone, 0, nullptr, nullptr, &made.texture),
             S_OK)
       << c.what;
   D3DSURFACE_DESC description{};
@@ -309,10 +301,8 @@ TEST_P(PaletteImages, BecomeColourTextures) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, PaletteImages,
     testing::Values(PaletteCase{"opaque palette", {}, false, D3DFMT_X8R8G8B8, 0xFF02FD09},
-                    PaletteCase{"translucent entry", {255, 255, 255, 128}, false,
-                                D3DFMT_A8R8G8B8, 0xFF02FD09},
-                    PaletteCase{"grey ramp reads as grey", {}, true, D3DFMT_X8R8G8B8,
-                                0xFF020202}));
+                    PaletteCase{"translucent entry", {255, 255, 255, 128}, false, D3DFMT_A8R8G8B8, 0xFF02FD09},
+                    PaletteCase{"grey ramp reads as grey", {}, true, D3DFMT_X8R8G8B8, 0xFF020202}));
 
 TEST(TextureCreation, PaletteKeyIsMatchedOnTheEntries) {
   std::vector<uint8_t> palette(256 * 3, 50);
@@ -321,9 +311,8 @@ TEST(TextureCreation, PaletteKeyIsMatchedOnTheEntries) {
   MemoryDevice device;
   Made made;
   ImagePaletteEntry out[256];
-  ASSERT_EQ(CreateTextureFromMemory(&device, png.data(), static_cast<UINT>(png.size()), 0, 0, 1, 0,
-                                    D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, FilterNone, FilterNone,
-                                    0xFF000000, nullptr, out, &made.texture),
+  ASSERT_EQ(CreateTextureFromMemory(&device, png.data(), static_cast<UINT>(png.size()), 0, 0, 1, 0, D3DFMT_A8R8G8B8,
+                                    D3DPOOL_MANAGED, FilterNone, FilterNone, 0xFF000000, nullptr, out, &made.texture),
             S_OK);
   EXPECT_EQ(Pixel((*made).Level(0), 0, 0), 0x00000000u);
   EXPECT_EQ(Pixel((*made).Level(0), 1, 0), 0xFF323232u);
@@ -349,31 +338,28 @@ TEST_P(TextureRefusals, LeaveNothingBehind) {
   const auto& data = c.validData ? png : text;
   MemoryDevice device;
   IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(0x1234);
-  EXPECT_EQ(CreateTextureFromMemory(&device, data.data(), static_cast<UINT>(data.size()), c.width,
-                                    0, 0, 0, c.format, D3DPOOL_MANAGED, c.filter, kLinear, 0,
-                                    nullptr, nullptr, &texture),
+  EXPECT_EQ(CreateTextureFromMemory(&device, data.data(), static_cast<UINT>(data.size()), c.width, 0, 0, 0, c.format,
+                                    D3DPOOL_MANAGED, c.filter, kLinear, 0, nullptr, nullptr, &texture),
             c.result)
       << c.what;
   EXPECT_EQ(texture, reinterpret_cast<IDirect3DTexture9*>(0x1234)) << c.what;
   EXPECT_EQ(device.liveObjects, 0) << c.what;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TextureRefusals,
-    testing::Values(
-        RefusalCase{"not an image", false, 0, kLinear, D3DFMT_A8R8G8B8, ErrInvalidData},
-        RefusalCase{"bad filter", true, 0, 6, D3DFMT_A8R8G8B8, D3DERR_INVALIDCALL},
-        RefusalCase{"size from the file on a powers-of-two device", true, FromFile, kLinear,
-                    D3DFMT_A8R8G8B8, D3DERR_NOTAVAILABLE},
-        RefusalCase{"format from the file that the device lacks", true, 0, kLinear,
-                    FormatFromFile, D3DERR_NOTAVAILABLE}));
+INSTANTIATE_TEST_SUITE_P(Cases, TextureRefusals,
+                         testing::Values(RefusalCase{"not an image", false, 0, kLinear, D3DFMT_A8R8G8B8,
+                                                     ErrInvalidData},
+                                         RefusalCase{"bad filter", true, 0, 6, D3DFMT_A8R8G8B8, D3DERR_INVALIDCALL},
+                                         RefusalCase{"size from the file on a powers-of-two device", true, FromFile,
+                                                     kLinear, D3DFMT_A8R8G8B8, D3DERR_NOTAVAILABLE},
+                                         RefusalCase{"format from the file that the device lacks", true, 0, kLinear,
+                                                     FormatFromFile, D3DERR_NOTAVAILABLE}));
 
 TEST(TextureCreation, FromAMissingResourceReportsItAndCreatesNothing) {
   MemoryDevice device;
   IDirect3DTexture9* texture = nullptr;
-  EXPECT_EQ(CreateTextureFromResource(&device, nullptr, 9999, 0, 0, 0, 0, D3DFMT_A8R8G8B8,
-                                      D3DPOOL_MANAGED, kLinear, kLinear, 0xFF000000, nullptr,
-                                      nullptr, &texture),
+  EXPECT_EQ(CreateTextureFromResource(&device, nullptr, 9999, 0, 0, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, kLinear,
+                                      kLinear, 0xFF000000, nullptr, nullptr, &texture),
             ErrInvalidData);
   EXPECT_EQ(texture, nullptr);
   EXPECT_TRUE(device.created.empty());
@@ -384,21 +370,17 @@ TEST(TextureCreation, RefusesMissingArguments) {
   MemoryDevice device;
   IDirect3DTexture9* texture = nullptr;
   const UINT size = static_cast<UINT>(png.size());
-  EXPECT_EQ(CreateTextureFromMemory(nullptr, png.data(), size, 0, 0, 0, 0, D3DFMT_UNKNOWN,
-                                    D3DPOOL_MANAGED, kLinear, kLinear, 0, nullptr, nullptr,
-                                    &texture),
+  EXPECT_EQ(CreateTextureFromMemory(nullptr, png.data(), size, 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, kLinear,
+                                    kLinear, 0, nullptr, nullptr, &texture),
             D3DERR_INVALIDCALL);
-  EXPECT_EQ(CreateTextureFromMemory(&device, png.data(), 0, 0, 0, 0, 0, D3DFMT_UNKNOWN,
-                                    D3DPOOL_MANAGED, kLinear, kLinear, 0, nullptr, nullptr,
-                                    &texture),
+  EXPECT_EQ(CreateTextureFromMemory(&device, png.data(), 0, 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, kLinear,
+                                    kLinear, 0, nullptr, nullptr, &texture),
             D3DERR_INVALIDCALL);
-  EXPECT_EQ(CreateTextureFromMemory(&device, png.data(), size, 0, 0, 0, 0, D3DFMT_UNKNOWN,
-                                    D3DPOOL_MANAGED, kLinear, kLinear, 0, nullptr, nullptr,
-                                    nullptr),
+  EXPECT_EQ(CreateTextureFromMemory(&device, png.data(), size, 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, kLinear,
+                                    kLinear, 0, nullptr, nullptr, nullptr),
             D3DERR_INVALIDCALL);
-  EXPECT_EQ(CreateTextureFromMemory(&device, png.data(), size, 0, 0, 0, 0, D3DFMT_UNKNOWN,
-                                    static_cast<D3DPOOL>(7), kLinear, kLinear, 0, nullptr,
-                                    nullptr, &texture),
+  EXPECT_EQ(CreateTextureFromMemory(&device, png.data(), size, 0, 0, 0, 0, D3DFMT_UNKNOWN, static_cast<D3DPOOL>(7),
+                                    kLinear, kLinear, 0, nullptr, nullptr, &texture),
             D3DERR_INVALIDCALL);
   EXPECT_EQ(texture, nullptr);
 }

@@ -54,8 +54,8 @@ class FrameCommand : public testing::Test {
   // A registry file holding the program's key with the given value lines.
   std::string WriteRegistry(const fs::path& path, const std::string& valueLines) const {
     fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary)
-        << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VORLANE\\Orbelune Scr F]\n" << valueLines << "\n";
+    std::ofstream(path, std::ios::binary) << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VORLANE\\Orbelune Scr F]\n"
+                                          << valueLines << "\n";
     return path.string();
   }
 
@@ -148,7 +148,8 @@ TEST_F(FrameCommand, FailuresNameTheFile) {
     std::string message;
   };
   const Case cases[] = {
-      {missingStore, Path("frame.bmp"), "cannot read the registry file " + missingStore + ": No such file or directory"},
+      {missingStore, Path("frame.bmp"),
+       "cannot read the registry file " + missingStore + ": No such file or directory"},
       {store, unwritable,
        "cannot write " + unwritable +
            ": the file cannot be created (is there such a folder, and may it be written?) (error 0x88760B59)"},

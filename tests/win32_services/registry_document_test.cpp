@@ -29,8 +29,8 @@ TEST_P(RegistryTextRoundTrip, WritesThePlainestExactFormAndReadsItBack) {
   document.AddKey("HKEY_CURRENT_USER\\Software\\VORLANE\\Orbelune Scr F").values.push_back(test.value);
 
   std::string text = FormatRegistryText(document);
-  std::string expected = std::string("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VORLANE\\Orbelune Scr F]\n") +
-                         test.expectedLine + "\n\n";
+  std::string expected =
+      std::string("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VORLANE\\Orbelune Scr F]\n") + test.expectedLine + "\n\n";
   EXPECT_EQ(text, expected);
 
   RegistryDocument read = ParseRegistryText(text);
@@ -52,14 +52,18 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"dword", {"DefImageNum", 4, {0x0a, 0, 0, 0}}, "\"DefImageNum\"=dword:0000000a"},
         ValueCase{"dword_high_bit", {"BackColor", 4, {0xff, 0xff, 0xff, 0xff}}, "\"BackColor\"=dword:ffffffff"},
         ValueCase{"text", {"FileName", 1, Bytes(std::string_view("Default\0", 8))}, "\"FileName\"=\"Default\""},
-        ValueCase{"text_escapes", {"Quote\"Name", 1, Bytes(std::string_view("a\"b\\c\0", 6))},
+        ValueCase{"text_escapes",
+                  {"Quote\"Name", 1, Bytes(std::string_view("a\"b\\c\0", 6))},
                   "\"Quote\\\"Name\"=\"a\\\"b\\\\c\""},
-        ValueCase{"shift_jis_text", {"FileName", 1, Bytes(std::string_view(kShiftJisPath, sizeof kShiftJisPath))},
+        ValueCase{"shift_jis_text",
+                  {"FileName", 1, Bytes(std::string_view(kShiftJisPath, sizeof kShiftJisPath))},
                   "\"FileName\"=\"C:\\\\\x95\\\\\\\\photo.jpg\""},
         ValueCase{"text_without_terminator", {"FileName", 1, Bytes("abc")}, "\"FileName\"=hex(1):61,62,63"},
-        ValueCase{"text_with_inner_nul", {"FileName", 1, Bytes(std::string_view("a\0b\0", 4))},
+        ValueCase{"text_with_inner_nul",
+                  {"FileName", 1, Bytes(std::string_view("a\0b\0", 4))},
                   "\"FileName\"=hex(1):61,00,62,00"},
-        ValueCase{"text_with_line_break", {"FileName", 1, Bytes(std::string_view("a\nb\0", 4))},
+        ValueCase{"text_with_line_break",
+                  {"FileName", 1, Bytes(std::string_view("a\nb\0", 4))},
                   "\"FileName\"=hex(1):61,0a,62,00"},
         ValueCase{"empty_text_data", {"FileName", 1, {}}, "\"FileName\"=hex(1):"},
         ValueCase{"short_dword", {"ObjectDistance", 4, {0x0c}}, "\"ObjectDistance\"=hex(4):0c"},

@@ -26,8 +26,8 @@ class RegistryStore : public testing::Test {
   HKEY OpenKey() {
     HKEY key = nullptr;
     DWORD disposition = 0;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                              nullptr, &key, &disposition),
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                              &key, &disposition),
               ERROR_SUCCESS);
     return key;
   }
@@ -94,8 +94,8 @@ TEST_F(RegistryStore, KeepsTypeAndExactBytesOfEveryValue) {
 TEST_F(RegistryStore, WritesTheExportFormat) {
   ASSERT_EQ(Set("DefImageNum", REG_DWORD, {1, 0, 0, 0}), ERROR_SUCCESS);
   ASSERT_EQ(Set("FileName", REG_SZ, {'C', ':', '\\', 'a', 0}), ERROR_SUCCESS);
-  EXPECT_EQ(ReadTextFile(storePath_), std::string("REGEDIT4\n\n") + kSection +
-                                          "\n\"DefImageNum\"=dword:00000001\n\"FileName\"=\"C:\\\\a\"\n\n");
+  EXPECT_EQ(ReadTextFile(storePath_),
+            std::string("REGEDIT4\n\n") + kSection + "\n\"DefImageNum\"=dword:00000001\n\"FileName\"=\"C:\\\\a\"\n\n");
 }
 
 TEST_F(RegistryStore, QueryFollowsTheWin32Contract) {
@@ -146,11 +146,11 @@ TEST_F(RegistryStore, MachineStoreFindsNothing) {
             ERROR_FILE_NOT_FOUND);
   DWORD size = 4;
   DWORD value = 0;
-  EXPECT_EQ(RegQueryValueExA(HKEY_LOCAL_MACHINE, "DisableMMX", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
-                             &size),
-            ERROR_FILE_NOT_FOUND);
-  EXPECT_NE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Direct3D", 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr),
+  EXPECT_EQ(
+      RegQueryValueExA(HKEY_LOCAL_MACHINE, "DisableMMX", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+      ERROR_FILE_NOT_FOUND);
+  EXPECT_NE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Direct3D", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
             ERROR_SUCCESS);
   EXPECT_FALSE(std::filesystem::exists(storePath_));
 }

@@ -28,8 +28,8 @@ TEST(DialogTemplate, ReadsTheConfigurationDialogAsItsResourceDeclaresIt) {
   EXPECT_EQ(dialog.fontPoints, 9);
   EXPECT_EQ(dialog.width, 283);
   EXPECT_EQ(dialog.height, 275);
-  EXPECT_EQ(dialog.style, static_cast<uint32_t>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME |
-                                                DS_CENTER | DS_SETFONT));
+  EXPECT_EQ(dialog.style,
+            static_cast<uint32_t>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SETFONT));
   ASSERT_EQ(dialog.items.size(), 51u);
   const standin::DialogItemTemplate& ok = dialog.items[0];
   EXPECT_EQ(ok.id, 1);
@@ -40,7 +40,7 @@ TEST(DialogTemplate, ReadsTheConfigurationDialogAsItsResourceDeclaresIt) {
   const standin::DialogItemTemplate& slider = dialog.items[4];
   EXPECT_EQ(slider.id, 1001);
   EXPECT_EQ(slider.className, "MSCTLS_TRACKBAR32");  // windres writes class names in capitals
-  EXPECT_EQ(dialog.items[3].id, -1);  // a group box nobody addresses
+  EXPECT_EQ(dialog.items[3].id, -1);                 // a group box nobody addresses
   EXPECT_EQ(dialog.items[50].text, "背景色");
 }
 

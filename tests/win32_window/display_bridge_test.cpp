@@ -18,10 +18,9 @@ uint32_t At(const std::vector<uint32_t>& pixels, int width, int x, int y) {
 
 TEST_F(DisplayBridgeTest, DesktopShowsEachWindowsLastFrameScaledToItsClientArea) {
   // A 2 by 2 frame with a padded pitch, presented into a 4 by 4 client area at 10, 20.
-  const HWND window = CreateWindowExA(0, testing_windows::RecordingClass(), "", WS_POPUP | WS_VISIBLE,
-                                      10, 20, 4, 4, nullptr, nullptr, nullptr, nullptr);
-  const uint32_t frame[] = {0xFF112233, 0x00445566, 0xDEADBEEF,
-                            0x00778899, 0x00AABBCC, 0xDEADBEEF};
+  const HWND window = CreateWindowExA(0, testing_windows::RecordingClass(), "", WS_POPUP | WS_VISIBLE, 10, 20, 4, 4,
+                                      nullptr, nullptr, nullptr, nullptr);
+  const uint32_t frame[] = {0xFF112233, 0x00445566, 0xDEADBEEF, 0x00778899, 0x00AABBCC, 0xDEADBEEF};
   ASSERT_TRUE(standin::PresentToWindow(window, frame, 2, 2, 3 * sizeof(uint32_t)));
 
   std::vector<uint32_t> desktop;

@@ -35,23 +35,23 @@ TEST_F(GdiTest, StretchBltSamplesPixelCentres) {
   // Source: 2 by 1, red then blue.
   MemoryCanvas source(2, 1, {0xFF0000, 0x0000FF});
   struct Case {
-    int x, y, width, height;                  // target rectangle
-    int sourceX, sourceWidth;                 // source columns
-    std::vector<uint32_t> expectedRow0;       // target row 0, 5 pixels wide
+    int x, y, width, height;             // target rectangle
+    int sourceX, sourceWidth;            // source columns
+    std::vector<uint32_t> expectedRow0;  // target row 0, 5 pixels wide
   };
   const Case cases[] = {
-      {0, 0, 4, 1, 0, 2, {0xFF0000, 0xFF0000, 0x0000FF, 0x0000FF, 1}},  // twice as wide
-      {0, 0, 1, 1, 0, 2, {0x0000FF, 1, 1, 1, 1}},                      // shrunk: centre is blue
-      {0, 0, -4, 1, 0, 2, {1, 1, 1, 1, 1}},                            // extends left: clipped
-      {4, 0, -4, 1, 0, 2, {0x0000FF, 0x0000FF, 0xFF0000, 0xFF0000, 1}},// mirrored
-      {3, 0, 4, 1, 0, 2, {1, 1, 1, 0xFF0000, 0xFF0000}},               // clipped on the right
-      {0, 0, 3, 1, 1, 1, {0x0000FF, 0x0000FF, 0x0000FF, 1, 1}},        // part of the source
-      {0, 0, 2, 1, 1, 2, {0x0000FF, 1, 1, 1, 1}},                      // source runs past its edge
+      {0, 0, 4, 1, 0, 2, {0xFF0000, 0xFF0000, 0x0000FF, 0x0000FF, 1}},   // twice as wide
+      {0, 0, 1, 1, 0, 2, {0x0000FF, 1, 1, 1, 1}},                        // shrunk: centre is blue
+      {0, 0, -4, 1, 0, 2, {1, 1, 1, 1, 1}},                              // extends left: clipped
+      {4, 0, -4, 1, 0, 2, {0x0000FF, 0x0000FF, 0xFF0000, 0xFF0000, 1}},  // mirrored
+      {3, 0, 4, 1, 0, 2, {1, 1, 1, 0xFF0000, 0xFF0000}},                 // clipped on the right
+      {0, 0, 3, 1, 1, 1, {0x0000FF, 0x0000FF, 0x0000FF, 1, 1}},          // part of the source
+      {0, 0, 2, 1, 1, 2, {0x0000FF, 1, 1, 1, 1}},                        // source runs past its edge
   };
   for (const Case& each : cases) {
     MemoryCanvas target(5, 2);
-    ASSERT_TRUE(StretchBlt(target.context, each.x, each.y, each.width, each.height, source.context,
-                           each.sourceX, 0, each.sourceWidth, 1, SRCCOPY));
+    ASSERT_TRUE(StretchBlt(target.context, each.x, each.y, each.width, each.height, source.context, each.sourceX, 0,
+                           each.sourceWidth, 1, SRCCOPY));
     for (int x = 0; x < 5; ++x) {
       EXPECT_EQ(target.At(x, 0), each.expectedRow0[x])
           << "case at " << each.x << " width " << each.width << ", pixel " << x;
@@ -63,10 +63,8 @@ TEST_F(GdiTest, StretchBltSamplesPixelCentres) {
 TEST_F(GdiTest, StretchBltToleratesHugeSizes) {
   MemoryCanvas source(2, 2);
   MemoryCanvas target(3, 3);
-  EXPECT_TRUE(StretchBlt(target.context, -2147483647, 0, 2147483647, 3, source.context, 0, 0,
-                         2147483647, 2, SRCCOPY));
-  EXPECT_TRUE(StretchBlt(target.context, 0, 0, 3, 3, source.context, 0, 0, -2147483647 - 1, 2,
-                         SRCCOPY));
+  EXPECT_TRUE(StretchBlt(target.context, -2147483647, 0, 2147483647, 3, source.context, 0, 0, 2147483647, 2, SRCCOPY));
+  EXPECT_TRUE(StretchBlt(target.context, 0, 0, 3, 3, source.context, 0, 0, -2147483647 - 1, 2, SRCCOPY));
 }
 
 TEST_F(GdiTest, FillAndRectangleUseTheirBrushAndPen) {

@@ -56,8 +56,8 @@ void WindowTest::TearDown() {
 }
 
 HWND WindowTest::CreateTopLevel(DWORD style, int width, int height, DWORD exStyle) {
-  return CreateWindowExA(exStyle, RecordingClass(), "Test", style, 0, 0, width, height, nullptr,
-                         nullptr, nullptr, nullptr);
+  return CreateWindowExA(exStyle, RecordingClass(), "Test", style, 0, 0, width, height, nullptr, nullptr, nullptr,
+                         nullptr);
 }
 
 }  // namespace testing_windows

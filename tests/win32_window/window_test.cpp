@@ -82,11 +82,9 @@ TEST_F(WindowTest, CloseCommandsBecomeClose) {
   };
   constexpr LPARAM kAlt = LPARAM{1} << 29;
   const Case cases[] = {
-      {WM_SYSCOMMAND, SC_CLOSE, 0, true},
-      {WM_SYSKEYDOWN, VK_F4, kAlt, true},   // Alt+F4
-      {WM_SYSKEYDOWN, VK_F4, 0, false},     // F10-style system key without Alt
-      {WM_SYSCOMMAND, SC_MINIMIZE, 0, false},
-      {WM_KEYDOWN, VK_ESCAPE, 0, false},
+      {WM_SYSCOMMAND, SC_CLOSE, 0, true},     {WM_SYSKEYDOWN, VK_F4, kAlt, true},  // Alt+F4
+      {WM_SYSKEYDOWN, VK_F4, 0, false},                                            // F10-style system key without Alt
+      {WM_SYSCOMMAND, SC_MINIMIZE, 0, false}, {WM_KEYDOWN, VK_ESCAPE, 0, false},
   };
   for (const Case& each : cases) {
     const HWND window = CreateTopLevel(WS_CAPTION | WS_SYSMENU, 50, 50);
@@ -107,15 +105,11 @@ TEST_F(WindowTest, OwnHandlesNeverLookLikeAnX11Window) {
 }
 
 TEST_F(WindowTest, CreationFailsCleanly) {
-  EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
-                            nullptr),
-            nullptr);
-  EXPECT_EQ(CreateWindowExA(0, RecordingClass(), "", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr,
-                            nullptr, nullptr),
-            nullptr)
+  EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(CreateWindowExA(0, RecordingClass(), "", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr)
       << "a child needs a parent";
-  EXPECT_EQ(CreateWindowExA(0, RecordingClass(), "", WS_CHILD, 0, 0, 1, 1,
-                            reinterpret_cast<HWND>(uintptr_t{99999}), nullptr, nullptr, nullptr),
+  EXPECT_EQ(CreateWindowExA(0, RecordingClass(), "", WS_CHILD, 0, 0, 1, 1, reinterpret_cast<HWND>(uintptr_t{99999}),
+                            nullptr, nullptr, nullptr),
             nullptr)
       << "the parent must exist";
   EXPECT_TRUE(standin::AllWindows().empty());
@@ -128,11 +122,11 @@ TEST_F(WindowTest, CreationFailsCleanly) {
 }
 
 TEST_F(WindowTest, ChildOfOwnWindowKnowsItsParentAndPosition) {
-  const HWND parent = CreateWindowExA(0, RecordingClass(), "", WS_POPUP | WS_VISIBLE, 30, 40, 100,
-                                      80, nullptr, nullptr, nullptr, nullptr);
+  const HWND parent = CreateWindowExA(0, RecordingClass(), "", WS_POPUP | WS_VISIBLE, 30, 40, 100, 80, nullptr, nullptr,
+                                      nullptr, nullptr);
   auto* instance = reinterpret_cast<HINSTANCE>(uintptr_t{0x5000});
-  const HWND child = CreateWindowExA(0, RecordingClass(), "", WS_CHILD | WS_VISIBLE, 5, 6, 20, 10,
-                                     parent, nullptr, instance, nullptr);
+  const HWND child =
+      CreateWindowExA(0, RecordingClass(), "", WS_CHILD | WS_VISIBLE, 5, 6, 20, 10, parent, nullptr, instance, nullptr);
   ASSERT_NE(child, nullptr);
   EXPECT_EQ(GetParent(child), parent);
   EXPECT_EQ(GetWindowLongPtrA(child, GWLP_HINSTANCE), reinterpret_cast<LONG_PTR>(instance));
@@ -184,8 +178,8 @@ TEST_F(WindowTest, CursorCounterHidesThePointerBelowZero) {
 
 TEST_F(WindowTest, RightButtonReleaseAsksTheParentForAContextMenu) {
   const HWND parent = CreateTopLevel(WS_POPUP | WS_VISIBLE, 100, 100);
-  const HWND child = CreateWindowExA(0, RecordingClass(), "", WS_CHILD | WS_VISIBLE, 10, 10, 20, 20,
-                                     parent, nullptr, nullptr, nullptr);
+  const HWND child = CreateWindowExA(0, RecordingClass(), "", WS_CHILD | WS_VISIBLE, 10, 10, 20, 20, parent, nullptr,
+                                     nullptr, nullptr);
   Log().clear();
   SendMessageA(child, WM_RBUTTONUP, 0, MAKELPARAM(2, 3));
   const auto found = std::find_if(Log().begin(), Log().end(), [&](const auto& received) {

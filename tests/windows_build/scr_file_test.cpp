@@ -96,9 +96,8 @@ TEST_F(ScrFileTest, NeedsOnlyDllsEveryWindowsHas) {
   std::map<std::string, std::set<std::string>> imports = Imports();
   // The system's libraries, and msvcrt.dll: the C library of Windows itself, which MinGW-w64
   // programs call. The compiler's runtimes and the image libraries are linked in.
-  const std::set<std::string> systemDlls = {"advapi32.dll", "comctl32.dll", "comdlg32.dll",
-                                            "d3d9.dll",     "gdi32.dll",    "kernel32.dll",
-                                            "msvcrt.dll",   "user32.dll",   "winmm.dll"};
+  const std::set<std::string> systemDlls = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "d3d9.dll", "gdi32.dll",
+                                            "kernel32.dll", "msvcrt.dll",   "user32.dll",   "winmm.dll"};
   for (const auto& [dll, functions] : imports) {
     EXPECT_TRUE(systemDlls.count(dll)) << "imports " << dll << ", which is not part of Windows";
   }
@@ -111,8 +110,8 @@ class ScrResourcesTest : public ScrFileTest {
   void SetUp() override {
     ScrFileTest::SetUp();
     std::filesystem::path res = std::filesystem::path(testing::TempDir()) / "orbelune-scr-resources.res";
-    RunCommand(std::string(ORBELUNE_WINDRES) + " -J coff -O res -i '" + kScrFile.string() + "' -o '" +
-               res.string() + "'");
+    RunCommand(std::string(ORBELUNE_WINDRES) + " -J coff -O res -i '" + kScrFile.string() + "' -o '" + res.string() +
+               "'");
     bytes_ = ReadBytes(res);
     std::filesystem::remove(res);
     ASSERT_TRUE(ReadResourceFile(bytes_.data(), bytes_.size(), &entries_)) << "the .res is malformed";

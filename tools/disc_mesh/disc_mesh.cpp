@@ -92,9 +92,9 @@ class DiscMeshBuilder {
   DiscMeshShape shape_;
   KaleidoscopeMap map_;
   DiscTiles tiles_;
-  std::vector<uint32_t> cornerVertices_;             // per tiling vertex
-  std::vector<int> edgeSplits_;                      // per tiling edge, 0 until decided
-  std::vector<std::vector<uint32_t>> edgeVertices_;  // per tiling edge, its inner points
+  std::vector<uint32_t> cornerVertices_;                // per tiling vertex
+  std::vector<int> edgeSplits_;                         // per tiling edge, 0 until decided
+  std::vector<std::vector<uint32_t>> edgeVertices_;     // per tiling edge, its inner points
   std::map<std::array<int, 3>, TileFilling> fillings_;  // by edge splits
   DiscMesh mesh_;
 };

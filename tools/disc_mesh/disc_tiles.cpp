@@ -19,8 +19,8 @@ double LongestSide(const hyperbolic::Tile& tile) {
 }  // namespace
 
 DiscTiles CollectDiscTiles(const hyperbolic::VertexCentredTiling& tiling, double smallestSide) {
-  std::vector<hyperbolic::Tile> tiles = tiling.Tiles(
-      [smallestSide](const hyperbolic::Tile& tile) { return LongestSide(tile) >= smallestSide; }, 1000000);
+  std::vector<hyperbolic::Tile> tiles =
+      tiling.Tiles([smallestSide](const hyperbolic::Tile& tile) { return LongestSide(tile) >= smallestSide; }, 1000000);
   DiscTiles collected;
   hyperbolic::DiscPointIndex vertexIds;
   std::map<std::pair<uint32_t, uint32_t>, uint32_t> edgeIds;

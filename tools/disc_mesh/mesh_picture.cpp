@@ -31,7 +31,9 @@ Colour Pattern(TexturePoint texture) {
 class Painter {
  public:
   Painter(const DiscMesh& mesh, const PictureView& view)
-      : mesh_(mesh), view_(view), picture_{view.size, view.size, std::vector<uint8_t>(size_t(view.size) * view.size * 3, 40)} {}
+      : mesh_(mesh),
+        view_(view),
+        picture_{view.size, view.size, std::vector<uint8_t>(size_t(view.size) * view.size * 3, 40)} {}
 
   MeshPicture Paint() {
     for (const auto& triangle : mesh_.triangles) Fill(triangle);

@@ -14,14 +14,14 @@ struct MeshPicture {
 };
 
 enum class PictureStyle {
-  kPattern,           // a test pattern read through the texture coordinates
-  kPatternAndEdges,   // the same with the triangles' edges over it
-  kChessboard,        // light where the texture is drawn turned as the tile is, dark where mirrored
+  kPattern,          // a test pattern read through the texture coordinates
+  kPatternAndEdges,  // the same with the triangles' edges over it
+  kChessboard,       // light where the texture is drawn turned as the tile is, dark where mirrored
 };
 
 struct PictureView {
-  int size = 1024;             // square, in pixels
-  hyperbolic::Point centre;    // the disc point at the picture's centre
+  int size = 1024;           // square, in pixels
+  hyperbolic::Point centre;  // the disc point at the picture's centre
   double pixelsPerUnit = 500;
   PictureStyle style = PictureStyle::kPattern;
 };

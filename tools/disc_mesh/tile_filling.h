@@ -13,8 +13,8 @@
 struct FillPoint {
   enum class Place { kCorner, kEdge, kInside };
   Place place = Place::kInside;
-  int index = 0;  // the corner or the edge
-  int step = 0;   // on an edge: how many pieces from its lower-numbered corner
+  int index = 0;          // the corner or the edge
+  int step = 0;           // on an edge: how many pieces from its lower-numbered corner
   Barycentric weights{};  // of the tile's corners
 };
 

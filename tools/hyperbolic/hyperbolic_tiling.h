@@ -28,8 +28,8 @@ struct Geodesic {
 };
 
 struct FoldResult {
-  Point point;          // the image of z inside the central tile
-  int reflections = 0;  // how many reflections took it there; its parity is the tile's colour
+  Point point;           // the image of z inside the central tile
+  int reflections = 0;   // how many reflections took it there; its parity is the tile's colour
   bool reached = false;  // false when the step limit ran out (only very close to the rim)
 };
 

@@ -37,8 +37,7 @@ Tile VertexCentredTiling::Moved(Tile tile) const {
 }
 
 std::vector<Tile> VertexCentredTiling::Tiles(const std::function<bool(const Tile&)>& keep, size_t maxTiles) const {
-  std::vector<Tile> tiles =
-      tileCentred_.Tiles([&](const Tile& tile) { return keep(Moved(tile)); }, maxTiles);
+  std::vector<Tile> tiles = tileCentred_.Tiles([&](const Tile& tile) { return keep(Moved(tile)); }, maxTiles);
   for (Tile& tile : tiles) tile = Moved(std::move(tile));
   return tiles;
 }

@@ -109,17 +109,11 @@ std::vector<Ray> MakeRays(SeededRandom& random) {
       double start = random.Uniform(family.minStart, family.maxStart);
       // Each ray has its own share of the circle, so that no side of the core is left bare.
       double turn = (i + random.Uniform(0, 1)) / family.count;
-      rays.push_back({2 * std::numbers::pi * turn - std::numbers::pi,
-                      random.Uniform(family.minWidth, family.maxWidth),
-                      family.spread * random.Uniform(0.3, 1.0),
-                      start,
+      rays.push_back({2 * std::numbers::pi * turn - std::numbers::pi, random.Uniform(family.minWidth, family.maxWidth),
+                      family.spread * random.Uniform(0.3, 1.0), start,
                       // Rays that begin further out take longer to fade in.
-                      start * random.Uniform(0.5, 1.5) + 3,
-                      random.Uniform(family.minLength, family.maxLength),
-                      random.Uniform(family.minLight, family.maxLight),
-                      hue,
-                      random.Uniform(0.1, 0.6),
-                      seed++});
+                      start * random.Uniform(0.5, 1.5) + 3, random.Uniform(family.minLength, family.maxLength),
+                      random.Uniform(family.minLight, family.maxLight), hue, random.Uniform(0.1, 0.6), seed++});
     }
   }
   return rays;

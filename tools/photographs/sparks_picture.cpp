@@ -125,8 +125,13 @@ void AddBurst(LightCanvas& canvas, SeededRandom& random, double x, double y, dou
   for (int i = 0; i < count; ++i) {
     double angle = direction + random.Uniform(-spread, spread);
     double speed = random.Uniform(1.5, 5.5);
-    Spark spark{x + random.Uniform(-4, 4), y + random.Uniform(-4, 4), speed * std::cos(angle), speed * std::sin(angle),
-                static_cast<int>(random.Uniform(15, 70)), random.Uniform(0.6, 3.5), random.Uniform(1.0, 1.6)};
+    Spark spark{x + random.Uniform(-4, 4),
+                y + random.Uniform(-4, 4),
+                speed * std::cos(angle),
+                speed * std::sin(angle),
+                static_cast<int>(random.Uniform(15, 70)),
+                random.Uniform(0.6, 3.5),
+                random.Uniform(1.0, 1.6)};
     bool bursts = random.Chance(0.35);
     DrawTrail(canvas, spark, bursts, random);
     if (bursts) {
@@ -139,9 +144,13 @@ void AddStraySparks(LightCanvas& canvas, SeededRandom& random, int count) {
   for (int i = 0; i < count; ++i) {
     double angle = random.Uniform(0, 2 * std::numbers::pi);
     double speed = random.Uniform(0.8, 3.5);
-    Spark spark{random.Uniform(-20, canvas.width() + 20), random.Uniform(-20, canvas.height() + 20),
-                speed * std::cos(angle), speed * std::sin(angle), static_cast<int>(random.Uniform(4, 30)),
-                random.Uniform(0.3, 2.5), random.Uniform(1.0, 1.4)};
+    Spark spark{random.Uniform(-20, canvas.width() + 20),
+                random.Uniform(-20, canvas.height() + 20),
+                speed * std::cos(angle),
+                speed * std::sin(angle),
+                static_cast<int>(random.Uniform(4, 30)),
+                random.Uniform(0.3, 2.5),
+                random.Uniform(1.0, 1.4)};
     DrawTrail(canvas, spark, false, random);
   }
 }
@@ -190,10 +199,10 @@ RgbPicture DrawSparksPicture() {
   AddSmoke(canvas);
   AddOutOfFocusLights(canvas, random, 60);
   const double pi = std::numbers::pi;
-  AddBurst(canvas, random, 170, 330, -pi / 2, 1.2, 70);  // a fountain
-  AddBurst(canvas, random, 450, 140, 0, pi, 80);         // a firework, all round
+  AddBurst(canvas, random, 170, 330, -pi / 2, 1.2, 70);     // a fountain
+  AddBurst(canvas, random, 450, 140, 0, pi, 80);            // a firework, all round
   AddBurst(canvas, random, 600, 410, -0.85 * pi, 0.5, 40);  // thrown left, as from a grinder
-  AddBurst(canvas, random, 40, 50, 0.15 * pi, 0.6, 30);    // thrown down from a corner
+  AddBurst(canvas, random, 40, 50, 0.15 * pi, 0.6, 30);     // thrown down from a corner
   AddStraySparks(canvas, random, 320);
   AddEmbers(canvas, random, 900);
   AddDust(canvas, random, 1800);

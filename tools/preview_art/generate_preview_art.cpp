@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   std::string folder = argv[1];
   bool written = WriteBytes(folder + "/preview.bmp", EncodeBmp24(DrawPreviewPicture(152, 112)));
   written = WriteBytes(folder + "/orbelune.ico",
-                      EncodeIco32({DrawIconPicture(16), DrawIconPicture(32), DrawIconPicture(48)})) &&
+                       EncodeIco32({DrawIconPicture(16), DrawIconPicture(32), DrawIconPicture(48)})) &&
             written;
   return written ? 0 : 1;
 }

@@ -12,7 +12,9 @@ namespace refdevice::avx2 {
 inline void LoadFourColumns(const float* const records[8], __m256 columns[4]) {
   // Records 0 and 4, 1 and 5, ... share a register: the unpacks and shuffles below work within
   // 128-bit lanes.
-  auto pair = [records](int low) { return _mm256_setr_m128(_mm_loadu_ps(records[low]), _mm_loadu_ps(records[low + 4])); };
+  auto pair = [records](int low) {
+    return _mm256_setr_m128(_mm_loadu_ps(records[low]), _mm_loadu_ps(records[low + 4]));
+  };
   const __m256 r04 = pair(0), r15 = pair(1), r26 = pair(2), r37 = pair(3);
   const __m256 first01 = _mm256_unpacklo_ps(r04, r15), second01 = _mm256_unpackhi_ps(r04, r15);
   const __m256 first23 = _mm256_unpacklo_ps(r26, r37), second23 = _mm256_unpackhi_ps(r26, r37);

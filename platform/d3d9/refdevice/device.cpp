@@ -258,8 +258,10 @@ void CornerSlots(const TriangleSource& source, size_t t, size_t slot[3]) {
   if (call.range.type == PrimitiveType::TriangleList && call.indices.format == IndexFormat::Bits32) {
     // A mesh's usual form, read straight from its three indices.
     uint32_t index[3];
-    std::memcpy(index, static_cast<const uint8_t*>(call.indices.data) + (call.range.firstIndex + 3 * t) * 4, sizeof index);
-    for (int i = 0; i < 3; ++i) slot[i] = static_cast<size_t>(int64_t(call.range.baseVertex) + index[i]) - source.lowest;
+    std::memcpy(index, static_cast<const uint8_t*>(call.indices.data) + (call.range.firstIndex + 3 * t) * 4,
+                sizeof index);
+    for (int i = 0; i < 3; ++i)
+      slot[i] = static_cast<size_t>(int64_t(call.range.baseVertex) + index[i]) - source.lowest;
     return;
   }
   size_t corners[3];
@@ -363,9 +365,8 @@ void SetupTriangles(const TriangleSource& source, size_t vertexCount, size_t beg
       // The next eight records' lines, asked for ahead of their writing: the chunk was last
       // written a frame ago, and its lines have long left the cache.
       if (at + 16 <= chunk.triangles.capacity()) PrefetchRecords<true>(records + 8, 8);
-      const unsigned kept =
-          SetupEightListedTriangles(source.screenVertices, indices + 3 * first, bias, source.plainDiffuse, call.cull,
-                                    source.area, records);
+      const unsigned kept = SetupEightListedTriangles(source.screenVertices, indices + 3 * first, bias,
+                                                      source.plainDiffuse, call.cull, source.area, records);
       KeepLanes(chunk, at, kept);
       continue;
     }
@@ -380,7 +381,8 @@ void SetupTriangles(const TriangleSource& source, size_t vertexCount, size_t beg
     }
     SetupTriangle records[8];
     const unsigned kept =
-        plain != 0 ? SetupEightTriangles(source.screenVertices, corners, plain, source.call.cull, source.area, records) : 0;
+        plain != 0 ? SetupEightTriangles(source.screenVertices, corners, plain, source.call.cull, source.area, records)
+                   : 0;
     for (int lane = 0; lane < count; ++lane) {
       if ((plain & (1u << lane)) == 0) {
         SetupTriangleAt(source, first + lane, chunk);
@@ -474,8 +476,8 @@ Status Device::Draw(const DrawCall& call) {
     size_t end = std::min(begin + tuning::kVerticesPerChunk, vertexCount);
     size_t i = begin;
     if (eightVerticesAtOnce) {
-      i += ProcessVerticesEightWide(call.vertices, lowest + begin, end - begin, worldViewProjection, band, call.viewport,
-                                    &workers.outcodes[begin], &workers.screenVertices[begin]);
+      i += ProcessVerticesEightWide(call.vertices, lowest + begin, end - begin, worldViewProjection, band,
+                                    call.viewport, &workers.outcodes[begin], &workers.screenVertices[begin]);
     }
     for (; i < end; ++i) {
       ClipVertex vertex = FetchVertex(call.vertices, lowest + i, worldViewProjection);
@@ -505,8 +507,15 @@ Status Device::Draw(const DrawCall& call) {
   size_t triangleCount = call.range.primitiveCount;
   size_t chunkCount = (triangleCount + tuning::kTrianglesPerChunk - 1) / tuning::kTrianglesPerChunk;
   if (workers.chunks.size() < chunkCount) workers.chunks.resize(chunkCount);
-  TriangleSource source{call, worldViewProjection, workers.outcodes.data(), workers.screenVertices.data(),
-                        lowest, band, area, everyTrianglePlain, firstDiffuse};
+  TriangleSource source{call,
+                        worldViewProjection,
+                        workers.outcodes.data(),
+                        workers.screenVertices.data(),
+                        lowest,
+                        band,
+                        area,
+                        everyTrianglePlain,
+                        firstDiffuse};
   pool.ParallelFor(chunkCount, [&](size_t chunkIndex) {
     TriangleChunk& chunk = workers.chunks[chunkIndex];
     chunk.Clear();

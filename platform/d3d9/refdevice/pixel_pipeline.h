@@ -79,7 +79,7 @@ struct PixelPipeline {
   SpanShader simdShader = nullptr;
   NarrowShader narrowShader = nullptr;    // where the SIMD shader has one
   PendingShader pendingShader = nullptr;  // where the SIMD shader sets pixels aside
-  int textureRowShift = 0;  // log2 of the texture's pitch in texels
+  int textureRowShift = 0;                // log2 of the texture's pitch in texels
   // What the SIMD shader derives from the state once per draw, in the shader's own layout.
   static constexpr size_t kShaderConstantBytes = 704;
   alignas(32) unsigned char shaderConstants[kShaderConstantBytes];

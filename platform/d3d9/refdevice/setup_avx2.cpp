@@ -38,7 +38,6 @@ using Floats = __m256;
 using Ints = __m256i;
 using Doubles = __m256d;
 
-
 // One corner of the eight triangles: its position in pixels, depth and texture coordinates.
 struct Corner {
   Floats x, y, z, u, v;
@@ -82,7 +81,8 @@ __m128i SnapFour(__m128 coordinate) {
 }
 
 Ints Snap(Floats coordinate) {
-  return _mm256_setr_m128i(SnapFour(_mm256_castps256_ps128(coordinate)), SnapFour(_mm256_extractf128_ps(coordinate, 1)));
+  return _mm256_setr_m128i(SnapFour(_mm256_castps256_ps128(coordinate)),
+                           SnapFour(_mm256_extractf128_ps(coordinate, 1)));
 }
 
 // 64-bit values of eight lanes: lanes 0 2 4 6 in `even`, 1 3 5 7 in `odd`.
@@ -119,8 +119,9 @@ Edges MakeEdges(Ints px, Ints py, Ints qx, Ints qy) {
   edge.b = _mm256_sub_epi32(qx, px);
   edge.c = Subtract(Multiply(px, qy), Multiply(py, qx));
   const Ints zero = _mm256_setzero_si256();
-  const Ints topLeft = _mm256_or_si256(
-      _mm256_cmpgt_epi32(edge.a, zero), _mm256_and_si256(_mm256_cmpeq_epi32(edge.a, zero), _mm256_cmpgt_epi32(edge.b, zero)));
+  const Ints topLeft =
+      _mm256_or_si256(_mm256_cmpgt_epi32(edge.a, zero),
+                      _mm256_and_si256(_mm256_cmpeq_epi32(edge.a, zero), _mm256_cmpgt_epi32(edge.b, zero)));
   // c - 1 where the edge is neither left nor top: adds the mask's -1.
   const Wide minusOne = Widen(_mm256_andnot_si256(topLeft, _mm256_set1_epi32(-1)));
   edge.c.even = _mm256_add_epi64(edge.c.even, minusOne.even);
@@ -148,8 +149,8 @@ Basis MakeBasis(__m128i x0, __m128i y0, __m128i x1, __m128i y1, __m128i x2, __m1
   basis.dy1 = _mm256_sub_pd(pixels(y1), basis.py0);
   basis.dx2 = _mm256_sub_pd(pixels(x2), basis.px0);
   basis.dy2 = _mm256_sub_pd(pixels(y2), basis.py0);
-  basis.inverse = _mm256_div_pd(_mm256_set1_pd(1.0), _mm256_sub_pd(_mm256_mul_pd(basis.dx1, basis.dy2),
-                                                                    _mm256_mul_pd(basis.dx2, basis.dy1)));
+  basis.inverse = _mm256_div_pd(
+      _mm256_set1_pd(1.0), _mm256_sub_pd(_mm256_mul_pd(basis.dx1, basis.dy2), _mm256_mul_pd(basis.dx2, basis.dy1)));
   return basis;
 }
 
@@ -323,9 +324,9 @@ unsigned SetupEight(const ScreenVertex* screenVertices, const Ints corners[3], I
   Corner c0 = LoadCorner(screenVertices, corners[0]);
   Corner c1 = LoadCorner(screenVertices, corners[1]);
   Corner c2 = LoadCorner(screenVertices, corners[2]);
-  Ints kept = _mm256_and_si256(_mm256_and_si256(InRange(c0.x), InRange(c0.y)),
-                               _mm256_and_si256(_mm256_and_si256(InRange(c1.x), InRange(c1.y)),
-                                                _mm256_and_si256(InRange(c2.x), InRange(c2.y))));
+  Ints kept = _mm256_and_si256(
+      _mm256_and_si256(InRange(c0.x), InRange(c0.y)),
+      _mm256_and_si256(_mm256_and_si256(InRange(c1.x), InRange(c1.y)), _mm256_and_si256(InRange(c2.x), InRange(c2.y))));
   Ints x0 = Snap(c0.x), y0 = Snap(c0.y), x1 = Snap(c1.x), y1 = Snap(c1.y), x2 = Snap(c2.x), y2 = Snap(c2.y);
 
   // Positive for corners that run clockwise on the screen (y down).
@@ -347,12 +348,16 @@ unsigned SetupEight(const ScreenVertex* screenVertices, const Ints corners[3], I
 
   // Pixel centres inside the corners' bounds: ceil of the minimum, floor of the maximum.
   const Ints roundUp = _mm256_set1_epi32(tuning::kSubpixelScale - 1);
-  const Ints minX = _mm256_max_epi32(_mm256_srai_epi32(_mm256_add_epi32(Min3(x0, x1, x2), roundUp), tuning::kSubpixelBits),
-                                     _mm256_set1_epi32(scissor.minX));
-  const Ints minY = _mm256_max_epi32(_mm256_srai_epi32(_mm256_add_epi32(Min3(y0, y1, y2), roundUp), tuning::kSubpixelBits),
-                                     _mm256_set1_epi32(scissor.minY));
-  const Ints maxX = _mm256_min_epi32(_mm256_srai_epi32(Max3(x0, x1, x2), tuning::kSubpixelBits), _mm256_set1_epi32(scissor.maxX));
-  const Ints maxY = _mm256_min_epi32(_mm256_srai_epi32(Max3(y0, y1, y2), tuning::kSubpixelBits), _mm256_set1_epi32(scissor.maxY));
+  const Ints minX =
+      _mm256_max_epi32(_mm256_srai_epi32(_mm256_add_epi32(Min3(x0, x1, x2), roundUp), tuning::kSubpixelBits),
+                       _mm256_set1_epi32(scissor.minX));
+  const Ints minY =
+      _mm256_max_epi32(_mm256_srai_epi32(_mm256_add_epi32(Min3(y0, y1, y2), roundUp), tuning::kSubpixelBits),
+                       _mm256_set1_epi32(scissor.minY));
+  const Ints maxX =
+      _mm256_min_epi32(_mm256_srai_epi32(Max3(x0, x1, x2), tuning::kSubpixelBits), _mm256_set1_epi32(scissor.maxX));
+  const Ints maxY =
+      _mm256_min_epi32(_mm256_srai_epi32(Max3(y0, y1, y2), tuning::kSubpixelBits), _mm256_set1_epi32(scissor.maxY));
   kept = _mm256_andnot_si256(_mm256_or_si256(_mm256_cmpgt_epi32(minX, maxX), _mm256_cmpgt_epi32(minY, maxY)), kept);
   unsigned keptLanes = LanesOf(kept) & lanes;
   if (keptLanes == 0) return 0;
@@ -373,14 +378,22 @@ unsigned SetupEight(const ScreenVertex* screenVertices, const Ints corners[3], I
   const unsigned smallWalkLanes = LanesOf(starts.smallWalk);
 
   auto bits = [](Ints value) { return _mm256_castsi256_ps(value); };
-  const Floats fields[kRunFields] = {
-      bits(minX), bits(minY), bits(maxX), bits(maxY),
-      _mm256_setr_m128(_mm256_cvtpd_ps(low.px0), _mm256_cvtpd_ps(high.px0)),
-      _mm256_setr_m128(_mm256_cvtpd_ps(low.py0), _mm256_cvtpd_ps(high.py0)),
-      depth.a, depth.b, depth.c,
-      u.a, u.b, u.c,
-      v.a, v.b, v.c,
-      bits(diffuse)};
+  const Floats fields[kRunFields] = {bits(minX),
+                                     bits(minY),
+                                     bits(maxX),
+                                     bits(maxY),
+                                     _mm256_setr_m128(_mm256_cvtpd_ps(low.px0), _mm256_cvtpd_ps(high.px0)),
+                                     _mm256_setr_m128(_mm256_cvtpd_ps(low.py0), _mm256_cvtpd_ps(high.py0)),
+                                     depth.a,
+                                     depth.b,
+                                     depth.c,
+                                     u.a,
+                                     u.b,
+                                     u.c,
+                                     v.a,
+                                     v.b,
+                                     v.c,
+                                     bits(diffuse)};
   StoreRunFields(fields, out);
   const Ints a[3] = {edges[0].a, edges[1].a, edges[2].a}, b[3] = {edges[0].b, edges[1].b, edges[2].b};
   StoreEdges(starts.start, a, b, out);

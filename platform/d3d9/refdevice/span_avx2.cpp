@@ -56,8 +56,8 @@ inline Address ModeOf(const Axis& axis) {
 }
 
 template <AddressPlan kPlan>
-inline __attribute__((always_inline)) void TexelPositions(Floats coordinate, const Axis& axis, bool linear,
-                                                          Ints& index, Ints& weight) {
+inline __attribute__((always_inline)) void TexelPositions(Floats coordinate, const Axis& axis, bool linear, Ints& index,
+                                                          Ints& weight) {
   Floats s = _mm256_mul_ps(coordinate, axis.size);
   if (linear) s = _mm256_sub_ps(s, _mm256_set1_ps(0.5f));
   s = _mm256_max_ps(s, _mm256_set1_ps(-kTexelCoordinateLimit));  // a NaN becomes the second operand
@@ -253,8 +253,9 @@ inline Ints Blend16(const BlendState& blend, Ints source, Ints destination) {
                                 _mm256_mullo_epi16(destination, _mm256_sub_epi16(Words<255>(), alpha)));
     return DivideBy255(sum);
   } else {
-    Ints sum = _mm256_adds_epu16(_mm256_mullo_epi16(source, BlendFactor16(blend.source, source, destination)),
-                                 _mm256_mullo_epi16(destination, BlendFactor16(blend.destination, source, destination)));
+    Ints sum =
+        _mm256_adds_epu16(_mm256_mullo_epi16(source, BlendFactor16(blend.source, source, destination)),
+                          _mm256_mullo_epi16(destination, BlendFactor16(blend.destination, source, destination)));
     return Saturate255(DivideBy255(sum));
   }
 }
@@ -271,8 +272,8 @@ struct ShadeConstants {
   Axis axisU, axisV;
   bool linear;
   const uint32_t* texels;
-  __m128i rowShift;  // log2 of the pitch in texels
-  Ints rowPitch;     // the pitch in texels
+  __m128i rowShift;           // log2 of the pitch in texels
+  Ints rowPitch;              // the pitch in texels
   Ints lastPairU, lastPairV;  // the last index whose neighbour lies inside: size - 2
   int lastStretch;            // the last offset from which eight texels and the eight below lie inside
   bool opaqueTexels;
@@ -353,8 +354,7 @@ inline auto WithDrawFlags(const PixelPipeline& pipeline, Run&& run) {
 // ---- Sampling ----
 
 // Each lane's two texels at `offset` and `offset + 1`, as two registers.
-inline __attribute__((always_inline)) void LoadPairs(const uint32_t* texels, Ints offsets, Ints& first,
-                                                      Ints& second) {
+inline __attribute__((always_inline)) void LoadPairs(const uint32_t* texels, Ints offsets, Ints& first, Ints& second) {
   // Offsets are never negative: as unsigned values they index without being widened first.
   alignas(32) uint32_t o[8];
   _mm256_store_si256(reinterpret_cast<Ints*>(o), offsets);
@@ -362,8 +362,10 @@ inline __attribute__((always_inline)) void LoadPairs(const uint32_t* texels, Int
   auto twoPairs = [&](int lane, int other) { return _mm_unpacklo_epi64(pair(o[lane]), pair(o[other])); };
   // Pixels 0 1 | 4 5 in one register and 2 3 | 6 7 in the other, so that the shuffles below,
   // which work within 128-bit lanes, put the pixels back in order.
-  Floats pairs0145 = _mm256_castsi256_ps(_mm256_inserti128_si256(_mm256_castsi128_si256(twoPairs(0, 1)), twoPairs(4, 5), 1));
-  Floats pairs2367 = _mm256_castsi256_ps(_mm256_inserti128_si256(_mm256_castsi128_si256(twoPairs(2, 3)), twoPairs(6, 7), 1));
+  Floats pairs0145 =
+      _mm256_castsi256_ps(_mm256_inserti128_si256(_mm256_castsi128_si256(twoPairs(0, 1)), twoPairs(4, 5), 1));
+  Floats pairs2367 =
+      _mm256_castsi256_ps(_mm256_inserti128_si256(_mm256_castsi128_si256(twoPairs(2, 3)), twoPairs(6, 7), 1));
   first = _mm256_castps_si256(_mm256_shuffle_ps(pairs0145, pairs2367, _MM_SHUFFLE(2, 0, 2, 0)));
   second = _mm256_castps_si256(_mm256_shuffle_ps(pairs0145, pairs2367, _MM_SHUFFLE(3, 1, 3, 1)));
 }
@@ -376,8 +378,9 @@ inline Ints Gather(const uint32_t* texels, Ints offsets) {
 // the right and below.
 inline bool InsideForPairs(const ShadeConstants& k, Ints indexU, Ints indexV) {
   const Ints zero = _mm256_setzero_si256();
-  Ints outside = _mm256_or_si256(_mm256_or_si256(_mm256_cmpgt_epi32(zero, indexU), _mm256_cmpgt_epi32(indexU, k.lastPairU)),
-                                 _mm256_or_si256(_mm256_cmpgt_epi32(zero, indexV), _mm256_cmpgt_epi32(indexV, k.lastPairV)));
+  Ints outside =
+      _mm256_or_si256(_mm256_or_si256(_mm256_cmpgt_epi32(zero, indexU), _mm256_cmpgt_epi32(indexU, k.lastPairU)),
+                      _mm256_or_si256(_mm256_cmpgt_epi32(zero, indexV), _mm256_cmpgt_epi32(indexV, k.lastPairV)));
   return _mm256_testz_si256(outside, outside) != 0;
 }
 
@@ -545,9 +548,9 @@ inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, 
 struct ColumnTexels {
   AxisPositions positions;
   SpreadWeights weights;  // positions.weight, for the filter
-  Ints lane;    // within the stretch: each first texel's distance from the lowest
-  int lowest;   // the lowest first texel
-  bool inside;  // the columns' first texels and their neighbours all lie inside, within a stretch
+  Ints lane;              // within the stretch: each first texel's distance from the lowest
+  int lowest;             // the lowest first texel
+  bool inside;            // the columns' first texels and their neighbours all lie inside, within a stretch
   // The texel rows last sampled from a stretch, filtered along u: a magnified texture's next
   // rows of pixels mostly read the same ones. `filteredRow` is their offset (-1 for none).
   // Where all their texels are one value (`uniform`), `upper` holds it: the filter gives it
@@ -562,8 +565,8 @@ inline ColumnTexels ColumnTexelsOf(const ShadeConstants& k, Floats u) {
   ColumnTexels column;
   TexelPositions<kAddress>(u, k.axisU, true, column.positions.index, column.positions.weight);
   const Ints index = column.positions.index;
-  const Ints outside = _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_setzero_si256(), index),
-                                       _mm256_cmpgt_epi32(index, k.lastPairU));
+  const Ints outside =
+      _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_setzero_si256(), index), _mm256_cmpgt_epi32(index, k.lastPairU));
   Ints lowest;
   column.inside = WithinStretch(index, lowest, column.lane) && _mm256_testz_si256(outside, outside);
   column.lowest = _mm256_cvtsi256_si32(lowest);
@@ -575,8 +578,8 @@ inline ColumnTexels ColumnTexelsOf(const ShadeConstants& k, Floats u) {
 struct RowTexels {
   AxisPositions positions;
   SpreadWeights weights;  // positions.weight, for the filter
-  int offset;   // of the upper texel row, in texels, where inside
-  bool inside;  // both texel rows lie inside
+  int offset;             // of the upper texel row, in texels, where inside
+  bool inside;            // both texel rows lie inside
 };
 
 template <AddressPlan kAddress>
@@ -615,8 +618,7 @@ inline __attribute__((always_inline)) void SampleColumnsOfRow(const ShadeConstan
     }
     return;
   }
-  const SamplePoints points{column.positions.index, column.positions.weight, row.positions.index,
-                            row.positions.weight};
+  const SamplePoints points{column.positions.index, column.positions.weight, row.positions.index, row.positions.weight};
   SampleEight<kAddress>(k, points, low, high);
 }
 
@@ -700,7 +702,7 @@ struct PixelValues {
 };
 
 inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& pipeline, const SetupTriangle& triangle,
-                                                          const GroupPosition& at) {
+                                                           const GroupPosition& at) {
   PixelValues values;
   values.depth = at.At(triangle.depth);
   Floats w = _mm256_set1_ps(1.0f);
@@ -714,8 +716,9 @@ inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& 
       if (triangle.Perspective()) value = _mm256_mul_ps(value, w);
       channels[channel] = ToChannels(value);
     }
-    values.diffuse = _mm256_or_si256(_mm256_or_si256(channels[0], _mm256_slli_epi32(channels[1], 8)),
-                                     _mm256_or_si256(_mm256_slli_epi32(channels[2], 16), _mm256_slli_epi32(channels[3], 24)));
+    values.diffuse =
+        _mm256_or_si256(_mm256_or_si256(channels[0], _mm256_slli_epi32(channels[1], 8)),
+                        _mm256_or_si256(_mm256_slli_epi32(channels[2], 16), _mm256_slli_epi32(channels[3], 24)));
   }
   values.u = values.v = _mm256_setzero_ps();
   if (pipeline.readsTexture) {
@@ -896,7 +899,8 @@ void ShadeAllWaiting(const PixelPipeline& pipeline, const ShadeConstants& k, Pen
         diffuse = FillFromFirstLive(diffuse, live);
       }
       const PixelValues values{_mm256_setzero_ps(), _mm256_castsi256_ps(u), _mm256_castsi256_ps(v), diffuse};
-      ShadeGroup<kAddress, kBlend, kStage>(pipeline, flags, k, values, colorRow + column, nullptr, live);  // depth is done
+      ShadeGroup<kAddress, kBlend, kStage>(pipeline, flags, k, values, colorRow + column, nullptr,
+                                           live);  // depth is done
     }
   }
   pending.firstRow = PendingPixels::kSize;
@@ -915,8 +919,8 @@ inline bool WaitingAmong(const PendingPixels& pending, int x, int y) {
 // waiting pixels.
 template <AddressPlan kAddress, BlendPlan kBlend, StagePlan kStage, typename Flags>
 inline __attribute__((always_inline)) void SetAsideEight(const PixelPipeline& pipeline, const ShadeConstants& k,
-                                                         const Flags& flags, PendingPixels& pending,
-                                                         uint16_t* depth, size_t at, uint64_t& waiting, int column,
+                                                         const Flags& flags, PendingPixels& pending, uint16_t* depth,
+                                                         size_t at, uint64_t& waiting, int column,
                                                          const PixelValues& values, unsigned covered) {
   Ints lanes = LaneMask(covered);
   if (flags.testsDepth) {
@@ -1069,9 +1073,9 @@ inline __attribute__((always_inline)) void StartSmallWalk(const SetupTriangle& t
     const EdgeFunction& function = triangle.edges[i];
     rowStep[i] = _mm256_slli_epi32(_mm256_set1_epi32(function.b), tuning::kSubpixelBits);
     const Ints stepX = _mm256_slli_epi32(_mm256_set1_epi32(function.a), tuning::kSubpixelBits);
-    edge[i] = _mm256_add_epi32(_mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(function.start)),
-                                                _mm256_mullo_epi32(columns, stepX)),
-                               _mm256_mullo_epi32(rows, rowStep[i]));
+    edge[i] = _mm256_add_epi32(
+        _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(function.start)), _mm256_mullo_epi32(columns, stepX)),
+        _mm256_mullo_epi32(rows, rowStep[i]));
   }
 }
 

@@ -450,7 +450,8 @@ inline __attribute__((always_inline)) __m128i BlendFour(const PixelPipeline& pip
         return _mm_or_si128(_mm_packus_epi16(sourceLow, sourceHigh), k.targetAlphaMask);
       }
       __m128i bothClear = _mm_cmpeq_epi16(_mm_or_si128(sourceLow, sourceHigh), _mm_setzero_si128());
-      if ((_mm_movemask_epi8(bothClear) & kAlphaBytes) == kAlphaBytes) return _mm_or_si128(destination, k.targetAlphaMask);
+      if ((_mm_movemask_epi8(bothClear) & kAlphaBytes) == kAlphaBytes)
+        return _mm_or_si128(destination, k.targetAlphaMask);
     }
     __m128i readDestination = _mm_or_si128(destination, k.targetAlphaMask);
     result = _mm_packus_epi16(Blend16<kBlend>(pipeline.blend, sourceLow, Low16(readDestination)),

@@ -53,7 +53,8 @@ void TriangleChunk::Bin(const TileGrid& grid) {
   for (size_t index = 0; index < triangles.size(); ++index) {
     const SetupTriangle& triangle = triangles[index];
     const int column = triangle.minX >> tuning::kTileSizeLog2, row = triangle.minY >> tuning::kTileSizeLog2;
-    const bool single = column == (triangle.maxX >> tuning::kTileSizeLog2) && row == (triangle.maxY >> tuning::kTileSizeLog2);
+    const bool single =
+        column == (triangle.maxX >> tuning::kTileSizeLog2) && row == (triangle.maxY >> tuning::kTileSizeLog2);
     onlyTile[index] = single ? row * grid.columns + column : -1;
     if (single) {
       ++tileStart[onlyTile[index] + 1];

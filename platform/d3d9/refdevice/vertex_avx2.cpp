@@ -48,7 +48,8 @@ struct EightVertices {
 // !isfinite: NaN and infinities fail |v| < infinity.
 Ints NotFinite(Floats v) {
   const Floats magnitude = _mm256_and_ps(v, _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF)));
-  return _mm256_castps_si256(_mm256_cmp_ps(magnitude, _mm256_set1_ps(std::numeric_limits<float>::infinity()), _CMP_NLT_UQ));
+  return _mm256_castps_si256(
+      _mm256_cmp_ps(magnitude, _mm256_set1_ps(std::numeric_limits<float>::infinity()), _CMP_NLT_UQ));
 }
 
 Ints BitWhere(Floats mask, uint32_t bit) {
@@ -58,21 +59,27 @@ Ints BitWhere(Floats mask, uint32_t bit) {
 // ComputeOutcode's tests, lane by lane.
 Ints Outcodes(const Floats p[4], const GuardBand& band) {
   const Floats x = p[0], y = p[1], z = p[2], w = p[3];
-  const Ints notFinite = _mm256_or_si256(_mm256_or_si256(NotFinite(x), NotFinite(y)), _mm256_or_si256(NotFinite(z), NotFinite(w)));
+  const Ints notFinite =
+      _mm256_or_si256(_mm256_or_si256(NotFinite(x), NotFinite(y)), _mm256_or_si256(NotFinite(z), NotFinite(w)));
   Ints code = BitWhere(_mm256_cmp_ps(z, _mm256_setzero_ps(), _CMP_LT_OQ), kClipNear);
   code = _mm256_or_si256(code, BitWhere(_mm256_cmp_ps(z, w, _CMP_GT_OQ), kClipFar));
-  code = _mm256_or_si256(code, BitWhere(_mm256_cmp_ps(x, _mm256_mul_ps(_mm256_set1_ps(-band.x), w), _CMP_LT_OQ), kClipLeft));
-  code = _mm256_or_si256(code, BitWhere(_mm256_cmp_ps(x, _mm256_mul_ps(_mm256_set1_ps(band.x), w), _CMP_GT_OQ), kClipRight));
-  code = _mm256_or_si256(code, BitWhere(_mm256_cmp_ps(y, _mm256_mul_ps(_mm256_set1_ps(-band.y), w), _CMP_LT_OQ), kClipBottom));
-  code = _mm256_or_si256(code, BitWhere(_mm256_cmp_ps(y, _mm256_mul_ps(_mm256_set1_ps(band.y), w), _CMP_GT_OQ), kClipTop));
-  code = _mm256_or_si256(code, BitWhere(_mm256_cmp_ps(w, _mm256_set1_ps(tuning::kMinimumW), _CMP_LT_OQ), kClipBehindEye));
+  code = _mm256_or_si256(code,
+                         BitWhere(_mm256_cmp_ps(x, _mm256_mul_ps(_mm256_set1_ps(-band.x), w), _CMP_LT_OQ), kClipLeft));
+  code = _mm256_or_si256(code,
+                         BitWhere(_mm256_cmp_ps(x, _mm256_mul_ps(_mm256_set1_ps(band.x), w), _CMP_GT_OQ), kClipRight));
+  code = _mm256_or_si256(
+      code, BitWhere(_mm256_cmp_ps(y, _mm256_mul_ps(_mm256_set1_ps(-band.y), w), _CMP_LT_OQ), kClipBottom));
+  code =
+      _mm256_or_si256(code, BitWhere(_mm256_cmp_ps(y, _mm256_mul_ps(_mm256_set1_ps(band.y), w), _CMP_GT_OQ), kClipTop));
+  code =
+      _mm256_or_si256(code, BitWhere(_mm256_cmp_ps(w, _mm256_set1_ps(tuning::kMinimumW), _CMP_LT_OQ), kClipBehindEye));
   return _mm256_blendv_epi8(code, _mm256_set1_epi32(int(kClipNotFinite)), notFinite);
 }
 
 EightVertices ProcessEight(const uint8_t* data, const VertexLayout& layout, const Matrix& m, const GuardBand& band,
                            const Viewport& viewport) {
-  const Ints index = _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
-                                        _mm256_set1_epi32(int(layout.strideBytes / 4)));
+  const Ints index =
+      _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(int(layout.strideBytes / 4)));
   const float* floats = reinterpret_cast<const float*>(data);
   // Each vertex's floats from `offset` on.
   auto records = [&](int offset, const float* out[8]) {
@@ -99,11 +106,13 @@ EightVertices ProcessEight(const uint8_t* data, const VertexLayout& layout, cons
     v.position[column] = _mm256_add_ps(_mm256_add_ps(xy, _mm256_mul_ps(z, _mm256_set1_ps(m.m[2][column]))),
                                        _mm256_set1_ps(m.m[3][column]));
   }
-  const Ints diffuse = layout.diffuseOffset == kAbsent
-                           ? _mm256_set1_epi32(-1)
-                           : _mm256_i32gather_epi32(reinterpret_cast<const int*>(floats + layout.diffuseOffset / 4), index, 4);
+  const Ints diffuse =
+      layout.diffuseOffset == kAbsent
+          ? _mm256_set1_epi32(-1)
+          : _mm256_i32gather_epi32(reinterpret_cast<const int*>(floats + layout.diffuseOffset / 4), index, 4);
   for (int channel = 0; channel < 4; ++channel) {
-    v.color[channel] = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(diffuse, 8 * channel), _mm256_set1_epi32(0xFF)));
+    v.color[channel] =
+        _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(diffuse, 8 * channel), _mm256_set1_epi32(0xFF)));
   }
   if (layout.texcoordOffset == kAbsent) {
     v.texcoord[0] = v.texcoord[1] = _mm256_setzero_ps();
@@ -117,14 +126,15 @@ EightVertices ProcessEight(const uint8_t* data, const VertexLayout& layout, cons
   // ProjectToScreen, in its order of operations.
   const Floats q = _mm256_div_ps(_mm256_set1_ps(1.0f), v.position[3]);
   const Floats one = _mm256_set1_ps(1.0f);
-  v.screen[0] = _mm256_add_ps(_mm256_set1_ps(float(viewport.x)),
-                              _mm256_mul_ps(_mm256_add_ps(_mm256_mul_ps(v.position[0], q), one),
-                                            _mm256_set1_ps(viewport.width * 0.5f)));
-  v.screen[1] = _mm256_add_ps(_mm256_set1_ps(float(viewport.y)),
-                              _mm256_mul_ps(_mm256_sub_ps(one, _mm256_mul_ps(v.position[1], q)),
-                                            _mm256_set1_ps(viewport.height * 0.5f)));
-  v.screen[2] = _mm256_add_ps(_mm256_set1_ps(viewport.minZ),
-                              _mm256_mul_ps(_mm256_mul_ps(v.position[2], q), _mm256_set1_ps(viewport.maxZ - viewport.minZ)));
+  v.screen[0] = _mm256_add_ps(
+      _mm256_set1_ps(float(viewport.x)),
+      _mm256_mul_ps(_mm256_add_ps(_mm256_mul_ps(v.position[0], q), one), _mm256_set1_ps(viewport.width * 0.5f)));
+  v.screen[1] = _mm256_add_ps(
+      _mm256_set1_ps(float(viewport.y)),
+      _mm256_mul_ps(_mm256_sub_ps(one, _mm256_mul_ps(v.position[1], q)), _mm256_set1_ps(viewport.height * 0.5f)));
+  v.screen[2] =
+      _mm256_add_ps(_mm256_set1_ps(viewport.minZ),
+                    _mm256_mul_ps(_mm256_mul_ps(v.position[2], q), _mm256_set1_ps(viewport.maxZ - viewport.minZ)));
   v.screen[3] = q;
   return v;
 }
@@ -147,9 +157,9 @@ void StoreEight(const EightVertices& v, uint32_t* outcodes, ScreenVertex* screen
 
 }  // namespace
 
-size_t ProcessVerticesEightWide(const VertexStream& stream, size_t first, size_t count, const Matrix& worldViewProjection,
-                                const GuardBand& band, const Viewport& viewport, uint32_t* outcodes,
-                                ScreenVertex* screen) {
+size_t ProcessVerticesEightWide(const VertexStream& stream, size_t first, size_t count,
+                                const Matrix& worldViewProjection, const GuardBand& band, const Viewport& viewport,
+                                uint32_t* outcodes, ScreenVertex* screen) {
   const VertexLayout& layout = stream.layout;
   if (layout.pretransformed || !WholeFloats(layout)) return 0;
   size_t done = 0;

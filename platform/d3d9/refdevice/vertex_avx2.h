@@ -17,8 +17,8 @@ bool Avx2VerticesAvailable();
 // outcode is 0, screen[0 ..], as the scalar steps would. Returns how many it processed from the
 // first on: whole groups of eight, or none where the layout is not made of whole floats (its
 // stride and offsets multiples of four bytes) or is pretransformed.
-size_t ProcessVerticesEightWide(const VertexStream& stream, size_t first, size_t count, const Matrix& worldViewProjection,
-                                const GuardBand& band, const Viewport& viewport, uint32_t* outcodes,
-                                ScreenVertex* screen);
+size_t ProcessVerticesEightWide(const VertexStream& stream, size_t first, size_t count,
+                                const Matrix& worldViewProjection, const GuardBand& band, const Viewport& viewport,
+                                uint32_t* outcodes, ScreenVertex* screen);
 
 }  // namespace refdevice

@@ -57,8 +57,7 @@ size_t WorkerPool::RunTasks(const std::function<void(size_t)>& task, size_t coun
 
 bool WorkerPool::JoinNextCall(size_t& seenGeneration, const std::function<void(size_t)>*& task, size_t& count) {
   auto spinEnd = std::chrono::steady_clock::now() + kWorkerSpin;
-  while (generation_.load(std::memory_order_acquire) == seenGeneration &&
-         std::chrono::steady_clock::now() < spinEnd) {
+  while (generation_.load(std::memory_order_acquire) == seenGeneration && std::chrono::steady_clock::now() < spinEnd) {
     for (int i = 0; i < 64; ++i) Pause();
   }
   std::unique_lock<std::mutex> lock(mutex_);
