@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "gfxsupport/image_decoding.h"
-#include "gfxsupport/pixel_format_table.h"
-#include "gfxsupport/surface_saving.h"
-#include "gfxsupport/texture_loading.h"
+#include "gfxsupport/images/image_decoding.h"
+#include "gfxsupport/textures/pixel_format_table.h"
+#include "gfxsupport/textures/surface_saving.h"
+#include "gfxsupport/textures/texture_loading.h"
 #include "tool/commands.h"
 #include "tool/failure_report.h"
 #include "tool/input_file.h"

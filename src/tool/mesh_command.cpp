@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "gfxsupport/mesh_loader.h"
-#include "gfxsupport/xfile_errors.h"
+#include "gfxsupport/meshes/mesh_loader.h"
+#include "gfxsupport/meshes/xfile_errors.h"
 #include "tool/commands.h"
 #include "tool/failure_report.h"
 #include "tool/input_file.h"

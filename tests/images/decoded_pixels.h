@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gfxsupport/image_decoding.h"
+#include "gfxsupport/images/image_decoding.h"
 
 struct Rgba8 {
   uint8_t r, g, b, a;

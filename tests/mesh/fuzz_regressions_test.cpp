@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "d3d9api.h"
-#include "gfxsupport/xfile_errors.h"
+#include "gfxsupport/meshes/xfile_errors.h"
 #include "xfile_fuzz_input.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gfxsupport/xfile_errors.h"
+#include "gfxsupport/meshes/xfile_errors.h"
 #include "mesh_contents.h"
 #include "xfile_writer.h"
 

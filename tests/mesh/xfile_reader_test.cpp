@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "gfxsupport/xfile_decompress.h"
-#include "gfxsupport/xfile_errors.h"
-#include "gfxsupport/xfile_parser.h"
-#include "gfxsupport/xfile_templates.h"
+#include "gfxsupport/meshes/xfile_decompress.h"
+#include "gfxsupport/meshes/xfile_errors.h"
+#include "gfxsupport/meshes/xfile_parser.h"
+#include "gfxsupport/meshes/xfile_templates.h"
 #include "mesh_contents.h"
 #include "xfile_writer.h"
 
+namespace gfx::meshes {
 namespace {
 
 const char kQuadBody[] = R"(
@@ -340,3 +341,4 @@ TEST(XFileBinary, DamagedTokensFail) {
 }
 
 }  // namespace
+}  // namespace gfx::meshes

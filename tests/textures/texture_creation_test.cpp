@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "gfxsupport/texture_loading.h"
+#include "gfxsupport/textures/texture_loading.h"
 #include "image_encoders.h"
 #include "memory_device.h"
 
@@ -185,7 +185,7 @@ TEST(TextureCreation, ReportsTheImageAndHandsOutOneReference) {
   ImageInfo info{};
   Made made;
   ASSERT_EQ(CreateTextureFromMemory(&device, png.data(), static_cast<UINT>(png.size()), 0, 0, 0, 0, D3DFMT_UNKNOWN,
-                                    D3DPOOL_MANAGED, FilterDefault, FilterDefault, 0, &info, nullptr, &made.texture),
+                                    D3DPOOL_MANAGED, kFilterDefault, kFilterDefault, 0, &info, nullptr, &made.texture),
             S_OK);
   EXPECT_EQ(info.width, 3u);
   EXPECT_EQ(info.height, 5u);
@@ -353,7 +353,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, TextureRefusals,
                                          RefusalCase{"size from the file on a powers-of-two device", true, FromFile,
                                                      kLinear, D3DFMT_A8R8G8B8, D3DERR_NOTAVAILABLE},
                                          RefusalCase{"format from the file that the device lacks", true, 0, kLinear,
-                                                     FormatFromFile, D3DERR_NOTAVAILABLE}));
+                                                     kFormatFromFile, D3DERR_NOTAVAILABLE}));
 
 TEST(TextureCreation, FromAMissingResourceReportsItAndCreatesNothing) {
   MemoryDevice device;
