@@ -62,7 +62,7 @@ struct PixelLayout {
 
 constexpr DWORD FourCC(char a, char b, char c, char d) { return ImagePixelFormat::FourCC(a, b, c, d); }
 
-bool ChooseLayout(const BYTE* pf, PixelLayout* out) {
+HRESULT ChooseLayout(const BYTE* pf, PixelLayout* out) {
   const uint32_t flags = ReadLittle32(pf + 4);
   const uint32_t fourCC = ReadLittle32(pf + 8);
   const uint32_t bits = ReadLittle32(pf + 12);
@@ -90,41 +90,42 @@ bool ChooseLayout(const BYTE* pf, PixelLayout* out) {
         break;
       case 36:  // A16B16G16R16
         p = PixelLayout{Layout::InPlace, ImagePixelFormat::A16B16G16R16, 8, 64};
-        return true;
+        return S_OK;
       case 111:
         p = PixelLayout{Layout::Half, ImagePixelFormat::A16B16G16R16, 8, 16, 1};
-        return true;
+        return S_OK;
       case 112:
         p = PixelLayout{Layout::Half, ImagePixelFormat::A16B16G16R16, 8, 32, 2};
-        return true;
+        return S_OK;
       case 113:
         p = PixelLayout{Layout::Half, ImagePixelFormat::A16B16G16R16, 8, 64, 4};
-        return true;
+        return S_OK;
       case 114:
         p = PixelLayout{Layout::Single, ImagePixelFormat::A16B16G16R16, 8, 32, 1};
-        return true;
+        return S_OK;
       case 115:
         p = PixelLayout{Layout::Single, ImagePixelFormat::A16B16G16R16, 8, 64, 2};
-        return true;
+        return S_OK;
       case 116:
         p = PixelLayout{Layout::Single, ImagePixelFormat::A16B16G16R16, 8, 128, 4};
-        return true;
+        return S_OK;
       default:
-        return false;
+        if (fourCC < 256) return Refuse("pixel format %u is not read", fourCC);
+        return Refuse("pixel format \"%.4s\" is not read", reinterpret_cast<const char*>(pf + 8));
     }
     p.layout = Layout::Blocks;
     p.decodedFormat = ImagePixelFormat::A8R8G8B8;
     p.decodedBytes = 4;
     p.storedBits = 0;
-    return true;
+    return S_OK;
   }
   if (flags & kPixelPalette8) {
-    if (bits != 8) return false;
+    if (bits != 8) return Refuse("palette indices of %u bits", bits);
     p.layout = Layout::InPlace, p.decodedFormat = ImagePixelFormat::P8, p.decodedBytes = 1, p.storedBits = 8;
     p.paletted = true;
-    return true;
+    return S_OK;
   }
-  if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+  if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return Refuse("%u bits per pixel", bits);
   p.storedBits = bits;
   if (bits < 32) {
     for (uint32_t& mask : p.masks) mask &= (1u << bits) - 1;
@@ -140,9 +141,9 @@ bool ChooseLayout(const BYTE* pf, PixelLayout* out) {
     } else if (bits == 8 && m[0] == 0x0F && m[3] == 0xF0) {
       p.layout = Layout::AlphaLum4, p.decodedFormat = ImagePixelFormat::A8L8, p.decodedBytes = 2;
     } else {
-      return false;
+      return Refuse("luminance masks of an unknown layout");
     }
-    return true;
+    return S_OK;
   }
   if (flags & kPixelRgb) {
     struct Direct {
@@ -161,15 +162,15 @@ bool ChooseLayout(const BYTE* pf, PixelLayout* out) {
     for (const Direct& d : kDirect) {
       if (d.bits == bits && d.r == m[0] && d.g == m[1] && d.b == m[2] && d.a == m[3]) {
         p.layout = Layout::InPlace, p.decodedFormat = d.format, p.decodedBytes = bits / 8;
-        return true;
+        return S_OK;
       }
     }
   } else if (!(flags & kPixelAlpha)) {
-    return false;
+    return Refuse("pixel format flags name no known kind of pixels");
   } else {
     p.masks[0] = p.masks[1] = p.masks[2] = 0;  // alpha only
   }
-  if ((p.masks[0] | p.masks[1] | p.masks[2] | p.masks[3]) == 0) return false;
+  if ((p.masks[0] | p.masks[1] | p.masks[2] | p.masks[3]) == 0) return Refuse("colour masks are all 0");
   bool wide = false;
   for (uint32_t mask : p.masks) {
     unsigned width = 0;
@@ -182,7 +183,7 @@ bool ChooseLayout(const BYTE* pf, PixelLayout* out) {
     p.layout = Layout::Masked8, p.decodedBytes = 4;
     p.decodedFormat = p.masks[3] != 0 ? ImagePixelFormat::A8R8G8B8 : ImagePixelFormat::X8R8G8B8;
   }
-  return true;
+  return S_OK;
 }
 
 // Bytes one stored level of width x height x depth takes.
@@ -304,30 +305,33 @@ struct DdsHeader {
   PixelLayout layout;
 };
 
-bool ParseHeader(const BYTE* data, size_t size, DdsHeader* header) {
-  if (size < kHeaderSize || std::memcmp(data, "DDS ", 4) != 0) return false;
+HRESULT ParseHeader(const BYTE* data, size_t size, DdsHeader* header) {
+  if (size < kHeaderSize || std::memcmp(data, "DDS ", 4) != 0) return E_FAIL;  // not a DDS file at all
   const BYTE* h = data + 4;
-  if (ReadLittle32(h) != 124) return false;
+  if (ReadLittle32(h) != 124) return Refuse("header size %u (it is 124)", ReadLittle32(h));
   const uint32_t flags = ReadLittle32(h + 4);
   header->height = ReadLittle32(h + 8);
   header->width = ReadLittle32(h + 12);
   const uint32_t depth = ReadLittle32(h + 20);
   const uint32_t mipCount = ReadLittle32(h + 24);
   const uint32_t caps2 = ReadLittle32(h + 108);
-  if (ReadLittle32(h + 72) != 32) return false;  // pixel-format size
-  if (header->width == 0 || header->height == 0) return false;
-  if (header->width > kMaxImageDimension || header->height > kMaxImageDimension) return false;
-  if (!ChooseLayout(h + 72, &header->layout)) return false;
+  if (ReadLittle32(h + 72) != 32) return Refuse("pixel-format size %u (it is 32)", ReadLittle32(h + 72));
+  if (header->width == 0 || header->height == 0) return Refuse("width or height is 0");
+  if (header->width > kMaxImageDimension || header->height > kMaxImageDimension)
+    return Refuse("%u x %u pixels are more than an image may have", header->width, header->height);
+  const HRESULT layout = ChooseLayout(h + 72, &header->layout);
+  if (FAILED(layout)) return layout;
 
   header->depth = 1;
   header->faces = 1;
   header->resourceType = ImageResourceType::Texture;
   if (caps2 & kCaps2CubeMap) {
-    if ((caps2 & kCaps2AllFaces) != kCaps2AllFaces || header->width != header->height) return false;
+    if ((caps2 & kCaps2AllFaces) != kCaps2AllFaces) return Refuse("cube map without all six faces");
+    if (header->width != header->height) return Refuse("cube map faces that are not square");
     header->faces = 6;
     header->resourceType = ImageResourceType::CubeTexture;
   } else if ((caps2 & kCaps2Volume) && (flags & kFlagDepth) && depth > 1) {
-    if (depth > kMaxImageDimension) return false;
+    if (depth > kMaxImageDimension) return Refuse("depth %u is more than an image may have", depth);
     header->depth = depth;
     header->resourceType = ImageResourceType::VolumeTexture;
   }
@@ -337,7 +341,7 @@ bool ParseHeader(const BYTE* data, size_t size, DdsHeader* header) {
   for (UINT largest = std::max({header->width, header->height, header->depth}); largest > 1; largest /= 2) ++fullChain;
   header->levels = (flags & kFlagMipCount) && mipCount > 0 ? mipCount : 1;
   if (header->levels > fullChain) header->levels = fullChain;
-  return true;
+  return S_OK;
 }
 
 UINT Halve(UINT size) { return size > 1 ? size / 2 : 1; }
@@ -357,7 +361,8 @@ HRESULT ReadFace(const BYTE* data, size_t size, size_t* at, const DdsHeader& hea
       level->palette = palette;  // shared with level 0 of the first face, which owns it
     }
     size_t storedBytes = 0;
-    if (!StoredLevelBytes(header.layout, width, height, depth, &storedBytes) || storedBytes > size - *at) return E_FAIL;
+    if (!StoredLevelBytes(header.layout, width, height, depth, &storedBytes) || storedBytes > size - *at)
+      return Refuse("mip level %u runs past the end of the file", i);
     const BYTE* stored = data + *at;
     const PixelLayout& p = header.layout;
     HRESULT hr;
@@ -379,14 +384,15 @@ HRESULT ReadFace(const BYTE* data, size_t size, size_t* at, const DdsHeader& hea
 
 HRESULT RecogniseDds(const BYTE* data, size_t size, DecodedImage* image) {
   DdsHeader header{};
-  if (!ParseHeader(data, size, &header)) return E_FAIL;
+  const HRESULT parsed = ParseHeader(data, size, &header);
+  if (FAILED(parsed)) return parsed;
   image->fileFormat = ImageFileFormatDds;
   image->resourceType = header.resourceType;
 
   size_t at = kHeaderSize;
   ImagePaletteEntry* palette = nullptr;
   if (header.layout.paletted) {
-    if (size - at < 1024) return E_FAIL;
+    if (size - at < 1024) return Refuse("palette runs past the end of the file");
     if (image->decodePixels) {
       const HRESULT hr = AllocatePalette(image, ImagePaletteEntry{0, 0, 0, 255}, &palette);
       if (FAILED(hr)) return hr;

@@ -19,6 +19,8 @@ constexpr uint32_t kCompressionRgb = 0;
 constexpr uint32_t kCompressionRle8 = 1;
 constexpr uint32_t kCompressionRle4 = 2;
 constexpr uint32_t kCompressionBitFields = 3;
+constexpr uint32_t kCompressionJpeg = 4;
+constexpr uint32_t kCompressionPng = 5;
 constexpr uint32_t kCompressionAlphaBitFields = 6;
 
 struct DibHeader {
@@ -36,29 +38,40 @@ struct DibHeader {
   size_t tableEnd = 0;     // end of colour table (and of masks that precede it)
 };
 
-bool ParseHeader(const BYTE* data, size_t size, DibHeader* header) {
+// A header size of the old 12-byte header or of the 40-byte one and its successors, and one
+// plane: all that makes bytes without a file header a DIB at all.
+bool HasDibHeaderShape(const BYTE* data, size_t size) {
   if (size < 4) return false;
+  const uint32_t headerSize = ReadLittle32(data);
+  if (headerSize == 12) return size >= 12 && ReadLittle16(data + 8) == 1;
+  return headerSize >= 40 && headerSize <= size && ReadLittle16(data + 12) == 1;
+}
+
+HRESULT ParseHeader(const BYTE* data, size_t size, DibHeader* header) {
+  if (size < 4) return Refuse("the file ends inside the bitmap header");
   header->headerSize = ReadLittle32(data);
   if (header->headerSize == 12) {
-    if (size < 12) return false;
+    if (size < 12) return Refuse("the file ends inside the bitmap header");
     header->width = ReadLittle16(data + 4);
     header->height = ReadLittle16(data + 6);
-    if (ReadLittle16(data + 8) != 1) return false;  // planes
+    if (ReadLittle16(data + 8) != 1) return Refuse("%u planes (bitmaps have 1)", ReadLittle16(data + 8));
     header->bitCount = ReadLittle16(data + 10);
     header->tableEntrySize = 3;
   } else {
-    if (header->headerSize < 40 || header->headerSize > size) return false;
+    if (header->headerSize < 40) return Refuse("header size %u is none of a bitmap's", header->headerSize);
+    if (header->headerSize > size) return Refuse("the file ends inside the bitmap header");
     const int32_t width = static_cast<int32_t>(ReadLittle32(data + 4));
     const int32_t height = static_cast<int32_t>(ReadLittle32(data + 8));
-    if (ReadLittle16(data + 12) != 1) return false;  // planes
+    if (ReadLittle16(data + 12) != 1) return Refuse("%u planes (bitmaps have 1)", ReadLittle16(data + 12));
     header->bitCount = ReadLittle16(data + 14);
     header->compression = ReadLittle32(data + 16);
-    if (width <= 0 || height == 0 || height == INT32_MIN) return false;
+    if (width <= 0 || height == 0 || height == INT32_MIN)
+      return Refuse("width %d or height %d out of range", width, height);
     header->width = static_cast<uint32_t>(width);
     header->topDown = height < 0;
     header->height = static_cast<uint32_t>(height < 0 ? -height : height);
   }
-  if (header->width == 0 || header->height == 0) return false;
+  if (header->width == 0 || header->height == 0) return Refuse("width or height is 0");
 
   size_t usedColours = 0;
   if (header->headerSize >= 40) usedColours = ReadLittle32(data + 32);
@@ -74,7 +87,7 @@ bool ParseHeader(const BYTE* data, size_t size, DibHeader* header) {
       // Version 4 and 5 headers carry the masks themselves.
       for (size_t i = 0; i < maskCount; ++i) header->masks[i] = ReadLittle32(data + 40 + 4 * i);
     } else {
-      if (size - header->headerSize < 4 * maskCount) return false;
+      if (size - header->headerSize < 4 * maskCount) return Refuse("colour masks do not fit the file");
       for (size_t i = 0; i < maskCount; ++i) header->masks[i] = ReadLittle32(data + header->headerSize + 4 * i);
       header->tableOffset += 4 * maskCount;
     }
@@ -84,10 +97,11 @@ bool ParseHeader(const BYTE* data, size_t size, DibHeader* header) {
   if (header->headerSize >= 56 && header->bitCount >= 16) header->masks[3] = ReadLittle32(data + 52);
 
   size_t tableBytes = 0;
-  if (!MultiplySize(header->tableEntries, header->tableEntrySize, &tableBytes)) return false;
-  if (header->tableOffset > size || tableBytes > size - header->tableOffset) return false;
+  if (!MultiplySize(header->tableEntries, header->tableEntrySize, &tableBytes) || header->tableOffset > size ||
+      tableBytes > size - header->tableOffset)
+    return Refuse("colour table of %zu entries does not fit the file", header->tableEntries);
   header->tableEnd = header->tableOffset + tableBytes;
-  return true;
+  return S_OK;
 }
 
 HRESULT BuildPalette(const BYTE* data, const DibHeader& header, DecodedImage* image) {
@@ -157,15 +171,15 @@ HRESULT DecodeRunLengthRows(const BYTE* stream, size_t length, const DibHeader& 
     } else if (value == 1) {  // end of bitmap
       break;
     } else if (value == 2) {  // delta
-      if (at + 2 > length) return E_FAIL;
+      if (at + 2 > length) return Refuse("a run-length delta runs past the end of the file");
       x += stream[at];
       row += stream[at + 1];
       at += 2;
-      if (x > header.width || row > header.height) return E_FAIL;
+      if (x > header.width || row > header.height) return Refuse("a run-length delta leaves the image");
       if (row == header.height) break;
     } else {  // literal group of `value` pixels, padded to a 16-bit boundary
       const size_t literalBytes = four ? (value + 1u) / 2 : value;
-      if (literalBytes > length - at) return E_FAIL;
+      if (literalBytes > length - at) return Refuse("run-length literal pixels run past the end of the file");
       for (unsigned i = 0; i < value; ++i) {
         const BYTE byte = stream[at + (four ? i / 2 : i)];
         const BYTE index = four ? static_cast<BYTE>((i % 2 == 0) ? (byte >> 4) : (byte & 0x0F)) : byte;
@@ -222,21 +236,26 @@ HRESULT CopyRows(const BYTE* rows, size_t stride, const DibHeader& header, Decod
 
 HRESULT ReadDeviceIndependentBitmap(const BYTE* data, size_t size, size_t pixelOffset, DecodedImage* image) {
   DibHeader header;
-  if (!ParseHeader(data, size, &header)) return E_FAIL;
+  HRESULT parsed = ParseHeader(data, size, &header);
+  if (FAILED(parsed)) return parsed;
 
   const unsigned bits = header.bitCount;
   const uint32_t compression = header.compression;
   const bool paletted = bits == 1 || bits == 4 || bits == 8;
   const bool runLength = compression == kCompressionRle8 || compression == kCompressionRle4;
   if (runLength) {
-    if ((compression == kCompressionRle8 && bits != 8) || (compression == kCompressionRle4 && bits != 4)) return E_FAIL;
-    if (header.topDown) return E_FAIL;  // the format allows compressed bitmaps only bottom-up
+    if ((compression == kCompressionRle8 && bits != 8) || (compression == kCompressionRle4 && bits != 4))
+      return Refuse("run-length compression of %u-bit pixels", bits);
+    // the format allows compressed bitmaps only bottom-up
+    if (header.topDown) return Refuse("run-length compressed rows stored top-down");
   } else if (compression == kCompressionRgb) {
-    if (!paletted && bits != 16 && bits != 24 && bits != 32) return E_FAIL;
+    if (!paletted && bits != 16 && bits != 24 && bits != 32) return Refuse("%u bits per pixel", bits);
   } else if (compression == kCompressionBitFields || compression == kCompressionAlphaBitFields) {
-    if (bits != 16 && bits != 32) return E_FAIL;
+    if (bits != 16 && bits != 32) return Refuse("colour masks with %u bits per pixel", bits);
+  } else if (compression == kCompressionJpeg || compression == kCompressionPng) {
+    return Refuse("embedded %s pixels are not read", compression == kCompressionJpeg ? "JPEG" : "PNG");
   } else {
-    return E_FAIL;
+    return Refuse("unknown compression %u", compression);
   }
 
   // Where the pixels start: the file header's offset when it points past the colour table,
@@ -248,7 +267,8 @@ HRESULT ReadDeviceIndependentBitmap(const BYTE* data, size_t size, size_t pixelO
   // Stored rows are padded to four bytes.
   const size_t stride = ((static_cast<size_t>(header.width) * bits + 31) / 32) * 4;
   size_t needed = 0;
-  if (!runLength && (!MultiplySize(stride, header.height, &needed) || needed > available)) return E_FAIL;
+  if (!runLength && (!MultiplySize(stride, header.height, &needed) || needed > available))
+    return Refuse("pixels run past the end of the file");
 
   uint32_t masks[4] = {header.masks[0], header.masks[1], header.masks[2], header.masks[3]};
   if (!header.hasMasks && bits == 16) {
@@ -282,7 +302,7 @@ HRESULT ReadDeviceIndependentBitmap(const BYTE* data, size_t size, size_t pixelO
     if (FAILED(hr) || !image->decodePixels) return hr;
     return CopyRows(rows, stride, header, image);
   }
-  if (masks[0] == 0 && masks[1] == 0 && masks[2] == 0) return E_FAIL;
+  if (masks[0] == 0 && masks[1] == 0 && masks[2] == 0) return Refuse("colour masks are all 0");
   const DWORD converted = masks[3] != 0 ? ImagePixelFormat::A8R8G8B8 : ImagePixelFormat::X8R8G8B8;
   const HRESULT hr = AllocateImageLevel(image, converted, header.width, header.height, 1, 4);
   if (FAILED(hr) || !image->decodePixels) return hr;
@@ -290,13 +310,16 @@ HRESULT ReadDeviceIndependentBitmap(const BYTE* data, size_t size, size_t pixelO
 }
 
 HRESULT RecogniseDib(const BYTE* data, size_t size, DecodedImage* image) {
+  if (!HasDibHeaderShape(data, size)) return E_FAIL;
   image->fileFormat = ImageFileFormatDib;
   return ReadDeviceIndependentBitmap(data, size, 0, image);
 }
 
 HRESULT RecogniseBmp(const BYTE* data, size_t size, DecodedImage* image) {
-  if (size < 14 || data[0] != 'B' || data[1] != 'M') return E_FAIL;
-  if (ReadLittle32(data + 2) > size) return E_FAIL;
+  if (size < 2 || data[0] != 'B' || data[1] != 'M') return E_FAIL;
+  if (size < 14) return Refuse("the file ends inside its header");
+  if (ReadLittle32(data + 2) > size)
+    return Refuse("the file is shorter (%zu bytes) than its header says (%u)", size, ReadLittle32(data + 2));
   image->fileFormat = ImageFileFormatBmp;
   const uint32_t pixelOffset = ReadLittle32(data + 10);
   return ReadDeviceIndependentBitmap(data + 14, size - 14, pixelOffset >= 14 ? pixelOffset - 14 : 0, image);

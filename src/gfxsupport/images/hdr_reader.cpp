@@ -39,25 +39,25 @@ bool ValidExposure(const char* line, size_t length) {
 }
 
 // "-Y 480 +X 640" and its relatives.
-bool ParseResolution(TextScanner& scanner, uint32_t* width, uint32_t* height, Orientation* orientation) {
+HRESULT ParseResolution(TextScanner& scanner, uint32_t* width, uint32_t* height, Orientation* orientation) {
   char sign[2], axis[2];
   uint32_t size[2];
   for (int i = 0; i < 2; ++i) {
     scanner.SkipBlanks();
     const int s = scanner.Peek();
-    if (s != '-' && s != '+') return false;
+    if (s != '-' && s != '+') return Refuse("resolution line is not like \"-Y 480 +X 640\"");
     scanner.Advance(1);
     const int a = scanner.Peek();
-    if (a != 'X' && a != 'Y') return false;
+    if (a != 'X' && a != 'Y') return Refuse("resolution line is not like \"-Y 480 +X 640\"");
     scanner.Advance(1);
     scanner.SkipBlanks();
-    if (!scanner.ReadUnsigned(&size[i])) return false;
+    if (!scanner.ReadUnsigned(&size[i])) return Refuse("resolution line is not like \"-Y 480 +X 640\"");
     sign[i] = static_cast<char>(s);
     axis[i] = static_cast<char>(a);
   }
   scanner.SkipBlanks();
   if (scanner.Peek() == '\r') scanner.Advance(1);
-  if (scanner.Peek() != '\n' || axis[0] == axis[1]) return false;
+  if (scanner.Peek() != '\n' || axis[0] == axis[1]) return Refuse("resolution line is not like \"-Y 480 +X 640\"");
   scanner.Advance(1);
   orientation->transposed = axis[0] == 'X';
   const char ySign = orientation->transposed ? sign[1] : sign[0];
@@ -66,49 +66,53 @@ bool ParseResolution(TextScanner& scanner, uint32_t* width, uint32_t* height, Or
   orientation->flipColumns = xSign == '-';
   *height = orientation->transposed ? size[1] : size[0];
   *width = orientation->transposed ? size[0] : size[1];
-  return true;
+  return S_OK;
 }
 
-// Reads one scanline of `length` RGBE pixels into `line`. Returns false on damage.
-bool ReadScanline(const BYTE* data, size_t size, size_t* at, size_t length, BYTE* line) {
-  if (size - *at < 4) return false;
+// Reads one scanline of `length` RGBE pixels into `line`.
+HRESULT ReadScanline(const BYTE* data, size_t size, size_t* at, size_t length, BYTE* line) {
+  if (size - *at < 4) return Refuse("pixels run past the end of the file");
   const BYTE* head = data + *at;
   const bool adaptive = length >= 8 && length <= 0x7FFF && head[0] == 2 && head[1] == 2 && (head[2] & 0x80) == 0;
   if (adaptive) {
-    if (((static_cast<size_t>(head[2]) << 8) | head[3]) != length) return false;
+    if (((static_cast<size_t>(head[2]) << 8) | head[3]) != length)
+      return Refuse("a run-length scanline's length is not the picture's");
     *at += 4;
     for (size_t component = 0; component < 4; ++component) {
       size_t x = 0;
       while (x < length) {
-        if (*at >= size) return false;
+        if (*at >= size) return Refuse("pixels run past the end of the file");
         size_t count = data[(*at)++];
         if (count > 128) {  // a run of one value
           count -= 128;
-          if (count > length - x || *at >= size) return false;
+          if (count > length - x) return Refuse("a run runs past the end of its scanline");
+          if (*at >= size) return Refuse("pixels run past the end of the file");
           const BYTE value = data[(*at)++];
           for (size_t i = 0; i < count; ++i) line[4 * (x + i) + component] = value;
         } else {  // literal values
-          if (count == 0 || count > length - x || count > size - *at) return false;
+          if (count == 0 || count > length - x) return Refuse("a literal group is empty or runs past its scanline");
+          if (count > size - *at) return Refuse("pixels run past the end of the file");
           for (size_t i = 0; i < count; ++i) line[4 * (x + i) + component] = data[*at + i];
           *at += count;
         }
         x += count;
       }
     }
-    return true;
+    return S_OK;
   }
   // Flat pixels, where (1, 1, 1, n) repeats the previous pixel n times (n shifted up by 8 for
   // every repeat marker in a row).
   size_t x = 0;
   unsigned shift = 0;
   while (x < length) {
-    if (size - *at < 4) return false;
+    if (size - *at < 4) return Refuse("pixels run past the end of the file");
     const BYTE* pixel = data + *at;
     *at += 4;
     if (pixel[0] == 1 && pixel[1] == 1 && pixel[2] == 1) {
-      if (x == 0 || shift > 16) return false;
+      if (x == 0) return Refuse("a repeat marker before any pixel of its scanline");
+      if (shift > 16) return Refuse("more than three repeat markers in a row");
       const size_t count = static_cast<size_t>(pixel[3]) << shift;
-      if (count > length - x) return false;
+      if (count > length - x) return Refuse("a repeat runs past the end of its scanline");
       for (size_t i = 0; i < count; ++i) std::memcpy(line + 4 * (x + i), line + 4 * (x - 1), 4);
       x += count;
       shift += 8;
@@ -118,7 +122,7 @@ bool ReadScanline(const BYTE* data, size_t size, size_t* at, size_t length, BYTE
     ++x;
     shift = 0;
   }
-  return true;
+  return S_OK;
 }
 
 void StorePixel(const BYTE* rgbe, bool xyz, BYTE* target) {
@@ -147,10 +151,10 @@ HRESULT RecogniseHdr(const BYTE* data, size_t size, DecodedImage* image) {
   TextScanner scanner(data, size);
   const char* line = nullptr;
   size_t length = 0;
-  if (!scanner.ReadLine(&line, &length)) return E_FAIL;  // the magic line
+  if (!scanner.ReadLine(&line, &length)) return Refuse("the file ends inside the header");  // the magic line
   bool xyz = false;
   for (;;) {
-    if (!scanner.ReadLine(&line, &length)) return E_FAIL;
+    if (!scanner.ReadLine(&line, &length)) return Refuse("the file ends inside the header");
     if (length > 0 && line[length - 1] == '\r') --length;
     if (length == 0) break;
     if (StartsWith(line, length, "FORMAT=")) {
@@ -161,15 +165,15 @@ HRESULT RecogniseHdr(const BYTE* data, size_t size, DecodedImage* image) {
       } else if (valueLength == 15 && std::memcmp(value, "32-bit_rle_xyze", 15) == 0) {
         xyz = true;
       } else {
-        return E_FAIL;
+        return Refuse("pixel format %.*s is not read", static_cast<int>(valueLength), value);
       }
     } else if (StartsWith(line, length, "EXPOSURE=")) {
-      if (!ValidExposure(line, length)) return E_FAIL;
+      if (!ValidExposure(line, length)) return Refuse("exposure is not a positive number");
     }
   }
   uint32_t width = 0, height = 0;
   Orientation orientation{};
-  if (!ParseResolution(scanner, &width, &height, &orientation)) return E_FAIL;
+  if (FAILED(ParseResolution(scanner, &width, &height, &orientation))) return E_FAIL;
 
   image->fileFormat = ImageFileFormatHdr;
   HRESULT hr = AllocateImageLevel(image, ImagePixelFormat::A16B16G16R16, width, height, 1, 8);
@@ -182,7 +186,7 @@ HRESULT RecogniseHdr(const BYTE* data, size_t size, DecodedImage* image) {
   BYTE* pixels = WritablePixels(image);
   size_t at = scanner.Position();
   for (size_t scan = 0; scan < scanCount; ++scan) {
-    if (!ReadScanline(data, size, &at, scanLength, line4.get())) return E_FAIL;
+    if (FAILED(ReadScanline(data, size, &at, scanLength, line4.get()))) return E_FAIL;
     for (size_t i = 0; i < scanLength; ++i) {
       size_t x = orientation.transposed ? scan : i;
       size_t y = orientation.transposed ? i : scan;

@@ -14,6 +14,11 @@ bool ImageSizeAllowed(UINT width, UINT height, UINT depth, UINT bytesPerPixel) {
          MultiplySize(bytes, bytesPerPixel, &bytes) && bytes <= kMaxImageBytes;
 }
 
+static HRESULT RefuseSize(UINT width, UINT height, UINT depth) {
+  if (width == 0 || height == 0 || depth == 0) return Refuse("width, height or depth is 0");
+  return Refuse("%u x %u x %u pixels are more than an image may have", width, height, depth);
+}
+
 static void DescribeLevel(DecodedImage* image, DWORD format, UINT width, UINT height, UINT depth, UINT rowPitch) {
   image->format = format;
   image->width = width;
@@ -25,7 +30,7 @@ static void DescribeLevel(DecodedImage* image, DWORD format, UINT width, UINT he
 }
 
 HRESULT AllocateImageLevel(DecodedImage* image, DWORD format, UINT width, UINT height, UINT depth, UINT bytesPerPixel) {
-  if (!ImageSizeAllowed(width, height, depth, bytesPerPixel)) return E_FAIL;
+  if (!ImageSizeAllowed(width, height, depth, bytesPerPixel)) return RefuseSize(width, height, depth);
   DescribeLevel(image, format, width, height, depth, width * bytesPerPixel);
   if (!image->decodePixels) return S_OK;
   void* block = std::malloc(static_cast<size_t>(image->slicePitch) * depth);
@@ -37,10 +42,10 @@ HRESULT AllocateImageLevel(DecodedImage* image, DWORD format, UINT width, UINT h
 
 HRESULT ReferenceImageLevel(DecodedImage* image, DWORD format, UINT width, UINT height, UINT depth, UINT bytesPerPixel,
                             const BYTE* pixels, UINT rowPitch) {
-  if (!ImageSizeAllowed(width, height, depth, bytesPerPixel)) return E_FAIL;
+  if (!ImageSizeAllowed(width, height, depth, bytesPerPixel)) return RefuseSize(width, height, depth);
   size_t sliceBytes = 0;
   if (rowPitch < width * bytesPerPixel || !MultiplySize(rowPitch, height, &sliceBytes) || sliceBytes > kMaxImageBytes)
-    return E_FAIL;
+    return Refuse("rows of %u bytes do not hold %u pixels", rowPitch, width);
   DescribeLevel(image, format, width, height, depth, rowPitch);
   if (image->decodePixels) {
     image->pixels = pixels;

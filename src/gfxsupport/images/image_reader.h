@@ -6,13 +6,16 @@
 #include <cstdint>
 
 #include "gfxsupport/images/image_decoding.h"
+#include "gfxsupport/read_failure.h"
 
 namespace gfx::images {
 
 // Each recogniser looks at the whole buffer. It returns E_FAIL when the data is not its format
-// (or is damaged), E_OUTOFMEMORY when memory cannot be had, and 0 after filling *image. It
-// reads image->decodePixels: when false only the header is read and no pixels are produced.
-// On failure it may leave allocations in *image; the recognition run frees them.
+// (recording nothing) or is damaged (recording why with Refuse, without the format's name,
+// which the recognition run puts in front), E_OUTOFMEMORY when memory cannot be had, and 0
+// after filling *image. It reads image->decodePixels: when false only the header is read and
+// no pixels are produced. On failure it may leave allocations in *image; the recognition run
+// frees them.
 HRESULT RecogniseBmp(const BYTE* data, size_t size, DecodedImage* image);
 HRESULT RecognisePpm(const BYTE* data, size_t size, DecodedImage* image);
 HRESULT RecogniseDds(const BYTE* data, size_t size, DecodedImage* image);

@@ -5,16 +5,23 @@
 #include <string>
 
 #include "gfxsupport/images/image_reader.h"
+#include "gfxsupport/read_failure.h"
 
 namespace gfx::images {
 namespace {
 
 using Recogniser = HRESULT (*)(const BYTE*, size_t, DecodedImage*);
 
+struct NamedRecogniser {
+  Recogniser recognise;
+  const char* formatName;  // the prefix of its reasons
+};
+
 // The order matters: formats with a firm signature first, then the ones recognised by their
 // header values alone (TGA, then DIB, which starts with nothing but a header size).
-constexpr Recogniser kRecognisers[] = {RecogniseBmp, RecognisePpm, RecogniseDds, RecogniseJpeg, RecognisePng,
-                                       RecognisePfm, RecogniseHdr, RecogniseTga, RecogniseDib};
+constexpr NamedRecogniser kRecognisers[] = {{RecogniseBmp, "BMP"},   {RecognisePpm, "PPM"}, {RecogniseDds, "DDS"},
+                                            {RecogniseJpeg, "JPEG"}, {RecognisePng, "PNG"}, {RecognisePfm, "PFM"},
+                                            {RecogniseHdr, "HDR"},   {RecogniseTga, "TGA"}, {RecogniseDib, "DIB"}};
 
 // Holds LC_NUMERIC at "C" for its lifetime: the text formats read decimal fractions, whose
 // separator would otherwise follow the user's locale.
@@ -51,29 +58,43 @@ void SetFullSourceBoxes(DecodedImage* image) {
 }
 
 HRESULT RunRecognition(const void* data, UINT size, bool decodePixels, DecodedImage* result, ImageInfo* info) {
-  if (data == nullptr || size == 0) return ErrInvalidCall;
+  if (size == 0) return RefuseWith(ErrInvalidCall, "the data is empty");
+  if (data == nullptr) return RefuseWith(ErrInvalidCall, "no data");
   const auto* bytes = static_cast<const BYTE*>(data);
 
   DecodedImage image = EmptyDecodedImage();
   HRESULT outcome = ErrInvalidData;
-  bool outOfMemory = false;
+  // The first reader that took the data as its own and then refused it knows best what is
+  // wrong; readers that only found their signature missing record nothing.
+  std::string reason;
   {
     NumericLocaleGuard locale;
-    for (Recogniser recognise : kRecognisers) {
+    for (const NamedRecogniser& recogniser : kRecognisers) {
       image = EmptyDecodedImage();
       image.decodePixels = decodePixels;
-      const HRESULT attempt = recognise(bytes, size, &image);
+      ClearReadFailure();
+      const HRESULT attempt = recogniser.recognise(bytes, size, &image);
       if (SUCCEEDED(attempt)) {
         outcome = S_OK;
         break;
       }
-      if (attempt == E_OUTOFMEMORY) outOfMemory = true;
+      if (attempt == E_OUTOFMEMORY) {
+        outcome = E_OUTOFMEMORY;
+        if (reason.empty()) reason = std::string(recogniser.formatName) + ": out of memory for the pixels";
+      } else if (reason.empty() && HasReadFailure()) {
+        reason = std::string(recogniser.formatName) + ": " + LastReadFailure();
+      }
       FreeDecodedImage(&image);
     }
   }
-  // A file that some recogniser took but could not find memory for is reported as such,
-  // not as unrecognised data.
-  if (FAILED(outcome)) return outOfMemory ? E_OUTOFMEMORY : ErrInvalidData;
+  if (FAILED(outcome)) {
+    if (reason.empty())
+      reason = "not an image of a known format (no BMP, DIB, JPEG, PNG, TGA, DDS, PPM, PFM or HDR header)";
+    // A file that some recogniser took but could not find memory for is reported as such,
+    // not as unrecognised data.
+    return RefuseWith(outcome, "%s", reason.c_str());
+  }
+  ClearReadFailure();
 
   if (info != nullptr) {
     info->width = image.width;

@@ -51,7 +51,10 @@ void InitSource(j_decompress_ptr) {}
 
 boolean FillInputBuffer(j_decompress_ptr info) {
   auto* source = reinterpret_cast<BufferSource*>(info->src);
-  if (source->handedOver) ERREXIT(info, JERR_INPUT_EOF);
+  if (source->handedOver) {
+    Refuse("data ends before the picture is complete");
+    ERREXIT(info, JERR_INPUT_EOF);
+  }
   source->handedOver = true;
   source->manager.next_input_byte = source->data;
   source->manager.bytes_in_buffer = source->size;
@@ -63,6 +66,7 @@ void SkipInputData(j_decompress_ptr info, long count) {
   if (count <= 0) return;
   if (static_cast<unsigned long>(count) > source->manager.bytes_in_buffer) {
     // Leave the position where it is and stop the decode: the data claims more than it holds.
+    Refuse("a segment claims more bytes than the data holds");
     ERREXIT(info, JERR_INPUT_EOF);
   }
   source->manager.next_input_byte += count;
@@ -71,7 +75,13 @@ void SkipInputData(j_decompress_ptr info, long count) {
 
 void TermSource(j_decompress_ptr) {}
 
+// libjpeg's own words are the reason, unless the source already said why it stopped.
 [[noreturn]] void FailDecode(j_common_ptr info) {
+  if (!HasReadFailure()) {
+    char message[JMSG_LENGTH_MAX];
+    info->err->format_message(info, message);
+    Refuse("%s", message);
+  }
   auto* trap = reinterpret_cast<ErrorTrap*>(info->err);
   std::longjmp(trap->jump, 1);
 }
@@ -139,9 +149,9 @@ HRESULT RunDecode(JpegDecode* decode, DecodedImage* image) {
   // libjpeg refuses the file instead of asking for ever more memory.
   info->mem->max_memory_to_use = static_cast<long>(kMaxImageBytes);
   jpeg_read_header(info, TRUE);
-  if (info->image_width == 0 || info->image_height == 0 || info->image_width > kMaxImageDimension ||
-      info->image_height > kMaxImageDimension)
-    return E_FAIL;
+  if (info->image_width == 0 || info->image_height == 0) return Refuse("width or height is 0");
+  if (info->image_width > kMaxImageDimension || info->image_height > kMaxImageDimension)
+    return Refuse("%u x %u pixels are more than an image may have", info->image_width, info->image_height);
   // Four-component (CMYK, YCCK) pictures come out with four components and are refused below.
   if (info->jpeg_color_space == JCS_GRAYSCALE) {
     info->out_color_space = JCS_GRAYSCALE;
@@ -157,7 +167,7 @@ HRESULT RunDecode(JpegDecode* decode, DecodedImage* image) {
   } else if (info->out_color_space == kColourRows && info->output_components == kColourComponents) {
     format = ImagePixelFormat::X8R8G8B8, bytesPerPixel = 4;
   } else {
-    return E_FAIL;
+    return Refuse("%d colour components (1 or 3 are read)", info->output_components);
   }
   image->fileFormat = ImageFileFormatJpeg;
   HRESULT hr = AllocateImageLevel(image, format, info->output_width, info->output_height, 1, bytesPerPixel);
@@ -172,7 +182,7 @@ HRESULT RunDecode(JpegDecode* decode, DecodedImage* image) {
   while (info->output_scanline < info->output_height) {
     BYTE* target = pixels + static_cast<size_t>(info->output_scanline) * image->rowPitch;
     JSAMPROW rowPointer = decode->row != nullptr ? decode->row + kRowOffset : target;
-    if (jpeg_read_scanlines(info, &rowPointer, 1) != 1) return E_FAIL;
+    if (jpeg_read_scanlines(info, &rowPointer, 1) != 1) return Refuse("data ends before the picture is complete");
     if (bytesPerPixel == 4) FinishColourRow(rowPointer, info->output_width, target);
   }
   jpeg_finish_decompress(info);

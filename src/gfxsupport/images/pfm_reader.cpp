@@ -30,14 +30,16 @@ HRESULT RecognisePfm(const BYTE* data, size_t size, DecodedImage* image) {
   uint32_t width = 0, height = 0;
   double scale = 0;
   scanner.SkipBlanks();
-  if (!scanner.ReadUnsigned(&width)) return E_FAIL;
+  if (!scanner.ReadUnsigned(&width)) return Refuse("no width, or one beyond 32 bits");
   scanner.SkipBlanks();
-  if (!scanner.ReadUnsigned(&height)) return E_FAIL;
+  if (!scanner.ReadUnsigned(&height)) return Refuse("no height, or one beyond 32 bits");
   scanner.SkipSpace(false);
-  if (!scanner.ReadFloat(&scale) || !std::isfinite(scale) || scale == 0.0) return E_FAIL;
+  if (!scanner.ReadFloat(&scale) || !std::isfinite(scale)) return Refuse("no scale number");
+  if (scale == 0.0) return Refuse("scale 0 gives no byte order");
   // A single white-space byte (the line feed) ends the header.
   const int separator = scanner.Peek();
-  if (separator != '\n' && separator != '\r' && separator != ' ' && separator != '\t') return E_FAIL;
+  if (separator != '\n' && separator != '\r' && separator != ' ' && separator != '\t')
+    return Refuse("no line end after the scale");
   scanner.Advance(1);
   if (separator == '\r' && scanner.Peek() == '\n') scanner.Advance(1);
 
@@ -49,7 +51,8 @@ HRESULT RecognisePfm(const BYTE* data, size_t size, DecodedImage* image) {
   const size_t channels = colour ? 3 : 1;
   const size_t storedRow = static_cast<size_t>(width) * channels * 4;
   const size_t start = scanner.Position();
-  if (storedRow * height > size - start) return E_FAIL;  // both below kMaxImageBytes * 2
+  if (storedRow * height > size - start)  // both below kMaxImageBytes * 2
+    return Refuse("samples run past the end of the file");
   const bool littleEndian = scale < 0;
   BYTE* pixels = WritablePixels(image);
   for (size_t stored = 0; stored < height; ++stored) {

@@ -35,16 +35,24 @@ struct MemoryReader {
   const BYTE* data;
   size_t size;
   size_t at;
+  const char* part;  // what is being read, for the reason when the data ends
 };
 
 void ReadFromMemory(png_structp png, png_bytep target, size_t length) {
   auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-  if (length > reader->size - reader->at) png_error(png, "read error");
+  if (length > reader->size - reader->at) {
+    Refuse("data ends inside %s", reader->part);
+    png_error(png, "read error");
+  }
   std::memcpy(target, reader->data + reader->at, length);
   reader->at += length;
 }
 
-[[noreturn]] void FailDecode(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+// libpng's own words are the reason, unless the reader already said why it stopped.
+[[noreturn]] void FailDecode(png_structp png, png_const_charp message) {
+  if (!HasReadFailure()) Refuse("%s", message);
+  png_longjmp(png, 1);
+}
 void IgnoreWarning(png_structp, png_const_charp) {}
 
 // Everything the decode touches lives here, outside the frame that calls setjmp.
@@ -139,12 +147,13 @@ HRESULT RunDecode(PngDecode* d, DecodedImage* image) {
       format = ImagePixelFormat::A8R8G8B8;
       break;
     default:
-      return E_FAIL;
+      return Refuse("colour type %d", colourType);
   }
 
   if (format == ImagePixelFormat::P8) {
     png_colorp colours = nullptr;
-    if (png_get_PLTE(png, info, &colours, &d->paletteSize) == 0 || d->paletteSize > 256) return E_FAIL;
+    if (png_get_PLTE(png, info, &colours, &d->paletteSize) == 0 || d->paletteSize > 256)
+      return Refuse("palette image without a palette of at most 256 entries");
     std::memcpy(d->palette, colours, sizeof(png_color) * static_cast<size_t>(d->paletteSize));
   }
 
@@ -159,7 +168,7 @@ HRESULT RunDecode(PngDecode* d, DecodedImage* image) {
     else if (format == ImagePixelFormat::A8L8)
       format = FormatAL16;
     else
-      return E_FAIL;  // a 16-bit palette does not exist
+      return Refuse("palette of 16 bits per index");
   }
   if (bitDepth < 8) {
     png_set_packing(png);
@@ -210,16 +219,18 @@ HRESULT RunDecode(PngDecode* d, DecodedImage* image) {
   }
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
-  if (png_get_channels(png, info) != ChannelsOf(format)) return E_FAIL;
+  if (png_get_channels(png, info) != ChannelsOf(format))
+    return Refuse("%d channels where %u are expected", png_get_channels(png, info), ChannelsOf(format));
 
   const size_t rowBytes = png_get_rowbytes(png, info);
   image->fileFormat = ImageFileFormatPng;
   const UINT bytesPerPixel = static_cast<UINT>(rowBytes / (width ? width : 1));
   HRESULT hr = AllocateImageLevel(image, format, width, height, 1, bytesPerPixel);
   if (FAILED(hr)) return hr;
-  if (image->rowPitch != rowBytes) return E_FAIL;
+  if (image->rowPitch != rowBytes) return Refuse("rows of %zu bytes do not hold %u pixels", rowBytes, width);
   if (!image->decodePixels) return S_OK;
 
+  d->reader.part = "IDAT";
   d->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
   if (d->rows == nullptr) return E_OUTOFMEMORY;
   BYTE* pixels = WritablePixels(image);
@@ -243,7 +254,7 @@ HRESULT RecognisePng(const BYTE* data, size_t size, DecodedImage* image) {
   if (size < 8 || png_sig_cmp(const_cast<png_bytep>(data), 0, 8) != 0) return E_FAIL;
   auto* decode = new (std::nothrow) PngDecode();
   if (decode == nullptr) return E_OUTOFMEMORY;
-  decode->reader = MemoryReader{data, size, 0};
+  decode->reader = MemoryReader{data, size, 0, "the chunks before the image data"};
   HRESULT hr = E_FAIL;
   decode->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, FailDecode, IgnoreWarning);
   if (decode->png != nullptr) decode->info = png_create_info_struct(decode->png);

@@ -23,7 +23,8 @@ HRESULT ReadTextSamples(TextScanner& scanner, uint32_t maximum, DecodedImage* im
       uint32_t rgb[3];
       for (uint32_t& sample : rgb) {
         scanner.SkipSpace(true);
-        if (!scanner.ReadUnsigned(&sample) || sample > maximum) return E_FAIL;
+        if (!scanner.ReadUnsigned(&sample)) return Refuse("text samples end before the image is complete");
+        if (sample > maximum) return Refuse("sample %u above the maximum %u", sample, maximum);
       }
       row[4 * x + 0] = ScaleSample(rgb[2], maximum);
       row[4 * x + 1] = ScaleSample(rgb[1], maximum);
@@ -36,7 +37,8 @@ HRESULT ReadTextSamples(TextScanner& scanner, uint32_t maximum, DecodedImage* im
 
 HRESULT ReadBinarySamples(const BYTE* samples, size_t available, uint32_t maximum, DecodedImage* image) {
   const size_t rowBytes = static_cast<size_t>(image->width) * 3;
-  if (rowBytes * image->height > available) return E_FAIL;  // both factors are capped
+  if (rowBytes * image->height > available)  // both factors are capped
+    return Refuse("pixels run past the end of the file");
   BYTE* pixels = WritablePixels(image);
   for (UINT y = 0; y < image->height; ++y) {
     const BYTE* source = samples + y * rowBytes;
@@ -45,7 +47,7 @@ HRESULT ReadBinarySamples(const BYTE* samples, size_t available, uint32_t maximu
       uint32_t rgb[3];
       for (size_t c = 0; c < 3; ++c) {
         rgb[c] = source[3 * x + c];
-        if (rgb[c] > maximum) return E_FAIL;
+        if (rgb[c] > maximum) return Refuse("sample %u above the maximum %u", rgb[c], maximum);
       }
       row[4 * x + 0] = ScaleSample(rgb[2], maximum);
       row[4 * x + 1] = ScaleSample(rgb[1], maximum);
@@ -67,13 +69,14 @@ HRESULT RecognisePpm(const BYTE* data, size_t size, DecodedImage* image) {
   TextScanner scanner(data, size, 2);
   uint32_t width = 0, height = 0, maximum = 0;
   scanner.SkipSpace(true);
-  if (!scanner.ReadUnsigned(&width)) return E_FAIL;
+  if (!scanner.ReadUnsigned(&width)) return Refuse("no width, or one beyond 32 bits");
   scanner.SkipSpace(true);
-  if (!scanner.ReadUnsigned(&height)) return E_FAIL;
+  if (!scanner.ReadUnsigned(&height)) return Refuse("no height, or one beyond 32 bits");
   scanner.SkipSpace(true);
-  if (!scanner.ReadUnsigned(&maximum)) return E_FAIL;
-  if (width == 0 || height == 0 || maximum == 0 || maximum > 65535) return E_FAIL;
-  if (binary && maximum > 255) return E_FAIL;
+  if (!scanner.ReadUnsigned(&maximum)) return Refuse("no maximum sample value");
+  if (width == 0 || height == 0) return Refuse("width or height is 0");
+  if (maximum == 0 || maximum > 65535) return Refuse("maximum sample value %u out of range", maximum);
+  if (binary && maximum > 255) return Refuse("binary samples of two bytes (maximum %u) are not read", maximum);
 
   image->fileFormat = ImageFileFormatPpm;
   const HRESULT hr = AllocateImageLevel(image, ImagePixelFormat::X8R8G8B8, width, height, 1, 4);
@@ -81,7 +84,8 @@ HRESULT RecognisePpm(const BYTE* data, size_t size, DecodedImage* image) {
   if (!binary) return ReadTextSamples(scanner, maximum, image);
   // Exactly one white-space byte separates the maximum from the binary samples.
   const int separator = scanner.Peek();
-  if (separator != ' ' && separator != '\t' && separator != '\r' && separator != '\n') return E_FAIL;
+  if (separator != ' ' && separator != '\t' && separator != '\r' && separator != '\n')
+    return Refuse("no white space between the header and the samples");
   scanner.Advance(1);
   return ReadBinarySamples(data + scanner.Position(), size - scanner.Position(), maximum, image);
 }

@@ -72,24 +72,24 @@ HRESULT BuildPalette(const BYTE* map, const TgaHeader& header, DecodedImage* ima
 HRESULT ReadPixelStream(const BYTE* stream, size_t length, const TgaHeader& header, size_t pixelBytes, BYTE* target) {
   const size_t total = static_cast<size_t>(header.width) * header.height * pixelBytes;
   if (!IsRunLength(header.imageType)) {
-    if (total > length) return E_FAIL;
+    if (total > length) return Refuse("pixels run past the end of the file");
     std::memcpy(target, stream, total);
     return S_OK;
   }
   size_t written = 0;
   size_t at = 0;
   while (written < total) {
-    if (at >= length) return E_FAIL;
+    if (at >= length) return Refuse("run-length packets end before the image is complete");
     const BYTE packet = stream[at++];
     const size_t count = (packet & 0x7F) + 1u;
     const size_t bytes = count * pixelBytes;
-    if (bytes > total - written) return E_FAIL;
+    if (bytes > total - written) return Refuse("a run-length packet runs past the end of the image");
     if (packet & 0x80) {
-      if (pixelBytes > length - at) return E_FAIL;
+      if (pixelBytes > length - at) return Refuse("a run-length packet runs past the end of the file");
       for (size_t i = 0; i < count; ++i) std::memcpy(target + written + i * pixelBytes, stream + at, pixelBytes);
       at += pixelBytes;
     } else {
-      if (bytes > length - at) return E_FAIL;
+      if (bytes > length - at) return Refuse("a run-length packet runs past the end of the file");
       std::memcpy(target + written, stream + at, bytes);
       at += bytes;
     }
@@ -134,17 +134,20 @@ HRESULT RecogniseTga(const BYTE* data, size_t size, DecodedImage* image) {
   header.rightToLeft = (data[17] & 0x10) != 0;
   header.topToBottom = (data[17] & 0x20) != 0;
 
+  // Only a header of known map and image types makes the data a TGA; anything else is some other
+  // format's, refused without a reason.
   if (header.mapType > 1) return E_FAIL;
   const unsigned type = header.imageType;
   if (!IsColourMapped(type) && !IsTrueColour(type) && !IsGrey(type)) return E_FAIL;
-  if (header.width == 0 || header.height == 0) return E_FAIL;
+  if (header.width == 0 || header.height == 0) return Refuse("width or height is 0");
 
   DWORD format = 0;
   size_t pixelBytes = 0;
   if (IsColourMapped(type)) {
-    if (header.mapType != 1 || header.pixelBits != 8) return E_FAIL;
+    if (header.mapType != 1) return Refuse("colour-mapped image without a colour map");
+    if (header.pixelBits != 8) return Refuse("colour-mapped image of %u bits per index (8 are read)", header.pixelBits);
     const unsigned e = header.mapEntryBits;
-    if (e != 15 && e != 16 && e != 24 && e != 32) return E_FAIL;
+    if (e != 15 && e != 16 && e != 24 && e != 32) return Refuse("colour-map entries of %u bits", e);
     format = ImagePixelFormat::P8;
     pixelBytes = 1;
   } else if (IsTrueColour(type)) {
@@ -162,7 +165,7 @@ HRESULT RecogniseTga(const BYTE* data, size_t size, DecodedImage* image) {
         format = header.alphaBits > 0 ? ImagePixelFormat::A8R8G8B8 : ImagePixelFormat::X8R8G8B8, pixelBytes = 4;
         break;
       default:
-        return E_FAIL;
+        return Refuse("true colour of %u bits per pixel", header.pixelBits);
     }
   } else {
     if (header.pixelBits == 8) {
@@ -170,7 +173,7 @@ HRESULT RecogniseTga(const BYTE* data, size_t size, DecodedImage* image) {
     } else if (header.pixelBits == 16) {
       format = ImagePixelFormat::A8L8, pixelBytes = 2;
     } else {
-      return E_FAIL;
+      return Refuse("grey of %u bits per pixel", header.pixelBits);
     }
   }
 
@@ -178,7 +181,8 @@ HRESULT RecogniseTga(const BYTE* data, size_t size, DecodedImage* image) {
   const size_t mapBytes =
       header.mapType == 1 ? static_cast<size_t>(header.mapLength) * ((header.mapEntryBits + 7) / 8) : 0;
   const size_t mapStart = kHeaderSize + header.idLength;
-  if (mapStart > size || mapBytes > size - mapStart) return E_FAIL;
+  if (mapStart > size) return Refuse("image id field does not fit the file");
+  if (mapBytes > size - mapStart) return Refuse("colour map does not fit the file");
   const size_t pixelStart = mapStart + mapBytes;
 
   image->fileFormat = ImageFileFormatTga;

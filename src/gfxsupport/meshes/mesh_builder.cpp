@@ -7,6 +7,7 @@
 #include "gfxsupport/meshes/xfile_errors.h"
 #include "gfxsupport/meshes/xfile_guids.h"
 #include "gfxsupport/meshes/xfile_parser.h"
+#include "gfxsupport/read_failure.h"
 
 namespace gfx::meshes {
 
@@ -58,23 +59,25 @@ struct MeshFaces {
 };
 
 HRESULT ReadMeshFaces(const ObjectData& data, MeshFaces* faces) {
-  if (!data.Dword(0, &faces->vertexCount)) return E_FAIL;
+  if (!data.Dword(0, &faces->vertexCount)) return Refuse("a Mesh ends before its vertex count");
   uint64_t offset = 4 + uint64_t(faces->vertexCount) * 12;
-  if (!data.Dword(offset, &faces->faceCount)) return E_FAIL;
+  if (!data.Dword(offset, &faces->faceCount)) return Refuse("a Mesh ends before its face count");
   offset += 4;
   faces->facesOffset = offset;
   for (uint32_t f = 0; f < faces->faceCount; ++f) {
     uint32_t corners;
-    if (!data.Dword(offset, &corners) || corners < 3) return E_FAIL;
+    if (!data.Dword(offset, &corners)) return Refuse("a Mesh ends inside its faces");
+    if (corners < 3) return Refuse("a Mesh face has %u corners", corners);
     offset += 4;
-    if (!data.Has(offset, uint64_t(corners) * 4)) return E_FAIL;
+    if (!data.Has(offset, uint64_t(corners) * 4)) return Refuse("a Mesh ends inside its faces");
     for (uint32_t c = 0; c < corners; ++c) {
-      if (data.DwordAt(offset + 4 * uint64_t(c)) >= faces->vertexCount) return E_FAIL;
+      if (data.DwordAt(offset + 4 * uint64_t(c)) >= faces->vertexCount)
+        return Refuse("a Mesh face names a vertex the Mesh does not have");
     }
     offset += uint64_t(corners) * 4;
     faces->triangleCount += corners - 2;
   }
-  return offset == data.size() ? S_OK : E_FAIL;
+  return offset == data.size() ? S_OK : Refuse("a Mesh holds more than its vertices and faces");
 }
 
 float QuantiseColor(float component) {
@@ -85,7 +88,7 @@ float QuantiseColor(float component) {
 
 HRESULT ReadMaterial(const XFileParser& parser, const XDataObject& object, MeshMaterial* material) {
   ObjectData data(object);
-  if (!data.Has(0, 44)) return E_FAIL;
+  if (!data.Has(0, 44)) return Refuse("a Material ends before its colours");
   for (int i = 0; i < 4; ++i) material->diffuse[i] = data.FloatAt(4 * i);
   material->power = data.FloatAt(16);
   for (int i = 0; i < 3; ++i) material->specular[i] = data.FloatAt(20 + 4 * i);
@@ -95,7 +98,8 @@ HRESULT ReadMaterial(const XFileParser& parser, const XDataObject& object, MeshM
     bool isEffect = IsOfType(parser, *child.object, xfile_guids::kEffectInstance);
     if (!isTexture && !isEffect) continue;
     uint32_t index;
-    if (!ObjectData(*child.object).Dword(0, &index) || index >= child.object->strings.size()) return E_FAIL;
+    if (!ObjectData(*child.object).Dword(0, &index) || index >= child.object->strings.size())
+      return Refuse("a material's texture or effect file name is missing");
     (isTexture ? material->textureFilename : material->effectFilename) = child.object->strings[index];
   }
   return S_OK;
@@ -163,7 +167,8 @@ class MeshBuilder {
     if (FAILED(result = MakeTriangles())) return result;
     if (built_->hasNormals && children_.normals == nullptr) ComputeNormals();
     ReadProgressiveInfo();
-    if (built_->attributes.empty() || built_->vertices.empty()) return ErrMeshHasNoData;
+    if (built_->attributes.empty() || built_->vertices.empty())
+      return RefuseWith(ErrMeshHasNoData, "a Mesh has no vertex or no triangle");
     return S_OK;
   }
 
@@ -172,16 +177,18 @@ class MeshBuilder {
     DWORD fvf = D3DFVF_XYZ;
     if (children_.fvfData != nullptr) {
       uint32_t fileFvf;
-      if (!ObjectData(*children_.fvfData).Dword(0, &fileFvf)) return E_FAIL;
+      if (!ObjectData(*children_.fvfData).Dword(0, &fileFvf)) return Refuse("FVFData ends before its vertex format");
       fvf = fileFvf & kMeshFvfBits;
       if ((fvf & D3DFVF_POSITION_MASK) == 0) fvf |= D3DFVF_XYZ;
     }
     if (children_.normals != nullptr) fvf |= D3DFVF_NORMAL;
     if (children_.vertexColors != nullptr) fvf |= D3DFVF_DIFFUSE;
     DWORD textureSets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
-    if (textureSets > 8) return E_FAIL;
+    if (textureSets > 8)
+      return Refuse("the vertex format names %lu texture coordinate sets", static_cast<unsigned long>(textureSets));
     if (children_.textureCoords != nullptr) {
-      if (textureSets == 8) return D3DERR_INVALIDCALL;
+      if (textureSets == 8)
+        return RefuseWith(D3DERR_INVALIDCALL, "MeshTextureCoords would make a ninth texture coordinate set");
       // The file's coordinates become set 0 (two floats); the FVFData sets move up by one.
       DWORD sizeCodes = fvf & 0xFFFF0000u;
       fvf = (fvf & ~(D3DFVF_TEXCOUNT_MASK | 0xFFFF0000u)) | ((textureSets + 1) << D3DFVF_TEXCOUNT_SHIFT) |
@@ -193,7 +200,7 @@ class MeshBuilder {
       ObjectData decl(*children_.declData);
       uint32_t count;
       if (!decl.Dword(0, &count) || count > kMostDeclarationElements || !decl.Has(4, uint64_t(count) * 16)) {
-        return E_FAIL;
+        return Refuse("DeclData ends inside its elements, or names more than %zu", kMostDeclarationElements);
       }
       for (uint32_t i = 0; i < count; ++i) {
         D3DVERTEXELEMENT9 element{};
@@ -203,18 +210,19 @@ class MeshBuilder {
         element.UsageIndex = BYTE(decl.DwordAt(16 + 16 * i));
         declared.push_back(element);
       }
-      if (!ReadExtraValues(decl, 4 + uint64_t(count) * 16, faces_.vertexCount, &declValues_)) return E_FAIL;
+      if (!ReadExtraValues(decl, 4 + uint64_t(count) * 16, faces_.vertexCount, &declValues_))
+        return Refuse("DeclData does not hold the values of every vertex");
     }
     if (children_.fvfData != nullptr &&
         !ReadExtraValues(ObjectData(*children_.fvfData), 4, faces_.vertexCount, &fvfValues_)) {
-      return E_FAIL;
+      return Refuse("FVFData does not hold the values of every vertex");
     }
 
     built_->hasNormals = (fvf & D3DFVF_NORMAL) != 0;
     built_->hasColors = children_.vertexColors != nullptr;
     built_->hasTexCoords = children_.textureCoords != nullptr;
     if (!BuildVertexLayout(fvf, built_->hasColors, built_->hasTexCoords, declared, &built_->layout)) {
-      return E_FAIL;
+      return Refuse("the vertex format or declaration cannot be built");
     }
     uint32_t declBytes = 0;
     for (const D3DVERTEXELEMENT9& element : declared) declBytes += DeclarationTypeSize(element.Type);
@@ -242,18 +250,20 @@ class MeshBuilder {
     if (children_.textureCoords != nullptr) {
       ObjectData coords(*children_.textureCoords);
       uint32_t n;
-      if (!coords.Dword(0, &n) || n != count || !coords.Has(4, uint64_t(n) * 8)) return E_FAIL;
+      if (!coords.Dword(0, &n) || n != count || !coords.Has(4, uint64_t(n) * 8))
+        return Refuse("MeshTextureCoords does not hold one pair for every vertex");
       for (uint32_t i = 0; i < n; ++i) std::memcpy(vertices[i].texCoord, coords.At(4 + 8 * uint64_t(i)), 8);
     }
 
     if (children_.vertexColors != nullptr) {
       ObjectData colors(*children_.vertexColors);
       uint32_t n;
-      if (!colors.Dword(0, &n) || !colors.Has(4, uint64_t(n) * 20)) return E_FAIL;
+      if (!colors.Dword(0, &n) || !colors.Has(4, uint64_t(n) * 20))
+        return Refuse("MeshVertexColors ends inside its colours");
       for (uint32_t i = 0; i < n; ++i) {
         uint64_t entry = 4 + 20 * uint64_t(i);
         uint32_t index = colors.DwordAt(entry);
-        if (index >= count) return E_FAIL;
+        if (index >= count) return Refuse("MeshVertexColors names a vertex the Mesh does not have");
         LoadVertex& vertex = vertices[index];
         for (int c = 0; c < 4; ++c) vertex.color[c] = QuantiseColor(colors.FloatAt(entry + 4 + 4 * c));
         vertex.colorSet = true;
@@ -291,12 +301,14 @@ class MeshBuilder {
     uint32_t materialCount;
     if (!data.Dword(0, &materialCount) || !data.Dword(4, &faceIndexCount_) ||
         !data.Has(8, uint64_t(faceIndexCount_) * 4)) {
-      return E_FAIL;
+      return Refuse("MeshMaterialList ends inside its face indices");
     }
     // A count beyond both the materials present and the faces could only be damage.
-    if (materialCount > std::max<uint64_t>(list.children.size(), faces_.faceCount)) return E_FAIL;
+    if (materialCount > std::max<uint64_t>(list.children.size(), faces_.faceCount))
+      return Refuse("MeshMaterialList counts %u materials", materialCount);
     for (uint32_t f = 0; f < std::min(faceIndexCount_, faces_.faceCount); ++f) {
-      if (data.DwordAt(8 + 4 * uint64_t(f)) >= materialCount) return E_FAIL;
+      if (data.DwordAt(8 + 4 * uint64_t(f)) >= materialCount)
+        return Refuse("MeshMaterialList names a material it does not have");
     }
     materialIndexes_ = &list;
     built_->hasMaterialList = true;
@@ -322,9 +334,11 @@ class MeshBuilder {
     uint64_t faceNormalOffset = 0;
     ObjectData normals = splitByNormal ? ObjectData(*children_.normals) : data_;
     if (splitByNormal) {
-      if (!normals.Dword(0, &normalCount) || !normals.Has(4, uint64_t(normalCount) * 12)) return E_FAIL;
+      if (!normals.Dword(0, &normalCount) || !normals.Has(4, uint64_t(normalCount) * 12))
+        return Refuse("MeshNormals ends inside its normals");
       uint64_t offset = 4 + uint64_t(normalCount) * 12;
-      if (!normals.Dword(offset, &faceNormalCount) || faceNormalCount < faces_.faceCount) return E_FAIL;
+      if (!normals.Dword(offset, &faceNormalCount) || faceNormalCount < faces_.faceCount)
+        return Refuse("MeshNormals has fewer faces than the Mesh");
       faceNormalOffset = offset + 4;
     }
 
@@ -340,12 +354,13 @@ class MeshBuilder {
         uint32_t normalCorners;
         if (!normals.Dword(faceNormalOffset, &normalCorners) || normalCorners != corners ||
             !normals.Has(faceNormalOffset + 4, uint64_t(corners) * 4)) {
-          return E_FAIL;
+          return Refuse("MeshNormals faces do not match the Mesh's");
         }
         firstNormal = faceNormalOffset + 4;
         faceNormalOffset = firstNormal + uint64_t(corners) * 4;
         for (uint32_t c = 0; c < corners; ++c) {
-          if (normals.DwordAt(firstNormal + 4 * uint64_t(c)) >= normalCount) return E_FAIL;
+          if (normals.DwordAt(firstNormal + 4 * uint64_t(c)) >= normalCount)
+            return Refuse("MeshNormals names a normal it does not have");
         }
       }
       const DWORD material = MaterialOfFace(f);

@@ -9,6 +9,7 @@
 #include "gfxsupport/meshes/xfile_guids.h"
 #include "gfxsupport/meshes/xfile_parser.h"
 #include "gfxsupport/meshes/xfile_templates.h"
+#include "gfxsupport/read_failure.h"
 
 namespace gfx::meshes {
 namespace {
@@ -28,7 +29,7 @@ class FrameWalk {
   HRESULT Visit(const XDataObject& object, float matrix[16]) {
     if (IsOfType(parser_, object, xfile_guids::kMesh)) return AddMesh(object, matrix);
     if (IsOfType(parser_, object, xfile_guids::kFrameTransformMatrix)) {
-      if (object.data.size() < 64) return E_FAIL;
+      if (object.data.size() < 64) return Refuse("a FrameTransformMatrix ends before its 16 numbers");
       float local[16];
       std::memcpy(local, object.data.data(), sizeof local);
       float product[16];
@@ -64,7 +65,10 @@ class FrameWalk {
   HRESULT AddMesh(const XDataObject& object, const float matrix[16]) {
     BuiltMesh built;
     HRESULT result = BuildMesh(parser_, object, &built);
-    if (result == ErrMeshHasNoData) return S_OK;
+    if (result == ErrMeshHasNoData) {
+      ClearReadFailure();  // a skipped mesh is no failure of the load
+      return S_OK;
+    }
     if (FAILED(result)) return result;
     TransformMesh(matrix, &built);
     std::vector<DWORD> adjacency;
@@ -191,7 +195,7 @@ HRESULT Load(const void* data, size_t size, DWORD options, IDirect3DDevice9* dev
     result = walk.Visit(*object, matrix);
     if (FAILED(result)) return result;
   }
-  if (!walk.HasMesh()) return E_FAIL;
+  if (!walk.HasMesh()) return Refuse("the file holds no Mesh with triangles");
   document = XFileDocument();  // the file's objects are not needed for the buffers
 
   BuiltMesh& built = walk.Mesh();
@@ -219,11 +223,21 @@ HRESULT LoadMeshFromMemory(const void* data, size_t size, DWORD options, IDirect
                            std::vector<MeshEffectInstance>* effectInstances, DWORD* materialCount,
                            TriangleMesh** mesh) {
   if (data == nullptr || mesh == nullptr || size == 0 || (options & ~kMeshOptionsValid) != 0) {
-    return D3DERR_INVALIDCALL;
+    return gfx::RefuseWith(D3DERR_INVALIDCALL, "no data, nowhere to put the mesh, or unknown options");
   }
+  gfx::ClearReadFailure();
+  HRESULT result;
   try {
-    return gfx::meshes::Load(data, size, options, device, adjacency, materials, effectInstances, materialCount, mesh);
+    result = gfx::meshes::Load(data, size, options, device, adjacency, materials, effectInstances, materialCount, mesh);
   } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
+    result = gfx::RefuseWith(E_OUTOFMEMORY, "out of memory");
   }
+  if (SUCCEEDED(result)) {
+    gfx::ClearReadFailure();
+  } else if (gfx::HasReadFailure()) {
+    // The readers say what is wrong; the prefix says with what, as the image readers' reasons do.
+    const std::string reason = LastReadFailure();
+    gfx::RefuseWith(result, "X file: %s", reason.c_str());
+  }
+  return result;
 }

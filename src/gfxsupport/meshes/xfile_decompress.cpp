@@ -7,6 +7,7 @@
 #include <new>
 
 #include "gfxsupport/meshes/xfile_header.h"
+#include "gfxsupport/read_failure.h"
 
 namespace gfx::meshes {
 
@@ -60,16 +61,17 @@ class BlockInflater {
 }  // namespace
 
 HRESULT DecompressXFile(const uint8_t* data, size_t size, std::vector<uint8_t>* out) {
-  if (size < kXFileHeaderSize + kSizeFieldBytes) return E_FAIL;
+  if (size < kXFileHeaderSize + kSizeFieldBytes) return Refuse("compressed file ends before its size");
   const size_t total = ReadLe32(data + kXFileHeaderSize);
-  if (total < kXFileHeaderSize) return E_FAIL;
+  if (total < kXFileHeaderSize) return Refuse("compressed file states a size of %zu bytes", total);
   const size_t bodyBytes = total - kXFileHeaderSize;
 
   // Refuse a stated size that the blocks present could not possibly produce, before
   // allocating anything for it.
   size_t blockBytes = size - kXFileHeaderSize - kSizeFieldBytes;
   size_t mostBlocks = blockBytes / kSmallestBlockBytes;
-  if (bodyBytes > mostBlocks * kMaxBlockOutput) return E_FAIL;
+  if (bodyBytes > mostBlocks * kMaxBlockOutput)
+    return Refuse("compressed file states %zu bytes, more than its blocks can hold", total);
 
   BlockInflater inflater;
   if (!inflater.ok()) return E_OUTOFMEMORY;
@@ -86,22 +88,25 @@ HRESULT DecompressXFile(const uint8_t* data, size_t size, std::vector<uint8_t>* 
   size_t done = 0;
   size_t position = kXFileHeaderSize + kSizeFieldBytes;
   while (position < size) {
-    if (size - position < kBlockHeaderBytes) return E_FAIL;
+    if (size - position < kBlockHeaderBytes) return Refuse("compressed file ends inside a block header");
     size_t outputBytes = ReadLe16(data + position);
     size_t compressedBytes = ReadLe16(data + position + 2);
     position += kBlockHeaderBytes;
-    if (outputBytes == 0 || outputBytes > kMaxBlockOutput) return E_FAIL;
-    if (compressedBytes <= kSignatureBytes || compressedBytes > size - position) return E_FAIL;
-    if (outputBytes > bodyBytes - done) return E_FAIL;
-    if (data[position] != 'C' || data[position + 1] != 'K') return E_FAIL;
+    if (outputBytes == 0 || outputBytes > kMaxBlockOutput)
+      return Refuse("a compressed block of %zu bytes", outputBytes);
+    if (compressedBytes <= kSignatureBytes || compressedBytes > size - position)
+      return Refuse("a compressed block runs past the end of the file");
+    if (outputBytes > bodyBytes - done) return Refuse("compressed blocks give more than the stated size");
+    if (data[position] != 'C' || data[position + 1] != 'K')
+      return Refuse("a compressed block without its CK signature");
     if (!inflater.Inflate(data + position + kSignatureBytes, compressedBytes - kSignatureBytes, body, done,
                           outputBytes)) {
-      return E_FAIL;
+      return Refuse("a compressed block does not inflate to its size");
     }
     done += outputBytes;
     position += compressedBytes;
   }
-  if (done != bodyBytes) return E_FAIL;
+  if (done != bodyBytes) return Refuse("compressed blocks give less than the stated size");
   *out = std::move(file);
   return S_OK;
 }

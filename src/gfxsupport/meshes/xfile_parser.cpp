@@ -7,6 +7,7 @@
 #include "gfxsupport/meshes/xfile_binary_tokenizer.h"
 #include "gfxsupport/meshes/xfile_decompress.h"
 #include "gfxsupport/meshes/xfile_errors.h"
+#include "gfxsupport/read_failure.h"
 #include "gfxsupport/meshes/xfile_header.h"
 #include "gfxsupport/meshes/xfile_text_tokenizer.h"
 
@@ -141,6 +142,13 @@ bool AppendInChunks(uint64_t count, std::vector<uint8_t>* data, ReadChunk readCh
   return true;
 }
 
+// The recorded reason (or, without one, a general one) with where in the body the reading
+// stopped, as E_FAIL.
+HRESULT Placed(const XTokenizer& tokens) {
+  const std::string reason = HasReadFailure() ? LastReadFailure() : "the structure is broken";
+  return Refuse("%s, %zu bytes before the end", reason.c_str(), tokens.RemainingBytes());
+}
+
 }  // namespace
 
 bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
@@ -201,18 +209,19 @@ HRESULT XFileParser::ParseBody(XTokenizer& tokens, XFileDocument* document) {
         break;
       case XTokenKind::Keyword:
         if (token.keyword == XKeyword::Template) {
-          if (!ParseTemplate(tokens)) return E_FAIL;
+          if (!ParseTemplate(tokens)) return Placed(tokens);
           break;
         }
         [[fallthrough]];  // a primitive type named as an object's type: an object we skip
       case XTokenKind::Name: {
         const XDataObject* object = nullptr;
-        if (!ParseObject(tokens, token, 0, document, &object)) return E_FAIL;
+        if (!ParseObject(tokens, token, 0, document, &object)) return Placed(tokens);
         if (object != nullptr) document->topLevel.push_back(object);
         break;
       }
       default:
-        return E_FAIL;
+        RefuseStep("something other than a template or a data object at the top level");
+        return Placed(tokens);
     }
   }
 }
@@ -221,9 +230,10 @@ HRESULT XFileParser::ParseBody(XTokenizer& tokens, XFileDocument* document) {
 bool XFileParser::ParseTemplate(XTokenizer& tokens) {
   XTemplate declared;
   XToken name = tokens.Next();
-  if (name.kind != XTokenKind::Name) return false;
+  if (name.kind != XTokenKind::Name) return RefuseStep("a template without a name");
   declared.name.assign(name.text);
-  if (tokens.Next().kind != XTokenKind::OpenBrace) return false;
+  if (tokens.Next().kind != XTokenKind::OpenBrace)
+    return RefuseStep("template %s without its opening brace", declared.name.c_str());
   if (tokens.Peek().kind == XTokenKind::Guid) {
     declared.guid = tokens.Next().guid;
     declared.hasGuid = true;
@@ -237,7 +247,8 @@ bool XFileParser::ParseTemplate(XTokenizer& tokens) {
     if (token.kind == XTokenKind::CloseBrace) return AddTemplate(std::move(declared));
     if (token.kind == XTokenKind::OpenBracket) {
       if (!ParseRestriction(tokens, &declared)) return false;
-      if (tokens.Next().kind != XTokenKind::CloseBrace) return false;
+      if (tokens.Next().kind != XTokenKind::CloseBrace)
+        return RefuseStep("template %s goes on after its restriction", declared.name.c_str());
       return AddTemplate(std::move(declared));
     }
     if (IsSeparator(token)) continue;
@@ -253,19 +264,21 @@ bool XFileParser::ParseMember(XTokenizer& tokens, XTemplate* declared, const XTo
   if (isArray) type = tokens.Next();
 
   if (type.kind == XTokenKind::Keyword) {
-    if (!MemberTypeOf(type.keyword, &member.type)) return false;
+    if (!MemberTypeOf(type.keyword, &member.type)) return RefuseStep("a template member of a type that is not read");
   } else if (type.kind == XTokenKind::Name) {
     auto found = templatesByName_.find(std::string(type.text));
-    if (found == templatesByName_.end()) return false;
+    if (found == templatesByName_.end())
+      return RefuseStep("a template member of the undeclared type %.*s", static_cast<int>(type.text.size()),
+                        type.text.data());
     member.type = XMemberType::Template;
     member.templateIndex = found->second;
   } else {
-    return false;
+    return RefuseStep("a template member without a type");
   }
 
   if (tokens.Peek().kind == XTokenKind::Name) member.name.assign(tokens.Next().text);
   if (isArray) {
-    if (member.name.empty()) return false;
+    if (member.name.empty()) return RefuseStep("an array member without a name");
     while (tokens.Peek().kind == XTokenKind::OpenBracket) {
       tokens.Next();
       XToken size = tokens.Next();
@@ -277,21 +290,24 @@ bool XFileParser::ParseMember(XTokenizer& tokens, XTemplate* declared, const XTo
             dimension.memberIndex = int(i);
           }
         }
-        if (dimension.memberIndex < 0) return false;
+        if (dimension.memberIndex < 0)
+          return RefuseStep("array %s sized by %.*s, which is no earlier integer member", member.name.c_str(),
+                            static_cast<int>(size.text.size()), size.text.data());
       } else if (!ParseCount(size, &dimension.fixedSize)) {
-        return false;
+        return RefuseStep("array %s sized by something that is not a count", member.name.c_str());
       }
-      if (tokens.Next().kind != XTokenKind::CloseBracket) return false;
+      if (tokens.Next().kind != XTokenKind::CloseBracket)
+        return RefuseStep("array %s without the closing bracket of its size", member.name.c_str());
       member.dimensions.push_back(dimension);
     }
-    if (member.dimensions.empty()) return false;
+    if (member.dimensions.empty()) return RefuseStep("array %s without a size", member.name.c_str());
   }
   // The closing ";" is missing after arrays in some binary files; the next member or the end
   // of the template shows where the member ends just as well.
   if (tokens.Peek().kind == XTokenKind::Semicolon) {
     tokens.Next();
   } else if (!isArray) {
-    return false;
+    return RefuseStep("template member %s without its semicolon", member.name.c_str());
   }
   declared->members.push_back(std::move(member));
   return true;
@@ -303,7 +319,8 @@ bool XFileParser::ParseRestriction(XTokenizer& tokens, XTemplate* declared) {
   if (token.kind == XTokenKind::Dot) {
     while (token.kind == XTokenKind::Dot) token = tokens.Next();
     declared->restriction = XRestriction::Open;
-    return token.kind == XTokenKind::CloseBracket;
+    if (token.kind != XTokenKind::CloseBracket) return RefuseStep("an open template restriction without its bracket");
+    return true;
   }
   declared->restriction = XRestriction::Restricted;
   for (;; token = tokens.Next()) {
@@ -313,7 +330,8 @@ bool XFileParser::ParseRestriction(XTokenizer& tokens, XTemplate* declared) {
         (token.keyword == XKeyword::Binary || token.keyword == XKeyword::BinaryResource)) {
       continue;  // raw binary children are never read; the declaration is still accepted
     }
-    if (token.kind != XTokenKind::Name) return false;
+    if (token.kind != XTokenKind::Name)
+      return RefuseStep("a template restriction names something other than a template");
     XTemplateReference allowed;
     allowed.name.assign(token.text);
     if (tokens.Peek().kind == XTokenKind::Guid) {
@@ -351,10 +369,12 @@ bool XFileParser::AddTemplate(XTemplate declared) {
       floats += fixedElements;
     }
     // An array of elements that hold no values could spin without reading anything.
-    if (!member.dimensions.empty() && elementValues == 0) return false;
+    if (!member.dimensions.empty() && elementValues == 0)
+      return RefuseStep("template %s has an array of elements that hold no values", declared.name.c_str());
     declared.fewestValues = std::min<uint64_t>(declared.fewestValues + fixedElements * elementValues, 1u << 30);
   }
-  if (declared.nesting > kDeepestTemplate) return false;
+  if (declared.nesting > kDeepestTemplate)
+    return RefuseStep("template %s nests more than %u templates deep", declared.name.c_str(), kDeepestTemplate);
   if (onlyFloats && floats <= 4096) declared.floatCount = uint32_t(floats);
   const std::vector<XMember>& members = declared.members;
   declared.isCountedDwords = members.size() == 2 && members[0].type == XMemberType::Dword &&
@@ -381,22 +401,26 @@ bool XFileParser::MayHoldChild(const XTemplate& parent, const XTemplate& child) 
 bool XFileParser::ParseObject(XTokenizer& tokens, const XToken& type, unsigned depth, XFileDocument* document,
                               const XDataObject** result) {
   *result = nullptr;
-  if (depth >= kDeepestObject) return false;
+  if (depth >= kDeepestObject) return RefuseStep("data objects nested more than %u deep", kDeepestObject);
   std::string name;
   XToken token = tokens.Next();
   if (token.kind == XTokenKind::Name || token.kind == XTokenKind::Number || token.kind == XTokenKind::Keyword) {
     name.assign(token.text);
     token = tokens.Next();
   }
-  if (token.kind != XTokenKind::OpenBrace) return false;
+  if (token.kind != XTokenKind::OpenBrace)
+    return RefuseStep("a %.*s without its opening brace", static_cast<int>(type.text.size()), type.text.data());
 
   const XTemplate* known = type.kind == XTokenKind::Name ? FindTemplate(std::string(type.text)) : nullptr;
   if (known == nullptr) {
     // An unknown object is skipped whole: its values, children and references.
     for (unsigned open = 1; open > 0;) {
       XToken skipped = tokens.Next();
-      if (skipped.kind == XTokenKind::End || skipped.kind == XTokenKind::Error) return false;
-      if (skipped.kind == XTokenKind::OpenBrace && ++open > kDeepestObject) return false;
+      if (skipped.kind == XTokenKind::End || skipped.kind == XTokenKind::Error)
+        return RefuseStep("an object of the unknown type %.*s does not end", static_cast<int>(type.text.size()),
+                          type.text.data());
+      if (skipped.kind == XTokenKind::OpenBrace && ++open > kDeepestObject)
+        return RefuseStep("data objects nested more than %u deep", kDeepestObject);
       if (skipped.kind == XTokenKind::CloseBrace) --open;
     }
     return true;
@@ -409,7 +433,11 @@ bool XFileParser::ParseObject(XTokenizer& tokens, const XToken& type, unsigned d
     object->guid = tokens.Next().guid;
     object->hasGuid = true;
   }
-  if (!ReadInstance(tokens, *known, object.get())) return false;
+  if (!ReadInstance(tokens, *known, object.get())) {
+    // The tokenizers say nothing of their own: a value that is missing or of the wrong kind.
+    if (!HasReadFailure()) RefuseStep("the values of a %s do not match its template", known->name.c_str());
+    return false;
+  }
   // Arrays of variable-sized elements grow the data geometrically; a large object should not
   // keep that slack for the rest of the load.
   if (object->data.capacity() - object->data.size() > object->data.size() / 8 + 4096) {
@@ -437,19 +465,26 @@ bool XFileParser::ParseChildren(XTokenizer& tokens, XDataObject* object, unsigne
       case XTokenKind::Semicolon:
         continue;
       case XTokenKind::OpenBrace:
-        if (!ParseReference(tokens, &child.object)) return false;
+        if (!ParseReference(tokens, &child.object))
+          return RefuseStep("a reference in a %s is not { name } or { GUID }", templates_[parentIndex].name.c_str());
         child.isReference = true;
         break;
       case XTokenKind::Name:
       case XTokenKind::Keyword:
         if (!ParseObject(tokens, token, depth + 1, document, &child.object)) return false;
         break;
+      case XTokenKind::End:
+        return RefuseStep("a %s does not end", templates_[parentIndex].name.c_str());
       default:
-        return false;  // values beyond the template, or a broken structure
+        return RefuseStep("a %s holds more values than its template, or is broken",
+                          templates_[parentIndex].name.c_str());
     }
     // Unknown objects and references to objects not in the file carry nothing we can use.
     if (child.object == nullptr) continue;
-    if (!MayHoldChild(templates_[parentIndex], templates_[child.object->templateIndex])) return false;
+    if (!MayHoldChild(templates_[parentIndex], templates_[child.object->templateIndex])) {
+      return RefuseStep("a %s may not hold a %s", templates_[parentIndex].name.c_str(),
+                        templates_[child.object->templateIndex].name.c_str());
+    }
     object->children.push_back(child);
   }
 }
@@ -499,13 +534,14 @@ bool XFileParser::ReadInstance(XTokenizer& tokens, const XTemplate& type, XDataO
     for (const XArrayDimension& dimension : member.dimensions) {
       uint64_t size = dimension.fixedSize;
       if (dimension.memberIndex >= 0) {
-        if (dimension.memberIndex >= 64) return false;
+        if (dimension.memberIndex >= 64) return RefuseStep("an array sized by a member beyond the 64th");
         size = memberValues[dimension.memberIndex];
       }
       count *= size;
       // Every element takes at least a byte of the file: a larger count is a damaged file,
       // and checking here keeps the product from overflowing.
-      if (count > tokens.RemainingBytes()) return false;
+      if (count > tokens.RemainingBytes())
+        return RefuseStep("array %s counts more elements than the file has bytes", member.name.c_str());
     }
     if (!ReadArray(tokens, member, count, object)) return false;
   }

@@ -13,6 +13,10 @@
 #include "gfxsupport/textures/pixel_conversion.h"
 #include "gfxsupport/textures/pixel_format_table.h"
 #include "gfxsupport/textures/texture_loading.h"
+#include "gfxsupport/read_failure.h"
+
+using gfx::ClearReadFailure;
+using gfx::RefuseWith;
 
 namespace {
 
@@ -338,13 +342,16 @@ HRESULT CreateTextureFromMemory(IDirect3DDevice9* device, const void* data, UINT
                                 UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
                                 DWORD mipFilter, D3DCOLOR colourKey, ImageInfo* info, ImagePaletteEntry* palette,
                                 IDirect3DTexture9** texture) {
-  if (device == nullptr || data == nullptr || size == 0 || texture == nullptr) return D3DERR_INVALIDCALL;
-  if (pool < D3DPOOL_DEFAULT || pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
+  if (device == nullptr || data == nullptr || size == 0 || texture == nullptr)
+    return RefuseWith(D3DERR_INVALIDCALL, "no device, no data or nowhere to put the texture");
+  if (pool < D3DPOOL_DEFAULT || pool > D3DPOOL_SCRATCH)
+    return RefuseWith(D3DERR_INVALIDCALL, "memory pool %d is none of Direct3D's", static_cast<int>(pool));
   if (filter == kFilterDefault) filter = kDefaultImageFilter;
   if (mipFilter == kFilterDefault) mipFilter = kDefaultMipFilter;
   FilterOptions imageOptions, mipOptions;
   if (FAILED(ParseFilter(filter, &imageOptions)) || FAILED(ParseFilter(mipFilter, &mipOptions)))
-    return D3DERR_INVALIDCALL;
+    return RefuseWith(D3DERR_INVALIDCALL, "filter 0x%lX or mip filter 0x%lX is not a filter word",
+                      static_cast<unsigned long>(filter), static_cast<unsigned long>(mipFilter));
 
   const bool widthFromFile = width == FromFile;
   const bool heightFromFile = height == FromFile;
@@ -370,7 +377,8 @@ HRESULT CreateTextureFromMemory(IDirect3DDevice9* device, const void* data, UINT
   const ImagePaletteEntry* texturePalette = palette != nullptr ? source.palette : nullptr;
   const bool keepPaletteFormat = palette != nullptr && source.hasPalette;
   if (!keepPaletteFormat && (format == D3DFMT_A8P8 || format == D3DFMT_P8)) {
-    if (formatFromFile) return D3DERR_INVALIDCALL;
+    if (formatFromFile)
+      return RefuseWith(D3DERR_INVALIDCALL, "the file's palette format is asked for without a palette");
     format = format == D3DFMT_A8P8 || AnyTranslucentEntry(source.palette) ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
   }
   const bool staging = pool == D3DPOOL_DEFAULT && !(usage & D3DUSAGE_DYNAMIC);
@@ -378,29 +386,30 @@ HRESULT CreateTextureFromMemory(IDirect3DDevice9* device, const void* data, UINT
   const UINT askedWidth = width, askedHeight = height, askedLevels = mipLevels;
   const D3DFORMAT askedFormat = format;
   result = CheckTextureRequirements(device, &width, &height, &mipLevels, usage, &format, pool);
-  if (FAILED(result)) return result;
+  if (FAILED(result)) return RefuseWith(result, "the device makes no texture of this usage and format");
   if ((widthFromFile && width != askedWidth) || (heightFromFile && height != askedHeight) ||
       (levelsFromFile && mipLevels != askedLevels) || (formatFromFile && format != askedFormat))
-    return D3DERR_NOTAVAILABLE;
+    return RefuseWith(D3DERR_NOTAVAILABLE, "the device cannot take the file's own size, levels or format");
 
   TextureHolder created, staged;
   result = device->CreateTexture(width, height, mipLevels, usage & 0xFFE07FFF, format, pool, &created.texture, nullptr);
-  if (FAILED(result)) return result;
+  if (FAILED(result)) return RefuseWith(result, "the device cannot create a texture of %u x %u", width, height);
   if (staging) {
     result = device->CreateTexture(width, height, created.texture->GetLevelCount(), 0, format, D3DPOOL_SYSTEMMEM,
                                    &staged.texture, nullptr);
-    if (FAILED(result)) return result;
+    if (FAILED(result)) return RefuseWith(result, "the device cannot create a texture of %u x %u", width, height);
   }
   IDirect3DTexture9* filled = staging ? staged.texture : created.texture;
   result = FillLevels(filled, source, texturePalette, filter, mipFilter, chainFiltering);
-  if (FAILED(result)) return result;
+  if (FAILED(result)) return RefuseWith(result, "the pixels cannot be converted into the texture");
   if (staging) {
     result = device->UpdateTexture(staged.texture, created.texture);
-    if (FAILED(result)) return result;
+    if (FAILED(result)) return RefuseWith(result, "the texture cannot be copied to the device");
   }
   if (info != nullptr) *info = imageInfo;
   if (palette != nullptr) std::memcpy(palette, source.palette, sizeof source.palette);
   *texture = created.Take();
+  ClearReadFailure();
   return S_OK;
 }
 
