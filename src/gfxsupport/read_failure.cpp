@@ -8,9 +8,7 @@ namespace {
 
 thread_local char lastReason[256] = "";
 
-void Record(const char* format, va_list arguments) {
-  std::vsnprintf(lastReason, sizeof lastReason, format, arguments);
-}
+void Record(const char* format, va_list arguments) { std::vsnprintf(lastReason, sizeof lastReason, format, arguments); }
 
 }  // namespace
 
