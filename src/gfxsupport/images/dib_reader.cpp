@@ -7,6 +7,11 @@
 // Decoded formats: P8 (palette of up to 256 entries, alpha 255), R8G8B8, X8R8G8B8, A8R8G8B8,
 // X1R5G5B5, A1R5G5B5; masks of any other layout are converted to X8R8G8B8 or A8R8G8B8.
 // Refused: embedded JPEG or PNG, 2 and 64 bits, RLE with a bit count it does not fit.
+//
+// platform/win32/dib_reader.cpp reads bitmaps too, for the Linux stand-in of LoadBitmapA. The
+// two stay apart: the stand-ins sit below the system code and may not depend on it (on
+// Windows the system's own LoadBitmapA does that job), and GDI wants plain pixels, not the
+// decoder's formats and palettes.
 #include <cstring>
 
 #include "gfxsupport/images/image_reader.h"
