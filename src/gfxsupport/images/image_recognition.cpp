@@ -57,6 +57,18 @@ void SetFullSourceBoxes(DecodedImage* image) {
       level->sourceBox = ImageBox{0, 0, level->width, level->height, 0, level->depth};
 }
 
+// Keeps the first reason of a reader that took the data as its own and then refused it, with
+// the format's name in front: that reader knows best what is wrong. Readers that only found
+// their signature missing record nothing.
+void KeepFirstReason(const NamedRecogniser& recogniser, HRESULT attempt, std::string* reason) {
+  if (!reason->empty()) return;
+  if (attempt == E_OUTOFMEMORY) {
+    *reason = std::string(recogniser.formatName) + ": out of memory for the pixels";
+  } else if (HasReadFailure()) {
+    *reason = std::string(recogniser.formatName) + ": " + LastReadFailure();
+  }
+}
+
 HRESULT RunRecognition(const void* data, UINT size, bool decodePixels, DecodedImage* result, ImageInfo* info) {
   if (size == 0) return RefuseWith(ErrInvalidCall, "the data is empty");
   if (data == nullptr) return RefuseWith(ErrInvalidCall, "no data");
@@ -64,8 +76,6 @@ HRESULT RunRecognition(const void* data, UINT size, bool decodePixels, DecodedIm
 
   DecodedImage image = EmptyDecodedImage();
   HRESULT outcome = ErrInvalidData;
-  // The first reader that took the data as its own and then refused it knows best what is
-  // wrong; readers that only found their signature missing record nothing.
   std::string reason;
   {
     NumericLocaleGuard locale;
@@ -78,12 +88,8 @@ HRESULT RunRecognition(const void* data, UINT size, bool decodePixels, DecodedIm
         outcome = S_OK;
         break;
       }
-      if (attempt == E_OUTOFMEMORY) {
-        outcome = E_OUTOFMEMORY;
-        if (reason.empty()) reason = std::string(recogniser.formatName) + ": out of memory for the pixels";
-      } else if (reason.empty() && HasReadFailure()) {
-        reason = std::string(recogniser.formatName) + ": " + LastReadFailure();
-      }
+      if (attempt == E_OUTOFMEMORY) outcome = E_OUTOFMEMORY;
+      KeepFirstReason(recogniser, attempt, &reason);
       FreeDecodedImage(&image);
     }
   }
