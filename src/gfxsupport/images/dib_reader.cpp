@@ -104,7 +104,8 @@ HRESULT ParseHeader(const BYTE* data, size_t size, DibHeader* header) {
   size_t tableBytes = 0;
   if (!MultiplySize(header->tableEntries, header->tableEntrySize, &tableBytes) || header->tableOffset > size ||
       tableBytes > size - header->tableOffset)
-    return Refuse("colour table of %zu entries does not fit the file", header->tableEntries);
+    return Refuse("colour table of %lu entries does not fit the file",
+                  static_cast<unsigned long>(header->tableEntries));
   header->tableEnd = header->tableOffset + tableBytes;
   return S_OK;
 }
@@ -324,7 +325,8 @@ HRESULT RecogniseBmp(const BYTE* data, size_t size, DecodedImage* image) {
   if (size < 2 || data[0] != 'B' || data[1] != 'M') return E_FAIL;
   if (size < 14) return Refuse("the file ends inside its header");
   if (ReadLittle32(data + 2) > size)
-    return Refuse("the file is shorter (%zu bytes) than its header says (%u)", size, ReadLittle32(data + 2));
+    return Refuse("the file is shorter (%lu bytes) than its header says (%u)", static_cast<unsigned long>(size),
+                  ReadLittle32(data + 2));
   image->fileFormat = ImageFileFormatBmp;
   const uint32_t pixelOffset = ReadLittle32(data + 10);
   return ReadDeviceIndependentBitmap(data + 14, size - 14, pixelOffset >= 14 ? pixelOffset - 14 : 0, image);

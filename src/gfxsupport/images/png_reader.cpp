@@ -227,7 +227,8 @@ HRESULT RunDecode(PngDecode* d, DecodedImage* image) {
   const UINT bytesPerPixel = static_cast<UINT>(rowBytes / (width ? width : 1));
   HRESULT hr = AllocateImageLevel(image, format, width, height, 1, bytesPerPixel);
   if (FAILED(hr)) return hr;
-  if (image->rowPitch != rowBytes) return Refuse("rows of %zu bytes do not hold %u pixels", rowBytes, width);
+  if (image->rowPitch != rowBytes)
+    return Refuse("rows of %lu bytes do not hold %u pixels", static_cast<unsigned long>(rowBytes), width);
   if (!image->decodePixels) return S_OK;
 
   d->reader.part = "IDAT";

@@ -200,7 +200,8 @@ class MeshBuilder {
       ObjectData decl(*children_.declData);
       uint32_t count;
       if (!decl.Dword(0, &count) || count > kMostDeclarationElements || !decl.Has(4, uint64_t(count) * 16)) {
-        return Refuse("DeclData ends inside its elements, or names more than %zu", kMostDeclarationElements);
+        return Refuse("DeclData ends inside its elements, or names more than %u",
+                      static_cast<unsigned>(kMostDeclarationElements));
       }
       for (uint32_t i = 0; i < count; ++i) {
         D3DVERTEXELEMENT9 element{};

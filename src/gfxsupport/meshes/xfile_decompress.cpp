@@ -63,7 +63,8 @@ class BlockInflater {
 HRESULT DecompressXFile(const uint8_t* data, size_t size, std::vector<uint8_t>* out) {
   if (size < kXFileHeaderSize + kSizeFieldBytes) return Refuse("compressed file ends before its size");
   const size_t total = ReadLe32(data + kXFileHeaderSize);
-  if (total < kXFileHeaderSize) return Refuse("compressed file states a size of %zu bytes", total);
+  if (total < kXFileHeaderSize)
+    return Refuse("compressed file states a size of %lu bytes", static_cast<unsigned long>(total));
   const size_t bodyBytes = total - kXFileHeaderSize;
 
   // Refuse a stated size that the blocks present could not possibly produce, before
@@ -71,7 +72,7 @@ HRESULT DecompressXFile(const uint8_t* data, size_t size, std::vector<uint8_t>* 
   size_t blockBytes = size - kXFileHeaderSize - kSizeFieldBytes;
   size_t mostBlocks = blockBytes / kSmallestBlockBytes;
   if (bodyBytes > mostBlocks * kMaxBlockOutput)
-    return Refuse("compressed file states %zu bytes, more than its blocks can hold", total);
+    return Refuse("compressed file states %lu bytes, more than its blocks can hold", static_cast<unsigned long>(total));
 
   BlockInflater inflater;
   if (!inflater.ok()) return E_OUTOFMEMORY;
@@ -93,7 +94,7 @@ HRESULT DecompressXFile(const uint8_t* data, size_t size, std::vector<uint8_t>* 
     size_t compressedBytes = ReadLe16(data + position + 2);
     position += kBlockHeaderBytes;
     if (outputBytes == 0 || outputBytes > kMaxBlockOutput)
-      return Refuse("a compressed block of %zu bytes", outputBytes);
+      return Refuse("a compressed block of %lu bytes", static_cast<unsigned long>(outputBytes));
     if (compressedBytes <= kSignatureBytes || compressedBytes > size - position)
       return Refuse("a compressed block runs past the end of the file");
     if (outputBytes > bodyBytes - done) return Refuse("compressed blocks give more than the stated size");

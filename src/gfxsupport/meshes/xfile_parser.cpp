@@ -146,7 +146,7 @@ bool AppendInChunks(uint64_t count, std::vector<uint8_t>* data, ReadChunk readCh
 // stopped, as E_FAIL.
 HRESULT Placed(const XTokenizer& tokens) {
   const std::string reason = HasReadFailure() ? LastReadFailure() : "the structure is broken";
-  return Refuse("%s, %zu bytes before the end", reason.c_str(), tokens.RemainingBytes());
+  return Refuse("%s, %lu bytes before the end", reason.c_str(), static_cast<unsigned long>(tokens.RemainingBytes()));
 }
 
 }  // namespace
