@@ -18,7 +18,7 @@
 
 #include <jpeglib.h>
 
-#include "gfxsupport/texture_loading.h"
+#include "gfxsupport/textures/texture_loading.h"
 #include "image_encoders.h"
 #include "memory_device.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "allocation_meter.h"
-#include "gfxsupport/mesh_loader.h"
+#include "gfxsupport/meshes/mesh_loader.h"
 #include "xfile_writer.h"
 
 namespace {

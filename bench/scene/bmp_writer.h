@@ -1,5 +1,7 @@
 // A minimal writer of 32-bit uncompressed BMP files (bottom-up rows, BI_RGB), for looking at
-// the benchmark's frame.
+// the benchmark's frame. Not the BMP writer of src/gfxsupport: the benchmark is built on the
+// device alone, and its frames are compared byte for byte between builds, so their layout
+// stays fixed here whatever that writer does.
 #pragma once
 
 #include <cstddef>

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "gfxsupport/image_decoding.h"
+#include "gfxsupport/images/image_decoding.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "gfxsupport/mesh_loader.h"
+#include "gfxsupport/meshes/mesh_loader.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // Reads a packed device-independent bitmap: the form of an RT_BITMAP resource (a bitmap
 // header, a colour table or bit masks, then the rows; no file header). Internal to the GDI
-// stand-in; not part of Win32.
+// stand-in; not part of Win32. The image decoder of src/gfxsupport reads DIBs as well; this one
+// stays apart because the stand-ins sit below the system code and may not depend on it.
 #pragma once
 
 #include <cstddef>

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "gfxsupport/image_decoding.h"
-#include "gfxsupport/mapped_file.h"
-#include "gfxsupport/texture_loading.h"
+#include "gfxsupport/images/image_decoding.h"
+#include "gfxsupport/images/mapped_file.h"
+#include "gfxsupport/textures/texture_loading.h"
 #include "render/opaque_colour.h"
 #include "render/scene_messages.h"
 #include "render/scene_vertex.h"

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "d3d9api.h"
-#include "gfxsupport/triangle_mesh.h"
+#include "gfxsupport/meshes/triangle_mesh.h"
 #include "render/animation_track.h"
 #include "render/matrix_helpers.h"
 #include "winapi.h"

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "gfxsupport/mesh_loader.h"
+#include "gfxsupport/meshes/mesh_loader.h"
 #include "render/scene_messages.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "d3d9api.h"
-#include "gfxsupport/triangle_mesh.h"
+#include "gfxsupport/meshes/triangle_mesh.h"
 #include "winapi.h"
 
 // Byte j of the output is byte n-1-j of the input (the order is reversed), complemented and

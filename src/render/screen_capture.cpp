@@ -1,6 +1,6 @@
 #include "render/screen_capture.h"
 
-#include "gfxsupport/surface_saving.h"
+#include "gfxsupport/textures/surface_saving.h"
 
 RECT ClientAreaOnScreen(HWND window, UINT width, UINT height) {
   POINT topLeft = {0, 0};

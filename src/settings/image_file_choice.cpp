@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "gfxsupport/image_decoding.h"
+#include "gfxsupport/images/image_decoding.h"
 #include "settings/dialog_texts.h"
 #include "settings/settings.h"
 #include "japanese_text.h"

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "gfxsupport/surface_saving.h"
+#include "gfxsupport/textures/surface_saving.h"
 #include "render/process_objects.h"
 #include "settings/settings_readers.h"
 #include "standin_controls.h"

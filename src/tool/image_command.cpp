@@ -1,13 +1,15 @@
-// orbelune-tool image FILE [--out OUT.bmp]: measures an image the way the saver does and, with
-// --out, decodes it, converts its first level to 32-bit ARGB and saves that as a BMP file.
+// orbelune-tool image FILE [--out OUT.bmp]: decodes an image the way the saver does at start
+// (so that damaged pixels are refused, not only a damaged header) and prints its measurements;
+// with --out, converts its first level to 32-bit ARGB and saves that as a BMP file.
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "gfxsupport/image_decoding.h"
-#include "gfxsupport/pixel_format_table.h"
-#include "gfxsupport/surface_saving.h"
-#include "gfxsupport/texture_loading.h"
+#include "gfxsupport/images/image_decoding.h"
+#include "gfxsupport/read_failure.h"
+#include "gfxsupport/textures/pixel_format_table.h"
+#include "gfxsupport/textures/surface_saving.h"
+#include "gfxsupport/textures/texture_loading.h"
 #include "tool/commands.h"
 #include "tool/failure_report.h"
 #include "tool/input_file.h"
@@ -33,10 +35,13 @@ const char* ResourceTypeName(DWORD type) {
   }
 }
 
-// Why decoding (or converting what was decoded) failed, for each result the decoders give.
+// Why decoding (or converting what was decoded) failed: the reader's own reason where it gave
+// one, else what the result code says. The tool hands the readers every file it could read,
+// so a call they refuse outright means a file of no bytes.
 const char* DecodingFailure(HRESULT result) {
-  if (result == ErrInvalidData) return "not an image of a known format, or a damaged one";
   if (result == D3DERR_INVALIDCALL) return "the file is empty";
+  if (*LastReadFailure() != '\0') return LastReadFailure();
+  if (result == ErrInvalidData) return "not an image of a known format, or a damaged one";
   if (result == D3DERR_NOTAVAILABLE) return "a kind of image the saver cannot use";
   if (result == E_OUTOFMEMORY) return "out of memory";
   if (result == E_NOTIMPL) return "a variant of the format that is not read";
@@ -51,17 +56,13 @@ const char* WritingFailure(HRESULT result) {
   return "the picture cannot be written as BMP";
 }
 
-int WriteConverted(const char* path, const std::vector<BYTE>& bytes, const char* outPath) {
-  DecodedImage image = EmptyDecodedImage();
-  HRESULT result = DecodeImage(bytes.data(), static_cast<UINT>(bytes.size()), &image, nullptr);
-  if (FAILED(result)) return ReportFailure("decode", path, DecodingFailure(result), result);
+int WriteConverted(const char* path, const DecodedImage& image, const char* outPath) {
   const ImageBox& box = image.sourceBox;
   const RECT sourceRect{static_cast<LONG>(box.left), static_cast<LONG>(box.top), static_cast<LONG>(box.right),
                         static_cast<LONG>(box.bottom)};
   MemorySurface surface(D3DFMT_A8R8G8B8, box.right - box.left, box.bottom - box.top);
-  result = LoadSurfaceFromMemory(&surface, nullptr, nullptr, image.pixels, static_cast<D3DFORMAT>(image.format),
-                                 image.rowPitch, image.palette, &sourceRect, FilterNone, 0);
-  FreeDecodedImage(&image);
+  HRESULT result = LoadSurfaceFromMemory(&surface, nullptr, nullptr, image.pixels, static_cast<D3DFORMAT>(image.format),
+                                         image.rowPitch, image.palette, &sourceRect, FilterNone, 0);
   if (FAILED(result)) return ReportFailure("convert to 32-bit ARGB", path, DecodingFailure(result), result);
   result = SaveSurfaceToFile(outPath, ImageFileFormatBmp, &surface, nullptr, nullptr);
   if (FAILED(result)) return ReportFailure("write", outPath, WritingFailure(result), result);
@@ -89,8 +90,9 @@ int RunImageCommand(int argc, char** argv) {
   std::vector<BYTE> bytes;
   if (!ReadInputFile(path, &bytes)) return 1;
   if (bytes.size() > 0xFFFFFFFFu) return ReportFailure("decode", path, "larger than 4 GiB");
+  DecodedImage image = EmptyDecodedImage();
   ImageInfo info{};
-  const HRESULT result = GetImageInfoFromMemory(bytes.data(), static_cast<UINT>(bytes.size()), &info);
+  const HRESULT result = DecodeImage(bytes.data(), static_cast<UINT>(bytes.size()), &image, &info);
   if (FAILED(result)) return ReportFailure("decode", path, DecodingFailure(result), result);
   std::printf("file:          %s\n", path);
   std::printf("width:         %u\n", info.width);
@@ -102,6 +104,7 @@ int RunImageCommand(int argc, char** argv) {
   std::printf("resource type: %u (%s)\n", static_cast<unsigned>(info.resourceType),
               ResourceTypeName(info.resourceType));
   std::printf("file format:   %u (%s)\n", static_cast<unsigned>(info.fileFormat), FileFormatName(info.fileFormat));
-  if (outPath == nullptr) return 0;
-  return WriteConverted(path, bytes, outPath);
+  const int exitCode = outPath == nullptr ? 0 : WriteConverted(path, image, outPath);
+  FreeDecodedImage(&image);
+  return exitCode;
 }

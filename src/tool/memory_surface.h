@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "d3d9api.h"
-#include "gfxsupport/pixel_format_table.h"
+#include "gfxsupport/textures/pixel_format_table.h"
 
 class MemorySurface final : public IDirect3DSurface9 {
  public:

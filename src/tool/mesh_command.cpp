@@ -6,8 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "gfxsupport/mesh_loader.h"
-#include "gfxsupport/xfile_errors.h"
+#include "gfxsupport/meshes/mesh_loader.h"
+#include "gfxsupport/meshes/xfile_errors.h"
+#include "gfxsupport/read_failure.h"
 #include "tool/commands.h"
 #include "tool/failure_report.h"
 #include "tool/input_file.h"
@@ -149,7 +150,10 @@ int RunMeshCommand(int argc, char** argv) {
   HRESULT result = LoadMeshFromMemory(bytes.data(), bytes.size(), kSaverMeshOptions, nullptr, nullptr, nullptr, nullptr,
                                       nullptr, &mesh);
   std::printf("result: 0x%08lX (%s)\n", static_cast<unsigned long>(static_cast<uint32_t>(result)), Meaning(result));
-  if (FAILED(result)) return ReportFailure("decode", path, Meaning(result), result);
+  if (FAILED(result)) {
+    const char* reason = *LastReadFailure() != '\0' ? LastReadFailure() : Meaning(result);
+    return ReportFailure("decode", path, reason, result);
+  }
   PrintMesh(mesh, dump);
   mesh->Release();
   return 0;

@@ -143,7 +143,10 @@ TEST(Bitmaps, RefusesDamagedHeadersAndData) {
   struct Case {
     const char* name;
     std::vector<uint8_t> data;
+    const char* reason;
   };
+  // Without a header of a size and plane count that a DIB has, nothing says the data is one.
+  const char* unknown = kNotAnImage;
   Bytes tooShortHeader = InfoHeader(1, 1, 24, 0, 0, 39);
   tooShortHeader.zeros(8);
   Bytes twoPlanes = InfoHeader(1, 1, 24, 0, 0);
@@ -164,20 +167,24 @@ TEST(Bitmaps, RefusesDamagedHeadersAndData) {
   Bytes zeroWidth = InfoHeader(0, 1, 24, 0, 0);
   zeroWidth.zeros(4);
   const Case cases[] = {
-      {"header size 39", tooShortHeader.data()},
-      {"two planes", twoPlanes.data()},
-      {"colour table beyond the data", tableBeyondData.data()},
-      {"rows beyond the data", rowsBeyondData.data()},
-      {"used-colour count that overflows", hugeUsedColours.data()},
-      {"RLE literal beyond the data", rleLiteralPastData.data()},
-      {"RLE stored top-down", rleTopDown.data()},
-      {"embedded PNG", embeddedPng.data()},
-      {"width 0", zeroWidth.data()},
+      {"header size 39", tooShortHeader.data(), unknown},
+      {"two planes", twoPlanes.data(), unknown},
+      {"colour table beyond the data", tableBeyondData.data(),
+       "DIB: colour table of 200 entries does not fit the file"},
+      {"rows beyond the data", rowsBeyondData.data(), "DIB: pixels run past the end of the file"},
+      {"used-colour count that overflows", hugeUsedColours.data(),
+       "DIB: colour table of 4294967295 entries does not fit the file"},
+      {"RLE literal beyond the data", rleLiteralPastData.data(),
+       "DIB: run-length literal pixels run past the end of the file"},
+      {"RLE stored top-down", rleTopDown.data(), "DIB: run-length compressed rows stored top-down"},
+      {"embedded PNG", embeddedPng.data(), "DIB: embedded PNG pixels are not read"},
+      {"width 0", zeroWidth.data(), "DIB: width 0 or height 1 out of range"},
   };
   for (const Case& c : cases) {
     ImageInfo info{};
     DecodedImage image = EmptyDecodedImage();
     EXPECT_EQ(DecodeImage(c.data.data(), static_cast<UINT>(c.data.size()), &image, &info), ErrInvalidData) << c.name;
+    EXPECT_STREQ(LastReadFailure(), c.reason) << c.name;
   }
 }
 

@@ -295,15 +295,21 @@ TEST(CompressedFormats, DamagedStreamsAreRefused) {
   std::vector<uint8_t> jpegCut(jpeg.begin(), jpeg.begin() + jpeg.size() / 2);
   // An application segment that claims more bytes than the stream holds.
   std::vector<uint8_t> jpegLongSegment = {0xFF, 0xD8, 0xFF, 0xE1, 0x7F, 0xFF, 1, 2, 3};
-  const std::pair<const char*, std::vector<uint8_t>> cases[] = {
-      {"PNG header with a bad checksum", badCrc},
-      {"PNG cut in half", pngCut},
-      {"JPEG cut in half", jpegCut},
-      {"JPEG segment past the end", jpegLongSegment},
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> data;
+    const char* reason;
   };
-  for (const auto& [name, data] : cases) {
+  const Case cases[] = {
+      {"PNG header with a bad checksum", badCrc, "PNG: IHDR: CRC error"},
+      {"PNG cut in half", pngCut, "PNG: data ends inside IDAT"},
+      {"JPEG cut in half", jpegCut, "JPEG: data ends before the picture is complete"},
+      {"JPEG segment past the end", jpegLongSegment, "JPEG: a segment claims more bytes than the data holds"},
+  };
+  for (const Case& c : cases) {
     DecodedImage image = EmptyDecodedImage();
-    EXPECT_EQ(DecodeImage(data.data(), static_cast<UINT>(data.size()), &image, nullptr), ErrInvalidData) << name;
+    EXPECT_EQ(DecodeImage(c.data.data(), static_cast<UINT>(c.data.size()), &image, nullptr), ErrInvalidData) << c.name;
+    EXPECT_STREQ(LastReadFailure(), c.reason) << c.name;
   }
 }
 

@@ -6,7 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "gfxsupport/image_decoding.h"
+#include "gfxsupport/images/image_decoding.h"
+#include "gfxsupport/read_failure.h"
+
+// The reason given for data that no reader takes as its own.
+inline constexpr char kNotAnImage[] =
+    "not an image of a known format (no BMP, DIB, JPEG, PNG, TGA, DDS, PPM, PFM or HDR header)";
 
 struct Rgba8 {
   uint8_t r, g, b, a;

@@ -169,16 +169,28 @@ TEST(DirectDrawSurfaces, RefusesDamage) {
   hugeSize.zeros(16);
   Bytes shortPalette = Dds(1, 1, {PixelPalette8, 0, 8, 0, 0, 0, 0});
   shortPalette.zeros(1000);
-  const std::pair<const char*, std::vector<uint8_t>> cases[] = {
-      {"cube with one face", partialCube.data()},  {"cube that is not square", oblongCube.data()},
-      {"level cut short", shortLevel.data()},      {"mip level cut short", shortMip.data()},
-      {"DXT block cut short", shortBlock.data()},  {"unknown code", unknownCode.data()},
-      {"extended header", extendedHeader.data()},  {"no masks", noMasks.data()},
-      {"size beyond the limits", hugeSize.data()}, {"palette cut short", shortPalette.data()},
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> data;
+    const char* reason;
   };
-  for (const auto& [name, data] : cases) {
+  const Case cases[] = {
+      {"cube with one face", partialCube.data(), "DDS: cube map without all six faces"},
+      {"cube that is not square", oblongCube.data(), "DDS: cube map faces that are not square"},
+      {"level cut short", shortLevel.data(), "DDS: mip level 0 runs past the end of the file"},
+      {"mip level cut short", shortMip.data(), "DDS: mip level 1 runs past the end of the file"},
+      {"DXT block cut short", shortBlock.data(), "DDS: mip level 0 runs past the end of the file"},
+      {"unknown code", unknownCode.data(), "DDS: pixel format \"ATI2\" is not read"},
+      {"extended header", extendedHeader.data(), "DDS: pixel format \"DX10\" is not read"},
+      {"no masks", noMasks.data(), "DDS: colour masks are all 0"},
+      {"size beyond the limits", hugeSize.data(),
+       "DDS: 2147483647 x 2147483647 pixels are more than an image may have"},
+      {"palette cut short", shortPalette.data(), "DDS: palette runs past the end of the file"},
+  };
+  for (const Case& c : cases) {
     ImageInfo info{};
-    EXPECT_EQ(GetImageInfoFromMemory(data.data(), static_cast<UINT>(data.size()), &info), ErrInvalidData) << name;
+    EXPECT_EQ(GetImageInfoFromMemory(c.data.data(), static_cast<UINT>(c.data.size()), &info), ErrInvalidData) << c.name;
+    EXPECT_STREQ(LastReadFailure(), c.reason) << c.name;
   }
 }
 

@@ -28,23 +28,31 @@ TEST(Recognition, RefusesMissingOrUnrecognisedData) {
     const void* data;
     UINT size;
     HRESULT expected;
+    const char* reason;
   } cases[] = {
-      {"no data", nullptr, 10, ErrInvalidCall},
-      {"size 0", text.data(), 0, ErrInvalidCall},
-      {"13 bytes beginning BM", thirteenBytesOfBm.data(), 13, ErrInvalidData},
-      {"text", text.data(), static_cast<UINT>(text.size()), ErrInvalidData},
+      {"no data", nullptr, 10, ErrInvalidCall, "no data"},
+      {"size 0", text.data(), 0, ErrInvalidCall, "the data is empty"},
+      {"13 bytes beginning BM", thirteenBytesOfBm.data(), 13, ErrInvalidData, "BMP: the file ends inside its header"},
+      {"text", text.data(), static_cast<UINT>(text.size()), ErrInvalidData, kNotAnImage},
       {"BMP file size beyond the data", bmpLongerThanData.data(), static_cast<UINT>(bmpLongerThanData.size()),
-       ErrInvalidData},
+       ErrInvalidData, "BMP: the file is shorter (46 bytes) than its header says (1000)"},
   };
   for (const Case& c : cases) {
     ImageInfo info{};
     info.width = 77;
     EXPECT_EQ(GetImageInfoFromMemory(c.data, c.size, &info), c.expected) << c.name;
     EXPECT_EQ(info.width, 77u) << c.name << ": the record is written only on success";
+    EXPECT_STREQ(LastReadFailure(), c.reason) << c.name;
     DecodedImage image = EmptyDecodedImage();
     EXPECT_EQ(DecodeImage(c.data, c.size, &image, &info), c.expected) << c.name;
     EXPECT_EQ(image.pixels, nullptr) << c.name;
+    EXPECT_STREQ(LastReadFailure(), c.reason) << c.name;
   }
+  // The reason belongs to the failure: the next success forgets it.
+  ImageInfo info{};
+  const std::vector<uint8_t> pixmap = SmallPixmap();
+  ASSERT_EQ(GetImageInfoFromMemory(pixmap.data(), static_cast<UINT>(pixmap.size()), &info), S_OK);
+  EXPECT_STREQ(LastReadFailure(), "");
 }
 
 TEST(Recognition, InformationPathMeasuresWithoutPixels) {
@@ -112,11 +120,26 @@ TEST_F(ImageFiles, MeasuresAFileOrSaysWhyNot) {
   EXPECT_EQ(GetImageInfoFromFile(Write("picture.ppm", SmallPixmap()).c_str(), &info), S_OK);
   EXPECT_EQ(info.width, 2u);
   EXPECT_EQ(info.fileFormat, ImageFileFormatPpm);
-  EXPECT_EQ(GetImageInfoFromFile((directory_ / "missing.png").string().c_str(), &info), ErrInvalidData);
-  EXPECT_EQ(GetImageInfoFromFile(Write("empty.bmp", {}).c_str(), &info), ErrInvalidCall);
-  EXPECT_EQ(GetImageInfoFromFile(Write("note.txt", Bytes().text("just words").data()).c_str(), &info), ErrInvalidData);
-  EXPECT_EQ(GetImageInfoFromFile(directory_.string().c_str(), &info), ErrInvalidData);
-  EXPECT_EQ(GetImageInfoFromFile(nullptr, &info), ErrInvalidData);
+  const std::string missing = (directory_ / "missing.png").string();
+  const std::string empty = Write("empty.bmp", {});
+  const std::string note = Write("note.txt", Bytes().text("just words").data());
+  const std::string folder = directory_.string();
+  const struct {
+    const char* path;
+    HRESULT expected;
+    const char* reason;
+  } refused[] = {
+      {missing.c_str(), ErrInvalidData, "the file cannot be opened"},
+      {empty.c_str(), ErrInvalidCall, "the data is empty"},
+      {note.c_str(), ErrInvalidData, kNotAnImage},
+      {folder.c_str(), ErrInvalidData, "the file cannot be opened"},
+      {nullptr, ErrInvalidData, "no file name"},
+  };
+  for (const auto& c : refused) {
+    const std::string name = c.path != nullptr ? c.path : "no path";
+    EXPECT_EQ(GetImageInfoFromFile(c.path, &info), c.expected) << name;
+    EXPECT_STREQ(LastReadFailure(), c.reason) << name;
+  }
 }
 
 TEST(ImageResources, BitmapResourceIsReadAsDib) {

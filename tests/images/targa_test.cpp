@@ -100,20 +100,28 @@ TEST(Targa, RefusesDamage) {
   packetsStopEarly.u8({0x81, 1, 2, 3});
   Bytes zeroHeight = Header(0, 0, 2, 0, 0, 0, 1, 0, 24, 0);
   zeroHeight.zeros(4);
-  const std::pair<const char*, std::vector<uint8_t>> cases[] = {
-      {"image type 8", typeEight.data()},
-      {"colour-mapped without a map", mappedWithoutMap.data()},
-      {"colour map beyond the data", mapPastData.data()},
-      {"id field beyond the data", idPastData.data()},
-      {"20 bits per pixel", bits20.data()},
-      {"raw pixels beyond the data", shortRaw.data()},
-      {"run beyond the image", runPastImage.data()},
-      {"packets end before the image", packetsStopEarly.data()},
-      {"height 0", zeroHeight.data()},
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> data;
+    const char* reason;
   };
-  for (const auto& [name, data] : cases) {
+  const Case cases[] = {
+      // An unknown image type makes the data no TGA at all.
+      {"image type 8", typeEight.data(), kNotAnImage},
+      {"colour-mapped without a map", mappedWithoutMap.data(), "TGA: colour-mapped image without a colour map"},
+      {"colour map beyond the data", mapPastData.data(), "TGA: colour map does not fit the file"},
+      {"id field beyond the data", idPastData.data(), "TGA: image id field does not fit the file"},
+      {"20 bits per pixel", bits20.data(), "TGA: true colour of 20 bits per pixel"},
+      {"raw pixels beyond the data", shortRaw.data(), "TGA: pixels run past the end of the file"},
+      {"run beyond the image", runPastImage.data(), "TGA: a run-length packet runs past the end of the image"},
+      {"packets end before the image", packetsStopEarly.data(),
+       "TGA: run-length packets end before the image is complete"},
+      {"height 0", zeroHeight.data(), "TGA: width or height is 0"},
+  };
+  for (const Case& c : cases) {
     DecodedImage image = EmptyDecodedImage();
-    EXPECT_EQ(DecodeImage(data.data(), static_cast<UINT>(data.size()), &image, nullptr), ErrInvalidData) << name;
+    EXPECT_EQ(DecodeImage(c.data.data(), static_cast<UINT>(c.data.size()), &image, nullptr), ErrInvalidData) << c.name;
+    EXPECT_STREQ(LastReadFailure(), c.reason) << c.name;
   }
 }
 

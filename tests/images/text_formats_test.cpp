@@ -50,21 +50,23 @@ TEST(Pixmaps, BinarySamplesAreScaledBytes) {
 }
 
 TEST(Pixmaps, RefuseDamage) {
-  const char* cases[] = {
-      "P3 2 0 255\n",                          // height 0
-      "P3 0 2 255\n",                          // width 0
-      "P3 1 1 0\n0 0 0\n",                     // maximum 0
-      "P6 1 1 256\n\x01\x02\x03\x04\x05\x06",  // binary samples of two bytes
-      "P3 1 1 70000\n0 0 0\n",                 // maximum beyond 16 bits
-      "P3 1 1 255\n0 256 0\n",                 // sample above the maximum
-      "P3 1 1 255\n0 0\n",                     // too few samples
-      "P6 2 1 255\n\x01\x02\x03",              // too few bytes
-      "P63 1 1 255\n",                         // no space after the magic number
-      "P3 99999999999 1 255\n",                // width overflows
+  const std::pair<const char*, const char*> cases[] = {
+      {"P3 2 0 255\n", "PPM: width or height is 0"},
+      {"P3 0 2 255\n", "PPM: width or height is 0"},
+      {"P3 1 1 0\n0 0 0\n", "PPM: maximum sample value 0 out of range"},
+      {"P6 1 1 256\n\x01\x02\x03\x04\x05\x06", "PPM: binary samples of two bytes (maximum 256) are not read"},
+      {"P3 1 1 70000\n0 0 0\n", "PPM: maximum sample value 70000 out of range"},
+      {"P3 1 1 255\n0 256 0\n", "PPM: sample 256 above the maximum 255"},
+      {"P3 1 1 255\n0 0\n", "PPM: text samples end before the image is complete"},
+      {"P6 2 1 255\n\x01\x02\x03", "PPM: pixels run past the end of the file"},
+      // "P63" is no magic number: the data is no pixmap at all.
+      {"P63 1 1 255\n", kNotAnImage},
+      {"P3 99999999999 1 255\n", "PPM: no width, or one beyond 32 bits"},
   };
-  for (const char* text : cases) {
+  for (const auto& [text, reason] : cases) {
     DecodedImage image = EmptyDecodedImage();
     EXPECT_EQ(DecodeImage(text, static_cast<UINT>(std::strlen(text)), &image, nullptr), ErrInvalidData) << text;
+    EXPECT_STREQ(LastReadFailure(), reason) << text;
   }
 }
 
@@ -90,17 +92,19 @@ TEST(FloatMaps, ScaleSignGivesByteOrderAndRowsRunUpward) {
 }
 
 TEST(FloatMaps, RefuseDamage) {
-  const std::vector<std::vector<uint8_t>> cases = {
-      Bytes().text("PF\n1 1\n0.0\n").zeros(12).data(),   // scale 0 says no byte order
-      Bytes().text("PF\n1 1\nnan\n").zeros(12).data(),   // no number
-      Bytes().text("PF\n2 2\n-1.0\n").zeros(47).data(),  // one byte short
-      Bytes().text("PF 1 1\n-1.0\n").zeros(12).data(),   // no line feed after the magic
-      Bytes().text("Pf\n1 0\n-1.0\n").data(),            // height 0
+  const std::pair<std::vector<uint8_t>, const char*> cases[] = {
+      {Bytes().text("PF\n1 1\n0.0\n").zeros(12).data(), "PFM: scale 0 gives no byte order"},
+      {Bytes().text("PF\n1 1\nnan\n").zeros(12).data(), "PFM: no scale number"},
+      {Bytes().text("PF\n2 2\n-1.0\n").zeros(47).data(), "PFM: samples run past the end of the file"},
+      // Without its line feed the magic is no PFM's.
+      {Bytes().text("PF 1 1\n-1.0\n").zeros(12).data(), kNotAnImage},
+      {Bytes().text("Pf\n1 0\n-1.0\n").data(), "PFM: width, height or depth is 0"},
   };
-  for (const auto& data : cases) {
+  for (const auto& [data, reason] : cases) {
     DecodedImage image = EmptyDecodedImage();
     EXPECT_EQ(DecodeImage(data.data(), static_cast<UINT>(data.size()), &image, nullptr), ErrInvalidData)
         << std::string(data.begin(), data.begin() + 10);
+    EXPECT_STREQ(LastReadFailure(), reason) << std::string(data.begin(), data.begin() + 10);
   }
 }
 
@@ -150,19 +154,24 @@ TEST(Radiance, XyzPicturesBecomeRgb) {
 }
 
 TEST(Radiance, RefusesDamage) {
-  const std::vector<std::vector<uint8_t>> cases = {
-      Bytes().text("#?RADIANCE\nFORMAT=32-bit_rle_cmyk\n\n-Y 1 +X 1\n").zeros(4).data(),
-      Bytes().text("#?RADIANCE\nEXPOSURE=-1\n\n-Y 1 +X 1\n").zeros(4).data(),
-      Bytes().text("#?RADIANCE\n\n-Y 1 -Y 1\n").zeros(4).data(),
-      Bytes().text("#?RADIANCE\n\n-Y 2 +X 1\n").zeros(7).data(),                      // data ends early
-      Bytes().text("#?RADIANCE\n\n-Y 1 +X 2\n").u8({1, 1, 1, 1, 0, 0, 0, 0}).data(),  // repeat before a pixel
-      Bytes().text("#?RADIANCE\n\n-Y 1 +X 8\n").u8({2, 2, 0, 8, 128 + 9, 0}).data(),  // run past the line
-      Bytes().text("#?RADIANCE\nno empty line ends this header\n").data(),
+  const std::pair<std::vector<uint8_t>, const char*> cases[] = {
+      {Bytes().text("#?RADIANCE\nFORMAT=32-bit_rle_cmyk\n\n-Y 1 +X 1\n").zeros(4).data(),
+       "HDR: pixel format 32-bit_rle_cmyk is not read"},
+      {Bytes().text("#?RADIANCE\nEXPOSURE=-1\n\n-Y 1 +X 1\n").zeros(4).data(),
+       "HDR: exposure is not a positive number"},
+      {Bytes().text("#?RADIANCE\n\n-Y 1 -Y 1\n").zeros(4).data(), "HDR: resolution line is not like \"-Y 480 +X 640\""},
+      {Bytes().text("#?RADIANCE\n\n-Y 2 +X 1\n").zeros(7).data(), "HDR: pixels run past the end of the file"},
+      {Bytes().text("#?RADIANCE\n\n-Y 1 +X 2\n").u8({1, 1, 1, 1, 0, 0, 0, 0}).data(),
+       "HDR: a repeat marker before any pixel of its scanline"},
+      {Bytes().text("#?RADIANCE\n\n-Y 1 +X 8\n").u8({2, 2, 0, 8, 128 + 9, 0}).data(),
+       "HDR: a run runs past the end of its scanline"},
+      {Bytes().text("#?RADIANCE\nno empty line ends this header\n").data(), "HDR: the file ends inside the header"},
   };
-  for (const auto& data : cases) {
+  for (const auto& [data, reason] : cases) {
     DecodedImage image = EmptyDecodedImage();
     EXPECT_EQ(DecodeImage(data.data(), static_cast<UINT>(data.size()), &image, nullptr), ErrInvalidData)
         << std::string(data.begin(), data.end());
+    EXPECT_STREQ(LastReadFailure(), reason) << std::string(data.begin(), data.end());
   }
 }
 

@@ -1,6 +1,6 @@
 // The fuzz targets' seeds and every input that once made them fail, loaded again: each must
-// give one of the loader's result codes, and a mesh that loads must be consistent (the input
-// loader aborts otherwise).
+// give one of the loader's result codes, a refusal must say why, and a mesh that loads must be
+// consistent (the input loader aborts otherwise).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "d3d9api.h"
-#include "gfxsupport/xfile_errors.h"
+#include "gfxsupport/meshes/xfile_errors.h"
+#include "gfxsupport/read_failure.h"
 #include "xfile_fuzz_input.h"
 
 namespace {
@@ -35,6 +36,9 @@ TEST(XFileFuzzInputs, LoadCleanly) {
         std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
         HRESULT result = LoadFuzzInput(form.form, bytes.data(), bytes.size());
         EXPECT_TRUE(IsLoaderResult(result)) << entry.path() << " gave " << std::hex << result;
+        if (FAILED(result)) {
+          EXPECT_STRNE(LastReadFailure(), "") << entry.path() << ": a refusal says why";
+        }
         if (std::string(kind) == "seeds") {
           EXPECT_EQ(result, S_OK) << entry.path();
         }

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "gfxsupport/xfile_errors.h"
+#include "gfxsupport/meshes/xfile_errors.h"
+#include "gfxsupport/read_failure.h"
 #include "mesh_contents.h"
 #include "xfile_writer.h"
 
@@ -56,30 +57,42 @@ TEST(MeshLoad, BadMeshDataFails) {
   const struct {
     const char* what;
     std::string body;
+    const char* reason;
   } cases[] = {
-      {"texture coordinates fewer than vertices", kQuad + "MeshTextureCoords { 3; 0;1;, 0;0;, 1;0;; } }"},
-      {"index out of range", "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,3;; }"},
-      {"face with two corners", "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 2; 3;0,1,2;, 2;0,1;; }"},
-      {"colour of a vertex that does not exist", kQuad + "MeshVertexColors { 1; 4;1;0;0;1;; } }"},
+      {"texture coordinates fewer than vertices", kQuad + "MeshTextureCoords { 3; 0;1;, 0;0;, 1;0;; } }",
+       "X file: MeshTextureCoords does not hold one pair for every vertex"},
+      {"index out of range", "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,3;; }",
+       "X file: a Mesh face names a vertex the Mesh does not have"},
+      {"face with two corners", "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 2; 3;0,1,2;, 2;0,1;; }",
+       "X file: a Mesh face has 2 corners"},
+      {"colour of a vertex that does not exist", kQuad + "MeshVertexColors { 1; 4;1;0;0;1;; } }",
+       "X file: MeshVertexColors names a vertex the Mesh does not have"},
       {"material index beyond the materials",
-       kQuad + "MeshMaterialList { 1; 1; 1;; Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; } } }"},
-      {"normal index out of range", kQuad + "MeshNormals { 1; 0;0;1;; 1; 4;0,0,0,1;; } }"},
-      {"normals for fewer faces than the mesh", kQuad + "MeshNormals { 1; 0;0;1;; 0; } }"},
-      {"normal face with other corners than the mesh face", kQuad + "MeshNormals { 1; 0;0;1;; 1; 3;0,0,0;; } }"},
+       kQuad + "MeshMaterialList { 1; 1; 1;; Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; } } }",
+       "X file: MeshMaterialList names a material it does not have"},
+      {"normal index out of range", kQuad + "MeshNormals { 1; 0;0;1;; 1; 4;0,0,0,1;; } }",
+       "X file: MeshNormals names a normal it does not have"},
+      {"normals for fewer faces than the mesh", kQuad + "MeshNormals { 1; 0;0;1;; 0; } }",
+       "X file: MeshNormals has fewer faces than the Mesh"},
+      {"normal face with other corners than the mesh face", kQuad + "MeshNormals { 1; 0;0;1;; 1; 3;0,0,0;; } }",
+       "X file: MeshNormals faces do not match the Mesh's"},
       {"short frame matrix",
        "template FrameTransformMatrix { <F6F23F41-7686-11CF-8F52-0040333594A3> array FLOAT m[8]; }\n"
        "Frame { FrameTransformMatrix { 1,0,0,0,0,1,0,0; } " +
-           kQuad + "} }"},
+           kQuad + "} }",
+       "X file: a FrameTransformMatrix ends before its 16 numbers"},
       {"mesh data shorter than its counts",
        "template Mesh { <3D82AB44-62DA-11CF-AB39-0020AF71E433> DWORD nVertices; array Vector v[nVertices]; [...] }\n"
-       "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; }"},
-      {"no mesh in the file", "Frame { }"},
-      {"empty file", ""},
+       "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; }",
+       "X file: a Mesh ends before its face count"},
+      {"no mesh in the file", "Frame { }", "X file: the file holds no Mesh with triangles"},
+      {"empty file", "", "X file: the file holds no Mesh with triangles"},
   };
   for (const auto& c : cases) {
     HRESULT result;
     LoadText(c.body, &result);
     EXPECT_EQ(result, E_FAIL) << c.what;
+    EXPECT_STREQ(LastReadFailure(), c.reason) << c.what;
   }
 }
 
@@ -339,6 +352,7 @@ TEST(MeshLoad, TextureCoordinatesBeyondEightSetsAreRefused) {
   HRESULT result;
   LoadText(kQuad + "MeshTextureCoords { 4; 0;1;, 0;0;, 1;0;, 1;1;; } FVFData { 2050; 0; ; } }", &result);
   EXPECT_EQ(result, D3DERR_INVALIDCALL);
+  EXPECT_STREQ(LastReadFailure(), "X file: MeshTextureCoords would make a ninth texture coordinate set");
 }
 
 TEST(MeshLoad, DeclDataAppendsItsElements) {

@@ -7,7 +7,7 @@
 
 #include "../support/reference_device_fixture.h"
 #include "d3d9api.h"
-#include "gfxsupport/mesh_loader.h"
+#include "gfxsupport/meshes/mesh_loader.h"
 
 namespace {
 

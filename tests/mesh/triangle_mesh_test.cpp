@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "gfxsupport/mesh_loader.h"
+#include "gfxsupport/meshes/mesh_loader.h"
 #include "mesh_contents.h"
 #include "recording_device.h"
 

@@ -6,13 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "gfxsupport/xfile_decompress.h"
-#include "gfxsupport/xfile_errors.h"
-#include "gfxsupport/xfile_parser.h"
-#include "gfxsupport/xfile_templates.h"
+#include "gfxsupport/meshes/xfile_decompress.h"
+#include "gfxsupport/meshes/xfile_errors.h"
+#include "gfxsupport/meshes/xfile_parser.h"
+#include "gfxsupport/meshes/xfile_templates.h"
+#include "gfxsupport/read_failure.h"
 #include "mesh_contents.h"
 #include "xfile_writer.h"
 
+namespace gfx::meshes {
 namespace {
 
 const char kQuadBody[] = R"(
@@ -32,26 +34,28 @@ std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t
 struct HeaderCase {
   const char* header;
   HRESULT expected;
+  const char* reason;  // "" when the file loads
 };
 
 TEST(XFileHeader, EachFieldHasItsOwnError) {
   const HeaderCase cases[] = {
-      {"xof 0303txt 0032", S_OK},
-      {"xof 0302txt 0064", S_OK},
-      {"xof 0301txt 0032", ErrXFileBadVersion},
-      {"xof 0403txt 0032", ErrXFileBadVersion},
-      {"xof 0303txt 0016", ErrXFileBadFloatSize},
-      {"xof 0303cmp 0032", ErrXFileBadType},
-      {"xof 0303TXT 0032", ErrXFileBadType},
-      {"xog 0303txt 0032", ErrXFileBadType},
+      {"xof 0303txt 0032", S_OK, ""},
+      {"xof 0302txt 0064", S_OK, ""},
+      {"xof 0301txt 0032", ErrXFileBadVersion, "X file: version \"0301\" is neither 0302 nor 0303"},
+      {"xof 0403txt 0032", ErrXFileBadVersion, "X file: version \"0403\" is neither 0302 nor 0303"},
+      {"xof 0303txt 0016", ErrXFileBadFloatSize, "X file: float size \"0016\" is neither 0032 nor 0064"},
+      {"xof 0303cmp 0032", ErrXFileBadType, "X file: format \"cmp \" is none of txt, bin, tzip, bzip"},
+      {"xof 0303TXT 0032", ErrXFileBadType, "X file: format \"TXT \" is none of txt, bin, tzip, bzip"},
+      {"xog 0303txt 0032", ErrXFileBadType, "X file: the data does not begin with an X-file header"},
       // The type is checked before the version and the float size.
-      {"xof 0301abcd0016", ErrXFileBadType},
-      {"xof 0303txt", ErrXFileBadType},
+      {"xof 0301abcd0016", ErrXFileBadType, "X file: format \"abcd\" is none of txt, bin, tzip, bzip"},
+      {"xof 0303txt", ErrXFileBadType, "X file: format \"txt?\" is none of txt, bin, tzip, bzip"},
   };
   for (const HeaderCase& c : cases) {
     std::string file = std::string(c.header) + kQuadBody;
     TriangleMesh* mesh = nullptr;
     EXPECT_EQ(LoadPlainText(file, &mesh), c.expected) << c.header;
+    EXPECT_STREQ(LastReadFailure(), c.reason) << c.header;
     if (mesh != nullptr) mesh->Release();
   }
 }
@@ -124,31 +128,45 @@ TEST(XFileText, UnknownObjectsAreSkippedWhole) {
 struct DamagedCase {
   const char* what;
   std::string body;
+  const char* reason;  // followed by where the reading stopped
 };
+
+bool BeginsWith(const std::string& text, const std::string& start) { return text.compare(0, start.size(), start) == 0; }
 
 TEST(XFileText, DamagedStructureFailsTheLoad) {
   const DamagedCase cases[] = {
-      {"unterminated object", "Mesh Quad { 4; 0;0;0;, 0;1;0;, 1;1;0;, 1;0;0;; 1; 4;0,1,2,3;;"},
-      {"count beyond the data", "Mesh Quad { 4000000000; 0;0;0;; 1; 3;0,1,2;; }"},
-      {"value that is not a number", "Mesh Quad { 4; 0;0;x;, 0;1;0;, 1;1;0;, 1;0;0;; 1; 4;0,1,2,3;; }"},
-      {"values beyond the template", "Mesh Quad { 3; 0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; 7; }"},
-      {"unterminated string", "Gizmo { \"abc }"},
-      {"broken GUID", "Mesh Quad { <1234> 3; 0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; }"},
-      {"template using an undeclared type", "template T { <11111111-2222-3333-4444-555555555555> Nothing n; }"},
-      {"array sized by an unknown member", "template T { DWORD n; array DWORD v[m]; }"},
+      {"unterminated object", "Mesh Quad { 4; 0;0;0;, 0;1;0;, 1;1;0;, 1;0;0;; 1; 4;0,1,2,3;;",
+       "X file: a Mesh does not end"},
+      {"count beyond the data", "Mesh Quad { 4000000000; 0;0;0;; 1; 3;0,1,2;; }",
+       "X file: array vertices counts more elements than the file has bytes"},
+      {"value that is not a number", "Mesh Quad { 4; 0;0;x;, 0;1;0;, 1;1;0;, 1;0;0;; 1; 4;0,1,2,3;; }",
+       "X file: the values of a Mesh do not match its template"},
+      {"values beyond the template", "Mesh Quad { 3; 0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; 7; }",
+       "X file: a Mesh holds more values than its template, or is broken"},
+      {"unterminated string", "Gizmo { \"abc }", "X file: an object of the unknown type Gizmo does not end"},
+      {"broken GUID", "Mesh Quad { <1234> 3; 0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; }",
+       "X file: the values of a Mesh do not match its template"},
+      {"template using an undeclared type", "template T { <11111111-2222-3333-4444-555555555555> Nothing n; }",
+       "X file: a template member of the undeclared type Nothing"},
+      {"array sized by an unknown member", "template T { DWORD n; array DWORD v[m]; }",
+       "X file: array v sized by m, which is no earlier integer member"},
       {"child that the template does not allow",
        "Mesh Quad { 3; 0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; MeshMaterialList { 1; 1; 0;; Mesh Inner { 3; "
-       "0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; } } }"},
+       "0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; } } }",
+       "X file: a MeshMaterialList may not hold a Mesh"},
       {"child of a closed template",
        "Mesh Quad { 3; 0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; MeshTextureCoords { 3; 0;0;, "
-       "0;0;, 0;0;; Frame F { } } }"},
-      {"stray closing brace", "}"},
-      {"negative count", "Mesh Quad { -3; 0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; }"},
+       "0;0;, 0;0;; Frame F { } } }",
+       "X file: a MeshTextureCoords may not hold a Frame"},
+      {"stray closing brace", "}", "X file: something other than a template or a data object at the top level"},
+      {"negative count", "Mesh Quad { -3; 0;0;0;, 0;1;0;, 1;1;0;; 1; 3;0,1,2;; }",
+       "X file: array vertices counts more elements than the file has bytes"},
   };
   for (const DamagedCase& c : cases) {
     TriangleMesh* mesh = nullptr;
     EXPECT_EQ(LoadPlainText("xof 0303txt 0032\n" + c.body, &mesh), E_FAIL) << c.what;
     EXPECT_EQ(mesh, nullptr) << c.what;
+    EXPECT_TRUE(BeginsWith(LastReadFailure(), c.reason)) << c.what << ": " << LastReadFailure();
   }
 }
 
@@ -293,13 +311,14 @@ TEST(XFileCompressed, DamagedBlocksFail) {
     const char* what;
     size_t offset;  // byte to change, counted from the start of the file
     uint8_t value;
+    const char* reason;
   } cases[] = {
-      {"missing CK", 24, 'X'},
-      {"stated total too large", 17, 0x7F},
-      {"stated total too small", 16, 0x10},
-      {"block inflating to another size", 20, 0x01},
-      {"compressed size beyond the data", 23, 0xFF},
-      {"corrupt deflate data", 26, 0xFF},
+      {"missing CK", 24, 'X', "X file: a compressed block without its CK signature"},
+      {"stated total too large", 17, 0x7F, "X file: compressed blocks give less than the stated size"},
+      {"stated total too small", 16, 0x10, "X file: compressed blocks give more than the stated size"},
+      {"block inflating to another size", 20, 0x01, "X file: a compressed block does not inflate to its size"},
+      {"compressed size beyond the data", 23, 0xFF, "X file: a compressed block runs past the end of the file"},
+      {"corrupt deflate data", 26, 0xFF, "X file: a compressed block does not inflate to its size"},
   };
   for (const auto& c : cases) {
     std::vector<uint8_t> damaged = good;
@@ -307,6 +326,7 @@ TEST(XFileCompressed, DamagedBlocksFail) {
     TriangleMesh* mesh = nullptr;
     EXPECT_EQ(LoadPlain(damaged, &mesh), E_FAIL) << c.what;
     EXPECT_EQ(mesh, nullptr) << c.what;
+    EXPECT_STREQ(LastReadFailure(), c.reason) << c.what;
   }
   std::vector<uint8_t> truncated(good.begin(), good.end() - 5);
   TriangleMesh* mesh = nullptr;
@@ -340,3 +360,4 @@ TEST(XFileBinary, DamagedTokensFail) {
 }
 
 }  // namespace
+}  // namespace gfx::meshes

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "gfxsupport/image_decoding.h"
+#include "gfxsupport/images/image_decoding.h"
 #include "headless_display.h"
 #include "render/scene_vertex.h"
 #include "render/scrambled_mesh.h"

@@ -17,7 +17,7 @@
 
 #include "disc_tiles.h"
 #include "disc_xfile.h"
-#include "gfxsupport/mesh_loader.h"
+#include "gfxsupport/meshes/mesh_loader.h"
 #include "kaleidoscope_map.h"
 #include "mesh_contents.h"
 #include "resource_scrambling.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gfxsupport/image_decoding.h"
+#include "gfxsupport/images/image_decoding.h"
 
 // The file's bytes; empty (and the current test failed) when it cannot be read.
 std::vector<uint8_t> ReadResourceFolderFile(const std::string& name);

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "gfxsupport/argb32_levels.h"
-#include "gfxsupport/pixel_conversion.h"
-#include "gfxsupport/processor_features.h"
+#include "gfxsupport/textures/argb32_levels.h"
+#include "gfxsupport/textures/pixel_conversion.h"
+#include "gfxsupport/images/processor_features.h"
 
 namespace {
 
@@ -176,7 +176,7 @@ void CheckLevelsInOnePass(const char* form) {
   for (D3DFORMAT from : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
     for (D3DFORMAT to : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
       for (D3DCOLOR key : {D3DCOLOR{0}, D3DCOLOR{0xFF000000}}) {
-        for (DWORD flags : {0u, FilterMirrorU | FilterDither, FilterMirrorV, FilterMirror}) {
+        for (DWORD flags : {0u, FilterMirrorU | FilterDither, FilterMirrorV, kFilterMirror}) {
           for (const Size& in : kSourceSizes) {
             const Image image = ArgbImage(from, in.width, in.height, in.width + 7 * in.height);
             SourceBlock source;

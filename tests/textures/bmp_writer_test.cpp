@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "gfxsupport/bmp_writer.h"
-#include "gfxsupport/pixel_format_table.h"
+#include "gfxsupport/textures/bmp_writer.h"
+#include "gfxsupport/textures/pixel_format_table.h"
 
 namespace {
 

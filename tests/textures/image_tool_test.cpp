@@ -1,6 +1,7 @@
 // orbelune-tool image, run as a user runs it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -75,11 +76,59 @@ TEST_F(ImageTool, PrintsWhatTheFileHoldsAndWritesItAsArgb) {
   EXPECT_EQ(std::vector<uint8_t>(bmp.begin() + 66, bmp.begin() + 78), topRow);
 }
 
+void AppendLittle(std::vector<uint8_t>* bytes, uint32_t value, int count) {
+  for (int i = 0; i < count; ++i) bytes->push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// A PNG of 8 by 8 pixels that ends four bytes into its image data.
+std::vector<uint8_t> PngEndingInsideIdat() {
+  std::vector<uint8_t> samples(8 * 8 * 3);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 37);
+  std::vector<uint8_t> png = EncodePng(8, 8, 3, samples);
+  const uint8_t idat[] = {'I', 'D', 'A', 'T'};
+  const auto chunk = std::search(png.begin(), png.end(), std::begin(idat), std::end(idat));
+  png.erase(chunk + 4 + 4, png.end());
+  return png;
+}
+
+// A colour-mapped TGA whose map of 200 three-byte entries is longer than the file.
+std::vector<uint8_t> TgaWithAMapPastTheEnd() {
+  std::vector<uint8_t> tga = {0, 1, 1};  // no id field, a colour map, colour-mapped pixels
+  AppendLittle(&tga, 0, 2);              // first entry
+  AppendLittle(&tga, 200, 2);            // entries
+  tga.push_back(24);                     // bits per entry
+  AppendLittle(&tga, 0, 4);              // origin
+  AppendLittle(&tga, 1, 2);              // width
+  AppendLittle(&tga, 1, 2);              // height
+  tga.push_back(8);                      // bits per index
+  tga.push_back(0);                      // descriptor
+  tga.resize(tga.size() + 30);
+  return tga;
+}
+
+// A 24-bit BMP of 4 by 4 pixels whose file (its size field agreeing) holds 10 bytes of them.
+std::vector<uint8_t> BmpWithPixelsPastTheEnd() {
+  std::vector<uint8_t> bmp = {'B', 'M'};
+  AppendLittle(&bmp, 14 + 40 + 10, 4);  // file size
+  AppendLittle(&bmp, 0, 4);
+  AppendLittle(&bmp, 14 + 40, 4);  // pixel offset
+  AppendLittle(&bmp, 40, 4);       // header size
+  AppendLittle(&bmp, 4, 4);        // width
+  AppendLittle(&bmp, 4, 4);        // height
+  AppendLittle(&bmp, 1, 2);        // planes
+  AppendLittle(&bmp, 24, 2);       // bits per pixel
+  bmp.resize(14 + 40 + 10);
+  return bmp;
+}
+
 // Each failure names its step and the file it failed on: the input for reading and decoding,
-// the output for writing.
+// the output for writing; a file that is no usable image says what is wrong with it.
 TEST_F(ImageTool, NamesTheStepThatFailedAndItsFile) {
   const std::string image = Write("red.png", EncodePng(1, 1, 4, {255, 0, 0, 255}));
   const std::string text = Write("text.txt", {'h', 'e', 'l', 'l', 'o', '\n'});
+  const std::string cutPng = Write("cut.png", PngEndingInsideIdat());
+  const std::string mapPastEnd = Write("map.tga", TgaWithAMapPastTheEnd());
+  const std::string pixelsPastEnd = Write("short.bmp", BmpWithPixelsPastTheEnd());
   const std::string empty = Write("empty.png", {});
   const std::string missing = (directory_ / "missing.jpg").string();
   const std::string never = (directory_ / "never.bmp").string();
@@ -89,8 +138,13 @@ TEST_F(ImageTool, NamesTheStepThatFailedAndItsFile) {
     std::string expected;  // the whole first line of the message
   };
   const Case cases[] = {
-      {text + " --out " + never,
-       "cannot decode " + text + ": not an image of a known format, or a damaged one (error 0x88760B59)"},
+      {text + " --out " + never, "cannot decode " + text +
+                                     ": not an image of a known format (no BMP, DIB, JPEG, PNG, TGA, DDS, PPM, PFM "
+                                     "or HDR header) (error 0x88760B59)"},
+      {cutPng, "cannot decode " + cutPng + ": PNG: data ends inside IDAT (error 0x88760B59)"},
+      {mapPastEnd, "cannot decode " + mapPastEnd + ": TGA: colour map does not fit the file (error 0x88760B59)"},
+      {pixelsPastEnd,
+       "cannot decode " + pixelsPastEnd + ": BMP: pixels run past the end of the file (error 0x88760B59)"},
       {empty + " --out " + never, "cannot decode " + empty + ": the file is empty (error 0x8876086C)"},
       {missing, "cannot read " + missing + ": No such file or directory"},
       {directory_.string(), "cannot read " + directory_.string() + ": Is a directory"},

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "gfxsupport/texture_loading.h"
+#include "gfxsupport/textures/texture_loading.h"
 #include "tool/memory_surface.h"
 
 namespace {

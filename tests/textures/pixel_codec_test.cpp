@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "gfxsupport/pixel_codec.h"
+#include "gfxsupport/textures/pixel_codec.h"
 
 namespace {
 
@@ -56,8 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{D3DFMT_A2B10G10R10, {0xFF, 0x03, 0x00, 0x40}, {1, 0, 0, 1 / 3.0f}},
         ReadCase{D3DFMT_G16R16, {0xFF, 0xFF, 0x00, 0x00}, {1, 0, 1, 1}},
         ReadCase{D3DFMT_A16B16G16R16, {0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80}, {1, 0, 0, 32768 / 65535.0f}},
-        ReadCase{FormatCodeR16, {0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}, {0, 0, 1, 1}},
-        ReadCase{FormatCodeAL16, {0x00, 0x80, 0xFF, 0xFF}, {32768 / 65535.0f, 32768 / 65535.0f, 32768 / 65535.0f, 1}},
+        ReadCase{kFormatCodeR16, {0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}, {0, 0, 1, 1}},
+        ReadCase{kFormatCodeAL16, {0x00, 0x80, 0xFF, 0xFF}, {32768 / 65535.0f, 32768 / 65535.0f, 32768 / 65535.0f, 1}},
         ReadCase{D3DFMT_L8, {0x40}, {k(0x40), k(0x40), k(0x40), 1}},
         ReadCase{D3DFMT_A8L8, {0x40, 0x80}, {k(0x40), k(0x40), k(0x40), k(0x80)}},
         ReadCase{D3DFMT_L16, {0xFF, 0xFF}, {1, 1, 1, 1}}, ReadCase{D3DFMT_A8, {0x80}, {0, 0, 0, k(0x80)}},

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "gfxsupport/conversion_pass.h"
-#include "gfxsupport/pixel_conversion.h"
+#include "gfxsupport/textures/conversion_pass.h"
+#include "gfxsupport/textures/pixel_conversion.h"
 
 namespace {
 
@@ -243,7 +243,7 @@ TEST(Strategies, GeneralResamplerGivesTheSamePixelsWithinAnyMemory) {
   source.height = 9;
   source.rowPitch = 13 * 4;
   source.data = image.bytes.data();
-  for (DWORD filter : {FilterTriangle, FilterBox | FilterMirror}) {
+  for (DWORD filter : {FilterTriangle, FilterBox | kFilterMirror}) {
     std::vector<BYTE> results[2];
     for (size_t limit : {kGeneralResamplerMemory, size_t{0}}) {
       std::vector<BYTE>& out = results[limit == 0];

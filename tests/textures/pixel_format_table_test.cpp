@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "gfxsupport/bmp_writer.h"
-#include "gfxsupport/pixel_format_table.h"
+#include "gfxsupport/textures/bmp_writer.h"
+#include "gfxsupport/textures/pixel_format_table.h"
 
 namespace {
 
@@ -50,9 +50,9 @@ INSTANTIATE_TEST_SUITE_P(
             "less loss beats fewer bits", D3DFMT_A8R8G8B8, {D3DFMT_A4R4G4B4, D3DFMT_A2R10G10B10}, D3DFMT_A2R10G10B10},
         // BMP: A8R8G8B8 and A2B10G10R10 cost the same for 16-bit channels; the earlier wins.
         BestMatchCase{"16-bit colour into a BMP", D3DFMT_A16B16G16R16, {}, D3DFMT_A8R8G8B8},
-        BestMatchCase{"16-bit grey and alpha into a BMP", FormatCodeAL16, {}, D3DFMT_A8L8},
+        BestMatchCase{"16-bit grey and alpha into a BMP", kFormatCodeAL16, {}, D3DFMT_A8L8},
         // 10-bit channels keep more of 16-bit colour; the unasked 2-bit alpha costs little.
-        BestMatchCase{"16-bit colour without alpha into a BMP", FormatCodeR16, {}, D3DFMT_A2B10G10R10},
+        BestMatchCase{"16-bit colour without alpha into a BMP", kFormatCodeR16, {}, D3DFMT_A2B10G10R10},
         BestMatchCase{"palette with alpha into a BMP", D3DFMT_A8P8, {}, D3DFMT_A8R8G8B8},
         BestMatchCase{"floats have no BMP stand-in", D3DFMT_A32B32G32R32F, {}, D3DFMT_UNKNOWN},
         BestMatchCase{"compressed colour into a BMP", D3DFMT_DXT5, {}, D3DFMT_A8R8G8B8}));

@@ -9,8 +9,8 @@
 
 #include "../support/reference_device_fixture.h"
 #include "d3d9api.h"
-#include "gfxsupport/surface_saving.h"
-#include "gfxsupport/texture_loading.h"
+#include "gfxsupport/textures/surface_saving.h"
+#include "gfxsupport/textures/texture_loading.h"
 #include "image_encoders.h"
 
 namespace {

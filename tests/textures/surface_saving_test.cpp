@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "gfxsupport/surface_saving.h"
+#include "gfxsupport/textures/surface_saving.h"
 #include "tool/memory_surface.h"
 
 namespace {

@@ -3,7 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "gfxsupport/texture_loading.h"
+#include "gfxsupport/read_failure.h"
+#include "gfxsupport/textures/texture_loading.h"
 #include "image_encoders.h"
 #include "memory_device.h"
 
@@ -185,7 +186,7 @@ TEST(TextureCreation, ReportsTheImageAndHandsOutOneReference) {
   ImageInfo info{};
   Made made;
   ASSERT_EQ(CreateTextureFromMemory(&device, png.data(), static_cast<UINT>(png.size()), 0, 0, 0, 0, D3DFMT_UNKNOWN,
-                                    D3DPOOL_MANAGED, FilterDefault, FilterDefault, 0, &info, nullptr, &made.texture),
+                                    D3DPOOL_MANAGED, kFilterDefault, kFilterDefault, 0, &info, nullptr, &made.texture),
             S_OK);
   EXPECT_EQ(info.width, 3u);
   EXPECT_EQ(info.height, 5u);
@@ -327,6 +328,7 @@ struct RefusalCase {
   DWORD filter;
   D3DFORMAT format;
   HRESULT result;
+  const char* reason;
 };
 
 class TextureRefusals : public testing::TestWithParam<RefusalCase> {};
@@ -342,18 +344,23 @@ TEST_P(TextureRefusals, LeaveNothingBehind) {
                                     D3DPOOL_MANAGED, c.filter, kLinear, 0, nullptr, nullptr, &texture),
             c.result)
       << c.what;
+  EXPECT_STREQ(LastReadFailure(), c.reason) << c.what;
   EXPECT_EQ(texture, reinterpret_cast<IDirect3DTexture9*>(0x1234)) << c.what;
   EXPECT_EQ(device.liveObjects, 0) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TextureRefusals,
-                         testing::Values(RefusalCase{"not an image", false, 0, kLinear, D3DFMT_A8R8G8B8,
-                                                     ErrInvalidData},
-                                         RefusalCase{"bad filter", true, 0, 6, D3DFMT_A8R8G8B8, D3DERR_INVALIDCALL},
+                         testing::Values(RefusalCase{"not an image", false, 0, kLinear, D3DFMT_A8R8G8B8, ErrInvalidData,
+                                                     "not an image of a known format (no BMP, DIB, JPEG, PNG, TGA, "
+                                                     "DDS, PPM, PFM or HDR header)"},
+                                         RefusalCase{"bad filter", true, 0, 6, D3DFMT_A8R8G8B8, D3DERR_INVALIDCALL,
+                                                     "filter 0x6 or mip filter 0x3 is not a filter word"},
                                          RefusalCase{"size from the file on a powers-of-two device", true, FromFile,
-                                                     kLinear, D3DFMT_A8R8G8B8, D3DERR_NOTAVAILABLE},
+                                                     kLinear, D3DFMT_A8R8G8B8, D3DERR_NOTAVAILABLE,
+                                                     "the device cannot take the file's own size, levels or format"},
                                          RefusalCase{"format from the file that the device lacks", true, 0, kLinear,
-                                                     FormatFromFile, D3DERR_NOTAVAILABLE}));
+                                                     kFormatFromFile, D3DERR_NOTAVAILABLE,
+                                                     "the device cannot take the file's own size, levels or format"}));
 
 TEST(TextureCreation, FromAMissingResourceReportsItAndCreatesNothing) {
   MemoryDevice device;

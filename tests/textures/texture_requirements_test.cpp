@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "gfxsupport/texture_requirements.h"
+#include "gfxsupport/textures/texture_requirements.h"
 
 namespace {
 
