@@ -7,9 +7,10 @@
 bool ImageSizeAllowed(UINT width, UINT height, UINT depth, UINT bytesPerPixel) {
   if (width == 0 || height == 0 || depth == 0) return false;
   if (width > MaxImageDimension || height > MaxImageDimension || depth > MaxImageDimension) return false;
+  size_t pixels = 0;
   size_t bytes = 0;
-  return MultiplySize(width, height, &bytes) && MultiplySize(bytes, depth, &bytes) &&
-         MultiplySize(bytes, bytesPerPixel, &bytes) && bytes <= MaxImageBytes;
+  return MultiplySize(width, height, &pixels) && MultiplySize(pixels, depth, &pixels) && pixels <= MaxImagePixels &&
+         MultiplySize(pixels, bytesPerPixel, &bytes) && bytes <= MaxImageBytes;
 }
 
 static void DescribeLevel(DecodedImage* image, DWORD format, UINT width, UINT height, UINT depth, UINT rowPitch) {

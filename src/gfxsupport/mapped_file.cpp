@@ -1,53 +1,58 @@
-// Mapping image files read-only, and measuring the image in one.
+// Reading image files into memory, and measuring the image in one.
 #include "gfxsupport/mapped_file.h"
+
+#include <new>
 
 #include "gfxsupport/image_decoding.h"
 
-HRESULT MappedFile::Open(LPCSTR path) {
-  Close();
+namespace {
+
+class FileHandle {
+ public:
+  explicit FileHandle(LPCSTR path)
+      : handle_(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                            nullptr)) {}
+  ~FileHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+HRESULT ImageFileContents::Read(LPCSTR path) {
+  bytes_.reset();
+  size_ = 0;
   if (path == nullptr) return ErrInvalidData;
-  file_ = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr);
-  if (file_ == INVALID_HANDLE_VALUE) return ErrInvalidData;
+  FileHandle file(path);
+  if (file.get() == INVALID_HANDLE_VALUE) return ErrInvalidData;
   DWORD sizeHigh = 0;
-  const DWORD sizeLow = GetFileSize(file_, &sizeHigh);
-  if (sizeLow == INVALID_FILE_SIZE && sizeHigh == 0) {
-    Close();
+  const DWORD sizeLow = GetFileSize(file.get(), &sizeHigh);
+  if ((sizeLow == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS) || sizeHigh != 0 ||
+      sizeLow > MaxImageFileBytes) {
     return ErrInvalidData;
   }
-  // Image sizes are 32-bit: a file of 4 GiB or more is no image we read.
-  if (sizeHigh != 0) {
-    Close();
-    return ErrInvalidData;
-  }
-  // An empty file cannot be mapped; the recognition run refuses its size of 0.
   if (sizeLow == 0) return S_OK;
-  mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
-  if (mapping_ == nullptr) {
-    Close();
+  // Left uninitialised: the read fills what is used.
+  bytes_.reset(new (std::nothrow) BYTE[sizeLow]);
+  if (bytes_ == nullptr) return E_OUTOFMEMORY;
+  DWORD got = 0;
+  if (!ReadFile(file.get(), bytes_.get(), sizeLow, &got, nullptr)) {
+    bytes_.reset();
     return ErrInvalidData;
   }
-  view_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0);
-  if (view_ == nullptr) {
-    Close();
-    return ErrInvalidData;
-  }
-  size_ = sizeLow;
+  size_ = got;
   return S_OK;
 }
 
-void MappedFile::Close() {
-  if (view_ != nullptr) UnmapViewOfFile(view_);
-  if (mapping_ != nullptr) CloseHandle(mapping_);
-  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-  view_ = nullptr;
-  mapping_ = nullptr;
-  file_ = INVALID_HANDLE_VALUE;
-  size_ = 0;
-}
-
 HRESULT GetImageInfoFromFile(LPCSTR path, ImageInfo* info) {
-  MappedFile file;
-  const HRESULT hr = file.Open(path);
+  ImageFileContents file;
+  const HRESULT hr = file.Read(path);
   if (FAILED(hr)) return hr;
   return GetImageInfoFromMemory(file.Data(), file.Size(), info);
 }

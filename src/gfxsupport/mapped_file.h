@@ -1,27 +1,32 @@
-// A whole file mapped read-only into memory, for as long as the object lives.
+// A whole image file read into memory, for as long as the object lives.
+//
+// Read, not mapped: a mapped file that another program shortens while it is decoded (an editor
+// saving over it, a sync client) faults the reader at the first page past the new end, which
+// would take the saver down. Reading costs one copy of a file that the decoder reads whole
+// anyway, and it bounds the memory a file can claim.
 #pragma once
+
+#include <memory>
 
 #include "winapi.h"
 
-class MappedFile {
+// Larger files are refused before anything is read: no image the saver can decode needs more,
+// and a user's file must not claim gigabytes.
+constexpr UINT MaxImageFileBytes = 256u << 20;
+
+class ImageFileContents {
  public:
-  MappedFile() = default;
-  ~MappedFile() { Close(); }
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
+  // Reads the file. A file that cannot be opened or read, or one larger than
+  // MaxImageFileBytes, gives ErrInvalidData and leaves the contents empty. Only the bytes that
+  // the file held when it was opened are read: a file that shrinks meanwhile gives what is
+  // left, one that grows its old length. Devices and pipes report no length and read as
+  // empty; the recognition refuses an empty image.
+  HRESULT Read(LPCSTR path);
 
-  // Opens and maps the file. A failing step, or a file of 4 GiB or more (image sizes are
-  // 32-bit), gives ErrInvalidData and leaves nothing open. An empty file opens without a
-  // view: Data() none, Size() 0.
-  HRESULT Open(LPCSTR path);
-  void Close();
-
-  const void* Data() const { return view_; }
+  const void* Data() const { return bytes_.get(); }
   UINT Size() const { return size_; }
 
  private:
-  HANDLE file_ = INVALID_HANDLE_VALUE;
-  HANDLE mapping_ = nullptr;
-  const void* view_ = nullptr;
+  std::unique_ptr<BYTE[]> bytes_;
   UINT size_ = 0;
 };
