@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Runs fuzz targets for a while each, one after the other, with the address and
 # undefined-behaviour sanitizers they are built with: each starts from a corpus of its own in
-# OUT/corpora (kept between runs, first filled from the target's seeds) and ends with a
-# line of figures: executions, coverage (libFuzzer's cov and ft), corpus size, crashes. An
-# input that fails is kept as OUT/crashes/TARGET-crash-*; move it into the target's
-# regressions/ folder once mended.
+# OUT/corpora (kept between runs, first filled from the target's seeds) and ends with a line
+# of figures: executions, coverage (libFuzzer's cov and ft), corpus size, crashes and
+# undefined-behaviour reports. An input that fails is kept as OUT/crashes/TARGET-crash-*; move
+# it into the target's regressions/ folder once mended.
 # Usage: fuzz.sh FUZZ_BUILD_DIR OUT SECONDS [TARGET...]   (all targets when none are named)
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
@@ -50,13 +50,15 @@ for target in "${targets[@]}"; do
   (cd "$out" && nice "$bin/$target" $(options_of "$target") -max_total_time="$seconds" -print_final_stats=1 \
     -artifact_prefix="$out/crashes/$target-" "$corpus" >"$out/$target.log" 2>&1)
   status=$?
-  done_line=$(grep -E '^#[0-9]+ +DONE' "$out/$target.log" | tail -n 1)
-  executions=$(awk -F: '/stat::number_of_executed_units/ {gsub(/ /, "", $2); print $2}' "$out/$target.log")
+  done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$out/$target.log" | tail -n 1)
+  executions=$(sed -nE 's/^stat::number_of_executed_units: *([0-9]+)/\1/p' "$out/$target.log")
   cov=$(sed -nE 's/.*cov: ([0-9]+).*/\1/p' <<<"$done_line")
   features=$(sed -nE 's/.*ft: ([0-9]+).*/\1/p' <<<"$done_line")
   crashes=$(find "$out/crashes" -name "$target-*" | wc -l)
-  printf '%-26s %6ss %10s executions  cov %6s  ft %6s  corpus %5s  crashes %s\n' "$target" "$seconds" \
-    "${executions:-?}" "${cov:-?}" "${features:-?}" "$(ls "$corpus" | wc -l)" "$crashes"
-  [[ $status -eq 0 && $crashes -eq 0 ]] || failed=1
+  # Targets built without -fno-sanitize-recover only print undefined behaviour and go on.
+  reports=$(grep -c 'runtime error:' "$out/$target.log")
+  printf '%-26s %6ss %10s executions  cov %6s  ft %6s  corpus %5s  crashes %s  reports %s\n' "$target" \
+    "$seconds" "${executions:-?}" "${cov:-?}" "${features:-?}" "$(ls "$corpus" | wc -l)" "$crashes" "$reports"
+  [[ $status -eq 0 && $crashes -eq 0 && $reports -eq 0 ]] || failed=1
 done
 exit $failed
