@@ -6,9 +6,10 @@ namespace standin {
 namespace {
 
 // Backslashes are doubled only where a double quote follows them: an inner quote, or the
-// closing one.
+// closing one. An empty argument is quoted too: written as nothing, it would vanish and the
+// next argument would take its place.
 std::string CommandLineWord(const std::string& argument) {
-  if (argument.find_first_of(" \t\"") == std::string::npos) return argument;
+  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
   std::string word = "\"";
   size_t backslashes = 0;
   for (char character : argument) {

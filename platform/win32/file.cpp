@@ -1,5 +1,6 @@
 // Implements: CreateFileA, ReadFile, WriteFile, GetFileSize and read-only mapping over POSIX
-// open/read/write/mmap. Leaves out: overlapped I/O, writable and named mappings, share modes.
+// open/read/write/mmap. Leaves out: overlapped I/O, writable and named mappings, share modes,
+// waiting for the other end of a FIFO.
 #include "file.h"
 
 #include <fcntl.h>
@@ -107,11 +108,14 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSEC
     return INVALID_HANDLE_VALUE;
   }
   bool existedBefore = access(lpFileName, F_OK) == 0;
-  int descriptor = open(lpFileName, flags, 0644);
+  // Opening a FIFO waits for its other end; a named file must never hang the program. Reads
+  // and writes block again once the file is open.
+  int descriptor = open(lpFileName, flags | O_NONBLOCK, 0644);
   if (descriptor < 0) {
     SetLastError(ErrorFromErrno(errno));
     return INVALID_HANDLE_VALUE;
   }
+  fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
   struct stat info {};
   if (fstat(descriptor, &info) != 0 || S_ISDIR(info.st_mode)) {
     close(descriptor);

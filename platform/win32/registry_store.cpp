@@ -56,7 +56,9 @@ bool WriteAll(int descriptor, const std::string& text) {
 
 LONG ReadWholeFile(const std::string& path, std::string* text, bool* missing) {
   *missing = false;
-  int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: a FIFO in the store's place must not hang the saver; it is no plain file and
+  // is refused below.
+  int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0) {
     *missing = errno == ENOENT;
     return *missing ? ERROR_SUCCESS : ERROR_CANTREAD;

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "gfxsupport/images/image_decoding.h"
-#include "gfxsupport/images/mapped_file.h"
+#include "gfxsupport/images/image_file_contents.h"
 #include "gfxsupport/textures/texture_loading.h"
 #include "render/opaque_colour.h"
 #include "render/scene_messages.h"
@@ -45,11 +45,11 @@ HRESULT CreateImageTexture(IDirect3DDevice9* device, UINT resource, IDirect3DTex
                                    texture);
 }
 
-// The file is mapped and decoded once: the texture's creation also measures the image.
+// The file is read and decoded once: the texture's creation also measures the image.
 HRESULT CreateImageTextureFromFile(IDirect3DDevice9* device, const char* path, ImageInfo* info,
                                    IDirect3DTexture9** texture) {
-  MappedFile file;
-  if (const HRESULT result = file.Open(path); FAILED(result)) return result;
+  ImageFileContents file;
+  if (const HRESULT result = file.Read(path); FAILED(result)) return result;
   return CreateTextureFromMemory(device, file.Data(), file.Size(), 0, 0, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
                                  FilterLinear, FilterLinear, kOpaqueBlackKey, info, nullptr, texture);
 }

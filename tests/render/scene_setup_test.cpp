@@ -2,6 +2,8 @@
 // are sized and coloured, how the curves move, what the user sees when the image file is bad,
 // and the disc mesh resource.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/blank_png.h"
 #include "gfxsupport/images/image_decoding.h"
 #include "headless_display.h"
 #include "render/scene_vertex.h"
@@ -138,8 +141,16 @@ TEST_F(SceneTest, UnusableImageFileIsReportedAndEndsTheRun) {
   // A header that promises pixels the file does not hold.
   const std::string truncated = (folder / "truncated.ppm").string();
   std::ofstream(truncated, std::ios::binary) << "P6\n64 64\n255\n\x10\x20";
+  // Nothing to wait for (a pipe without a writer), nothing to read (a device) and a megabyte
+  // that would decode to a gigabyte.
+  const std::string pipe = (folder / "pipe.png").string();
+  fs::remove(pipe);  // left by a run that was stopped
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const std::string bomb = (folder / "bomb.png").string();
+  ASSERT_TRUE(WriteBlankPng(bomb, 16384, 16384, 0));
 
-  for (const std::string& path : {(folder / "missing.png").string(), text, truncated, folder.string()}) {
+  for (const std::string& path :
+       {(folder / "missing.png").string(), text, truncated, folder.string(), pipe, std::string("/dev/zero"), bomb}) {
     SCOPED_TRACE(path);
     ShowWindow(window, SW_SHOW);
     SceneSettings settings;
@@ -153,8 +164,10 @@ TEST_F(SceneTest, UnusableImageFileIsReportedAndEndsTheRun) {
     EXPECT_TRUE(standin::headless::CursorVisible());
     EXPECT_EQ(scene.objectTexture, nullptr);
   }
-  fs::remove(text);
-  fs::remove(truncated);
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  EXPECT_LT(usage.ru_maxrss / 1024, 200) << "peak resident megabytes";
+  for (const std::string& path : {text, truncated, pipe, bomb}) fs::remove(path);
 }
 
 TEST_F(SceneTest, SettingsSetScaleColourAndCurves) {

@@ -4,7 +4,9 @@
 # already hidden, and the program must end with code 1 once the box is closed.
 #   device      every device creation is refused
 #   image-file  the settings name an image file that does not exist
-# Usage: startup_failure_e2e.sh PATH/TO/orbelune device|image-file
+#   image-fifo  the settings name a FIFO that nothing writes to: it must not hang the start
+#   image-device  the settings name /dev/urandom, a file without end
+# Usage: startup_failure_e2e.sh PATH/TO/orbelune device|image-file|image-fifo|image-device
 set -uo pipefail
 program=$1
 failure=$2
@@ -12,11 +14,17 @@ failure=$2
 source "$(dirname "$0")/e2e_common.sh"
 
 use_scratch_environment
+use_image_file() {
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VORLANE\\Orbelune Scr F]\n"FileName"="%s"\n' "$1" \
+    >"$ORBELUNE_REGISTRY"
+}
 case "$failure" in
   device) export ORBELUNE_D3D_FAIL=all ;;
-  image-file)
-    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VORLANE\\Orbelune Scr F]\n"FileName"="%s"\n' \
-      "$scratch/no-such-picture.png" >"$ORBELUNE_REGISTRY" ;;
+  image-file) use_image_file "$scratch/no-such-picture.png" ;;
+  image-fifo)
+    mkfifo "$scratch/pipe.png" || fail "cannot make a FIFO"
+    use_image_file "$scratch/pipe.png" ;;
+  image-device) use_image_file /dev/urandom ;;
   *) fail "unknown failure '$failure'" ;;
 esac
 

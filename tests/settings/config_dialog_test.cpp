@@ -1,6 +1,8 @@
 // The configuration and about dialogs, run by the headless control model: the script plays
 // the user, the registry file is the test's own.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -269,6 +271,34 @@ TEST_F(ConfigDialog, AboutBoxClosesEveryWayBackToTheConfigurationDialog) {
     EXPECT_EQ(aboutCaption, "Orbelune") << name;
     EXPECT_EQ(Stored("Distance"), 40u) << name;
   }
+}
+
+// The dialog's OK while saver starts in another process flip DefImageNum: every write takes the
+// whole store under its lock, so neither loses what the other wrote. Each start flips the
+// number once, so after an even count of starts it is back where it began.
+TEST_F(ConfigDialog, OkWhileSaversStartLosesNeitherWriter) {
+  constexpr int kStarts = 40;
+  constexpr int kOks = 15;
+  const pid_t saver = fork();
+  ASSERT_GE(saver, 0);
+  if (saver == 0) {
+    for (int start = 0; start < kStarts; ++start) LoadStartupSettings();
+    _exit(0);
+  }
+  for (int ok = 0; ok < kOks; ++ok) {
+    Open([ok](HWND dialog) {
+      dialogs::MoveSlider(dialog, kDistanceSlider, 30 + ok);
+      dialogs::MoveSlider(dialog, kRotationSpeedSlider, 100 + ok);
+      dialogs::PressEnter(dialog);
+    });
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(saver, &status, 0), saver);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(Stored("Distance"), static_cast<DWORD>(30 + kOks - 1));
+  EXPECT_EQ(Stored("RotationSpeed"), static_cast<DWORD>(100 + kOks - 1));
+  EXPECT_EQ(Stored("DefImageNum"), 0u);
+  EXPECT_EQ(StoredFileName(), "Default");
 }
 
 }  // namespace

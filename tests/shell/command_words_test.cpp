@@ -34,8 +34,9 @@ TEST(CommandWordsTest, BlanksSeparateQuotesGroupBackslashesEscapeQuotes) {
 }
 
 TEST(CommandWordsTest, JoinedArgumentsComeBackWhole) {
-  const char* const argv[] = {"orbelune",        "-root", "--image",    "/home/a b/c \"1\".jpg", "tab\there", "ends\\",
-                              "ends in space\\", "\\\"",  "plain\\path"};
+  const char* const argv[] = {"orbelune",    "-root",  "--image",           "/home/a b/c \"1\".jpg",
+                              "tab\there",   "ends\\", "ends in space\\",   "\\\"",
+                              "plain\\path", "",       "after an empty one"};
   const int argc = static_cast<int>(std::size(argv));
   const Words words = SplitCommandWords(standin::JoinCommandLine(argc, argv).c_str());
   EXPECT_EQ(words, Words(argv + 1, argv + argc));

@@ -8,9 +8,12 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <vector>
 
+#include "../support/blank_png.h"
 #include "image_encoders.h"
 
 namespace {
@@ -160,6 +163,40 @@ TEST_F(ImageTool, NamesTheStepThatFailedAndItsFile) {
   }
   EXPECT_FALSE(fs::exists(directory_ / "never.bmp"));
   EXPECT_EQ(RunTool("").exitCode, 2);
+}
+
+// What a user may hand the tool in place of an image: it says why it cannot read it, at once,
+// without waiting for a pipe's writer, reading a device without end, or decoding a gigabyte.
+TEST_F(ImageTool, RefusesHostileFilesQuicklyAndInLittleMemory) {
+  const std::string pipe = (directory_ / "pipe.png").string();
+  fs::remove(pipe);  // left by a run that was stopped
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const std::string huge = (directory_ / "huge.bmp").string();
+  std::ofstream(huge) << "BM";
+  fs::resize_file(huge, (256u << 20) + 1);
+  const std::string bomb = (directory_ / "bomb.png").string();
+  ASSERT_TRUE(WriteBlankPng(bomb, 16384, 16384, 0));
+  const std::string never = (directory_ / "never.bmp").string();
+  struct Case {
+    std::string path;
+    std::string expected;  // the whole first line of the message
+  };
+  const Case cases[] = {
+      {pipe, "cannot read " + pipe + ": not a plain file (a device, a FIFO or a socket)"},
+      {"/dev/zero", "cannot read /dev/zero: not a plain file (a device, a FIFO or a socket)"},
+      {huge, "cannot read " + huge + ": larger than the 256 MiB the saver reads"},
+      {bomb, "cannot decode " + bomb + ": not an image of a known format, or a damaged one (error 0x88760B59)"},
+  };
+  for (const Case& c : cases) {
+    const RunResult run = RunTool(c.path + " --out " + never);
+    EXPECT_EQ(run.exitCode, 1) << c.path;
+    EXPECT_NE(run.output.find("orbelune-tool: " + c.expected + "\n"), std::string::npos)
+        << c.path << ": " << run.output;
+  }
+  rusage children{};
+  getrusage(RUSAGE_CHILDREN, &children);
+  EXPECT_LT(children.ru_maxrss / 1024, 64) << "peak resident megabytes of a run";
+  EXPECT_FALSE(fs::exists(never));
 }
 
 }  // namespace

@@ -9,9 +9,10 @@ namespace gfx::images {
 bool ImageSizeAllowed(UINT width, UINT height, UINT depth, UINT bytesPerPixel) {
   if (width == 0 || height == 0 || depth == 0) return false;
   if (width > kMaxImageDimension || height > kMaxImageDimension || depth > kMaxImageDimension) return false;
+  size_t pixels = 0;
   size_t bytes = 0;
-  return MultiplySize(width, height, &bytes) && MultiplySize(bytes, depth, &bytes) &&
-         MultiplySize(bytes, bytesPerPixel, &bytes) && bytes <= kMaxImageBytes;
+  return MultiplySize(width, height, &pixels) && MultiplySize(pixels, depth, &pixels) && pixels <= kMaxImagePixels &&
+         MultiplySize(pixels, bytesPerPixel, &bytes) && bytes <= kMaxImageBytes;
 }
 
 static HRESULT RefuseSize(UINT width, UINT height, UINT depth) {

@@ -31,9 +31,13 @@ HRESULT RecogniseDib(const BYTE* data, size_t size, DecodedImage* image);
 HRESULT ReadDeviceIndependentBitmap(const BYTE* data, size_t size, size_t pixelOffset, DecodedImage* image);
 
 // Limits on what any file may ask for. Larger images are refused before anything is
-// allocated, so that a few hostile header bytes cannot claim gigabytes.
+// allocated, so that a few hostile header bytes cannot claim gigabytes. The pixel count matters
+// beside the bytes: a one-megabyte PNG of 32768 x 32768 grey pixels decodes to 1 GiB, and every
+// conversion after it (the texture's, the tool's 32-bit copy) takes 4 bytes a pixel. 2^27
+// pixels (134 megapixels) is more than any camera's photograph.
 constexpr UINT kMaxImageDimension = 32768;
-constexpr size_t kMaxImageBytes = size_t{1} << 30;
+constexpr uint64_t kMaxImagePixels = uint64_t{1} << 27;
+constexpr size_t kMaxImageBytes = size_t{512} << 20;
 
 inline uint16_t ReadLittle16(const BYTE* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline uint32_t ReadLittle32(const BYTE* p) {
