@@ -26,9 +26,9 @@ class IndexBuffer;
 // The objects behind the pointers of one draw description.
 struct DrawObjects {
   Surface* color = nullptr;
-  Surface* depth = nullptr;                 // null when none is bound
-  Texture* texture = nullptr;               // null when stage 0 has none
-  UINT firstTextureLevel = 0;               // the largest level sampled
+  Surface* depth = nullptr;                    // null when none is bound
+  Texture* texture = nullptr;                  // null when stage 0 has none
+  UINT firstTextureLevel = 0;                  // the largest level sampled
   const VertexBuffer* vertexBuffer = nullptr;  // the buffer the vertices lie in, when in place
   const IndexBuffer* indexBuffer = nullptr;    // the buffer the indices lie in, when there is one
 };

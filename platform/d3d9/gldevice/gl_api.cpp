@@ -13,7 +13,7 @@ void CountGlCall() { ++callCount; }
 
 bool LoadGlApi(standin::GlContext& context, GlApi& api) {
   bool complete = true;
-#define GLDEVICE_LOAD(type, name)                                            \
+#define GLDEVICE_LOAD(type, name)                                              \
   api.name.function = reinterpret_cast<type>(context.ProcAddress("gl" #name)); \
   complete = complete && api.name.function != nullptr;
   GLDEVICE_FUNCTIONS(GLDEVICE_LOAD)

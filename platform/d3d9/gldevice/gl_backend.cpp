@@ -502,8 +502,7 @@ HRESULT GlBackend::Draw(const refdevice::DrawCall& call, const d3d9::DrawObjects
   gl_.UniformMatrix4fv(program->transform, 1, GL_FALSE, &transform.m[0][0]);
   const float flip = bound.isWindow ? 1.0f : -1.0f;
   gl_.Uniform1f(program->flip, flip);
-  gl_.Uniform2f(program->pixel, 1.0f / static_cast<float>(viewport.width),
-                -flip / static_cast<float>(viewport.height));
+  gl_.Uniform2f(program->pixel, 1.0f / static_cast<float>(viewport.width), -flip / static_cast<float>(viewport.height));
 
   HRESULT result = D3D_OK;
   if (call.indices.format != refdevice::IndexFormat::None) {

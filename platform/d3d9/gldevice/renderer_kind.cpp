@@ -13,9 +13,14 @@ bool IsSoftwareRenderer(std::string_view renderer) {
   std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   // Names of the processor-bound renderers that drivers report, in lower case.
-  static constexpr std::string_view kSoftwareNames[] = {
-      "llvmpipe", "softpipe", "swrast", "software rasterizer", "swiftshader", "lavapipe", "basic render driver",
-      "apple software renderer"};
+  static constexpr std::string_view kSoftwareNames[] = {"llvmpipe",
+                                                        "softpipe",
+                                                        "swrast",
+                                                        "software rasterizer",
+                                                        "swiftshader",
+                                                        "lavapipe",
+                                                        "basic render driver",
+                                                        "apple software renderer"};
   return std::any_of(std::begin(kSoftwareNames), std::end(kSoftwareNames),
                      [&](std::string_view name) { return lower.find(name) != std::string::npos; });
 }
