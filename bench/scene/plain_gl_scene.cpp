@@ -109,7 +109,7 @@ GLuint MakeTexture(const uint32_t* texels, int width, int height) {
 
 // A quad as a strip: x, y, z, u, v.
 std::vector<float> Quad(float halfWidth, float halfHeight, float z) {
-  return {-halfWidth, halfHeight, z, 0, 0, halfWidth, halfHeight, z, 1, 0,
+  return {-halfWidth, halfHeight,  z, 0, 0, halfWidth, halfHeight,  z, 1, 0,
           -halfWidth, -halfHeight, z, 0, 1, halfWidth, -halfHeight, z, 1, 1};
 }
 
