@@ -212,8 +212,10 @@ class GlBackend final : public d3d9::DrawingBackend {
   void BindStageTexture(const refdevice::DrawCall& call, const d3d9::DrawObjects& objects);
   void SetAttribute(GLuint slot, bool present, GLint size, GLenum type, GLboolean normalized, GLsizei stride,
                     size_t offset);
-  HRESULT BindVertices(const refdevice::VertexStream& stream, const d3d9::VertexBuffer* buffer, int64_t baseVertex,
-                       bool& rebaseIndices);
+  // Points the attributes at the stream's vertices from `baseVertex` on; rebaseIndices tells
+  // that this was not possible and the indices must carry the base vertex instead.
+  void BindVertices(const refdevice::VertexStream& stream, const d3d9::VertexBuffer* buffer, int64_t baseVertex,
+                    bool& rebaseIndices);
   HRESULT DrawIndexed(const refdevice::DrawCall& call, const d3d9::DrawObjects& objects);
   void PaceWithoutVerticalBlank(UINT interval);
 
@@ -397,8 +399,8 @@ void GlBackend::SetAttribute(GLuint slot, bool present, GLint size, GLenum type,
   gl_.VertexAttribPointer(slot, size, type, normalized, stride, reinterpret_cast<const void*>(offset));
 }
 
-HRESULT GlBackend::BindVertices(const refdevice::VertexStream& stream, const d3d9::VertexBuffer* buffer,
-                                int64_t baseVertex, bool& rebaseIndices) {
+void GlBackend::BindVertices(const refdevice::VertexStream& stream, const d3d9::VertexBuffer* buffer,
+                             int64_t baseVertex, bool& rebaseIndices) {
   const refdevice::VertexLayout& layout = stream.layout;
   GLuint name = 0;
   int64_t start = 0;  // byte offset of vertex 0 of the stream in the GL buffer
@@ -423,7 +425,6 @@ HRESULT GlBackend::BindVertices(const refdevice::VertexStream& stream, const d3d
                at(layout.diffuseOffset));
   SetAttribute(kTexcoordAttribute, layout.texcoordOffset != refdevice::kAbsent, 2, GL_FLOAT, GL_FALSE, stride,
                at(layout.texcoordOffset));
-  return D3D_OK;
 }
 
 HRESULT GlBackend::DrawIndexed(const refdevice::DrawCall& call, const d3d9::DrawObjects& objects) {
