@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
   }
   const HWND window = CreateFrameWindow(options.width, options.height);
   const char* failedCall = "CreateWindowExA";
-  if (window == nullptr || FAILED(CreateReferenceDevice(window, &g_graphicsDevice, &failedCall))) {
+  if (window == nullptr || FAILED(CreateFrameDevice(window, D3DDEVTYPE_REF, &g_graphicsDevice, &failedCall))) {
     std::fprintf(stderr, "bench_saver: %s failed\n", failedCall);
     return 1;
   }

@@ -3,9 +3,14 @@
 // buffer) without presentation, and prints the median milliseconds per frame on its last line.
 // The frame goes through the Direct3D 9 interface by default; `--interface refdevice` drives
 // the reference device's own interface directly, which shows what the API layer costs.
+// `--device hal` draws through the OpenGL device instead of the reference device (an X display
+// with OpenGL is needed, and ORBELUNE_HAL=software where its GL is software); each of its
+// frames ends with Present, since a GL frame is only finished when it is shown, and the GL
+// calls per frame are printed as well.
 //
 //   bench_scene --scene DIR [--size WxH] [--threads N] [--frames N] [--warmup N]
-//               [--theta DEGREES] [--write-frame PATH.bmp] [--interface d3d9|refdevice] [--without-mask]
+//               [--theta DEGREES] [--write-frame PATH.bmp] [--interface d3d9|refdevice]
+//               [--device ref|hal] [--without-mask]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -19,6 +24,7 @@
 
 #include "bmp_writer.h"
 #include "d3d9_scene_renderer.h"
+#include "gldevice/gl_api.h"
 #include "refdevice.h"
 #include "scene_files.h"
 #include "scene_matrices.h"
@@ -37,6 +43,7 @@ struct Options {
   float thetaDegrees = kReferenceThetaDegrees;
   std::string writeFrame;
   bool direct = false;  // the reference device's interface instead of Direct3D 9
+  bool hal = false;     // the OpenGL device instead of the reference device
   bool withMask = true;
 };
 
@@ -67,12 +74,17 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       std::string chosen = value;
       if (chosen != "d3d9" && chosen != "refdevice") return false;
       options.direct = chosen == "refdevice";
+    } else if (name == "--device") {
+      std::string chosen = value;
+      if (chosen != "ref" && chosen != "hal") return false;
+      options.hal = chosen == "hal";
     } else {
       return false;
     }
   }
-  return !options.sceneDirectory.empty() && options.width > 0 && options.height > 0 && options.width <= 16384 &&
-         options.height <= 16384 && options.frames >= 0 && options.warmup >= 0;
+  return !options.sceneDirectory.empty() && !(options.direct && options.hal) && options.width > 0 &&
+         options.height > 0 && options.width <= 16384 && options.height <= 16384 && options.frames >= 0 &&
+         options.warmup >= 0;
 }
 
 struct QuadVertex {
@@ -115,6 +127,21 @@ class ThroughD3d9 : public FrameRenderer {
   explicit ThroughD3d9(std::unique_ptr<D3d9SceneRenderer> renderer) : renderer_(std::move(renderer)) {}
   bool DrawFrame(float theta, bool withMask) override { return renderer_->DrawFrame(theta, withMask); }
   bool WriteFrame(const std::string& path) override { return renderer_->WriteFrame(path); }
+
+ private:
+  std::unique_ptr<D3d9SceneRenderer> renderer_;
+};
+
+// The OpenGL device's frame: drawn, then shown, which is when the GL has finished it.
+class ThroughOpenGlDevice : public FrameRenderer {
+ public:
+  explicit ThroughOpenGlDevice(std::unique_ptr<D3d9SceneRenderer> renderer) : renderer_(std::move(renderer)) {}
+  bool DrawFrame(float theta, bool withMask) override {
+    return renderer_->DrawFrame(theta, withMask) && renderer_->PresentFrame();
+  }
+  // The back buffer is read before the frame is shown: afterwards its pixels are gone.
+  bool WriteFrame(const std::string& path) override { return renderer_->WriteFrame(path); }
+  bool DrawForWriting(float theta, bool withMask) { return renderer_->DrawFrame(theta, withMask); }
 
  private:
   std::unique_ptr<D3d9SceneRenderer> renderer_;
@@ -232,7 +259,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: bench_scene --scene DIR [--size WxH] [--threads N] [--frames N] [--warmup N]\n"
                  "                   [--theta DEGREES] [--write-frame PATH.bmp] [--interface d3d9|refdevice] "
-                 "[--without-mask]\n");
+                 "[--device ref|hal] [--without-mask]\n");
     return 2;
   }
   SceneData scene;
@@ -245,19 +272,26 @@ int main(int argc, char** argv) {
   if (options.direct) {
     chosen = std::make_unique<SceneRenderer>(scene, options.width, options.height, options.threads);
   } else {
-    std::unique_ptr<D3d9SceneRenderer> d3d9 =
-        D3d9SceneRenderer::Create(scene, options.width, options.height, options.threads, error);
+    std::unique_ptr<D3d9SceneRenderer> d3d9 = D3d9SceneRenderer::Create(
+        scene, options.hal ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF, options.width, options.height, options.threads, error);
     if (!d3d9) {
       std::fprintf(stderr, "bench_scene: %s\n", error.c_str());
       return 1;
     }
-    chosen = std::make_unique<ThroughD3d9>(std::move(d3d9));
+    if (options.hal) {
+      chosen = std::make_unique<ThroughOpenGlDevice>(std::move(d3d9));
+    } else {
+      chosen = std::make_unique<ThroughD3d9>(std::move(d3d9));
+    }
   }
   FrameRenderer& renderer = *chosen;
   float theta = options.thetaDegrees * 3.14159265358979f / 180.0f;
 
   if (!options.writeFrame.empty()) {
-    if (!renderer.DrawFrame(theta, options.withMask) || !renderer.WriteFrame(options.writeFrame)) {
+    auto* openGl = dynamic_cast<ThroughOpenGlDevice*>(chosen.get());
+    const bool drawn = openGl != nullptr ? openGl->DrawForWriting(theta, options.withMask)
+                                         : renderer.DrawFrame(theta, options.withMask);
+    if (!drawn || !renderer.WriteFrame(options.writeFrame)) {
       std::fprintf(stderr, "bench_scene: cannot draw or write %s\n", options.writeFrame.c_str());
       return 1;
     }
@@ -268,6 +302,7 @@ int main(int argc, char** argv) {
   std::vector<double> milliseconds;
   // Processor time next to wall time: on a busy machine it still shows what a frame costs.
   std::timespec cpuStart{}, cpuEnd{};
+  const unsigned long long glCallsBefore = gldevice::GlCallCount();
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpuStart);
   for (int i = 0; i < options.frames; ++i) {
     auto start = std::chrono::steady_clock::now();
@@ -283,8 +318,12 @@ int main(int argc, char** argv) {
   double mean = std::accumulate(milliseconds.begin(), milliseconds.end(), 0.0) / milliseconds.size();
   std::sort(milliseconds.begin(), milliseconds.end());
   std::printf("%s, size %dx%d, threads %d, frames %zu: mean %.3f ms, min %.3f ms, processor %.3f ms a frame\n",
-              options.direct ? "refdevice" : "d3d9", options.width, options.height, options.threads,
-              milliseconds.size(), mean, milliseconds.front(), cpuMilliseconds / milliseconds.size());
+              options.direct ? "refdevice" : (options.hal ? "d3d9 hal" : "d3d9"), options.width, options.height,
+              options.threads, milliseconds.size(), mean, milliseconds.front(), cpuMilliseconds / milliseconds.size());
+  if (options.hal) {
+    std::printf("GL calls a frame: %.1f\n",
+                double(gldevice::GlCallCount() - glCallsBefore) / double(milliseconds.size()));
+  }
   std::printf("%.3f\n", milliseconds[milliseconds.size() / 2]);
   return 0;
 }

@@ -183,8 +183,8 @@ struct D3d9SceneRenderer::Objects {
   }
 };
 
-std::unique_ptr<D3d9SceneRenderer> D3d9SceneRenderer::Create(const SceneData& scene, int width, int height, int threads,
-                                                             std::string& error) {
+std::unique_ptr<D3d9SceneRenderer> D3d9SceneRenderer::Create(const SceneData& scene, D3DDEVTYPE deviceType, int width,
+                                                             int height, int threads, std::string& error) {
   // The device reads these when it is made: its worker count, and no waiting for the display.
   setenv("ORBELUNE_REF_THREADS", std::to_string(threads).c_str(), 1);
   setenv("ORBELUNE_NO_VSYNC", "1", 1);
@@ -196,7 +196,9 @@ std::unique_ptr<D3d9SceneRenderer> D3d9SceneRenderer::Create(const SceneData& sc
   windowClass.lpfnWndProc = BenchWindowProc;
   windowClass.lpszClassName = "OrbeluneBenchScene";
   RegisterClassA(&windowClass);
-  objects->window = CreateWindowExA(0, "OrbeluneBenchScene", "bench_scene", WS_POPUP, 0, 0, width, height, nullptr,
+  // GL draws only into a window that is shown.
+  const DWORD style = deviceType == D3DDEVTYPE_HAL ? WS_POPUP | WS_VISIBLE : WS_POPUP;
+  objects->window = CreateWindowExA(0, "OrbeluneBenchScene", "bench_scene", style, 0, 0, width, height, nullptr,
                                     nullptr, nullptr, nullptr);
   if (objects->window == nullptr) {
     error = "cannot create the window";
@@ -219,9 +221,10 @@ std::unique_ptr<D3d9SceneRenderer> D3d9SceneRenderer::Create(const SceneData& sc
   parameters.AutoDepthStencilFormat = D3DFMT_D16;
   parameters.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
   parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-  if (FAILED(objects->direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, objects->window,
+  if (FAILED(objects->direct3d->CreateDevice(D3DADAPTER_DEFAULT, deviceType, objects->window,
                                              D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &objects->device))) {
-    error = "CreateDevice(D3DDEVTYPE_REF) failed";
+    error =
+        deviceType == D3DDEVTYPE_HAL ? "CreateDevice(D3DDEVTYPE_HAL) failed" : "CreateDevice(D3DDEVTYPE_REF) failed";
     return nullptr;
   }
   error = objects->CreateResources(scene);
@@ -311,4 +314,8 @@ bool D3d9SceneRenderer::WriteFrame(const std::string& path) {
   if (FAILED(o.backBuffer->LockRect(&locked, nullptr, D3DLOCK_READONLY))) return false;
   bool written = WriteBmp32(path, static_cast<const uint32_t*>(locked.pBits), o.width, o.height, size_t(locked.Pitch));
   return SUCCEEDED(o.backBuffer->UnlockRect()) && written;
+}
+
+bool D3d9SceneRenderer::PresentFrame() {
+  return SUCCEEDED(objects_->device->Present(nullptr, nullptr, nullptr, nullptr));
 }

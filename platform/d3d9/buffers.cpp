@@ -5,6 +5,8 @@
 
 #include <new>
 
+#include "device.h"
+
 namespace d3d9 {
 
 bool BufferStorage::Allocate(UINT length) {
@@ -55,7 +57,11 @@ HRESULT VertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, D
   return storage_.Lock(OffsetToLock, SizeToLock, ppbData);
 }
 
-HRESULT VertexBuffer::Unlock() { return storage_.Unlock(); }
+HRESULT VertexBuffer::Unlock() {
+  const HRESULT result = storage_.Unlock();
+  if (SUCCEEDED(result) && OwningDevice() != nullptr) OwningDevice()->Backend().MemoryChanged(*this);
+  return result;
+}
 
 HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* pDesc) {
   if (pDesc == nullptr) return D3DERR_INVALIDCALL;
@@ -95,7 +101,11 @@ HRESULT IndexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DW
   return storage_.Lock(OffsetToLock, SizeToLock, ppbData);
 }
 
-HRESULT IndexBuffer::Unlock() { return storage_.Unlock(); }
+HRESULT IndexBuffer::Unlock() {
+  const HRESULT result = storage_.Unlock();
+  if (SUCCEEDED(result) && OwningDevice() != nullptr) OwningDevice()->Backend().MemoryChanged(*this);
+  return result;
+}
 
 HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* pDesc) {
   if (pDesc == nullptr) return D3DERR_INVALIDCALL;

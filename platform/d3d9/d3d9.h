@@ -1,5 +1,5 @@
 // Stand-in for the Direct3D 9 subset that the system code relies on, drawing with the
-// reference device (a software rasterizer of the fixed-function pipeline).
+// reference device (a software rasterizer of the fixed-function pipeline) or through OpenGL.
 // Implements: Direct3DCreate9; IDirect3D9 (adapter 0 only: its display mode, format checks,
 // caps, device creation); IDirect3DDevice9 with textures (mip levels, render targets),
 // surfaces (depth-stencil D16, offscreen plain, texture levels, back buffer), vertex and index
@@ -8,10 +8,11 @@
 // with the real argument lists and results.
 // Leaves out: methods that nothing calls (private data, shaders, lights and materials, clip
 // planes, state blocks, palettes, gamma, cursor, swap chains, patches, queries), cube and
-// volume textures, multisampling, and hardware (HAL) devices.
+// volume textures, multisampling.
 //
-// Device types: D3DDEVTYPE_REF is the reference device; D3DDEVTYPE_HAL fails with
-// D3DERR_NOTAVAILABLE until a hardware path exists.
+// Device types: D3DDEVTYPE_REF is the reference device; D3DDEVTYPE_HAL is the OpenGL device
+// (gldevice/) where the device window has an OpenGL 2.1 that is a hardware renderer, and fails
+// with D3DERR_NOTAVAILABLE elsewhere.
 //
 // Environment switches (for tests and benchmarks):
 //   ORBELUNE_D3D_FAIL   a comma-separated list of steps made to fail on purpose:
@@ -27,6 +28,8 @@
 //   ORBELUNE_D3D_LOSE_EVERY=N  every Nth Present finds the device lost (D3DERR_DEVICELOST)
 //                       until the next Reset, as a real device is lost when another program
 //                       takes the screen (tests of the recovery).
+//   ORBELUNE_HAL=software  a software OpenGL (llvmpipe and the like) counts as hardware, for
+//                       tests on machines without a GPU.
 //   ORBELUNE_REF_THREADS=N  the reference device draws with N worker threads (read when a
 //                       device is created; unset or 0: one per core).
 //   ORBELUNE_FIRST_FRAME_REPORT=1  the first frame presented in the process writes the

@@ -10,6 +10,7 @@
 #include "adapter.h"
 #include "direct3d.h"
 #include "format_info.h"
+#include "gldevice/gl_backend.h"
 #include "window_services.h"
 
 namespace d3d9 {
@@ -44,7 +45,11 @@ HRESULT Device::Create(Direct3D* direct3d, D3DDEVTYPE type, HWND focusWindow, DW
                        D3DPRESENT_PARAMETERS& parameters, Device*& out) {
   D3DPRESENT_PARAMETERS completed = parameters;
   if (const HRESULT result = CompleteParameters(focusWindow, completed); FAILED(result)) return result;
-  Device* device = new (std::nothrow) Device(direct3d, type, focusWindow, behaviorFlags);
+  const HWND window = completed.hDeviceWindow != nullptr ? completed.hDeviceWindow : focusWindow;
+  std::unique_ptr<DrawingBackend> backend =
+      type == D3DDEVTYPE_HAL ? gldevice::CreateBackend(window) : CreateReferenceBackend(RasterizerThreadCount());
+  if (!backend) return D3DERR_NOTAVAILABLE;
+  Device* device = new (std::nothrow) Device(direct3d, type, focusWindow, behaviorFlags, std::move(backend));
   if (device == nullptr) return E_OUTOFMEMORY;
   if (const HRESULT result = device->CreateSwapSurfaces(completed); FAILED(result)) {
     device->Release();
@@ -57,8 +62,9 @@ HRESULT Device::Create(Direct3D* direct3d, D3DDEVTYPE type, HWND focusWindow, DW
   return D3D_OK;
 }
 
-Device::Device(Direct3D* direct3d, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags)
-    : direct3d_(direct3d), rasterizer_(RasterizerThreadCount()) {
+Device::Device(Direct3D* direct3d, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
+               std::unique_ptr<DrawingBackend> backend)
+    : direct3d_(direct3d), backend_(std::move(backend)) {
   direct3d_->AddRef();
   creation_.AdapterOrdinal = D3DADAPTER_DEFAULT;
   creation_.DeviceType = type;
@@ -74,8 +80,11 @@ Device::~Device() {
     resource->DetachFromDevice();
   }
   resources_.clear();
+  if (backBuffer_) backend_->Forget(*backBuffer_);
+  if (automaticDepth_) backend_->Forget(*automaticDepth_);
   backBuffer_.reset();
   automaticDepth_.reset();
+  backend_.reset();  // before the Direct3D object, whose release may end the process's last use of it
   direct3d_->Release();
 }
 
@@ -134,8 +143,11 @@ HRESULT Device::CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& parameters) {
     depth = swapSurface(parameters.AutoDepthStencilFormat, D3DUSAGE_DEPTHSTENCIL, false);
     if (!depth) return D3DERR_OUTOFVIDEOMEMORY;
   }
+  if (backBuffer_) backend_->Forget(*backBuffer_);
+  if (automaticDepth_) backend_->Forget(*automaticDepth_);
   backBuffer_ = std::move(backBuffer);
   automaticDepth_ = std::move(depth);
+  backend_->UseSwapSurfaces(backBuffer_.get(), automaticDepth_.get());
   const int rate = standin::DisplayRefreshRate(PresentationWindow());
   refreshPeriod_ = std::chrono::nanoseconds(1000000000LL / (rate > 0 ? rate : 60));
   return D3D_OK;
@@ -164,6 +176,11 @@ void Device::ResetStateAndBindings() {
   state_.viewport = D3DVIEWPORT9{0, 0, backBuffer_->Describe().width, backBuffer_->Describe().height, 0.0f, 1.0f};
   inScene_ = false;
   dirty_ = kDirtyAll;
+}
+
+void Device::UnregisterResource(Resource* resource) {
+  resources_.erase(resource);
+  backend_->Forget(*resource);
 }
 
 HWND Device::PresentationWindow() const {
@@ -199,6 +216,7 @@ HRESULT Device::GetDirect3D(IDirect3D9** ppD3D9) {
 HRESULT Device::GetDeviceCaps(D3DCAPS9* pCaps) {
   if (pCaps == nullptr) return D3DERR_INVALIDCALL;
   *pCaps = ReferenceDeviceCaps();
+  backend_->DescribeCapabilities(*pCaps);
   return D3D_OK;
 }
 

@@ -1,5 +1,6 @@
-// IDirect3DDevice9 of the stand-in: the API objects and state of one device over the reference
-// device (refdevice/), which does the drawing.
+// IDirect3DDevice9 of the stand-in: the API objects and state of one device over a drawing
+// backend (drawing_backend.h): the reference device (refdevice/) for D3DDEVTYPE_REF, OpenGL
+// (gldevice/) for D3DDEVTYPE_HAL.
 // Implements: resource creation with the real validation; counted references on everything
 // handed out (also by Get methods); states with the real defaults; drawing, translated into
 // the rasterizer's neutral description at draw time for the state that changed; Clear;
@@ -20,8 +21,8 @@
 #include "binding.h"
 #include "buffers.h"
 #include "device_state.h"
+#include "drawing_backend.h"
 #include "lifetime.h"
-#include "refdevice/refdevice.h"
 #include "surface.h"
 #include "texture.h"
 #include "vertex_declaration.h"
@@ -131,7 +132,9 @@ class Device final : public IDirect3DDevice9, public Lifetime {
 
   // For the resources.
   void RegisterResource(Resource* resource) { resources_.insert(resource); }
-  void UnregisterResource(Resource* resource) { resources_.erase(resource); }
+  void UnregisterResource(Resource* resource);
+  // What draws this device's pixels; resources tell it when the processor reads or changes them.
+  DrawingBackend& Backend() { return *backend_; }
 
  private:
   // Groups of state whose translation for the rasterizer is out of date.
@@ -155,7 +158,8 @@ class Device final : public IDirect3DDevice9, public Lifetime {
     }
   };
 
-  Device(Direct3D* direct3d, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags);
+  Device(Direct3D* direct3d, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
+         std::unique_ptr<DrawingBackend> backend);
   ~Device() override;
 
   // Presentation parameters: checks them, fills in what the window decides.
@@ -182,7 +186,9 @@ class Device final : public IDirect3DDevice9, public Lifetime {
   };
   HRESULT Draw(DrawRequest request, const StreamView* callerStream);
   HRESULT UpdateTranslation();
-  HRESULT BindTargets(refdevice::DrawCall& call) const;
+  HRESULT BindTargets(refdevice::DrawCall& call, DrawObjects& objects) const;
+  // The bound vertex buffer whose bytes hold `vertices`; null for repacked or caller memory.
+  const VertexBuffer* InPlaceBuffer(const uint8_t* vertices) const;
   const std::vector<D3DVERTEXELEMENT9>* CurrentElements() const;
   HRESULT CollectStreams(const std::vector<D3DVERTEXELEMENT9>& elements, const StreamView* callerStream,
                          StreamViews& streams) const;
@@ -208,12 +214,13 @@ class Device final : public IDirect3DDevice9, public Lifetime {
   unsigned presentsSinceLoss_ = 0;  // counts towards ORBELUNE_D3D_LOSE_EVERY
   std::unordered_set<Resource*> resources_;
 
-  refdevice::Device rasterizer_;
+  std::unique_ptr<DrawingBackend> backend_;
   unsigned dirty_ = kDirtyAll;
   HRESULT rasterResult_ = D3D_OK;
   HRESULT stageResult_ = D3D_OK;
   refdevice::DrawCall translated_;
   refdevice::Texture sampledTexture_;
+  UINT firstSampledLevel_ = 0;
   std::vector<uint8_t> repacked_;  // reused by draws whose vertices need a repacked copy
 
   std::chrono::steady_clock::time_point refreshOrigin_;

@@ -35,25 +35,6 @@ uint64_t ElementsFor(refdevice::PrimitiveType type, UINT count) {
   return type == refdevice::PrimitiveType::TriangleList ? uint64_t{count} * 3 : uint64_t{count} + 2;
 }
 
-refdevice::ColorTarget ColorTargetOf(Surface& surface) {
-  refdevice::ColorTarget target;
-  target.pixels = reinterpret_cast<uint32_t*>(surface.Bits());
-  target.width = static_cast<int>(surface.Describe().width);
-  target.height = static_cast<int>(surface.Describe().height);
-  target.pitchBytes = surface.PitchBytes();
-  target.alphaIsOpaque = HasOpaqueAlpha(surface.Describe().format);
-  return target;
-}
-
-refdevice::DepthTarget DepthTargetOf(Surface& surface) {
-  refdevice::DepthTarget target;
-  target.depth = reinterpret_cast<uint16_t*>(surface.Bits());
-  target.width = static_cast<int>(surface.Describe().width);
-  target.height = static_cast<int>(surface.Describe().height);
-  target.pitchBytes = surface.PitchBytes();
-  return target;
-}
-
 // Checks the primitive type and count shared by every draw; `type` receives the translation.
 HRESULT CheckPrimitives(D3DPRIMITIVETYPE primitiveType, UINT count, refdevice::PrimitiveType& type) {
   if (!IsPrimitiveType(primitiveType)) return D3DERR_INVALIDCALL;
@@ -101,9 +82,15 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
       if (clipped.left < clipped.right && clipped.top < clipped.bottom) rects.push_back(clipped);
     }
   }
+  ClearRequest request;
+  request.target = renderTarget_.Get();
+  request.depth = (Flags & D3DCLEAR_ZBUFFER) != 0 ? depth : nullptr;
+  request.clearColor = (Flags & D3DCLEAR_TARGET) != 0;
+  request.color = Color;
+  request.z = Z;
   for (const refdevice::Rect& rect : rects) {
-    if ((Flags & D3DCLEAR_TARGET) != 0) rasterizer_.ClearColor(ColorTargetOf(*renderTarget_.Get()), rect, Color);
-    if ((Flags & D3DCLEAR_ZBUFFER) != 0) rasterizer_.ClearDepth(DepthTargetOf(*depth), rect, Z);
+    request.rect = rect;
+    backend_->Clear(request);
   }
   return D3D_OK;
 }
@@ -252,6 +239,7 @@ HRESULT Device::UpdateTranslation() {
         stageResult_ = D3DERR_WRONGTEXTUREFORMAT;
       } else {
         texture->DescribeForSampling(sampledTexture_, maxMipLevel);
+        firstSampledLevel_ = texture->FirstSampledLevel(maxMipLevel);
       }
     }
     translated_.stage.texture = &sampledTexture_;
@@ -260,10 +248,22 @@ HRESULT Device::UpdateTranslation() {
   return FAILED(rasterResult_) ? rasterResult_ : stageResult_;
 }
 
-HRESULT Device::BindTargets(refdevice::DrawCall& call) const {
+const VertexBuffer* Device::InPlaceBuffer(const uint8_t* vertices) const {
+  for (const StreamSource& stream : streams_) {
+    const VertexBuffer* buffer = stream.buffer.Get();
+    if (buffer == nullptr) continue;
+    const uint8_t* start = buffer->Storage().Bytes();
+    if (vertices >= start && vertices < start + buffer->Storage().Length()) return buffer;
+  }
+  return nullptr;
+}
+
+HRESULT Device::BindTargets(refdevice::DrawCall& call, DrawObjects& objects) const {
   Surface* color = renderTarget_.Get();
   call.color = ColorTargetOf(*color);
   call.depth = refdevice::DepthTarget{};
+  objects.color = color;
+  objects.depth = nullptr;
   if (Surface* depth = depthStencil_.Get(); depth != nullptr) {
     const bool depthUsed = call.depthState.testEnable || call.depthState.writeEnable;
     if (depthUsed &&
@@ -271,6 +271,7 @@ HRESULT Device::BindTargets(refdevice::DrawCall& call) const {
       return D3DERR_INVALIDCALL;  // a depth surface must cover its render target
     }
     call.depth = DepthTargetOf(*depth);
+    objects.depth = depth;
   }
   // A texture cannot be read while it is being drawn into.
   if (color->Container() != nullptr && color->Container() == textures_[0].Get()) return D3DERR_INVALIDCALL;
@@ -307,8 +308,14 @@ HRESULT Device::Draw(DrawRequest request, const StreamView* callerStream) {
   }
   call.indices = request.indices;
   call.range = request.range;
-  if (const HRESULT result = BindTargets(call); FAILED(result)) return result;
-  return rasterizer_.Draw(call) == refdevice::Status::Ok ? D3D_OK : D3DERR_INVALIDCALL;
+  DrawObjects objects;
+  if (const HRESULT result = BindTargets(call, objects); FAILED(result)) return result;
+  objects.texture = textures_[0].Get();
+  objects.firstTextureLevel = firstSampledLevel_;
+  objects.indexBuffer =
+      request.indices.format != refdevice::IndexFormat::None && callerStream == nullptr ? indices_.Get() : nullptr;
+  objects.vertexBuffer = InPlaceBuffer(call.vertices.data);
+  return backend_->Draw(call, objects);
 }
 
 }  // namespace d3d9

@@ -57,19 +57,16 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
     lost_ = true;
     return D3DERR_DEVICELOST;
   }
-  WaitForRefresh(parameters_.PresentationInterval);
+  if (!backend_->PacesPresentation()) WaitForRefresh(parameters_.PresentationInterval);
   const HWND window = hDestWindowOverride != nullptr ? hDestWindowOverride : PresentationWindow();
-  const Surface& frame = *backBuffer_;
-  if (!standin::PresentToWindow(window, reinterpret_cast<const uint32_t*>(frame.Bits()),
-                                static_cast<int>(frame.Describe().width), static_cast<int>(frame.Describe().height),
-                                frame.PitchBytes())) {
+  if (!backend_->Present(window, *backBuffer_, parameters_.PresentationInterval)) {
     // Without its window the device is lost until a Reset finds one; a frame the display
     // refused is a failure of this present only.
     if (WindowExists(window)) return D3DERR_DRIVERINTERNALERROR;
     lost_ = true;
     return D3DERR_DEVICELOST;
   }
-  NoteFramePresented();
+  NoteFramePresented(creation_.DeviceType);
   return D3D_OK;
 }
 

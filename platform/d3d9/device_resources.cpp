@@ -70,7 +70,9 @@ HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
     if (!LayoutOf(Format) || Width > kMaxSurfaceExtent || Height > kMaxSurfaceExtent) return D3DERR_INVALIDCALL;
   } else {
     if (FAILED(CheckReferenceFormat(Usage, D3DRTYPE_TEXTURE, Format))) return D3DERR_INVALIDCALL;
-    if (Width > kMaxTextureExtent || Height > kMaxTextureExtent) return D3DERR_INVALIDCALL;
+    D3DCAPS9 caps{};
+    GetDeviceCaps(&caps);
+    if (Width > caps.MaxTextureWidth || Height > caps.MaxTextureHeight) return D3DERR_INVALIDCALL;
   }
 
   const UINT fullChain = FullChainLength(Width, Height);
@@ -202,6 +204,7 @@ HRESULT Device::UpdateTexture(IDirect3DBaseTexture9* pSourceTexture, IDirect3DBa
   for (UINT level = 0; level < destinationLevels; ++level) {
     CopyWholeSurface(source->Level(level + skip), destination->Level(level));
   }
+  backend_->MemoryChanged(*destination);
   if (textures_[0].Get() == destination) dirty_ |= kDirtyStage;
   return D3D_OK;
 }
@@ -241,6 +244,8 @@ HRESULT Device::UpdateSurface(IDirect3DSurface9* pSourceSurface, const RECT* pSo
                          (height % 4 == 0 || static_cast<UINT>(rect.bottom) == from.height);
     if (!aligned) return D3DERR_INVALIDCALL;
   }
+  // Only part of the destination changes: the rest must be its latest pixels.
+  backend_->BringToMemory(*destination);
   const size_t rowBytes = (static_cast<size_t>(width) + unit - 1) / unit * layout.bytesPerUnit;
   const size_t rows = (static_cast<size_t>(height) + unit - 1) / unit;
   const uint8_t* sourceStart = source->Bits() + static_cast<size_t>(rect.top) / unit * source->PitchBytes() +
@@ -248,6 +253,7 @@ HRESULT Device::UpdateSurface(IDirect3DSurface9* pSourceSurface, const RECT* pSo
   uint8_t* destinationStart = destination->Bits() + static_cast<size_t>(point.y) / unit * destination->PitchBytes() +
                               static_cast<size_t>(point.x) / unit * layout.bytesPerUnit;
   CopyRows(sourceStart, source->PitchBytes(), destinationStart, destination->PitchBytes(), rowBytes, rows);
+  backend_->MemoryChanged(*destination);
   if (destination->Container() != nullptr && textures_[0].Get() == destination->Container()) dirty_ |= kDirtyStage;
   return D3D_OK;
 }
@@ -260,6 +266,7 @@ HRESULT Device::GetRenderTargetData(IDirect3DSurface9* pRenderTarget, IDirect3DS
       !SameShape(*source, *destination) || destination->IsLocked()) {
     return D3DERR_INVALIDCALL;
   }
+  backend_->BringToMemory(*source);
   CopyWholeSurface(*source, *destination);
   return D3D_OK;
 }
@@ -279,13 +286,12 @@ HRESULT Device::ColorFill(IDirect3DSurface9* pSurface, const RECT* pRect, D3DCOL
       static_cast<UINT>(rect.right) > description.width || static_cast<UINT>(rect.bottom) > description.height) {
     return D3DERR_INVALIDCALL;
   }
-  refdevice::ColorTarget target;
-  target.pixels = reinterpret_cast<uint32_t*>(surface->Bits());
-  target.width = static_cast<int>(description.width);
-  target.height = static_cast<int>(description.height);
-  target.pitchBytes = surface->PitchBytes();
-  target.alphaIsOpaque = HasOpaqueAlpha(description.format);
-  rasterizer_.ClearColor(target, refdevice::Rect{rect.left, rect.top, rect.right, rect.bottom}, color);
+  ClearRequest request;
+  request.target = surface;
+  request.clearColor = true;
+  request.color = color;
+  request.rect = refdevice::Rect{rect.left, rect.top, rect.right, rect.bottom};
+  backend_->Clear(request);
   return D3D_OK;
 }
 

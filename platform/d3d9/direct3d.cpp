@@ -26,10 +26,11 @@ HRESULT Direct3D::QueryInterface(REFIID riid, void** ppvObject) {
   return S_OK;
 }
 
-HRESULT Direct3D::CheckReferenceAdapter(UINT adapter, D3DDEVTYPE deviceType) {
+HRESULT Direct3D::CheckAdapter(UINT adapter, D3DDEVTYPE deviceType) {
   if (adapter != D3DADAPTER_DEFAULT) return D3DERR_INVALIDCALL;
-  if (deviceType == D3DDEVTYPE_REF) return D3D_OK;
-  if (deviceType == D3DDEVTYPE_HAL) return D3DERR_NOTAVAILABLE;
+  // Both devices keep every resource in the same formats in memory, so they answer alike;
+  // whether a HAL device can be made is only known when it is created.
+  if (deviceType == D3DDEVTYPE_REF || deviceType == D3DDEVTYPE_HAL) return D3D_OK;
   return D3DERR_INVALIDCALL;
 }
 
@@ -44,7 +45,7 @@ HRESULT Direct3D::GetAdapterDisplayMode(UINT Adapter, D3DDISPLAYMODE* pMode) {
 
 HRESULT Direct3D::CheckDeviceType(UINT Adapter, D3DDEVTYPE DevType, D3DFORMAT AdapterFormat, D3DFORMAT BackBufferFormat,
                                   BOOL bWindowed) {
-  if (const HRESULT adapter = CheckReferenceAdapter(Adapter, DevType); FAILED(adapter)) return adapter;
+  if (const HRESULT adapter = CheckAdapter(Adapter, DevType); FAILED(adapter)) return adapter;
   if (!IsDisplayFormat(AdapterFormat)) return D3DERR_NOTAVAILABLE;
   // A windowed device may leave the back-buffer format to the display.
   if (bWindowed && BackBufferFormat == D3DFMT_UNKNOWN) return D3D_OK;
@@ -53,7 +54,7 @@ HRESULT Direct3D::CheckDeviceType(UINT Adapter, D3DDEVTYPE DevType, D3DFORMAT Ad
 
 HRESULT Direct3D::CheckDeviceFormat(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat, DWORD Usage,
                                     D3DRESOURCETYPE RType, D3DFORMAT CheckFormat) {
-  if (const HRESULT adapter = CheckReferenceAdapter(Adapter, DeviceType); FAILED(adapter)) return adapter;
+  if (const HRESULT adapter = CheckAdapter(Adapter, DeviceType); FAILED(adapter)) return adapter;
   if (AdapterFormat == D3DFMT_UNKNOWN) return D3DERR_INVALIDCALL;
   if (!IsDisplayFormat(AdapterFormat)) return D3DERR_NOTAVAILABLE;
   return CheckReferenceFormat(Usage, RType, CheckFormat);
@@ -61,15 +62,16 @@ HRESULT Direct3D::CheckDeviceFormat(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORM
 
 HRESULT Direct3D::CheckDepthStencilMatch(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat,
                                          D3DFORMAT RenderTargetFormat, D3DFORMAT DepthStencilFormat) {
-  if (const HRESULT adapter = CheckReferenceAdapter(Adapter, DeviceType); FAILED(adapter)) return adapter;
+  if (const HRESULT adapter = CheckAdapter(Adapter, DeviceType); FAILED(adapter)) return adapter;
   if (!IsDisplayFormat(AdapterFormat)) return D3DERR_NOTAVAILABLE;
   return IsColorTargetFormat(RenderTargetFormat) && IsDepthFormat(DepthStencilFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 
 HRESULT Direct3D::GetDeviceCaps(UINT Adapter, D3DDEVTYPE DeviceType, D3DCAPS9* pCaps) {
   if (pCaps == nullptr) return D3DERR_INVALIDCALL;
-  if (const HRESULT adapter = CheckReferenceAdapter(Adapter, DeviceType); FAILED(adapter)) return adapter;
+  if (const HRESULT adapter = CheckAdapter(Adapter, DeviceType); FAILED(adapter)) return adapter;
   *pCaps = ReferenceDeviceCaps();
+  pCaps->DeviceType = DeviceType;
   return D3D_OK;
 }
 
@@ -88,8 +90,12 @@ HRESULT Direct3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusW
   }
   switch (DeviceType) {
     case D3DDEVTYPE_HAL:
-      // No hardware path yet: both HAL attempts fail whatever ORBELUNE_D3D_FAIL says.
-      return D3DERR_NOTAVAILABLE;
+      // The OpenGL device, where the window has a GL that is hardware (gldevice/).
+      if (IsMadeToFail(processing == D3DCREATE_HARDWARE_VERTEXPROCESSING ? CreationStep::HalHardwareVertex
+                                                                         : CreationStep::HalSoftwareVertex)) {
+        return D3DERR_NOTAVAILABLE;
+      }
+      break;
     case D3DDEVTYPE_REF:
       if (IsMadeToFail(CreationStep::Reference)) return D3DERR_NOTAVAILABLE;
       break;

@@ -1,8 +1,9 @@
-// IDirect3D9 of the stand-in: adapter 0 and the creation of reference devices.
+// IDirect3D9 of the stand-in: adapter 0 and the creation of devices.
 // Implements: GetAdapterCount, GetAdapterDisplayMode, CheckDeviceType, CheckDeviceFormat,
 // CheckDepthStencilMatch, GetDeviceCaps and CreateDevice. D3DDEVTYPE_REF gives the reference
-// device; D3DDEVTYPE_HAL answers D3DERR_NOTAVAILABLE (no hardware path yet), so callers fall
-// back to the reference device. ORBELUNE_D3D_FAIL can make each attempt fail (see d3d9.h).
+// device; D3DDEVTYPE_HAL gives the OpenGL device where the window has a hardware GL (a
+// software GL only with ORBELUNE_HAL=software) and D3DERR_NOTAVAILABLE elsewhere, so callers
+// fall back to the reference device. ORBELUNE_D3D_FAIL can make each attempt fail (d3d9.h).
 // Leaves out: adapter identification and mode enumeration, monitors, software devices.
 #pragma once
 
@@ -33,8 +34,8 @@ class Direct3D final : public IDirect3D9, public Lifetime {
                        IDirect3DDevice9** ppReturnedDeviceInterface) override;
 
  private:
-  // D3D_OK when the adapter and device type name the reference device on adapter 0.
-  static HRESULT CheckReferenceAdapter(UINT adapter, D3DDEVTYPE deviceType);
+  // D3D_OK when the adapter and device type name a device on adapter 0.
+  static HRESULT CheckAdapter(UINT adapter, D3DDEVTYPE deviceType);
 };
 
 }  // namespace d3d9

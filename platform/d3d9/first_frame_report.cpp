@@ -18,12 +18,14 @@ bool ReportWanted() {
 
 }  // namespace
 
-void NoteFramePresented() {
+void NoteFramePresented(D3DDEVTYPE deviceType) {
   static std::atomic<bool> presentedBefore{false};
   if (presentedBefore.exchange(true) || !ReportWanted()) return;
   // Wall-clock time, since the script's own clock reading is of the same kind.
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
+  std::fprintf(stderr, "orbelune: first frame drawn by the %s device\n",
+               deviceType == D3DDEVTYPE_HAL ? "hal" : "reference");
   std::fprintf(stderr, "orbelune: first frame presented at %lld.%06ld\n", static_cast<long long>(now.tv_sec),
                now.tv_nsec / 1000);
   std::fflush(stderr);

@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "device.h"
 #include "texture.h"
 
 namespace d3d9 {
@@ -79,7 +80,7 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* pDesc) {
   return D3D_OK;
 }
 
-HRESULT Surface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD /*Flags*/) {
+HRESULT Surface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) {
   if (pLockedRect == nullptr || !description_.lockable || locked_) return D3DERR_INVALIDCALL;
   size_t offset = 0;
   if (pRect != nullptr) {
@@ -99,7 +100,9 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD 
     }
     offset = row * size_.pitchBytes + column * layout.bytesPerUnit;
   }
+  if (Device* device = OwningDevice(); device != nullptr) device->Backend().BringToMemory(*this);
   locked_ = true;
+  readOnlyLock_ = (Flags & D3DLOCK_READONLY) != 0;
   pLockedRect->Pitch = static_cast<INT>(size_.pitchBytes);
   pLockedRect->pBits = bits_.get() + offset;
   return D3D_OK;
@@ -108,6 +111,9 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD 
 HRESULT Surface::UnlockRect() {
   if (!locked_) return D3DERR_INVALIDCALL;
   locked_ = false;
+  if (Device* device = OwningDevice(); device != nullptr && !readOnlyLock_) {
+    device->Backend().MemoryChanged(container_ != nullptr ? static_cast<const Resource&>(*container_) : *this);
+  }
   return D3D_OK;
 }
 

@@ -68,6 +68,7 @@ class Surface final : public ResourceInterface<IDirect3DSurface9> {
   ImageSize size_;
   std::unique_ptr<uint8_t[]> bits_;
   bool locked_ = false;
+  bool readOnlyLock_ = false;
 };
 
 }  // namespace d3d9

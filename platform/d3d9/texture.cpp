@@ -95,8 +95,12 @@ HRESULT Texture::AddDirtyRect(const RECT* /*pDirtyRect*/) {
   return D3D_OK;
 }
 
+UINT Texture::FirstSampledLevel(DWORD maxMipLevel) const {
+  return static_cast<UINT>(std::min<size_t>(std::max<DWORD>(maxMipLevel, lod_), levels_.size() - 1));
+}
+
 void Texture::DescribeForSampling(refdevice::Texture& out, DWORD maxMipLevel) const {
-  const size_t first = std::min<size_t>(std::max<DWORD>(maxMipLevel, lod_), levels_.size() - 1);
+  const size_t first = FirstSampledLevel(maxMipLevel);
   const size_t count = std::min<size_t>(levels_.size() - first, refdevice::kMaxTextureLevels);
   out.levelCount = static_cast<int>(count);
   for (size_t i = 0; i < count; ++i) {

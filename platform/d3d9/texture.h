@@ -46,6 +46,8 @@ class Texture final : public ResourceInterface<IDirect3DTexture9> {
   D3DFORMAT Format() const { return format_; }
   // The levels as the rasterizer samples them, from the level of detail down.
   void DescribeForSampling(refdevice::Texture& out, DWORD maxMipLevel) const;
+  // The largest level that sampling reads, from D3DSAMP_MAXMIPLEVEL and the level of detail.
+  UINT FirstSampledLevel(DWORD maxMipLevel) const;
 
  private:
   Texture(Device* device, DWORD usage, D3DFORMAT format, D3DPOOL pool);

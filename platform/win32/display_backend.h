@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "display_bridge.h"
 #include "win32_types.h"
 
 namespace standin {
@@ -78,6 +79,9 @@ class DisplayBackend {
 
   // The screen as the display shows it; false when the backend cannot read it back.
   virtual bool CaptureScreen(std::vector<uint32_t>& pixels, int& width, int& height) = 0;
+
+  // OpenGL on a window; null where the backend has none.
+  virtual std::unique_ptr<GlContext> CreateGlContext(HWND /*window*/) { return nullptr; }
 };
 
 // The backend chosen at first use: ORBELUNE_DISPLAY=headless forces the headless one;

@@ -90,4 +90,10 @@ bool CaptureDesktop(std::vector<uint32_t>& pixels, int& width, int& height) {
   return true;
 }
 
+std::unique_ptr<GlContext> CreateGlContext(HWND handle) {
+  const Window* window = FindOwnWindow(handle);
+  if (window == nullptr || !window->shownByDisplay) return nullptr;
+  return Display().CreateGlContext(handle);
+}
+
 }  // namespace standin

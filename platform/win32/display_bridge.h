@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "win32_types.h"
@@ -22,5 +23,25 @@ int DisplayRefreshRate(HWND window);
 // last frame presented by each saver window at its position on a black desktop of the screen's
 // size. Fails only when there is no screen at all.
 bool CaptureDesktop(std::vector<uint32_t>& pixels, int& width, int& height);
+
+// OpenGL on a window's client area, for the hardware device: a context with a 16-bit depth
+// buffer, current on the calling thread from its creation.
+class GlContext {
+ public:
+  virtual ~GlContext() = default;
+  // The address of a GL function, or null.
+  virtual void* ProcAddress(const char* name) = 0;
+  virtual bool MakeCurrent() = 0;
+  // Shows what was drawn; false when the window is gone.
+  virtual bool Swap() = 0;
+  // 1: every swap waits for the display's refresh; 0: none does. False when refused.
+  virtual bool SetSwapInterval(int interval) = 0;
+  // The client area's size in pixels.
+  virtual void DrawableSize(int& width, int& height) = 0;
+};
+
+// Null where the window does not exist or the display offers no OpenGL on it (the headless
+// display, a child of another program's window).
+std::unique_ptr<GlContext> CreateGlContext(HWND window);
 
 }  // namespace standin

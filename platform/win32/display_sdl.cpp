@@ -3,7 +3,8 @@
 // the screen's size; a window with a caption gets the window manager's frame around its
 // client area and a close box. Keys, the three mouse buttons, the wheel, pointer movement,
 // focus loss (after the window had the focus), the close box and exposure become events.
-// Children of foreign X11 windows (a preview inside another program's window) and the
+// Top-level windows are made able to carry OpenGL (for the hardware device) where the
+// display offers it. Children of foreign X11 windows (a preview inside another program's window) and the
 // screen's contents come from X11Preview.
 // Leaves out: double-click messages (a second click is a second press), the extra mouse
 // buttons, text input events (TranslateMessage makes the characters), several displays.
@@ -15,6 +16,7 @@
 
 #include "display_backend.h"
 #include "window.h"
+#include "window_table.h"
 #include "x11_preview.h"
 
 namespace standin {
@@ -97,6 +99,34 @@ WPARAM MouseKeys(Uint32 buttons) {
   return keys;
 }
 
+class SdlDisplay;
+
+// A GL context of one SDL window; it stops working, without harm, when the window goes.
+class SdlGlContext final : public GlContext {
+ public:
+  SdlGlContext(SdlDisplay* display, HWND handle, SDL_Window* window, SDL_GLContext context)
+      : display_(display), handle_(handle), window_(window), context_(context) {}
+  ~SdlGlContext() override { SDL_GL_DeleteContext(context_); }
+
+  void* ProcAddress(const char* name) override { return SDL_GL_GetProcAddress(name); }
+  bool MakeCurrent() override { return WindowAlive() && SDL_GL_MakeCurrent(window_, context_) == 0; }
+  bool Swap() override;
+  bool SetSwapInterval(int interval) override { return SDL_GL_SetSwapInterval(interval) == 0; }
+  void DrawableSize(int& width, int& height) override {
+    width = 0;
+    height = 0;
+    if (WindowAlive()) SDL_GL_GetDrawableSize(window_, &width, &height);
+  }
+
+ private:
+  bool WindowAlive() const;
+
+  SdlDisplay* display_;
+  HWND handle_;
+  SDL_Window* window_;
+  SDL_GLContext context_;
+};
+
 class SdlDisplay final : public DisplayBackend {
  public:
   ~SdlDisplay() override {
@@ -136,10 +166,18 @@ class SdlDisplay final : public DisplayBackend {
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (shape.borderless) flags |= SDL_WINDOW_BORDERLESS;
     if (shape.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
-    SDL_Window* made = SDL_CreateWindow(shape.titleUtf8.c_str(), shape.x, shape.y, std::max(shape.width, 1),
-                                        std::max(shape.height, 1), flags);
+    const int width = std::max(shape.width, 1);
+    const int height = std::max(shape.height, 1);
+    // SDL gives a window OpenGL only when it is made; without GL the window is made plain.
+    bool openGl = true;
+    SDL_Window* made =
+        SDL_CreateWindow(shape.titleUtf8.c_str(), shape.x, shape.y, width, height, flags | SDL_WINDOW_OPENGL);
+    if (made == nullptr) {
+      openGl = false;
+      made = SDL_CreateWindow(shape.titleUtf8.c_str(), shape.x, shape.y, width, height, flags);
+    }
     if (made == nullptr) return false;
-    windows_[window] = Shown{made, false};
+    windows_[window] = Shown{made, false, openGl};
     byId_[SDL_GetWindowID(made)] = window;
     return true;
   }
@@ -196,6 +234,19 @@ class SdlDisplay final : public DisplayBackend {
     return copied && SDL_UpdateWindowSurface(found->second.window) == 0;
   }
 
+  std::unique_ptr<GlContext> CreateGlContext(HWND window) override {
+    const auto found = windows_.find(window);
+    if (found == windows_.end() || !found->second.openGl) return nullptr;
+    SDL_GLContext context = SDL_GL_CreateContext(found->second.window);
+    if (context == nullptr) return nullptr;
+    return std::make_unique<SdlGlContext>(this, window, found->second.window, context);
+  }
+
+  bool HasWindow(HWND window, SDL_Window* shown) const {
+    const auto found = windows_.find(window);
+    return found != windows_.end() && found->second.window == shown;
+  }
+
   void CollectEvents(std::vector<DisplayEvent>& events, int waitMilliseconds) override {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(waitMilliseconds, 0));
     for (;;) {
@@ -243,6 +294,7 @@ class SdlDisplay final : public DisplayBackend {
   struct Shown {
     SDL_Window* window = nullptr;
     bool hadFocus = false;
+    bool openGl = false;
   };
 
   void Translate(const SDL_Event& event, std::vector<DisplayEvent>& events) {
@@ -364,6 +416,17 @@ class SdlDisplay final : public DisplayBackend {
   std::map<Uint32, HWND> byId_;
   X11Preview x11_;
 };
+
+bool SdlGlContext::WindowAlive() const { return display_->HasWindow(handle_, window_); }
+
+bool SdlGlContext::Swap() {
+  if (!WindowAlive()) return false;
+  SDL_GL_SwapWindow(window_);
+  // A shown frame is activity, as for the other ways of presenting: the message loop then
+  // goes on drawing instead of waiting for input.
+  NoteActivity();
+  return true;
+}
 
 }  // namespace
 

@@ -5,7 +5,8 @@
 
 inline constexpr char kImageUsage[] = "orbelune-tool image FILE [--out OUT.bmp]";
 inline constexpr char kMeshUsage[] = "orbelune-tool mesh FILE [--dump]";
-inline constexpr char kFrameUsage[] = "orbelune-tool frame --time MS --size WxH [--registry FILE] --out FILE.bmp";
+inline constexpr char kFrameUsage[] =
+    "orbelune-tool frame --time MS --size WxH [--registry FILE] [--device ref|hal] --out FILE.bmp";
 
 int RunImageCommand(int argc, char** argv);
 int RunMeshCommand(int argc, char** argv);

@@ -52,7 +52,8 @@ bool ReadFrameArguments(int argc, char** argv, FrameRequest* request) {
   for (int i = 0; i < argc; ++i) {
     const char* option = argv[i];
     const bool known = std::strcmp(option, "--time") == 0 || std::strcmp(option, "--size") == 0 ||
-                       std::strcmp(option, "--registry") == 0 || std::strcmp(option, "--out") == 0;
+                       std::strcmp(option, "--registry") == 0 || std::strcmp(option, "--out") == 0 ||
+                       std::strcmp(option, "--device") == 0;
     if (!known) return Refuse("unexpected argument", option);
     if (i + 1 == argc || argv[i + 1][0] == '\0') return Refuse("a value is missing after", option);
     const char* value = argv[++i];
@@ -70,6 +71,11 @@ bool ReadFrameArguments(int argc, char** argv, FrameRequest* request) {
       sizeGiven = true;
     } else if (std::strcmp(option, "--registry") == 0) {
       request->registryFile = value;
+    } else if (std::strcmp(option, "--device") == 0) {
+      if (std::strcmp(value, "ref") != 0 && std::strcmp(value, "hal") != 0) {
+        return Refuse("--device takes ref or hal, not", value);
+      }
+      request->deviceType = std::strcmp(value, "hal") == 0 ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF;
     } else {
       request->outFile = value;
     }

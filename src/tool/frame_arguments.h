@@ -1,6 +1,7 @@
 // The command line of `orbelune-tool frame`, read and checked.
 #pragma once
 
+#include "d3d9api.h"
 #include "winapi.h"
 
 struct FrameRequest {
@@ -9,6 +10,7 @@ struct FrameRequest {
   int height = 0;
   const char* registryFile = nullptr;  // none: the user's own store
   const char* outFile = nullptr;
+  D3DDEVTYPE deviceType = D3DDEVTYPE_REF;  // HAL: the OpenGL device, on the X display
 };
 
 // Reads the arguments after "frame" into *request. On a wrong command line tells what is

@@ -1,6 +1,7 @@
-// orbelune-tool frame --time MS --size WxH [--registry FILE] --out FILE.bmp: draws the frame
-// that a full-screen saver on a screen of that size shows MS milliseconds after its scene was
-// set up, with the settings of the store, on the reference device and without a display, and
+// orbelune-tool frame --time MS --size WxH [--registry FILE] [--device ref|hal] --out FILE.bmp:
+// draws the frame that a full-screen saver on a screen of that size shows MS milliseconds after
+// its scene was set up, with the settings of the store, on the reference device and without a
+// display (or, with --device hal, on the OpenGL device in a window of the X display), and
 // writes it as a BMP file.
 //
 // The clock is held: at a fixed reading while the scene is set up (the start of its animation,
@@ -99,7 +100,8 @@ int DrawAndWrite(HWND window, const FrameRequest& request) {
 int RunFrameCommand(int argc, char** argv) {
   FrameRequest request;
   if (!ReadFrameArguments(argc, argv, &request)) return 2;
-  if (!standin::headless::Choose(request.width, request.height)) {
+  // The OpenGL device needs the X display; the reference device draws the same pixels anywhere.
+  if (request.deviceType == D3DDEVTYPE_REF && !standin::headless::Choose(request.width, request.height)) {
     return ReportFailure("choose", "the headless display", "a display is in use already");
   }
   if (const int failed = ReadSettings(request); failed != 0) return failed;
@@ -107,9 +109,9 @@ int RunFrameCommand(int argc, char** argv) {
   const HWND window = CreateFrameWindow(request.width, request.height);
   if (window == nullptr) return ReportFailure("create", "the frame's window", "CreateWindowExA failed");
   const char* failedCall = nullptr;
-  const HRESULT created = CreateReferenceDevice(window, &g_graphicsDevice, &failedCall);
-  int exitCode = FAILED(created) ? ReportFailure("create", "the reference device", failedCall, created)
-                                 : DrawAndWrite(window, request);
+  const HRESULT created = CreateFrameDevice(window, request.deviceType, &g_graphicsDevice, &failedCall);
+  const char* device = request.deviceType == D3DDEVTYPE_HAL ? "the OpenGL device" : "the reference device";
+  int exitCode = FAILED(created) ? ReportFailure("create", device, failedCall, created) : DrawAndWrite(window, request);
   g_kaleidoScene.Release();
   g_graphicsDevice.Release();
   DestroyWindow(window);

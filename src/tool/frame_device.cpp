@@ -31,7 +31,7 @@ HWND CreateFrameWindow(int width, int height) {
                          nullptr, nullptr);
 }
 
-HRESULT CreateReferenceDevice(HWND window, GraphicsDevice* graphics, const char** failedCall) {
+HRESULT CreateFrameDevice(HWND window, D3DDEVTYPE type, GraphicsDevice* graphics, const char** failedCall) {
   graphics->Release();
   graphics->direct3D = Direct3DCreate9(D3D_SDK_VERSION);
   if (graphics->direct3D == nullptr) return GiveUp(graphics, "Direct3DCreate9", E_FAIL, failedCall);
@@ -39,9 +39,11 @@ HRESULT CreateReferenceDevice(HWND window, GraphicsDevice* graphics, const char*
   HRESULT result = graphics->direct3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &displayMode);
   if (FAILED(result)) return GiveUp(graphics, "GetAdapterDisplayMode", result, failedCall);
   graphics->presentParams = PresentParametersFor(displayMode.Format);
-  result =
-      graphics->direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                       &graphics->presentParams, &graphics->device);
-  if (FAILED(result)) return GiveUp(graphics, "CreateDevice(D3DDEVTYPE_REF)", result, failedCall);
+  result = graphics->direct3D->CreateDevice(D3DADAPTER_DEFAULT, type, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                            &graphics->presentParams, &graphics->device);
+  if (FAILED(result)) {
+    return GiveUp(graphics, type == D3DDEVTYPE_HAL ? "CreateDevice(D3DDEVTYPE_HAL)" : "CreateDevice(D3DDEVTYPE_REF)",
+                  result, failedCall);
+  }
   return S_OK;
 }

@@ -1,6 +1,7 @@
 // Creation: the Direct3D object, the adapter's answers, and device creation with its
 // fallbacks and the switch that makes each attempt fail.
 #include <cstring>
+#include <string>
 
 #include "device_fixture.h"
 
@@ -78,8 +79,9 @@ TEST_F(CreationTest, CheckDeviceFormatReportsWhatTheReferenceDeviceRendersAndSam
       {D3DDEVTYPE_REF, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D24S8, D3DERR_NOTAVAILABLE},
       {D3DDEVTYPE_REF, D3DUSAGE_QUERY_SRGBREAD, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8, D3DERR_NOTAVAILABLE},
       {D3DDEVTYPE_REF, 0, D3DRTYPE_CUBETEXTURE, D3DFMT_A8R8G8B8, D3DERR_NOTAVAILABLE},
-      // No hardware device exists yet.
-      {D3DDEVTYPE_HAL, 0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8, D3DERR_NOTAVAILABLE},
+      // The OpenGL device keeps the same formats in memory: the answers are the same.
+      {D3DDEVTYPE_HAL, 0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8, D3D_OK},
+      {D3DDEVTYPE_HAL, 0, D3DRTYPE_TEXTURE, D3DFMT_R5G6B5, D3DERR_NOTAVAILABLE},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(direct3d_->CheckDeviceFormat(D3DADAPTER_DEFAULT, c.type, D3DFMT_X8R8G8B8, c.usage, c.resource, c.format),
@@ -101,28 +103,61 @@ TEST_F(CreationTest, CapsDescribeTheReferenceDevice) {
   EXPECT_NE(caps.TextureAddressCaps & D3DPTADDRESSCAPS_MIRROR, 0u);
   EXPECT_EQ(caps.AlphaCmpCaps, 0u) << "no alpha test is implemented";
 
+  D3DCAPS9 hal{};
+  ASSERT_EQ(direct3d_->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &hal), D3D_OK);
+  EXPECT_EQ(hal.DeviceType, D3DDEVTYPE_HAL);
+
   D3DCAPS9 untouched{};
   untouched.MaxTextureWidth = 7;
-  EXPECT_EQ(direct3d_->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &untouched), D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(direct3d_->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_SW, &untouched), D3DERR_INVALIDCALL);
   EXPECT_EQ(untouched.MaxTextureWidth, 7u);
 }
 
 // The renderer's fallback order: HAL with hardware, HAL with software vertex processing, REF.
-TEST_F(CreationTest, HalIsUnavailableAndTheReferenceDeviceIsCreated) {
-  IDirect3DDevice9* device = nullptr;
+// HAL exists only where the window has OpenGL: in the run of these tests on an X display with
+// ORBELUNE_TEST_DEVICE=hal (and ORBELUNE_HAL=software, as Xvfb's GL is software), not on the
+// headless display.
+TEST_F(CreationTest, HalIsCreatedWhereOpenGlIsAndTheReferenceDeviceEverywhere) {
+  const bool halExpected = DeviceTypeUnderTest() == D3DDEVTYPE_HAL;
   D3DPRESENT_PARAMETERS parameters = SaverParameters(D3DFMT_X8R8G8B8);
-  EXPECT_EQ(Create(D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING, parameters, &device), D3DERR_NOTAVAILABLE);
-  EXPECT_EQ(Create(D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING, parameters, &device), D3DERR_NOTAVAILABLE);
-  EXPECT_EQ(device, nullptr);
+  for (const DWORD flags : {D3DCREATE_HARDWARE_VERTEXPROCESSING, D3DCREATE_SOFTWARE_VERTEXPROCESSING}) {
+    IDirect3DDevice9* device = nullptr;
+    ASSERT_EQ(Create(D3DDEVTYPE_HAL, flags, parameters, &device), halExpected ? D3D_OK : D3DERR_NOTAVAILABLE);
+    if (!halExpected) {
+      EXPECT_EQ(device, nullptr);
+      continue;
+    }
+    D3DCAPS9 caps{};
+    ASSERT_EQ(device->GetDeviceCaps(&caps), D3D_OK);
+    EXPECT_EQ(caps.DeviceType, D3DDEVTYPE_HAL);
+    // From the GL's limit, and never beyond what the resources can hold in memory.
+    EXPECT_GE(caps.MaxTextureWidth, 512u);
+    EXPECT_LE(caps.MaxTextureWidth, 4096u);
+    EXPECT_EQ(device->Release(), 0u);
+  }
+
+  IDirect3DDevice9* device = nullptr;
   ASSERT_EQ(Create(D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING, parameters, &device), D3D_OK);
   ASSERT_NE(device, nullptr);
-
   D3DDEVICE_CREATION_PARAMETERS creation{};
   ASSERT_EQ(device->GetCreationParameters(&creation), D3D_OK);
   EXPECT_EQ(creation.DeviceType, D3DDEVTYPE_REF);
   EXPECT_EQ(creation.hFocusWindow, window_);
   EXPECT_EQ(creation.BehaviorFlags, static_cast<DWORD>(D3DCREATE_SOFTWARE_VERTEXPROCESSING));
   EXPECT_EQ(device->Release(), 0u);
+}
+
+// A software OpenGL draws on the processor, where the reference device is faster: it is no
+// HAL unless the switch admits it.
+TEST_F(CreationTest, ASoftwareOpenGlIsNoHalWithoutTheSwitch) {
+  const char* admitted = std::getenv("ORBELUNE_HAL");
+  const std::string saved = admitted != nullptr ? admitted : "";
+  unsetenv("ORBELUNE_HAL");
+  D3DPRESENT_PARAMETERS parameters = SaverParameters(D3DFMT_X8R8G8B8);
+  IDirect3DDevice9* device = nullptr;
+  EXPECT_EQ(Create(D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING, parameters, &device), D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(device, nullptr);
+  if (admitted != nullptr) setenv("ORBELUNE_HAL", saved.c_str(), 1);
 }
 
 TEST_F(CreationTest, CreationCompletesThePresentationParametersFromTheWindow) {
@@ -192,30 +227,33 @@ TEST_F(CreationTest, InvalidCreationRequestsFailAndLeaveTheOutputAlone) {
       << "no window";
 }
 
-// ORBELUNE_D3D_FAIL lets tests make each step of the renderer's start fail.
+// ORBELUNE_D3D_FAIL lets tests make each step of the renderer's start fail, on either device.
 TEST_F(CreationTest, TheFailureSwitchMakesEachStepFail) {
   struct Case {
     const char* value;
+    bool hardwareHalFails;
+    bool softwareHalFails;
     bool referenceFails;
   };
-  const Case cases[] = {{"ref", true},   {"all", true}, {"hal-hw,hal-sw", false}, {" hal-sw , ref ", true},
-                        {"refx", false}, {"", false}};
-  for (const Case& c : cases) {
-    setenv("ORBELUNE_D3D_FAIL", c.value, 1);
+  const Case cases[] = {{"ref", false, false, true},          {"all", true, true, true},
+                        {"hal-hw,hal-sw", true, true, false}, {" hal-sw , ref ", false, true, true},
+                        {"refx", false, false, false},        {"", false, false, false}};
+  const bool halExists = DeviceTypeUnderTest() == D3DDEVTYPE_HAL;
+  auto expectCreation = [&](D3DDEVTYPE type, DWORD flags, bool made, const char* value) {
     D3DPRESENT_PARAMETERS parameters = SaverParameters(D3DFMT_X8R8G8B8);
     IDirect3DDevice9* device = nullptr;
-    EXPECT_EQ(Create(D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING, parameters, &device), D3DERR_NOTAVAILABLE);
-    EXPECT_EQ(Create(D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING, parameters, &device), D3DERR_NOTAVAILABLE);
-    const HRESULT reference = Create(D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING, parameters, &device);
-    if (c.referenceFails) {
-      EXPECT_EQ(reference, D3DERR_NOTAVAILABLE) << c.value;
-      EXPECT_EQ(device, nullptr);
-    } else {
-      EXPECT_EQ(reference, D3D_OK) << c.value;
-      if (device != nullptr) {
-        EXPECT_EQ(device->Release(), 0u);
-      }
+    EXPECT_EQ(Create(type, flags, parameters, &device), made ? D3D_OK : D3DERR_NOTAVAILABLE)
+        << value << " type " << type << " flags " << flags;
+    EXPECT_EQ(device != nullptr, made);
+    if (device != nullptr) {
+      EXPECT_EQ(device->Release(), 0u);
     }
+  };
+  for (const Case& c : cases) {
+    setenv("ORBELUNE_D3D_FAIL", c.value, 1);
+    expectCreation(D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING, halExists && !c.hardwareHalFails, c.value);
+    expectCreation(D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING, halExists && !c.softwareHalFails, c.value);
+    expectCreation(D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING, !c.referenceFails, c.value);
   }
 
   setenv("ORBELUNE_D3D_FAIL", "displaymode", 1);

@@ -1,6 +1,7 @@
 #include "device_fixture.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace d3d9test {
 
@@ -41,6 +42,11 @@ D3DPRESENT_PARAMETERS SaverParameters(D3DFORMAT backBufferFormat) {
   return parameters;
 }
 
+D3DDEVTYPE DeviceTypeUnderTest() {
+  const char* chosen = std::getenv("ORBELUNE_TEST_DEVICE");
+  return chosen != nullptr && std::string_view(chosen) == "hal" ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF;
+}
+
 void DeviceTest::SetUp() {
   UseHeadlessDisplay();
   window_ = CreateTestWindow(100, 50, kWindowWidth, kWindowHeight);
@@ -48,9 +54,11 @@ void DeviceTest::SetUp() {
   direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
   ASSERT_NE(direct3d_, nullptr);
   parameters_ = SaverParameters(D3DFMT_X8R8G8B8);
-  ASSERT_EQ(direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+  const D3DDEVTYPE type = DeviceTypeUnderTest();
+  ASSERT_EQ(direct3d_->CreateDevice(D3DADAPTER_DEFAULT, type, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                     &parameters_, &device_),
-            D3D_OK);
+            D3D_OK)
+      << (type == D3DDEVTYPE_HAL ? "no OpenGL device on this display" : "no reference device");
 }
 
 void DeviceTest::TearDown() {

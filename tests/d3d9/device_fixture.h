@@ -1,6 +1,9 @@
 // A saver-like setting for the Direct3D 9 stand-in's tests: the headless display, one small
-// popup window, the Direct3D object and a reference device with the presentation parameters
-// the renderer uses, plus helpers that read pixels back through the API.
+// popup window, the Direct3D object and a device with the presentation parameters the
+// renderer uses, plus helpers that read pixels back through the API. The device is the
+// reference device, or the OpenGL one when ORBELUNE_TEST_DEVICE=hal (run on an X display with
+// ORBELUNE_HAL=software where there is no GPU): the same tests then hold the second device to
+// the same rules.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -29,6 +32,9 @@ HWND CreateTestWindow(int x, int y, int width, int height);
 // The renderer's presentation parameters: windowed, size from the window, display format,
 // automatic D16 depth, default interval.
 D3DPRESENT_PARAMETERS SaverParameters(D3DFORMAT backBufferFormat);
+
+// The device type under test: D3DDEVTYPE_HAL when ORBELUNE_TEST_DEVICE=hal, else the reference.
+D3DDEVTYPE DeviceTypeUnderTest();
 
 class DeviceTest : public ::testing::Test {
  protected:

@@ -1,6 +1,7 @@
 #include "frame_picture.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 Picture ReadRenderTarget(IDirect3DDevice9* device) {
@@ -32,6 +33,21 @@ Picture ReadRenderTarget(IDirect3DDevice9* device) {
 
 void FillRenderTarget(IDirect3DDevice9* device, D3DCOLOR colour) {
   device->Clear(0, nullptr, D3DCLEAR_TARGET, colour, 1.0f, 0);
+}
+
+int PixelsDifferingBy(const Picture& a, const Picture& b, int levels) {
+  int differing = 0;
+  for (size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i) {
+    for (int shift : {0, 8, 16}) {
+      const int first = static_cast<int>((a.pixels[i] >> shift) & 0xFF);
+      const int second = static_cast<int>((b.pixels[i] >> shift) & 0xFF);
+      if (std::abs(first - second) > levels) {
+        ++differing;
+        break;
+      }
+    }
+  }
+  return differing;
 }
 
 bool IsUniform(const Picture& picture, uint32_t rgb) {

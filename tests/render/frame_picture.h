@@ -23,6 +23,9 @@ Picture ReadRenderTarget(IDirect3DDevice9* device);
 // Fills the current render target with one colour, leaving the depth surface alone.
 void FillRenderTarget(IDirect3DDevice9* device, D3DCOLOR colour);
 
+// Pixels of two pictures of one size where some channel differs by more than `levels`.
+int PixelsDifferingBy(const Picture& a, const Picture& b, int levels);
+
 // True when every pixel of the picture has this colour.
 bool IsUniform(const Picture& picture, uint32_t rgb);
 

@@ -1,6 +1,8 @@
 #include "scene_fixture.h"
 
+#include <cstdlib>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -22,6 +24,12 @@ void SceneTest::SetUp() {
                            nullptr);
   ASSERT_NE(window, nullptr);
   ASSERT_EQ(graphics.Create(window), S_OK);
+  // ORBELUNE_TEST_DEVICE=hal: the run is meant for the OpenGL device, which must be the one made.
+  if (const char* wanted = std::getenv("ORBELUNE_TEST_DEVICE"); wanted != nullptr && std::string(wanted) == "hal") {
+    D3DDEVICE_CREATION_PARAMETERS creation{};
+    ASSERT_EQ(graphics.GetDevice()->GetCreationParameters(&creation), S_OK);
+    ASSERT_EQ(creation.DeviceType, D3DDEVTYPE_HAL) << "the scene did not get the OpenGL device";
+  }
   TimerFreeze(kStartTime);
 }
 

@@ -17,7 +17,7 @@ using tool_test::ToolRun;
 const char kUsage[] =
     "usage: orbelune-tool image FILE [--out OUT.bmp]\n"
     "       orbelune-tool mesh FILE [--dump]\n"
-    "       orbelune-tool frame --time MS --size WxH [--registry FILE] --out FILE.bmp\n";
+    "       orbelune-tool frame --time MS --size WxH [--registry FILE] [--device ref|hal] --out FILE.bmp\n";
 
 TEST(ToolCommandLine, HelpGoesToStandardOutputAndAWrongLineToStandardError) {
   std::string pattern = (std::filesystem::temp_directory_path() / "orbelune-tool-usage-XXXXXX").string();

@@ -20,7 +20,8 @@ using tool_test::ReadFile;
 using tool_test::RunTool;
 using tool_test::ToolRun;
 
-const char kUsage[] = "usage: orbelune-tool frame --time MS --size WxH [--registry FILE] --out FILE.bmp\n";
+const char kUsage[] =
+    "usage: orbelune-tool frame --time MS --size WxH [--registry FILE] [--device ref|hal] --out FILE.bmp\n";
 
 class FrameCommand : public testing::Test {
  protected:

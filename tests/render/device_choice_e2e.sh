@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# End to end, under an X display whose OpenGL is Mesa's software renderer (as Xvfb's is): which
+# device the windowed test run of the real program draws with. A software GL is no hardware
+# device, so without ORBELUNE_HAL=software the reference device draws; with it the OpenGL
+# device draws, and the window shows the kaleidoscope; with the two HAL attempts made to fail,
+# the reference device takes over. The first frame's report names the device.
+# Usage: device_choice_e2e.sh PATH/TO/orbelune
+set -uo pipefail
+program=$(realpath "$1")
+
+source "$(dirname "$0")/e2e_common.sh"
+
+use_scratch_environment
+cd "$scratch" || exit 1
+use_green_background
+export ORBELUNE_FIRST_FRAME_REPORT=1
+
+# Runs the program with the given environment until its first frame; sets device to the
+# device its report names, and leaves the run going ($pid, $window).
+start_run() {
+  env "$@" "$program" /w 2>report.txt &
+  pid=$!
+  wait_for_window Orbelune
+  device=""
+  for _ in $(seq 200); do
+    device=$(sed -n 's/^orbelune: first frame drawn by the \(.*\) device$/\1/p' report.txt)
+    [[ -n "$device" ]] && return
+    sleep 0.05
+  done
+  fail "no first frame reported within 10 s ($*)"
+}
+
+end_run() {
+  kill -TERM "$pid" 2>/dev/null
+  wait_for_exit
+  [[ -n "$status" ]] || fail "the program is still running 10 s after SIGTERM"
+}
+
+start_run ORBELUNE_HAL=software
+[[ "$device" == hal ]] || fail "with ORBELUNE_HAL=software the $device device drew, expected the OpenGL one"
+sleep 1
+import -window "$window" hal.png 2>/dev/null || fail "the window could not be captured"
+expect_kaleidoscope hal.png
+end_run
+echo "the OpenGL device drew the kaleidoscope ($colours colours in its middle)"
+
+start_run ORBELUNE_HAL=software ORBELUNE_D3D_FAIL=hal-hw,hal-sw
+[[ "$device" == reference ]] || fail "with both HAL attempts failing the $device device drew"
+end_run
+
+start_run ORBELUNE_HAL=
+[[ "$device" == reference ]] || fail "without the switch the software GL was taken as the hardware device"
+end_run
+echo "PASS: the OpenGL device only with the switch, the reference device when HAL fails or is software"
