@@ -40,12 +40,14 @@ HRESULT ImageFileContents::Read(LPCSTR path) {
     return RefuseWith(ErrInvalidData, "the file's size cannot be read");
   }
   if (sizeHigh != 0 || sizeLow > kMaxImageFileBytes) {
-    return RefuseWith(ErrInvalidData, "the file is larger than the %u MiB an image file may have", kMaxImageFileBytes >> 20);
+    return RefuseWith(ErrInvalidData, "the file is larger than the %u MiB an image file may have",
+                      kMaxImageFileBytes >> 20);
   }
   if (sizeLow == 0) return S_OK;
   // Left uninitialised: the read fills what is used.
   bytes_.reset(new (std::nothrow) BYTE[sizeLow]);
-  if (bytes_ == nullptr) return RefuseWith(E_OUTOFMEMORY, "no memory for the file's %u bytes", sizeLow);
+  if (bytes_ == nullptr)
+    return RefuseWith(E_OUTOFMEMORY, "no memory for the file's %u bytes", static_cast<unsigned>(sizeLow));
   DWORD got = 0;
   if (!ReadFile(file.get(), bytes_.get(), sizeLow, &got, nullptr)) {
     bytes_.reset();
