@@ -10,6 +10,7 @@
 #include "adapter.h"
 #include "direct3d.h"
 #include "format_info.h"
+#include "test_switches.h"
 #include "window_services.h"
 
 namespace d3d9 {
@@ -64,6 +65,7 @@ Device::Device(Direct3D* direct3d, D3DDEVTYPE type, HWND focusWindow, DWORD beha
   creation_.DeviceType = type;
   creation_.hFocusWindow = focusWindow;
   creation_.BehaviorFlags = behaviorFlags;
+  rasterizer_.LimitSimd(ReferenceSimdLimit());
   refreshOrigin_ = std::chrono::steady_clock::now();
 }
 

@@ -14,6 +14,7 @@
 #include "refdevice.h"
 #include "setup.h"
 #include "setup_avx2.h"
+#include "simd_level.h"
 #include "tiles.h"
 #include "uninitialised_allocator.h"
 #include "tuning.h"
@@ -24,8 +25,9 @@
 namespace refdevice {
 
 struct Device::Workers {
-  explicit Workers(int threadCount) : pool(threadCount) {}
+  Workers(int threadCount, SimdLevel simd) : pool(threadCount), simd(simd) {}
   WorkerPool pool;
+  SimdLevel simd;
   // Scratch kept between draws so that a frame allocates nothing once warmed up. A frame's draws
   // differ in size: growing back after a small draw leaves the elements as they were, since
   // vertex processing writes every one that is read.
@@ -250,6 +252,7 @@ struct TriangleSource {
   ScissorRect area;
   bool everyTrianglePlain;  // no need to ask IsPlainTriangle
   uint32_t plainDiffuse;    // where every triangle is plain, the colour of all its corners, packed
+  bool eightAtOnce;         // plain triangles are set up eight at a time (AVX2)
 };
 
 // Where triangle t's corners are among the processed vertices.
@@ -341,11 +344,10 @@ void KeepLanes(TriangleChunk& chunk, size_t at, unsigned kept) {
   chunk.triangles.resize(next);
 }
 
-// Triangles begin .. end - 1, in order. Where the processor has AVX2, plain ones are set up
-// eight at a time (the slots, scaled to floats, must fit in 32 bits for that).
+// Triangles begin .. end - 1, in order. With AVX2, plain ones are set up eight at a time (the
+// slots, scaled to floats, must fit in 32 bits for that).
 void SetupTriangles(const TriangleSource& source, size_t vertexCount, size_t begin, size_t end, TriangleChunk& chunk) {
-  static const bool eightAtOnce = Avx2SetupAvailable();
-  if (!eightAtOnce || vertexCount > (size_t(1) << 26)) {
+  if (!source.eightAtOnce || vertexCount > (size_t(1) << 26)) {
     for (size_t t = begin; t < end; ++t) SetupTriangleAt(source, t, chunk);
     return;
   }
@@ -395,17 +397,22 @@ void SetupTriangles(const TriangleSource& source, size_t vertexCount, size_t beg
 
 }  // namespace
 
-Device::Device(int threadCount) : workers_(std::make_unique<Workers>(ResolveThreadCount(threadCount))) {}
+Device::Device(int threadCount)
+    : workers_(std::make_unique<Workers>(ResolveThreadCount(threadCount), ProcessorSimdLevel())) {}
 
 Device::~Device() = default;
 
 void Device::SetThreadCount(int threadCount) {
   int resolved = ResolveThreadCount(threadCount);
   if (resolved == workers_->pool.ThreadCount()) return;
-  workers_ = std::make_unique<Workers>(resolved);
+  workers_ = std::make_unique<Workers>(resolved, workers_->simd);
 }
 
 int Device::ThreadCount() const { return workers_->pool.ThreadCount(); }
+
+void Device::LimitSimd(SimdLevel widest) { workers_->simd = RunnableSimdLevel(widest); }
+
+SimdLevel Device::Simd() const { return workers_->simd; }
 
 namespace {
 
@@ -464,7 +471,7 @@ Status Device::Draw(const DrawCall& call) {
   GuardBand band = ComputeGuardBand(call.viewport);
   bool pretransformed = call.vertices.layout.pretransformed;
   size_t vertexChunks = (vertexCount + tuning::kVerticesPerChunk - 1) / tuning::kVerticesPerChunk;
-  static const bool eightVerticesAtOnce = Avx2VerticesAvailable();
+  const bool eightVerticesAtOnce = workers.simd == SimdLevel::Avx2;
   // The draw's first vertex, for telling whether every triangle is plain: worked out here once,
   // by the same steps that give the workers' values.
   const ClipVertex firstClip = FetchVertex(call.vertices, lowest, worldViewProjection);
@@ -515,7 +522,8 @@ Status Device::Draw(const DrawCall& call) {
                         band,
                         area,
                         everyTrianglePlain,
-                        firstDiffuse};
+                        firstDiffuse,
+                        workers.simd == SimdLevel::Avx2};
   pool.ParallelFor(chunkCount, [&](size_t chunkIndex) {
     TriangleChunk& chunk = workers.chunks[chunkIndex];
     chunk.Clear();
@@ -529,7 +537,7 @@ Status Device::Draw(const DrawCall& call) {
   // Rasterization, one tile per task.
   // Where every triangle is plain, each has the first vertex's colour.
   const bool whiteDiffuse = everyTrianglePlain && (firstDiffuse & 0x00FFFFFFu) == 0x00FFFFFFu;
-  PixelPipeline pipeline = PreparePixelPipeline(call, whiteDiffuse);
+  PixelPipeline pipeline = PreparePixelPipeline(call, workers.simd, whiteDiffuse);
   // Tiles are taken in row order: the workers' tiles lie side by side and read neighbouring
   // texels and target rows, which the caches then still hold. (Taking the busiest tiles first,
   // for balance, scattered them and cost more than it saved.)

@@ -86,9 +86,10 @@ struct PixelPipeline {
   bool depthAcceptsLess = false, depthAcceptsEqual = false, depthAcceptsGreater = false;
 };
 
-// `whiteDiffuse`: every triangle of the draw is known to have one colour, with red, green and
-// blue of 255 (see PixelPipeline::whiteDiffuse).
-PixelPipeline PreparePixelPipeline(const DrawCall& call, bool whiteDiffuse = false);
+// `level`: the widest span shader to take (one the processor runs), the scalar pipeline for
+// Scalar. `whiteDiffuse`: every triangle of the draw is known to have one colour, with red,
+// green and blue of 255 (see PixelPipeline::whiteDiffuse).
+PixelPipeline PreparePixelPipeline(const DrawCall& call, SimdLevel level, bool whiteDiffuse = false);
 
 // Shades runs of pixels, all covered by the triangle, with the SIMD span shader where it
 // serves the state and the scalar one otherwise.

@@ -18,7 +18,6 @@ namespace refdevice {
 
 #if !defined(__AVX2__)
 
-bool Avx2SetupAvailable() { return false; }
 unsigned SetupEightTriangles(const ScreenVertex*, const int32_t[3][8], unsigned, CullMode, const ScissorRect&,
                              SetupTriangle[8]) {
   return 0;
@@ -29,8 +28,6 @@ unsigned SetupEightListedTriangles(const ScreenVertex*, const uint32_t*, uint32_
 }
 
 #else
-
-bool Avx2SetupAvailable() { return __builtin_cpu_supports("avx2"); }
 
 namespace {
 

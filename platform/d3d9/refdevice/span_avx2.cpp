@@ -20,12 +20,9 @@ namespace refdevice {
 
 #if !defined(__AVX2__)
 
-bool Avx2SpansAvailable() { return false; }
 SpanShader PrepareAvx2Shader(PixelPipeline&) { return nullptr; }
 
 #else
-
-bool Avx2SpansAvailable() { return __builtin_cpu_supports("avx2"); }
 
 namespace {
 

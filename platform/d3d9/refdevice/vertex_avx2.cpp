@@ -17,15 +17,12 @@ namespace refdevice {
 
 #if !defined(__AVX2__)
 
-bool Avx2VerticesAvailable() { return false; }
 size_t ProcessVerticesEightWide(const VertexStream&, size_t, size_t, const Matrix&, const GuardBand&, const Viewport&,
                                 uint32_t*, ScreenVertex*) {
   return 0;
 }
 
 #else
-
-bool Avx2VerticesAvailable() { return __builtin_cpu_supports("avx2"); }
 
 namespace {
 
