@@ -323,6 +323,25 @@ void FillDrawConstants(const PixelPipeline& pipeline, DrawConstants<L>& k) {
   k.depth = DepthOutcomesOf<L>(pipeline);
 }
 
+// Where a sample's texels lie after addressing: columns x0 and x1, and the offsets of rows row0
+// and row1 in texels; x1 and row1 (the linear filter's second texels) only where it filters.
+template <typename L>
+struct AddressedTexels {
+  typename L::I x0, x1, row0, row1;
+};
+
+template <AddressPlan kAddress, typename L>
+ORBELUNE_SHADE AddressedTexels<L> AddressTexels(const DrawConstants<L>& k, typename L::I indexU, typename L::I indexV) {
+  AddressedTexels<L> at;
+  at.x0 = AddressOf<kAddress>(indexU, k.axisU);
+  at.row0 = L::ShiftLeft32(AddressOf<kAddress>(indexV, k.axisV), k.rowShift);
+  if (!k.linear) return at;
+  const typename L::I one = L::Set32(1);
+  at.x1 = AddressOf<kAddress>(L::Add32(indexU, one), k.axisU);
+  at.row1 = L::ShiftLeft32(AddressOf<kAddress>(L::Add32(indexV, one), k.axisV), k.rowShift);
+  return at;
+}
+
 }  // namespace refdevice::lanes
 
 #undef ORBELUNE_SHADE

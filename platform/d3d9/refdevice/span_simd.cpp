@@ -62,8 +62,8 @@ inline __attribute__((always_inline)) void SampleFour(const ShadeConstants& text
   __m128i indexU, weightU, indexV, weightV;
   TexelPositions<kAddress>(u, texture.axisU, texture.linear, indexU, weightU);
   TexelPositions<kAddress>(v, texture.axisV, texture.linear, indexV, weightV);
-  __m128i x0 = AddressOf<kAddress>(indexU, texture.axisU);
-  __m128i row0 = _mm_sll_epi32(AddressOf<kAddress>(indexV, texture.axisV), texture.rowShift);
+  const AddressedTexels<L> at = AddressTexels<kAddress>(texture, indexU, indexV);
+  const __m128i x0 = at.x0, x1 = at.x1, row0 = at.row0, row1 = at.row1;
   const uint32_t* texels = texture.texels;
   if (!texture.linear) {
     alignas(16) int32_t offset[4];
@@ -75,8 +75,6 @@ inline __attribute__((always_inline)) void SampleFour(const ShadeConstants& text
     return;
   }
   const __m128i one = _mm_set1_epi32(1);
-  __m128i x1 = AddressOf<kAddress>(_mm_add_epi32(indexU, one), texture.axisU);
-  __m128i row1 = _mm_sll_epi32(AddressOf<kAddress>(_mm_add_epi32(indexV, one), texture.axisV), texture.rowShift);
   __m128i a, b, c, d;
   __m128i offset00 = _mm_add_epi32(row0, x0), offset01 = _mm_add_epi32(row1, x0);
   if (_mm_movemask_epi8(_mm_cmpeq_epi32(x1, _mm_add_epi32(x0, one))) == 0xFFFF) {
