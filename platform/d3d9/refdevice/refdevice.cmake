@@ -20,7 +20,8 @@ if(NOT TARGET orbelune_refdevice)
     ${ORBELUNE_REFDEVICE_DIR}/vertex_avx2.cpp
     ${ORBELUNE_REFDEVICE_DIR}/vertex_processing.cpp
     ${ORBELUNE_REFDEVICE_DIR}/workers.cpp)
-  target_include_directories(orbelune_refdevice PUBLIC ${ORBELUNE_REFDEVICE_DIR})
+  # The assertion macro is the one header it shares with the system code (src/common).
+  target_include_directories(orbelune_refdevice PUBLIC ${ORBELUNE_REFDEVICE_DIR} ${ORBELUNE_REFDEVICE_DIR}/../../../src)
   include(${ORBELUNE_REFDEVICE_DIR}/../../processor/processor.cmake)
   target_link_libraries(orbelune_refdevice PUBLIC Threads::Threads PRIVATE orbelune_processor)
   # The rasterizer is the frame's hot path; it is built optimized even in debug trees.

@@ -8,6 +8,7 @@
 #include <array>
 #include <new>
 
+#include "common/assertion.h"
 #include "depth.h"
 #include "texel_position.h"
 #include "tuning.h"
@@ -253,8 +254,9 @@ inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, 
         break;
     }
   } else {
-    const AddressedTexels<L> at = AddressTexels<kAddress>(k, indexU, indexV);
-    const Ints x0 = at.x0, x1 = at.x1, row0 = at.row0, row1 = at.row1;
+    AddressedTexels<L> at;
+    AddressFirstTexels<kAddress>(k, indexU, indexV, at);
+    const Ints x0 = at.x0, row0 = at.row0;
     if (!k.linear) {
       Ints fetched = Gather(k.texels, _mm256_add_epi32(row0, x0));
       low = L::Low16(fetched);
@@ -262,6 +264,8 @@ inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, 
       return;
     }
     const Ints one = _mm256_set1_epi32(1);
+    AddressSecondTexels<kAddress>(k, indexU, indexV, at);
+    const Ints x1 = at.x1, row1 = at.row1;
     // Where a row's two texels are neighbours in memory, one 64-bit load fetches both: in
     // order, or (mirrored) the other way round.
     Ints forward = _mm256_cmpeq_epi32(x1, _mm256_add_epi32(x0, one));
@@ -499,7 +503,7 @@ inline __attribute__((always_inline)) Ints ShadeColors(const PixelPipeline& pipe
                                                        unsigned live) {
   Ints sourceLow, sourceHigh;
   SourceEight<kAddress, kBlend, kStage>(pipeline, flags, k, values, sourceLow, sourceHigh);
-  Ints result = BlendPixels<kBlend, L>(pipeline.blend, k.targetAlphaMask, sourceLow, sourceHigh, kept);
+  Ints result = BlendPixels<kBlend, L>(pipeline.blend, k, sourceLow, sourceHigh, kept);
   if (live != kAllLanes) result = _mm256_blendv_epi8(kept, result, LaneMask(live));
   return result;
 }
@@ -647,6 +651,8 @@ inline __attribute__((always_inline)) void SetAside(const PixelPipeline& pipelin
                                                     const ShadeConstants& k, PendingPixels& pending, int x, int y,
                                                     const PixelValues& values, unsigned live) {
   const int row = y - pending.area.minY, column = x - pending.area.minX;
+  // The eight pixels lie within the area, which is at least eight pixels wide.
+  ORBELUNE_ASSERT(row >= 0 && y <= pending.area.maxY && column >= 0 && x + 7 <= pending.area.maxX);
   uint16_t* depth = flags.testsDepth ? DepthRow(pipeline, y) + x : nullptr;
   SetAsideEight<kAddress, kBlend, kStage>(pipeline, k, flags, pending, depth, PlaneIndex(row, column),
                                           pending.waiting[row], column, values, live);
@@ -789,6 +795,9 @@ inline __attribute__((always_inline)) void ShadeNarrowTriangle(const PixelPipeli
   // The walk's eight columns: from the triangle's first, moved left where they would pass the
   // area (at most seven columns left of the triangle).
   const int first = std::min(rect.minX, pending.area.maxX - 7);
+  // At most seven columns left of the triangle, as its small walk allows, and inside the area.
+  ORBELUNE_ASSERT(triangle.smallWalk && rect.maxX - rect.minX < 8 && first >= pending.area.minX &&
+                  first >= triangle.minX - 7);
   Ints edge[3], rowStep[3];
   StartSmallWalk(triangle, first, rect.minY, edge, rowStep);
   const unsigned inWidth = ((1u << (rect.maxX - first + 1)) - 1) & ~((1u << (rect.minX - first)) - 1);

@@ -191,33 +191,6 @@ ORBELUNE_SHADE typename L::I Blend16(const BlendState& blend, typename L::I sour
   }
 }
 
-// The pixels to write: the source, in halves, blended over `destination` where blending is on;
-// alpha forced opaque where `targetAlphaMask` says the target keeps none.
-template <BlendPlan kBlend, typename L>
-ORBELUNE_SHADE typename L::I BlendPixels(const BlendState& blend, typename L::I targetAlphaMask,
-                                         typename L::I sourceLow, typename L::I sourceHigh, typename L::I destination) {
-  typename L::I result;
-  if constexpr (kBlend == BlendPlan::Off) {
-    result = L::Pack16(sourceLow, sourceHigh);
-  } else {
-    if constexpr (kBlend == BlendPlan::SourceAlphaOver) {
-      // Fully opaque sources replace the destination exactly, (s * 255 + 127) / 255 = s, and
-      // fully transparent ones leave it as it was, (d * 255 + 127) / 255 = d.
-      constexpr unsigned kAlphaBytes = L::kAlphaWordBytes;
-      const typename L::I bothOpaque = L::Equal16(L::And(sourceLow, sourceHigh), Words<L, 255>());
-      if ((L::ByteBits(bothOpaque) & kAlphaBytes) == kAlphaBytes) {
-        return L::Or(L::Pack16(sourceLow, sourceHigh), targetAlphaMask);
-      }
-      const typename L::I bothClear = L::Equal16(L::Or(sourceLow, sourceHigh), L::Zero());
-      if ((L::ByteBits(bothClear) & kAlphaBytes) == kAlphaBytes) return L::Or(destination, targetAlphaMask);
-    }
-    const typename L::I readDestination = L::Or(destination, targetAlphaMask);
-    result = L::Pack16(Blend16<kBlend, L>(blend, sourceLow, L::Low16(readDestination)),
-                       Blend16<kBlend, L>(blend, sourceHigh, L::High16(readDestination)));
-  }
-  return L::Or(result, targetAlphaMask);
-}
-
 // ---- Diffuse colour and texels ----
 
 // Colour channels from float vectors, rounded as PackColorChannels does.
@@ -323,23 +296,54 @@ void FillDrawConstants(const PixelPipeline& pipeline, DrawConstants<L>& k) {
   k.depth = DepthOutcomesOf<L>(pipeline);
 }
 
+// The pixels to write: the source, in halves, blended over `destination` where blending is on;
+// alpha forced opaque where the target keeps none (k.targetAlphaMask, read at each use: a
+// register held for it costs the loops more than an operand read from memory).
+template <BlendPlan kBlend, typename L>
+ORBELUNE_SHADE typename L::I BlendPixels(const BlendState& blend, const DrawConstants<L>& k, typename L::I sourceLow,
+                                         typename L::I sourceHigh, typename L::I destination) {
+  typename L::I result;
+  if constexpr (kBlend == BlendPlan::Off) {
+    result = L::Pack16(sourceLow, sourceHigh);
+  } else {
+    if constexpr (kBlend == BlendPlan::SourceAlphaOver) {
+      // Fully opaque sources replace the destination exactly, (s * 255 + 127) / 255 = s, and
+      // fully transparent ones leave it as it was, (d * 255 + 127) / 255 = d.
+      constexpr unsigned kAlphaBytes = L::kAlphaWordBytes;
+      const typename L::I bothOpaque = L::Equal16(L::And(sourceLow, sourceHigh), Words<L, 255>());
+      if ((L::ByteBits(bothOpaque) & kAlphaBytes) == kAlphaBytes) {
+        return L::Or(L::Pack16(sourceLow, sourceHigh), k.targetAlphaMask);
+      }
+      const typename L::I bothClear = L::Equal16(L::Or(sourceLow, sourceHigh), L::Zero());
+      if ((L::ByteBits(bothClear) & kAlphaBytes) == kAlphaBytes) return L::Or(destination, k.targetAlphaMask);
+    }
+    const typename L::I readDestination = L::Or(destination, k.targetAlphaMask);
+    result = L::Pack16(Blend16<kBlend, L>(blend, sourceLow, L::Low16(readDestination)),
+                       Blend16<kBlend, L>(blend, sourceHigh, L::High16(readDestination)));
+  }
+  return L::Or(result, k.targetAlphaMask);
+}
+
 // Where a sample's texels lie after addressing: columns x0 and x1, and the offsets of rows row0
-// and row1 in texels; x1 and row1 (the linear filter's second texels) only where it filters.
+// and row1 in texels; the second ones (the linear filter's) only where they are asked for.
 template <typename L>
 struct AddressedTexels {
   typename L::I x0, x1, row0, row1;
 };
 
 template <AddressPlan kAddress, typename L>
-ORBELUNE_SHADE AddressedTexels<L> AddressTexels(const DrawConstants<L>& k, typename L::I indexU, typename L::I indexV) {
-  AddressedTexels<L> at;
+ORBELUNE_SHADE void AddressFirstTexels(const DrawConstants<L>& k, typename L::I indexU, typename L::I indexV,
+                                       AddressedTexels<L>& at) {
   at.x0 = AddressOf<kAddress>(indexU, k.axisU);
   at.row0 = L::ShiftLeft32(AddressOf<kAddress>(indexV, k.axisV), k.rowShift);
-  if (!k.linear) return at;
+}
+
+template <AddressPlan kAddress, typename L>
+ORBELUNE_SHADE void AddressSecondTexels(const DrawConstants<L>& k, typename L::I indexU, typename L::I indexV,
+                                        AddressedTexels<L>& at) {
   const typename L::I one = L::Set32(1);
   at.x1 = AddressOf<kAddress>(L::Add32(indexU, one), k.axisU);
   at.row1 = L::ShiftLeft32(AddressOf<kAddress>(L::Add32(indexV, one), k.axisV), k.rowShift);
-  return at;
 }
 
 }  // namespace refdevice::lanes

@@ -7,6 +7,7 @@
 
 #include <new>
 
+#include "common/assertion.h"
 #include "depth.h"
 #include "span_avx2.h"
 #include "span_plans.h"
@@ -62,8 +63,9 @@ inline __attribute__((always_inline)) void SampleFour(const ShadeConstants& text
   __m128i indexU, weightU, indexV, weightV;
   TexelPositions<kAddress>(u, texture.axisU, texture.linear, indexU, weightU);
   TexelPositions<kAddress>(v, texture.axisV, texture.linear, indexV, weightV);
-  const AddressedTexels<L> at = AddressTexels<kAddress>(texture, indexU, indexV);
-  const __m128i x0 = at.x0, x1 = at.x1, row0 = at.row0, row1 = at.row1;
+  AddressedTexels<L> at;
+  AddressFirstTexels<kAddress>(texture, indexU, indexV, at);
+  const __m128i x0 = at.x0, row0 = at.row0;
   const uint32_t* texels = texture.texels;
   if (!texture.linear) {
     alignas(16) int32_t offset[4];
@@ -75,6 +77,8 @@ inline __attribute__((always_inline)) void SampleFour(const ShadeConstants& text
     return;
   }
   const __m128i one = _mm_set1_epi32(1);
+  AddressSecondTexels<kAddress>(texture, indexU, indexV, at);
+  const __m128i x1 = at.x1, row1 = at.row1;
   __m128i a, b, c, d;
   __m128i offset00 = _mm_add_epi32(row0, x0), offset01 = _mm_add_epi32(row1, x0);
   if (_mm_movemask_epi8(_mm_cmpeq_epi32(x1, _mm_add_epi32(x0, one))) == 0xFFFF) {
@@ -173,6 +177,7 @@ void ShadeScattered(const PixelPipeline& pipeline, const SetupTriangle& triangle
   // Pad the last group with copies of its last pixel. Lanes are written back from the last to
   // the first, each either shaded or as it was read, so the real lane's value is what stays.
   const int count = pixels.count;
+  ORBELUNE_ASSERT(count > 0 && count + 3 <= ScatteredPixels::kCapacity);
   for (int i = count; i < count + 3; ++i) {
     pixels.x[i] = pixels.x[count - 1];
     pixels.y[i] = pixels.y[count - 1];
@@ -226,7 +231,7 @@ void ShadeScattered(const PixelPipeline& pipeline, const SetupTriangle& triangle
         [&](int channel) { return at(triangle.extras->color[channel]); }, sourceLow, sourceHigh);
 
     const __m128i destination = _mm_setr_epi32(int(*color[0]), int(*color[1]), int(*color[2]), int(*color[3]));
-    __m128i result = BlendPixels<kBlend, L>(pipeline.blend, k.targetAlphaMask, sourceLow, sourceHigh, destination);
+    __m128i result = BlendPixels<kBlend, L>(pipeline.blend, k, sourceLow, sourceHigh, destination);
     __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kKeepLanes[live]));
     alignas(16) uint32_t merged[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(merged),
@@ -311,7 +316,7 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
           [&](int channel) { return rowOf(triangle.extras->color[channel]).At(dx); }, sourceLow, sourceHigh);
 
       __m128i destination = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colorRow + x));
-      __m128i result = BlendPixels<kBlend, L>(pipeline.blend, k.targetAlphaMask, sourceLow, sourceHigh, destination);
+      __m128i result = BlendPixels<kBlend, L>(pipeline.blend, k, sourceLow, sourceHigh, destination);
       if (live != 0xFu) {
         __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kKeepLanes[live]));
         result = _mm_or_si128(_mm_and_si128(keep, destination), _mm_andnot_si128(keep, result));
