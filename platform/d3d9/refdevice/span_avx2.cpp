@@ -258,9 +258,7 @@ inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, 
     AddressFirstTexels<kAddress>(k, indexU, indexV, at);
     const Ints x0 = at.x0, row0 = at.row0;
     if (!k.linear) {
-      Ints fetched = Gather(k.texels, _mm256_add_epi32(row0, x0));
-      low = L::Low16(fetched);
-      high = L::High16(fetched);
+      SplitPixels<L>(Gather(k.texels, _mm256_add_epi32(row0, x0)), low, high);
       return;
     }
     const Ints one = _mm256_set1_epi32(1);

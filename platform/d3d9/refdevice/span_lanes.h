@@ -215,20 +215,23 @@ ORBELUNE_SHADE typename L::I DiffuseOf(ColorAt&& colorAt, bool perspective, type
                L::Or(L::ShiftLeft32(channels[2], 16), L::ShiftLeft32(channels[3], 24)));
 }
 
+// Pixels split into their low and high halves of 16-bit channels.
+template <typename L>
+ORBELUNE_SHADE void SplitPixels(typename L::I pixels, typename L::I& low, typename L::I& high) {
+  low = L::Low16(pixels);
+  high = L::High16(pixels);
+}
+
 // Texels in halves with their alpha made opaque, for textures without alpha.
 template <typename L>
 ORBELUNE_SHADE void MakeOpaque(typename L::I& low, typename L::I& high) {
-  const typename L::I texels = L::Or(L::Pack16(low, high), L::Set32(int(0xFF000000u)));
-  low = L::Low16(texels);
-  high = L::High16(texels);
+  SplitPixels<L>(L::Or(L::Pack16(low, high), L::Set32(int(0xFF000000u))), low, high);
 }
 
 // What the stage reads as its texture where none is bound: opaque black.
 template <typename L>
 ORBELUNE_SHADE void OpaqueBlack(typename L::I& low, typename L::I& high) {
-  const typename L::I black = L::Set32(int(0xFF000000u));
-  low = L::Low16(black);
-  high = L::High16(black);
+  SplitPixels<L>(L::Set32(int(0xFF000000u)), low, high);
 }
 
 // ---- Depth ----

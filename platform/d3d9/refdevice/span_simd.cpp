@@ -70,10 +70,9 @@ inline __attribute__((always_inline)) void SampleFour(const ShadeConstants& text
   if (!texture.linear) {
     alignas(16) int32_t offset[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(offset), _mm_add_epi32(row0, x0));
-    __m128i fetched =
-        _mm_setr_epi32(int(texels[offset[0]]), int(texels[offset[1]]), int(texels[offset[2]]), int(texels[offset[3]]));
-    low = L::Low16(fetched);
-    high = L::High16(fetched);
+    SplitPixels<L>(
+        _mm_setr_epi32(int(texels[offset[0]]), int(texels[offset[1]]), int(texels[offset[2]]), int(texels[offset[3]])),
+        low, high);
     return;
   }
   const __m128i one = _mm_set1_epi32(1);
