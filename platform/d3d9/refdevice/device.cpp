@@ -1,6 +1,8 @@
 // The reference device's entry points: checks a draw, then runs its three phases, each spread
 // over the worker pool: vertex processing in chunks of vertices, triangle setup and binning in
 // chunks of triangles, and rasterization tile by tile.
+// On the map of docs/reference-device.md: the pipeline itself, from the checks to the three
+// phases and the tile loop that feeds the rasterizer.
 #include <algorithm>
 #include <array>
 #include <cmath>

@@ -1,6 +1,7 @@
 // Eight lanes with AVX2: the operations of lanes_sse2.h, for the files built with AVX2. Where
 // AVX2 has an instruction for what SSE2 does in a sequence (floor, blend by mask, 32-bit minimum
-// and maximum), it takes it; results are the same.
+// and maximum), it takes it; results are the same. The two files mirror each other name for name
+// on purpose: they are where the widths differ, so that span_lanes.h need not.
 #pragma once
 
 #if defined(__AVX2__)

@@ -1,5 +1,6 @@
 // Implements: the scalar pixel pipeline and the choice between it and the SIMD span shader.
 // Leaves out: alpha test, fog, specular (see refdevice.h).
+// On the map of docs/reference-device.md: ShadeSpans' choice of form, and the scalar pipeline.
 #include "pixel_pipeline.h"
 
 #include <algorithm>

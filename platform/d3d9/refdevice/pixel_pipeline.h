@@ -1,6 +1,8 @@
 // The per-pixel work for a run of covered pixels on one row: depth test and write, the
 // interpolation of 1/w, texture coordinates and colour, sampling, texture stage 0 and the
 // blend into the colour target.
+// On the map of docs/reference-device.md: the door from the rasterizer to the pixel forms
+// (ShadeSpans, FinishPendingPixels) and the tile's pixels set aside (PendingPixels).
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,8 @@
 // Implements: coverage of a triangle within a rectangle, row by row, walked (four pixels at a
 // time in 32 bits where the edge values fit, else one at a time) or solved.
 // Leaves out: multisampling, points and lines.
+// On the map of docs/reference-device.md: RasterTriangles and RasterRows, between a tile's
+// batches of triangles and the span shaders; narrow triangles go straight to the narrow shader.
 #include "raster.h"
 
 #include <algorithm>

@@ -1,7 +1,10 @@
-// Implements: the AVX2 span shader, its copies specialised by addressing, blend and stage, and
-// the run-time check for AVX2. This file alone is built with AVX2 enabled (and without FMA, so
-// that no multiply and add is ever fused: the scalar pipeline rounds both).
+// Implements: the AVX2 span shader and its copies specialised by addressing, blend and stage.
+// Built with AVX2 enabled (and without FMA, so that no multiply and add is ever fused: the
+// scalar pipeline rounds both); run only where the device's SIMD level is Avx2.
 // Leaves out: what the SSE2 shader leaves out (see span_simd.h).
+// On the map of docs/reference-device.md: the eight-wide form of ShadeSpans, the narrow shader
+// and the shading of pixels set aside; its arithmetic is span_lanes.h's, and what is written here
+// alone is what eight lanes earn: pairs and stretches of texels, gathers, quads drawn straight on.
 #include "span_avx2.h"
 
 #include <algorithm>

@@ -1,6 +1,8 @@
 // Implements: the SSE2 span shader and its copies specialised by addressing, blend and stage.
 // Leaves out: mip-mapped sampling, differing min/mag filters and textures with sides or pitch
 // not a power of two; those draws take the scalar pipeline.
+// On the map of docs/reference-device.md: the four-wide form of ShadeSpans: groups of four
+// along a run, scattered pixels for the rest; its arithmetic is span_lanes.h's.
 #include "span_simd.h"
 
 #include <cstdint>

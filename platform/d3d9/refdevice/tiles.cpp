@@ -1,5 +1,6 @@
 // Implements: the tile grid and the binning of a chunk's triangles by their bounds.
 // Leaves out: finer binning by edges (a tile may receive a triangle that misses it).
+// On the map of docs/reference-device.md: the tiles, chunks and bins between setup and raster.
 #include "tiles.h"
 
 #include "common/assertion.h"

@@ -1,6 +1,7 @@
 // Implements: vertex fetch, transform, outcodes and viewport mapping for eight vertices at once.
 // Leaves out: pretransformed layouts and layouts not made of whole floats (the scalar steps
 // take those).
+// On the map of docs/reference-device.md: ProcessVertices, eight vertices at a time.
 #include "vertex_avx2.h"
 
 #include <cstddef>
