@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define ORBELUNE_ASSERT(condition)                                                                          \
-  ((condition) ? static_cast<void>(0)                                                                       \
+#define ORBELUNE_ASSERT(condition)                                                                       \
+  ((condition) ? static_cast<void>(0)                                                                    \
                : (std::fprintf(stderr, "%s:%d: assertion failed: %s\n", __FILE__, __LINE__, #condition), \
                   std::fflush(stderr), std::abort()))
 #else
