@@ -32,6 +32,9 @@
 //                       tests on machines without a GPU.
 //   ORBELUNE_REF_THREADS=N  the reference device draws with N worker threads (read when a
 //                       device is created; unset or 0: one per core).
+//   ORBELUNE_REF_SIMD=scalar|sse2|avx2  the widest vector instructions the reference device
+//                       draws with (read when a device is created; unset: the widest the
+//                       processor runs): the same pixels, to tell a fault of one form.
 //   ORBELUNE_FIRST_FRAME_REPORT=1  the first frame presented in the process writes the
 //                       wall-clock time on standard error (the start-up measurement).
 #pragma once

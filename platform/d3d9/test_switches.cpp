@@ -1,5 +1,6 @@
 // Environment switches that tests and benchmarks use to steer the stand-in.
-// Implements: reading ORBELUNE_D3D_FAIL, ORBELUNE_NO_VSYNC and ORBELUNE_D3D_LOSE_EVERY.
+// Implements: reading ORBELUNE_D3D_FAIL, ORBELUNE_NO_VSYNC, ORBELUNE_D3D_LOSE_EVERY and
+// ORBELUNE_REF_SIMD.
 // Leaves out: any other switch.
 #include "test_switches.h"
 
@@ -64,6 +65,14 @@ unsigned PresentsPerDeviceLoss() {
   const unsigned long every = std::strtoul(value, &end, 10);
   if (errno != 0 || end == value || *end != '\0' || value[0] == '-' || every > UINT_MAX) return 0;
   return static_cast<unsigned>(every);
+}
+
+refdevice::SimdLevel ReferenceSimdLimit() {
+  const char* value = std::getenv("ORBELUNE_REF_SIMD");
+  const std::string_view name = value != nullptr ? value : "";
+  if (name == "scalar") return refdevice::SimdLevel::Scalar;
+  if (name == "sse2") return refdevice::SimdLevel::Sse2;
+  return refdevice::SimdLevel::Avx2;
 }
 
 }  // namespace d3d9

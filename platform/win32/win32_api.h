@@ -5,6 +5,7 @@
 #include "win32_types.h"
 #include "error.h"
 #include "timer.h"
+#include "processor.h"
 #include "mutex.h"
 #include "file.h"
 #include "registry.h"

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "device_fixture.h"
+#include "test_switches.h"
 
 namespace d3d9test {
 namespace {
@@ -275,6 +276,27 @@ TEST_F(CreationTest, TheDeviceKeepsTheDirect3DObjectAndHandsItOutCounted) {
   fromDevice->Release();
   EXPECT_EQ(device->Release(), 0u);
   EXPECT_EQ(CountOf(direct3d_), 1u);
+}
+
+// ORBELUNE_REF_SIMD names the widest level the reference device draws with; anything else
+// leaves it the widest the processor runs.
+TEST(ReferenceSimdSwitch, NamesTheWidestLevel) {
+  struct Case {
+    const char* value;  // null: unset
+    refdevice::SimdLevel level;
+  };
+  const Case cases[] = {{"scalar", refdevice::SimdLevel::Scalar}, {"sse2", refdevice::SimdLevel::Sse2},
+                        {"avx2", refdevice::SimdLevel::Avx2},     {nullptr, refdevice::SimdLevel::Avx2},
+                        {"", refdevice::SimdLevel::Avx2},         {"SSE2 ", refdevice::SimdLevel::Avx2}};
+  for (const Case& c : cases) {
+    if (c.value != nullptr) {
+      setenv("ORBELUNE_REF_SIMD", c.value, 1);
+    } else {
+      unsetenv("ORBELUNE_REF_SIMD");
+    }
+    EXPECT_EQ(d3d9::ReferenceSimdLimit(), c.level) << (c.value != nullptr ? c.value : "unset");
+  }
+  unsetenv("ORBELUNE_REF_SIMD");
 }
 
 }  // namespace

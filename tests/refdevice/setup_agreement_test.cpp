@@ -13,6 +13,7 @@
 #include "render_fixture.h"
 #include "setup.h"
 #include "setup_avx2.h"
+#include "simd_level.h"
 
 namespace refdevice::testing {
 namespace {
@@ -80,7 +81,7 @@ ScreenVertex Plain(float x, float y, float z, const float color[4], float u, flo
 }
 
 TEST(SetupEightTriangles, KeepsAndBuildsWhatSetupScreenTriangleDoes) {
-  if (!Avx2SetupAvailable()) GTEST_SKIP() << "this processor has no AVX2";
+  if (ProcessorSimdLevel() != SimdLevel::Avx2) GTEST_SKIP() << "this processor has no AVX2";
   std::mt19937 random(31);
   std::uniform_real_distribution<float> position(-300.0f, 1100.0f), nearby(-6.0f, 6.0f), unit(0.0f, 1.0f),
       texcoord(-3.0f, 5.0f), channel(-20.0f, 280.0f);

@@ -15,6 +15,7 @@
 #include "raster.h"
 #include "render_fixture.h"
 #include "setup.h"
+#include "simd_level.h"
 #include "span_simd.h"
 #include "tiles.h"
 
@@ -42,13 +43,23 @@ const StageCombiner kDisable{StageOperation::Disable, StageArgument::Texture, St
 const BlendState kOver{true, BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha};
 const BlendState kNoBlend{false, BlendFactor::One, BlendFactor::Zero};
 
-// The widths this processor runs: the eight-wide shader only where it has AVX2.
-std::vector<SimdWidth> WidthsToCheck() {
-  if (WidestSimd() == SimdWidth::Eight) return {SimdWidth::Four, SimdWidth::Eight};
-  return {SimdWidth::Four};
+// The SIMD levels this processor runs: the eight-wide shader only where it has AVX2.
+std::vector<SimdLevel> WidthsToCheck() {
+  if (ProcessorSimdLevel() == SimdLevel::Avx2) return {SimdLevel::Sse2, SimdLevel::Avx2};
+  return {SimdLevel::Sse2};
 }
 
-const char* NameOf(SimdWidth width) { return width == SimdWidth::Eight ? "eight wide" : "four wide"; }
+const char* NameOf(SimdLevel level) {
+  switch (level) {
+    case SimdLevel::Scalar:
+      return "scalar";
+    case SimdLevel::Sse2:
+      return "four wide";
+    case SimdLevel::Avx2:
+      return "eight wide";
+  }
+  return "?";
+}
 
 // Texels of any value.
 std::vector<uint32_t> RandomTexels(size_t count, unsigned seed) {
@@ -78,17 +89,14 @@ struct BothWays {
 
   // `call` holds the state; its targets become the canvases. False where the SIMD shader does
   // not serve the state.
-  bool Prepare(DrawCall call, SimdWidth width) {
+  bool Prepare(DrawCall call, SimdLevel width) {
     call.color = scalarCanvas.Color();
     call.depth = scalarCanvas.Depth();
-    scalar = PreparePixelPipeline(call);
-    scalar.simd = false;
+    scalar = PreparePixelPipeline(call, SimdLevel::Scalar);
     call.color = simdCanvas.Color();
     call.depth = simdCanvas.Depth();
-    simd = PreparePixelPipeline(call);
-    if (!simd.simd) return false;
-    PrepareSimdSpans(simd, width);
-    return true;
+    simd = PreparePixelPipeline(call, width);
+    return simd.simd;
   }
 
   void Draw(const SetupTriangle& triangle) { chunk.Add(triangle); }
@@ -184,7 +192,7 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
   // Tiles as wide as the device's, and narrow ones: many tile edges, where groups of eight are
   // moved left to stay inside, and a last tile too narrow for a group, where nothing is set aside.
   const int tileWidths[] = {tuning::kTileSize, 13};
-  for (SimdWidth width : WidthsToCheck()) {
+  for (SimdLevel width : WidthsToCheck()) {
     for (int tileWidth : tileWidths) {
       for (const StateCase& c : cases) {
         SCOPED_TRACE(NameOf(width));
@@ -244,7 +252,7 @@ TEST(SimdAgreement, SpanShaderMatchesScalarPipeline) {
 // Runs' last pixels wait in the tile's planes; a call with more runs than a tile has rows must
 // still shade every one of them, exactly as the scalar pipeline does.
 TEST(SimdAgreement, ManyShortRunsInOneCall) {
-  for (SimdWidth width : WidthsToCheck()) {
+  for (SimdLevel width : WidthsToCheck()) {
     SCOPED_TRACE(NameOf(width));
     const std::vector<uint32_t> texels = RandomTexels(16 * 16, 11);
     Texture texture = TextureOf(texels, 16, 16);
@@ -287,7 +295,7 @@ TEST(SimdAgreement, SmallTrianglesOverSamePixelsKeepTheirOrder) {
                                     {true, true, CompareFunction::LessEqual},
                                     {true, false, CompareFunction::LessEqual}};
   const BlendState blends[] = {kOver, kNoBlend};
-  for (SimdWidth width : WidthsToCheck()) {
+  for (SimdLevel width : WidthsToCheck()) {
     for (const BlendState& blend : blends) {
       for (const DepthState& depthState : depthStates) {
         SCOPED_TRACE(NameOf(width));
@@ -381,7 +389,7 @@ TEST(SimdAgreement, QuadsWhoseTextureLeans) {
   };
   const std::vector<uint32_t> texels = RandomTexels(32 * 16, 37);
   const Texture texture = TextureOf(texels, 32, 16);
-  for (SimdWidth width : WidthsToCheck()) {
+  for (SimdLevel width : WidthsToCheck()) {
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(NameOf(width)) + ", " + c.name);
       BothWays draw(97, 71);
@@ -396,7 +404,7 @@ TEST(SimdAgreement, QuadsWhoseTextureLeans) {
 // of memory, up to the texture's last row and column, whose neighbours are still read right
 // and nothing past the texture is read.
 TEST(SimdAgreement, MagnifiedCornerOfTexture) {
-  for (SimdWidth width : WidthsToCheck()) {
+  for (SimdLevel width : WidthsToCheck()) {
     SCOPED_TRACE(NameOf(width));
     BytesBeforeGuardPage storage(32 * 16 * 4);
     ASSERT_NE(storage.bytes(), nullptr);
@@ -428,7 +436,7 @@ TEST(SimdAgreement, MagnifiedFlatBlocksOfTexture) {
   }
   texels[11 * 32 + 13] ^= 0x01000000u;  // one texel whose alpha alone differs, inside block 5
   texels[4 * 32 + 4] ^= 0x00000100u;    // and one whose green differs, inside block 0
-  for (SimdWidth width : WidthsToCheck()) {
+  for (SimdLevel width : WidthsToCheck()) {
     SCOPED_TRACE(NameOf(width));
     const Texture texture = TextureOf(texels, 32, 16);
     BothWays draw(97, 71);
@@ -466,7 +474,7 @@ TEST(SimdAgreement, TargetsBeyondThirtyTwoBitPixelNumbersStayScalar) {
 // Slivers a few pixels wide and thousands of pixels tall: within the canvas they are narrow,
 // but their edge values are too large for a 32-bit walk, and another walk must draw them.
 TEST(SimdAgreement, NarrowSliversTooLongForThirtyTwoBitWalk) {
-  for (SimdWidth width : WidthsToCheck()) {
+  for (SimdLevel width : WidthsToCheck()) {
     SCOPED_TRACE(NameOf(width));
     BothWays draw(32, 32);
     DrawCall call = BasicDraw(draw.scalarCanvas);
@@ -489,6 +497,88 @@ TEST(SimdAgreement, NarrowSliversTooLongForThirtyTwoBitWalk) {
     draw.Finish();
     EXPECT_EQ(draw.simdCanvas.pixels, draw.scalarCanvas.pixels);
     EXPECT_NE(draw.simdCanvas.pixels, Canvas(32, 32).pixels) << "the slivers should have been drawn";
+  }
+}
+
+// Each level takes its own pixel path: the scalar pipeline, the four-wide shader (nothing set
+// aside) or the eight-wide one (narrow triangles set aside); a level beyond the processor's is
+// narrowed to what it runs.
+TEST(SimdAgreement, EachLevelSelectsItsPath) {
+  Canvas canvas(16, 16);
+  const std::vector<uint32_t> texels = RandomTexels(16 * 16, 3);
+  const Texture texture = TextureOf(texels, 16, 16);
+  const DrawCall call = BlendedTextureDraw(canvas, texture, kModulate2x, Address::Wrap);
+  for (SimdLevel asked : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2}) {
+    const SimdLevel level = RunnableSimdLevel(asked);
+    SCOPED_TRACE(NameOf(level));
+    EXPECT_LE(level, asked);
+    EXPECT_EQ(level, asked <= ProcessorSimdLevel() ? asked : ProcessorSimdLevel());
+    const PixelPipeline pipeline = PreparePixelPipeline(call, level);
+    EXPECT_EQ(pipeline.simd, level != SimdLevel::Scalar);
+    EXPECT_EQ(pipeline.narrowShader != nullptr, level == SimdLevel::Avx2);
+    EXPECT_EQ(pipeline.pendingShader != nullptr, level == SimdLevel::Avx2);
+  }
+}
+
+// A grid of small jittered triangles over the canvas, as clip-space vertices with identity
+// transforms: every corner with the same w, and with one colour when `colors` is false.
+std::vector<ColorTexVertex> JitteredGrid(int columns, int rows, bool colors, unsigned seed) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<float> jitter(-0.3f, 0.3f), depth(0.1f, 0.9f);
+  std::uniform_int_distribution<uint32_t> anyColor;
+  std::vector<ColorTexVertex> vertices;
+  auto corner = [&](int column, int row) {
+    const float x = (float(column) + jitter(random)) / float(columns) * 2.2f - 1.1f;
+    const float y = (float(row) + jitter(random)) / float(rows) * 2.2f - 1.1f;
+    const uint32_t diffuse = colors ? anyColor(random) : 0xFFFFFFFFu;
+    return ColorTexVertex{x, y, depth(random), diffuse, x * 1.7f + 0.2f, y * 2.3f - 0.4f};
+  };
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column) {
+      const ColorTexVertex a = corner(column, row), b = corner(column + 1, row), c = corner(column, row + 1),
+                           d = corner(column + 1, row + 1);
+      vertices.insert(vertices.end(), {a, b, c, c, b, d});
+    }
+  }
+  return vertices;
+}
+
+// The whole device at each level, its vertex processing and triangle setup included: the same
+// frame and depth, bit for bit, from a plain white mesh (the eight-wide setup's and narrow
+// shader's case), then a coloured one blended over it with perspective.
+TEST(SimdAgreement, DeviceDrawsTheSameFrameAtEveryLevel) {
+  const std::vector<uint32_t> texels = RandomTexels(64 * 32, 41);
+  const Texture texture = TextureOf(texels, 64, 32);
+  const std::vector<ColorTexVertex> plain = JitteredGrid(40, 30, false, 43), colored = JitteredGrid(9, 7, true, 47);
+  auto drawFrame = [&](SimdLevel level) {
+    Canvas canvas(203, 149);
+    Device device(2);
+    device.LimitSimd(level);
+    EXPECT_EQ(device.Simd(), RunnableSimdLevel(level));
+    DrawCall call = BasicDraw(canvas);
+    call.depthState = {true, true, CompareFunction::LessEqual};
+    call.stage.color = kModulate;
+    call.stage.alpha = kModulate2x;
+    call.stage.texture = &texture;
+    call.stage.sampler = {Filter::Linear, Filter::Linear, MipFilter::None, Address::Mirror, Address::Mirror};
+    call.vertices = StreamOf(plain);
+    SetTriangleList(call, unsigned(plain.size() / 3));
+    EXPECT_EQ(device.Draw(call), Status::Ok);
+    call.blend = kOver;
+    call.transforms.projection = PerspectiveFov(1.2f, 203.0f / 149.0f, 0.5f, 10.0f);
+    call.transforms.world = Translation(0.0f, 0.0f, 2.0f);
+    call.vertices = StreamOf(colored);
+    SetTriangleList(call, unsigned(colored.size() / 3));
+    EXPECT_EQ(device.Draw(call), Status::Ok);
+    return canvas;
+  };
+  const Canvas scalar = drawFrame(SimdLevel::Scalar);
+  EXPECT_NE(scalar.pixels, Canvas(203, 149).pixels) << "the meshes should have been drawn";
+  for (SimdLevel level : WidthsToCheck()) {
+    SCOPED_TRACE(NameOf(level));
+    const Canvas frame = drawFrame(level);
+    EXPECT_EQ(frame.pixels, scalar.pixels);
+    EXPECT_EQ(frame.depth, scalar.depth);
   }
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "guard_page.h"
+#include "simd_level.h"
 #include "vertex_avx2.h"
 #include "vertex_processing.h"
 
@@ -59,7 +60,7 @@ std::vector<uint8_t> RandomStream(const VertexLayout& layout, size_t count, std:
 }
 
 TEST(ProcessVerticesEightWide, GivesWhatTheScalarStepsGive) {
-  if (!Avx2VerticesAvailable()) GTEST_SKIP() << "this processor has no AVX2";
+  if (ProcessorSimdLevel() != SimdLevel::Avx2) GTEST_SKIP() << "this processor has no AVX2";
   const LayoutCase layouts[] = {
       {"position and texture coordinates (the disc)", {20, 0, false, kAbsent, kAbsent, 12}},
       {"position, diffuse and texture coordinates (the quads)", {24, 0, false, kAbsent, 12, 16}},
@@ -110,7 +111,7 @@ TEST(ProcessVerticesEightWide, GivesWhatTheScalarStepsGive) {
 // Where the position is a vertex's last element, the stream's last vertex ends with it: eight
 // vertices that end where an unreadable page begins are read without passing their end.
 TEST(ProcessVerticesEightWide, ReadsNothingPastTheLastVertex) {
-  if (!Avx2VerticesAvailable()) GTEST_SKIP() << "this processor has no AVX2";
+  if (ProcessorSimdLevel() != SimdLevel::Avx2) GTEST_SKIP() << "this processor has no AVX2";
   const LayoutCase layouts[] = {
       {"position only", {12, 0, false, kAbsent, kAbsent, kAbsent}},
       {"texture coordinates, then the position", {20, 8, false, kAbsent, kAbsent, 0}},
@@ -139,7 +140,7 @@ TEST(ProcessVerticesEightWide, ReadsNothingPastTheLastVertex) {
 // Layouts not made of whole floats, and pretransformed ones, are left to the
 // scalar steps.
 TEST(ProcessVerticesEightWide, LeavesOtherLayoutsToTheScalarSteps) {
-  if (!Avx2VerticesAvailable()) GTEST_SKIP() << "this processor has no AVX2";
+  if (ProcessorSimdLevel() != SimdLevel::Avx2) GTEST_SKIP() << "this processor has no AVX2";
   const LayoutCase layouts[] = {
       {"stride not whole floats", {22, 0, false, kAbsent, kAbsent, 12}},
       {"texture coordinates not on a float", {24, 0, false, kAbsent, kAbsent, 14}},

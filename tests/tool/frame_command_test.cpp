@@ -181,6 +181,20 @@ TEST_F(FrameCommand, TheSameCommandLineGivesTheSameFile) {
   EXPECT_TRUE(first == ReadFile(Path("second.bmp"))) << "the two files differ";
 }
 
+// ORBELUNE_REF_SIMD narrows the reference device to one pixel path; every path draws the
+// kaleidoscope's frame byte for byte the same.
+TEST_F(FrameCommand, EveryReferenceSimdLevelGivesTheSameFile) {
+  ASSERT_EQ(Frame("2500", "", Path("widest.bmp"), "320x200").exitCode, 0);
+  const std::string widest = ReadFile(Path("widest.bmp"));
+  for (const char* level : {"scalar", "sse2", "avx2"}) {
+    setenv("ORBELUNE_REF_SIMD", level, 1);
+    const ToolRun run = Frame("2500", "", Path(std::string(level) + ".bmp"), "320x200");
+    unsetenv("ORBELUNE_REF_SIMD");
+    ASSERT_EQ(run.exitCode, 0) << level << ": " << run.err;
+    EXPECT_TRUE(ReadFile(Path(std::string(level) + ".bmp")) == widest) << level << " draws another frame";
+  }
+}
+
 TEST_F(FrameCommand, AnUnusableUserPictureIsToldInTheSaversWords) {
   std::ofstream(Path("notes.jpg")) << "not a picture\n";
   for (const std::string& picture : {Path("missing.jpg"), Path("notes.jpg")}) {

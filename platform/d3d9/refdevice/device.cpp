@@ -1,6 +1,8 @@
 // The reference device's entry points: checks a draw, then runs its three phases, each spread
 // over the worker pool: vertex processing in chunks of vertices, triangle setup and binning in
 // chunks of triangles, and rasterization tile by tile.
+// On the map of docs/reference-device.md: the pipeline itself, from the checks to the three
+// phases and the tile loop that feeds the rasterizer.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -14,6 +16,7 @@
 #include "refdevice.h"
 #include "setup.h"
 #include "setup_avx2.h"
+#include "simd_level.h"
 #include "tiles.h"
 #include "uninitialised_allocator.h"
 #include "tuning.h"
@@ -23,17 +26,26 @@
 
 namespace refdevice {
 
-struct Device::Workers {
-  explicit Workers(int threadCount) : pool(threadCount) {}
-  WorkerPool pool;
-  // Scratch kept between draws so that a frame allocates nothing once warmed up. A frame's draws
-  // differ in size: growing back after a small draw leaves the elements as they were, since
-  // vertex processing writes every one that is read.
+namespace {
+
+// Scratch kept between draws so that a frame allocates nothing once warmed up. A frame's draws
+// differ in size: growing back after a small draw leaves the elements as they were, since
+// vertex processing writes every one that is read.
+struct DrawScratch {
   std::vector<uint32_t, UninitialisedAllocator<uint32_t>> outcodes;
   std::vector<ScreenVertex, UninitialisedAllocator<ScreenVertex>> screenVertices;
   std::vector<uint8_t> plainVertexChunks;  // see LikeFirstVertex
   std::vector<TriangleChunk> chunks;
   std::vector<uint32_t> tileLoad;
+};
+
+}  // namespace
+
+struct Device::Workers {
+  Workers(int threadCount, SimdLevel simd) : pool(threadCount), simd(simd) {}
+  WorkerPool pool;
+  SimdLevel simd;
+  DrawScratch scratch;
 };
 
 namespace {
@@ -250,6 +262,7 @@ struct TriangleSource {
   ScissorRect area;
   bool everyTrianglePlain;  // no need to ask IsPlainTriangle
   uint32_t plainDiffuse;    // where every triangle is plain, the colour of all its corners, packed
+  bool eightAtOnce;         // plain triangles are set up eight at a time (AVX2)
 };
 
 // Where triangle t's corners are among the processed vertices.
@@ -341,11 +354,10 @@ void KeepLanes(TriangleChunk& chunk, size_t at, unsigned kept) {
   chunk.triangles.resize(next);
 }
 
-// Triangles begin .. end - 1, in order. Where the processor has AVX2, plain ones are set up
-// eight at a time (the slots, scaled to floats, must fit in 32 bits for that).
+// Triangles begin .. end - 1, in order. With AVX2, plain ones are set up eight at a time (the
+// slots, scaled to floats, must fit in 32 bits for that).
 void SetupTriangles(const TriangleSource& source, size_t vertexCount, size_t begin, size_t end, TriangleChunk& chunk) {
-  static const bool eightAtOnce = Avx2SetupAvailable();
-  if (!eightAtOnce || vertexCount > (size_t(1) << 26)) {
+  if (!source.eightAtOnce || vertexCount > (size_t(1) << 26)) {
     for (size_t t = begin; t < end; ++t) SetupTriangleAt(source, t, chunk);
     return;
   }
@@ -395,17 +407,22 @@ void SetupTriangles(const TriangleSource& source, size_t vertexCount, size_t beg
 
 }  // namespace
 
-Device::Device(int threadCount) : workers_(std::make_unique<Workers>(ResolveThreadCount(threadCount))) {}
+Device::Device(int threadCount)
+    : workers_(std::make_unique<Workers>(ResolveThreadCount(threadCount), ProcessorSimdLevel())) {}
 
 Device::~Device() = default;
 
 void Device::SetThreadCount(int threadCount) {
   int resolved = ResolveThreadCount(threadCount);
   if (resolved == workers_->pool.ThreadCount()) return;
-  workers_ = std::make_unique<Workers>(resolved);
+  workers_ = std::make_unique<Workers>(resolved, workers_->simd);
 }
 
 int Device::ThreadCount() const { return workers_->pool.ThreadCount(); }
+
+void Device::LimitSimd(SimdLevel widest) { workers_->simd = RunnableSimdLevel(widest); }
+
+SimdLevel Device::Simd() const { return workers_->simd; }
 
 namespace {
 
@@ -442,6 +459,139 @@ Status Device::ClearDepth(const DepthTarget& target, const Rect& rect, float dep
   return Status::Ok;
 }
 
+namespace {
+
+// What vertex processing found out about the whole draw.
+struct ProcessedDraw {
+  Matrix worldViewProjection;
+  GuardBand band;
+  bool everyTrianglePlain;  // see TriangleSource
+  uint32_t firstDiffuse;    // the first vertex's colour, packed
+};
+
+// Phase one: vertices lowest .. lowest + vertexCount - 1 transformed, their outcodes found and
+// those on the screen projected, chunk by chunk over the workers.
+ProcessedDraw ProcessVertices(WorkerPool& pool, DrawScratch& scratch, const DrawCall& call, size_t lowest,
+                              size_t vertexCount, bool eightVerticesAtOnce) {
+  scratch.outcodes.resize(vertexCount);
+  scratch.screenVertices.resize(vertexCount);
+  ProcessedDraw draw;
+  draw.worldViewProjection =
+      Multiply(Multiply(call.transforms.world, call.transforms.view), call.transforms.projection);
+  draw.band = ComputeGuardBand(call.viewport);
+  const Matrix& worldViewProjection = draw.worldViewProjection;
+  const GuardBand& band = draw.band;
+  bool pretransformed = call.vertices.layout.pretransformed;
+  size_t vertexChunks = (vertexCount + tuning::kVerticesPerChunk - 1) / tuning::kVerticesPerChunk;
+  // The draw's first vertex, for telling whether every triangle is plain: worked out here once,
+  // by the same steps that give the workers' values.
+  const ClipVertex firstClip = FetchVertex(call.vertices, lowest, worldViewProjection);
+  const bool firstOnScreen = !pretransformed && ComputeOutcode(firstClip, band) == 0;
+  const ScreenVertex firstVertex = firstOnScreen ? ProjectToScreen(firstClip, call.viewport) : ScreenVertex{};
+  scratch.plainVertexChunks.assign(vertexChunks, 0);
+  pool.ParallelFor(vertexChunks, [&](size_t chunk) {
+    size_t begin = chunk * tuning::kVerticesPerChunk;
+    size_t end = std::min(begin + tuning::kVerticesPerChunk, vertexCount);
+    size_t i = begin;
+    if (eightVerticesAtOnce) {
+      i += ProcessVerticesEightWide(call.vertices, lowest + begin, end - begin, worldViewProjection, band,
+                                    call.viewport, &scratch.outcodes[begin], &scratch.screenVertices[begin]);
+    }
+    for (; i < end; ++i) {
+      ClipVertex vertex = FetchVertex(call.vertices, lowest + i, worldViewProjection);
+      if (pretransformed) {
+        ScreenVertex screen = PretransformedToScreen(vertex);
+        bool finite =
+            std::isfinite(screen.x) && std::isfinite(screen.y) && std::isfinite(screen.z) && std::isfinite(screen.q);
+        // Pretransformed vertices are never clipped; the pixel loop keeps to the viewport.
+        scratch.outcodes[i] = finite ? 0u : uint32_t{kClipNotFinite};
+        scratch.screenVertices[i] = screen;
+        continue;
+      }
+      uint32_t code = ComputeOutcode(vertex, band);
+      scratch.outcodes[i] = code;
+      if (code == 0) scratch.screenVertices[i] = ProjectToScreen(vertex, call.viewport);
+    }
+    if (!firstOnScreen) return;
+    scratch.plainVertexChunks[chunk] =
+        LikeFirstVertex(&scratch.outcodes[begin], &scratch.screenVertices[begin], end - begin, firstVertex);
+  });
+  draw.everyTrianglePlain = std::all_of(scratch.plainVertexChunks.begin(), scratch.plainVertexChunks.end(),
+                                        [](uint8_t plain) { return plain != 0; });
+  draw.firstDiffuse = PackColorChannels(firstVertex.color);
+  return draw;
+}
+
+// Phase two: the triangles set up and binned to the tiles, a chunk of triangles per task.
+// Returns how many chunks hold them.
+size_t SetupAndBinTriangles(WorkerPool& pool, DrawScratch& scratch, const TriangleSource& source, size_t vertexCount,
+                            const TileGrid& grid) {
+  size_t triangleCount = source.call.range.primitiveCount;
+  size_t chunkCount = (triangleCount + tuning::kTrianglesPerChunk - 1) / tuning::kTrianglesPerChunk;
+  if (scratch.chunks.size() < chunkCount) scratch.chunks.resize(chunkCount);
+  pool.ParallelFor(chunkCount, [&](size_t chunkIndex) {
+    TriangleChunk& chunk = scratch.chunks[chunkIndex];
+    chunk.Clear();
+    size_t begin = chunkIndex * tuning::kTrianglesPerChunk;
+    size_t end = std::min<size_t>(begin + tuning::kTrianglesPerChunk, triangleCount);
+    SetupTriangles(source, vertexCount, begin, end, chunk);
+    chunk.LinkExtras();
+    chunk.Bin(grid);
+  });
+  return chunkCount;
+}
+
+// One tile of phase three: its triangles from every chunk, in draw order, then the pixels set
+// aside.
+void RasterizeTile(const PixelPipeline& pipeline, const DrawScratch& scratch, size_t chunkCount, size_t tile,
+                   const ScissorRect& tileRect) {
+  PrefetchTargets(pipeline, tileRect);
+  PendingPixels pending(tileRect);
+  // The tile's triangles go to the rasterizer a batch at a time, which spares the small ones a
+  // call each. The records were written by setup, likely by the other worker, and are read in
+  // tile order: they are asked for as the batch is gathered, since a small triangle takes
+  // little time to draw.
+  const SetupTriangle* batch[kTrianglesPerBatch];
+  int batchSize = 0;
+  for (size_t chunkIndex = 0; chunkIndex < chunkCount; ++chunkIndex) {
+    const TriangleChunk& chunk = scratch.chunks[chunkIndex];
+    const uint32_t first = chunk.tileStart[tile], end = chunk.tileStart[tile + 1];
+    for (uint32_t entry = first; entry < end; ++entry) {
+      const SetupTriangle* triangle = &chunk.triangles[chunk.tileEntries[entry]];
+      PrefetchRecords<false>(triangle, 1);
+      batch[batchSize++] = triangle;
+      if (batchSize == kTrianglesPerBatch) {
+        RasterTriangles(pipeline, batch, batchSize, tileRect, pending);
+        batchSize = 0;
+      }
+    }
+  }
+  RasterTriangles(pipeline, batch, batchSize, tileRect, pending);
+  FinishPendingPixels(pipeline, pending);
+}
+
+// Phase three: the tiles that received triangles, one per task.
+void RasterizeTiles(WorkerPool& pool, DrawScratch& scratch, const PixelPipeline& pipeline, const TileGrid& grid,
+                    size_t chunkCount, const ScissorRect& area) {
+  // Tiles are taken in row order: the workers' tiles lie side by side and read neighbouring
+  // texels and target rows, which the caches then still hold. (Taking the busiest tiles first,
+  // for balance, scattered them and cost more than it saved.)
+  std::vector<uint32_t>& load = scratch.tileLoad;
+  load.assign(static_cast<size_t>(grid.Count()), 0);
+  for (size_t chunkIndex = 0; chunkIndex < chunkCount; ++chunkIndex) {
+    const TriangleChunk& chunk = scratch.chunks[chunkIndex];
+    for (size_t tile = 0; tile < load.size(); ++tile) load[tile] += chunk.tileStart[tile + 1] - chunk.tileStart[tile];
+  }
+  pool.ParallelFor(load.size(), [&](size_t tile) {
+    if (load[tile] == 0) return;
+    const ScissorRect tileRect = Intersection(grid.Rect(static_cast<int>(tile)), area);
+    if (!tileRect.Empty()) RasterizeTile(pipeline, scratch, chunkCount, tile, tileRect);
+  });
+}
+
+}  // namespace
+
+// Checks the draw, then runs its three phases.
 Status Device::Draw(const DrawCall& call) {
   Status status = CheckDraw(call);
   if (status != Status::Ok || call.range.primitiveCount == 0) return status;
@@ -452,121 +602,29 @@ Status Device::Draw(const DrawCall& call) {
   ScissorRect area = DrawableArea(call);
   if (area.Empty()) return Status::Ok;
 
-  Workers& workers = *workers_;
-  WorkerPool& pool = workers.pool;
+  WorkerPool& pool = workers_->pool;
+  DrawScratch& scratch = workers_->scratch;
+  const bool avx2 = workers_->simd == SimdLevel::Avx2;
+  const size_t vertexCount = highest - lowest + 1;
+  const ProcessedDraw processed = ProcessVertices(pool, scratch, call, lowest, vertexCount, avx2);
 
-  // Vertex processing.
-  size_t vertexCount = highest - lowest + 1;
-  workers.outcodes.resize(vertexCount);
-  workers.screenVertices.resize(vertexCount);
-  Matrix worldViewProjection =
-      Multiply(Multiply(call.transforms.world, call.transforms.view), call.transforms.projection);
-  GuardBand band = ComputeGuardBand(call.viewport);
-  bool pretransformed = call.vertices.layout.pretransformed;
-  size_t vertexChunks = (vertexCount + tuning::kVerticesPerChunk - 1) / tuning::kVerticesPerChunk;
-  static const bool eightVerticesAtOnce = Avx2VerticesAvailable();
-  // The draw's first vertex, for telling whether every triangle is plain: worked out here once,
-  // by the same steps that give the workers' values.
-  const ClipVertex firstClip = FetchVertex(call.vertices, lowest, worldViewProjection);
-  const bool firstOnScreen = !pretransformed && ComputeOutcode(firstClip, band) == 0;
-  const ScreenVertex firstVertex = firstOnScreen ? ProjectToScreen(firstClip, call.viewport) : ScreenVertex{};
-  workers.plainVertexChunks.assign(vertexChunks, 0);
-  pool.ParallelFor(vertexChunks, [&](size_t chunk) {
-    size_t begin = chunk * tuning::kVerticesPerChunk;
-    size_t end = std::min(begin + tuning::kVerticesPerChunk, vertexCount);
-    size_t i = begin;
-    if (eightVerticesAtOnce) {
-      i += ProcessVerticesEightWide(call.vertices, lowest + begin, end - begin, worldViewProjection, band,
-                                    call.viewport, &workers.outcodes[begin], &workers.screenVertices[begin]);
-    }
-    for (; i < end; ++i) {
-      ClipVertex vertex = FetchVertex(call.vertices, lowest + i, worldViewProjection);
-      if (pretransformed) {
-        ScreenVertex screen = PretransformedToScreen(vertex);
-        bool finite =
-            std::isfinite(screen.x) && std::isfinite(screen.y) && std::isfinite(screen.z) && std::isfinite(screen.q);
-        // Pretransformed vertices are never clipped; the pixel loop keeps to the viewport.
-        workers.outcodes[i] = finite ? 0u : uint32_t{kClipNotFinite};
-        workers.screenVertices[i] = screen;
-        continue;
-      }
-      uint32_t code = ComputeOutcode(vertex, band);
-      workers.outcodes[i] = code;
-      if (code == 0) workers.screenVertices[i] = ProjectToScreen(vertex, call.viewport);
-    }
-    if (!firstOnScreen) return;
-    workers.plainVertexChunks[chunk] =
-        LikeFirstVertex(&workers.outcodes[begin], &workers.screenVertices[begin], end - begin, firstVertex);
-  });
-  const bool everyTrianglePlain = std::all_of(workers.plainVertexChunks.begin(), workers.plainVertexChunks.end(),
-                                              [](uint8_t plain) { return plain != 0; });
-  const uint32_t firstDiffuse = PackColorChannels(firstVertex.color);
+  const TileGrid grid = TileGrid::Covering(call.color.width, call.color.height);
+  const TriangleSource source{call,
+                              processed.worldViewProjection,
+                              scratch.outcodes.data(),
+                              scratch.screenVertices.data(),
+                              lowest,
+                              processed.band,
+                              area,
+                              processed.everyTrianglePlain,
+                              processed.firstDiffuse,
+                              avx2};
+  const size_t chunkCount = SetupAndBinTriangles(pool, scratch, source, vertexCount, grid);
 
-  // Triangle setup and binning.
-  TileGrid grid = TileGrid::Covering(call.color.width, call.color.height);
-  size_t triangleCount = call.range.primitiveCount;
-  size_t chunkCount = (triangleCount + tuning::kTrianglesPerChunk - 1) / tuning::kTrianglesPerChunk;
-  if (workers.chunks.size() < chunkCount) workers.chunks.resize(chunkCount);
-  TriangleSource source{call,
-                        worldViewProjection,
-                        workers.outcodes.data(),
-                        workers.screenVertices.data(),
-                        lowest,
-                        band,
-                        area,
-                        everyTrianglePlain,
-                        firstDiffuse};
-  pool.ParallelFor(chunkCount, [&](size_t chunkIndex) {
-    TriangleChunk& chunk = workers.chunks[chunkIndex];
-    chunk.Clear();
-    size_t begin = chunkIndex * tuning::kTrianglesPerChunk;
-    size_t end = std::min<size_t>(begin + tuning::kTrianglesPerChunk, triangleCount);
-    SetupTriangles(source, vertexCount, begin, end, chunk);
-    chunk.LinkExtras();
-    chunk.Bin(grid);
-  });
-
-  // Rasterization, one tile per task.
   // Where every triangle is plain, each has the first vertex's colour.
-  const bool whiteDiffuse = everyTrianglePlain && (firstDiffuse & 0x00FFFFFFu) == 0x00FFFFFFu;
-  PixelPipeline pipeline = PreparePixelPipeline(call, whiteDiffuse);
-  // Tiles are taken in row order: the workers' tiles lie side by side and read neighbouring
-  // texels and target rows, which the caches then still hold. (Taking the busiest tiles first,
-  // for balance, scattered them and cost more than it saved.)
-  std::vector<uint32_t>& load = workers.tileLoad;
-  load.assign(static_cast<size_t>(grid.Count()), 0);
-  for (size_t chunkIndex = 0; chunkIndex < chunkCount; ++chunkIndex) {
-    const TriangleChunk& chunk = workers.chunks[chunkIndex];
-    for (size_t tile = 0; tile < load.size(); ++tile) load[tile] += chunk.tileStart[tile + 1] - chunk.tileStart[tile];
-  }
-  pool.ParallelFor(load.size(), [&](size_t tile) {
-    if (load[tile] == 0) return;
-    const ScissorRect tileRect = Intersection(grid.Rect(static_cast<int>(tile)), area);
-    if (tileRect.Empty()) return;
-    PrefetchTargets(pipeline, tileRect);
-    PendingPixels pending(tileRect);
-    // The tile's triangles go to the rasterizer a batch at a time, which spares the small ones a
-    // call each. The records were written by setup, likely by the other worker, and are read in
-    // tile order: they are asked for as the batch is gathered, since a small triangle takes
-    // little time to draw.
-    const SetupTriangle* batch[kTrianglesPerBatch];
-    int batchSize = 0;
-    for (size_t chunkIndex = 0; chunkIndex < chunkCount; ++chunkIndex) {
-      const TriangleChunk& chunk = workers.chunks[chunkIndex];
-      const uint32_t first = chunk.tileStart[tile], end = chunk.tileStart[tile + 1];
-      for (uint32_t entry = first; entry < end; ++entry) {
-        const SetupTriangle* triangle = &chunk.triangles[chunk.tileEntries[entry]];
-        PrefetchRecords<false>(triangle, 1);
-        batch[batchSize++] = triangle;
-        if (batchSize == kTrianglesPerBatch) {
-          RasterTriangles(pipeline, batch, batchSize, tileRect, pending);
-          batchSize = 0;
-        }
-      }
-    }
-    RasterTriangles(pipeline, batch, batchSize, tileRect, pending);
-    FinishPendingPixels(pipeline, pending);
-  });
+  const bool whiteDiffuse = processed.everyTrianglePlain && (processed.firstDiffuse & 0x00FFFFFFu) == 0x00FFFFFFu;
+  const PixelPipeline pipeline = PreparePixelPipeline(call, workers_->simd, whiteDiffuse);
+  RasterizeTiles(pool, scratch, pipeline, grid, chunkCount, area);
   return Status::Ok;
 }
 

@@ -1,5 +1,6 @@
 // Implements: the scalar pixel pipeline and the choice between it and the SIMD span shader.
 // Leaves out: alpha test, fog, specular (see refdevice.h).
+// On the map of docs/reference-device.md: ShadeSpans' choice of form, and the scalar pipeline.
 #include "pixel_pipeline.h"
 
 #include <algorithm>
@@ -36,7 +37,7 @@ float LevelOfDetail(const SetupTriangle& triangle, const Texture& texture, float
 
 }  // namespace
 
-PixelPipeline PreparePixelPipeline(const DrawCall& call, bool whiteDiffuse) {
+PixelPipeline PreparePixelPipeline(const DrawCall& call, SimdLevel level, bool whiteDiffuse) {
   PixelPipeline pipeline;
   pipeline.whiteDiffuse = whiteDiffuse;
   pipeline.color = call.color;
@@ -47,8 +48,8 @@ PixelPipeline PreparePixelPipeline(const DrawCall& call, bool whiteDiffuse) {
   pipeline.stage = call.stage;
   pipeline.readsTexture = StageReadsTexture(call.stage);
   pipeline.sampler = BindSampler(call.stage.texture, call.stage.sampler);
-  pipeline.simd = SimdSpanSupports(pipeline);
-  if (pipeline.simd) PrepareSimdSpans(pipeline);
+  pipeline.simd = level != SimdLevel::Scalar && SimdSpanSupports(pipeline);
+  if (pipeline.simd) PrepareSimdSpans(pipeline, level);
   return pipeline;
 }
 

@@ -1,6 +1,8 @@
 // The per-pixel work for a run of covered pixels on one row: depth test and write, the
 // interpolation of 1/w, texture coordinates and colour, sampling, texture stage 0 and the
 // blend into the colour target.
+// On the map of docs/reference-device.md: the door from the rasterizer to the pixel forms
+// (ShadeSpans, FinishPendingPixels) and the tile's pixels set aside (PendingPixels).
 #pragma once
 
 #include <cstddef>
@@ -86,9 +88,10 @@ struct PixelPipeline {
   bool depthAcceptsLess = false, depthAcceptsEqual = false, depthAcceptsGreater = false;
 };
 
-// `whiteDiffuse`: every triangle of the draw is known to have one colour, with red, green and
-// blue of 255 (see PixelPipeline::whiteDiffuse).
-PixelPipeline PreparePixelPipeline(const DrawCall& call, bool whiteDiffuse = false);
+// `level`: the widest span shader to take (one the processor runs), the scalar pipeline for
+// Scalar. `whiteDiffuse`: every triangle of the draw is known to have one colour, with red,
+// green and blue of 255 (see PixelPipeline::whiteDiffuse).
+PixelPipeline PreparePixelPipeline(const DrawCall& call, SimdLevel level, bool whiteDiffuse = false);
 
 // Shades runs of pixels, all covered by the triangle, with the SIMD span shader where it
 // serves the state and the scalar one otherwise.

@@ -1,10 +1,13 @@
 // Implements: coverage of a triangle within a rectangle, row by row, walked (four pixels at a
 // time in 32 bits where the edge values fit, else one at a time) or solved.
 // Leaves out: multisampling, points and lines.
+// On the map of docs/reference-device.md: RasterTriangles and RasterRows, between a tile's
+// batches of triangles and the span shaders; narrow triangles go straight to the narrow shader.
 #include "raster.h"
 
 #include <algorithm>
 
+#include "common/assertion.h"
 #include "tuning.h"
 
 #if defined(__SSE2__)
@@ -15,7 +18,8 @@ namespace refdevice {
 
 namespace {
 
-int64_t FloorDivide(int64_t numerator, int64_t denominator) {  // denominator > 0
+int64_t FloorDivide(int64_t numerator, int64_t denominator) {
+  ORBELUNE_ASSERT(denominator > 0);
   int64_t quotient = numerator / denominator;
   return (numerator % denominator != 0 && numerator < 0) ? quotient - 1 : quotient;
 }
@@ -28,7 +32,11 @@ void NarrowToEdge(const EdgeFunction& edge, int64_t rowValue, int64_t& first, in
   if (first > last) return;
   // The edge is linear along the row: where it holds, or fails, at both ends, it does so in
   // between, and no division is needed. Most of a large triangle's edges miss most tiles.
-  // (|step * column| < 2^58 and |rowValue| < 2^60 here: no overflow.)
+  // No overflow: |a| < 2^29 makes |step| < 2^37, columns lie within the triangle's bounds,
+  // less than 2^21 across, so |step * column| < 2^58; and |rowValue| < 2^60.
+  ORBELUNE_ASSERT(step > -(int64_t(1) << 37) && step < (int64_t(1) << 37));
+  ORBELUNE_ASSERT(first >= 0 && last < (int64_t(1) << 21));
+  ORBELUNE_ASSERT(rowValue > -(int64_t(1) << 60) && rowValue < (int64_t(1) << 60));
   const bool holdsAtFirst = step * first + rowValue >= 0, holdsAtLast = step * last + rowValue >= 0;
   if (holdsAtFirst && holdsAtLast) return;
   if (!holdsAtFirst && !holdsAtLast) {
@@ -50,7 +58,9 @@ void NarrowToEdge(const EdgeFunction& edge, int64_t rowValue, int64_t& first, in
 // the triangle's small walk, whose 32-bit values it steps through.
 template <typename AddRun>
 void WalkFourWide(const SetupTriangle& triangle, int minX, int minY, int maxX, int maxY, AddRun&& add) {
-  const int width = maxX - minX + 1;  // at most tuning::kWalkWidth
+  const int width = maxX - minX + 1;
+  ORBELUNE_ASSERT(triangle.smallWalk && width <= tuning::kWalkWidth);
+  ORBELUNE_ASSERT(minX - triangle.minX >= 0 && maxX <= triangle.maxX && minY >= triangle.minY && maxY <= triangle.maxY);
   const int32_t columns = minX - triangle.minX, rows = minY - triangle.minY;
   __m128i rowStart[3], laneStep[3], groupStep[3], rowStep[3];
   for (int i = 0; i < 3; ++i) {

@@ -11,6 +11,7 @@ if(NOT TARGET orbelune_refdevice)
     ${ORBELUNE_REFDEVICE_DIR}/sampler.cpp
     ${ORBELUNE_REFDEVICE_DIR}/setup.cpp
     ${ORBELUNE_REFDEVICE_DIR}/setup_avx2.cpp
+    ${ORBELUNE_REFDEVICE_DIR}/simd_level.cpp
     ${ORBELUNE_REFDEVICE_DIR}/span_avx2.cpp
     ${ORBELUNE_REFDEVICE_DIR}/span_plans.cpp
     ${ORBELUNE_REFDEVICE_DIR}/span_simd.cpp
@@ -19,8 +20,10 @@ if(NOT TARGET orbelune_refdevice)
     ${ORBELUNE_REFDEVICE_DIR}/vertex_avx2.cpp
     ${ORBELUNE_REFDEVICE_DIR}/vertex_processing.cpp
     ${ORBELUNE_REFDEVICE_DIR}/workers.cpp)
-  target_include_directories(orbelune_refdevice PUBLIC ${ORBELUNE_REFDEVICE_DIR})
-  target_link_libraries(orbelune_refdevice PUBLIC Threads::Threads)
+  # The assertion macro is the one header it shares with the system code (src/common).
+  target_include_directories(orbelune_refdevice PUBLIC ${ORBELUNE_REFDEVICE_DIR} ${ORBELUNE_REFDEVICE_DIR}/../../../src)
+  include(${ORBELUNE_REFDEVICE_DIR}/../../processor/processor.cmake)
+  target_link_libraries(orbelune_refdevice PUBLIC Threads::Threads PRIVATE orbelune_processor)
   # The rasterizer is the frame's hot path; it is built optimized even in debug trees.
   target_compile_options(orbelune_refdevice PRIVATE -O3)
   # The AVX2 shader, setup and vertex processing are chosen at run time; without FMA no

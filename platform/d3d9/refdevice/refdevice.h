@@ -229,6 +229,12 @@ struct DrawCall {
 
 // ---- The device ------------------------------------------------------------------------------
 
+// The widest vector instructions the device draws with: every level draws the same pixels, the
+// narrower ones more slowly, so a fault can be narrowed to one form without rebuilding.
+// Scalar draws one pixel at a time; Sse2 four and Avx2 eight at a time, Avx2 also processing
+// vertices and setting up triangles eight at a time.
+enum class SimdLevel { Scalar, Sse2, Avx2 };
+
 class Device {
  public:
   // threadCount 0 picks one worker per available core.
@@ -240,6 +246,11 @@ class Device {
   // Takes effect from the next call; 0 picks one worker per available core.
   void SetThreadCount(int threadCount);
   int ThreadCount() const;
+
+  // Takes effect from the next call; a level the processor cannot run is narrowed to one it can.
+  // The widest the processor runs by default.
+  void LimitSimd(SimdLevel widest);
+  SimdLevel Simd() const;  // the level in effect
 
   // Fills the rectangle (clipped to the target) with a colour 0xAARRGGBB.
   Status ClearColor(const ColorTarget& target, const Rect& rect, uint32_t color);

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "color.h"
+#include "common/assertion.h"
 #include "texel_position.h"
 #include "tuning.h"
 
@@ -19,12 +20,15 @@ constexpr int kWeightOne = 1 << tuning::kFilterWeightBits;
 bool IsPowerOfTwo(int n) { return (n & (n - 1)) == 0; }
 
 uint32_t Fetch(const TextureLevel& level, int x, int y) {
+  // Addressing leaves every index inside the level.
+  ORBELUNE_ASSERT(x >= 0 && x < level.width && y >= 0 && y < level.height);
   const uint8_t* row = reinterpret_cast<const uint8_t*>(level.texels) + y * level.pitchBytes;
   return reinterpret_cast<const uint32_t*>(row)[x];
 }
 
 // Per channel: (a * (one - w) + b * w), with rounding, for w in 0..one.
 uint32_t LerpTexels(uint32_t a, uint32_t b, int weight) {
+  ORBELUNE_ASSERT(weight >= 0 && weight <= kWeightOne);
   uint32_t result = 0;
   for (int shift = 0; shift < 32; shift += 8) {
     uint32_t ca = (a >> shift) & 0xFFu, cb = (b >> shift) & 0xFFu;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/assertion.h"
 #include "tuning.h"
 
 namespace refdevice {
@@ -14,6 +15,7 @@ namespace {
 
 // Rounds half away from zero; |coordinate| is below kLargestCoordinate, so the sum is exact.
 int64_t Snap(float coordinate) {
+  ORBELUNE_ASSERT(std::fabs(coordinate) < kLargestCoordinate);
   double scaled = static_cast<double>(coordinate) * tuning::kSubpixelScale;
   return static_cast<int64_t>(scaled < 0.0 ? scaled - 0.5 : scaled + 0.5);
 }
@@ -24,6 +26,9 @@ int64_t Snap(float coordinate) {
 // downwards). Other edges need E > 0, which for integers is E - 1 >= 0.
 EdgeFunction MakeEdge(int64_t px, int64_t py, int64_t qx, int64_t qy, int minX, int minY) {
   const int64_t a = py - qy, b = qx - px;
+  // Corners within kLargestCoordinate pixels: the coefficients fit the record's 32 bits.
+  constexpr int64_t kCoefficientLimit = int64_t(2 * kLargestCoordinate) * tuning::kSubpixelScale;
+  ORBELUNE_ASSERT(a > -kCoefficientLimit && a < kCoefficientLimit && b > -kCoefficientLimit && b < kCoefficientLimit);
   int64_t c = px * qy - py * qx;
   bool topLeft = a > 0 || (a == 0 && b > 0);
   if (!topLeft) c -= 1;

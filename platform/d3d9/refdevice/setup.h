@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "common/assertion.h"
 #include "refdevice.h"
 #include "tuning.h"
 #include "vertex_processing.h"
@@ -96,6 +97,8 @@ constexpr int kSmallWalkExtent = 1 << 10;
 // rows, S the subpixel scale, width and height the bounds' (maxX - minX, maxY - minY, each
 // below kSmallWalkExtent).
 inline bool FitsSmallWalk(const EdgeFunction& edge, int64_t width, int64_t height) {
+  // Within the extent, with |a| and |b| below 2^29, the products below fit in 64 bits.
+  ORBELUNE_ASSERT(width >= 0 && width < kSmallWalkExtent && height >= 0 && height < kSmallWalkExtent);
   auto magnitude = [](int64_t value) { return value < 0 ? -value : value; };
   const int64_t reach = magnitude(edge.start) + magnitude(edge.a) * (width + 7) * tuning::kSubpixelScale +
                         magnitude(edge.b) * (height + 1) * tuning::kSubpixelScale;

@@ -2,6 +2,7 @@
 // same integer and floating-point operations in the same order (built with AVX2 and without
 // FMA, so no multiply and add is fused), hence the same records.
 // Leaves out: perspective and colour planes (the triangles it takes have neither), clipping.
+// On the map of docs/reference-device.md: SetupAndBinTriangles' plain triangles, eight at a time.
 #include "setup_avx2.h"
 
 #include <algorithm>
@@ -18,7 +19,6 @@ namespace refdevice {
 
 #if !defined(__AVX2__)
 
-bool Avx2SetupAvailable() { return false; }
 unsigned SetupEightTriangles(const ScreenVertex*, const int32_t[3][8], unsigned, CullMode, const ScissorRect&,
                              SetupTriangle[8]) {
   return 0;
@@ -29,8 +29,6 @@ unsigned SetupEightListedTriangles(const ScreenVertex*, const uint32_t*, uint32_
 }
 
 #else
-
-bool Avx2SetupAvailable() { return __builtin_cpu_supports("avx2"); }
 
 namespace {
 

@@ -9,9 +9,6 @@
 
 namespace refdevice {
 
-// Whether the AVX2 setup is built in and this processor can run it.
-bool Avx2SetupAvailable();
-
 // Eight triangles whose corners are screenVertices[corners[lane][0..2]], for the lanes set in
 // `lanes` (each as described above). Returns the lanes whose triangles are kept, with their
 // records in out[lane]: the triangles SetupScreenTriangle keeps, with the same records.

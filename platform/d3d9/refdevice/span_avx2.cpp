@@ -1,320 +1,71 @@
-// Implements: the AVX2 span shader, its copies specialised by addressing, blend and stage, and
-// the run-time check for AVX2. This file alone is built with AVX2 enabled (and without FMA, so
-// that no multiply and add is ever fused: the scalar pipeline rounds both).
+// Implements: the AVX2 span shader and its copies specialised by addressing, blend and stage.
+// Built with AVX2 enabled (and without FMA, so that no multiply and add is ever fused: the
+// scalar pipeline rounds both); run only where the device's SIMD level is Avx2.
 // Leaves out: what the SSE2 shader leaves out (see span_simd.h).
+// On the map of docs/reference-device.md: the eight-wide form of ShadeSpans, the narrow shader
+// and the shading of pixels set aside; its arithmetic is span_lanes.h's, and what is written here
+// alone is what eight lanes earn: pairs and stretches of texels, gathers, quads drawn straight on.
 #include "span_avx2.h"
 
 #include <algorithm>
 #include <array>
 #include <new>
 
+#include "common/assertion.h"
 #include "depth.h"
 #include "texel_position.h"
 #include "tuning.h"
 
 #if defined(__AVX2__)
 #include <immintrin.h>
+
+#include "lanes_avx2.h"
+#include "span_lanes.h"
 #endif
 
 namespace refdevice {
 
 #if !defined(__AVX2__)
 
-bool Avx2SpansAvailable() { return false; }
 SpanShader PrepareAvx2Shader(PixelPipeline&) { return nullptr; }
 
 #else
 
-bool Avx2SpansAvailable() { return __builtin_cpu_supports("avx2"); }
-
 namespace {
 
-using Floats = __m256;
-using Ints = __m256i;
+using L = Avx2Lanes;
+using namespace lanes;
+using Floats = L::F;
+using Ints = L::I;
 
 constexpr unsigned kAllLanes = 0xFFu;
 
-// ---- Texel positions, as ToTexelPosition does them ----
-
-struct Axis {
-  Floats size;
-  Ints sizeMinusOne, periodMinusOne, sizeBit;
-  Address mode;
-};
-
-Axis MakeAxis(int size, Address mode) {
-  return {_mm256_set1_ps(static_cast<float>(size)), _mm256_set1_epi32(size - 1), _mm256_set1_epi32(2 * size - 1),
-          _mm256_set1_epi32(size), mode};
-}
-
-template <AddressPlan kPlan>
-inline Address ModeOf(const Axis& axis) {
-  if constexpr (kPlan == AddressPlan::Wrap) return Address::Wrap;
-  if constexpr (kPlan == AddressPlan::Mirror) return Address::Mirror;
-  if constexpr (kPlan == AddressPlan::Clamp) return Address::Clamp;
-  return axis.mode;
-}
-
-template <AddressPlan kPlan>
-inline __attribute__((always_inline)) void TexelPositions(Floats coordinate, const Axis& axis, bool linear, Ints& index,
-                                                          Ints& weight) {
-  Floats s = _mm256_mul_ps(coordinate, axis.size);
-  if (linear) s = _mm256_sub_ps(s, _mm256_set1_ps(0.5f));
-  s = _mm256_max_ps(s, _mm256_set1_ps(-kTexelCoordinateLimit));  // a NaN becomes the second operand
-  s = _mm256_min_ps(s, _mm256_set1_ps(kTexelCoordinateLimit));
-  if (ModeOf<kPlan>(axis) == Address::Clamp) s = _mm256_min_ps(_mm256_max_ps(s, _mm256_set1_ps(-1.0f)), axis.size);
-  // s lies within the texel coordinate limit, where a float's floor converts exactly.
-  const Floats floor = _mm256_floor_ps(s);
-  index = _mm256_cvttps_epi32(floor);
-  Floats fraction = _mm256_sub_ps(s, floor);
-  weight = _mm256_cvttps_epi32(_mm256_add_ps(
-      _mm256_mul_ps(fraction, _mm256_set1_ps(float(1 << tuning::kFilterWeightBits))), _mm256_set1_ps(0.5f)));
-}
-
-// ApplyAddressing for power-of-two sizes.
-template <AddressPlan kPlan>
-inline Ints Address8(Ints index, const Axis& axis) {
-  switch (ModeOf<kPlan>(axis)) {
-    case Address::Wrap:
-      return _mm256_and_si256(index, axis.sizeMinusOne);
-    case Address::Mirror: {
-      Ints folded = _mm256_and_si256(index, axis.periodMinusOne);
-      // In the second half, period - 1 - folded is folded with all its low bits flipped.
-      Ints second = _mm256_cmpeq_epi32(_mm256_and_si256(folded, axis.sizeBit), axis.sizeBit);
-      return _mm256_xor_si256(folded, _mm256_and_si256(second, axis.periodMinusOne));
-    }
-    case Address::Clamp:
-    default:
-      return _mm256_min_epi32(_mm256_max_epi32(index, _mm256_setzero_si256()), axis.sizeMinusOne);
-  }
-}
-
-// ---- Constants ----
-// A value in every lane, read from memory. The pixel loops need more constants than there are
-// registers, and the compiler rebuilds one it cannot keep from an immediate each time it is
-// used (three instructions), where one read from memory is just an operand. The empty asm
-// hides which array the address points into: knowing it, the compiler would fold the read
-// back into an immediate.
-
-template <typename Lane, Lane kValue>
-struct Splat {
-  static constexpr size_t kCount = 32 / sizeof(Lane);  // lanes in a register
-  alignas(32) static constexpr std::array<Lane, kCount> kLanes = [] {
-    std::array<Lane, kCount> lanes{};
-    lanes.fill(kValue);
-    return lanes;
-  }();
-  static Ints Read() {
-    const Ints* address = reinterpret_cast<const Ints*>(kLanes.data());
-    __asm__("" : "+r"(address));
-    return _mm256_load_si256(address);
-  }
-};
-
-template <int16_t kValue>
-inline Ints Words() {
-  return Splat<int16_t, kValue>::Read();
-}
-
-template <int32_t kValue>
-inline Ints Dwords() {
-  return Splat<int32_t, kValue>::Read();
-}
-
-// ---- 8-bit channel arithmetic in 16-bit lanes ----
-// A register of eight pixels splits into a low half (pixels 0, 1, 4, 5) and a high half
-// (pixels 2, 3, 6, 7), b g r a each: AVX2 unpacks within each 128-bit lane, and packing the
-// halves back restores the order.
-
-inline Ints Low16(Ints pixels) { return _mm256_unpacklo_epi8(pixels, _mm256_setzero_si256()); }
-inline Ints High16(Ints pixels) { return _mm256_unpackhi_epi8(pixels, _mm256_setzero_si256()); }
-
-// A filter weight w in the channels of one half, with its complement one - w.
-struct HalfWeight {
-  Ints weight, rest;
-};
-
-// Eight 32-bit filter weights spread over the channels of the low and high halves.
-struct SpreadWeights {
-  SpreadWeights() = default;
-  explicit SpreadWeights(Ints weights) {
-    const Ints packed = _mm256_packs_epi32(weights, weights);
-    const Ints doubled = _mm256_unpacklo_epi16(packed, packed);
-    const Ints one = Words<1 << tuning::kFilterWeightBits>();
-    low.weight = _mm256_unpacklo_epi32(doubled, doubled);
-    high.weight = _mm256_unpackhi_epi32(doubled, doubled);
-    low.rest = _mm256_sub_epi16(one, low.weight);
-    high.rest = _mm256_sub_epi16(one, high.weight);
-  }
-  HalfWeight low, high;
-};
-
-// (a * (one - w) + b * w + one / 2) >> bits: at most 255 * 256 + 128, inside 16 bits.
-inline __attribute__((always_inline)) Ints Lerp16(Ints a, Ints b, const HalfWeight& w) {
-  Ints sum = _mm256_add_epi16(_mm256_mullo_epi16(a, w.rest), _mm256_mullo_epi16(b, w.weight));
-  sum = _mm256_add_epi16(sum, Words<1 << (tuning::kFilterWeightBits - 1)>());
-  return _mm256_srli_epi16(sum, tuning::kFilterWeightBits);
-}
-
-// round(x / 255) = (x + 127) / 255; x * 0x8081 >> 23 is exact division by 255 over 16 bits.
-// Saturation only touches sums whose result is above 255 anyway.
-inline __attribute__((always_inline)) Ints DivideBy255(Ints x) {
-  Ints biased = _mm256_adds_epu16(x, Words<127>());
-  return _mm256_srli_epi16(_mm256_mulhi_epu16(biased, Words<static_cast<int16_t>(0x8081)>()), 7);
-}
-
-inline Ints Saturate255(Ints x) { return _mm256_min_epi16(x, Words<255>()); }
-
-inline Ints BroadcastAlpha(Ints x) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(x, 0xFF), 0xFF); }
-
-inline Ints Operate(StageOperation operation, Ints first, Ints second, Ints diffuse) {
-  switch (operation) {
-    case StageOperation::Disable:
-      return diffuse;
-    case StageOperation::SelectArg1:
-      return first;
-    case StageOperation::SelectArg2:
-      return second;
-    case StageOperation::Modulate:
-      return DivideBy255(_mm256_mullo_epi16(first, second));
-    case StageOperation::Modulate2x: {
-      Ints product = _mm256_mullo_epi16(first, second);
-      return Saturate255(DivideBy255(_mm256_adds_epu16(product, product)));
-    }
-    case StageOperation::Modulate4x: {
-      Ints product = _mm256_mullo_epi16(first, second);
-      Ints doubled = _mm256_adds_epu16(product, product);
-      return Saturate255(DivideBy255(_mm256_adds_epu16(doubled, doubled)));
-    }
-    case StageOperation::Add:
-      return Saturate255(_mm256_adds_epu16(first, second));
-  }
-  return diffuse;
-}
-
-inline Ints Argument(StageArgument argument, Ints texel, Ints diffuse) {
-  return argument == StageArgument::Texture ? texel : diffuse;
-}
-
-// Alpha's 16-bit lanes.
-inline Ints AlphaLanes() { return Splat<int64_t, int64_t(0xFFFF) << 48>::Read(); }
-
-template <StagePlan kPlan>
-inline Ints CombineStage16(const TextureStage& stage, Ints texel, Ints diffuse) {
-  if constexpr (kPlan == StagePlan::ModulateWithDoubledAlpha) {
-    // The alpha product doubled (saturating) and every channel divided once: the colour's
-    // quotients are at most 255, which the saturation leaves as they are.
-    const Ints product = _mm256_mullo_epi16(texel, diffuse);
-    const Ints doubled = _mm256_adds_epu16(product, _mm256_and_si256(product, AlphaLanes()));
-    return Saturate255(DivideBy255(doubled));
-  } else {
-    if (stage.color.operation == StageOperation::Disable) return diffuse;
-    Ints color = Operate(stage.color.operation, Argument(stage.color.argument1, texel, diffuse),
-                         Argument(stage.color.argument2, texel, diffuse), diffuse);
-    Ints alpha = Operate(stage.alpha.operation, Argument(stage.alpha.argument1, texel, diffuse),
-                         Argument(stage.alpha.argument2, texel, diffuse), diffuse);
-    return _mm256_blendv_epi8(color, alpha, AlphaLanes());
-  }
-}
-
-inline Ints BlendFactor16(BlendFactor factor, Ints source, Ints destination) {
-  const Ints full = _mm256_set1_epi16(255);
-  switch (factor) {
-    case BlendFactor::Zero:
-      return _mm256_setzero_si256();
-    case BlendFactor::One:
-      return full;
-    case BlendFactor::SourceColor:
-      return source;
-    case BlendFactor::InverseSourceColor:
-      return _mm256_sub_epi16(full, source);
-    case BlendFactor::SourceAlpha:
-      return BroadcastAlpha(source);
-    case BlendFactor::InverseSourceAlpha:
-      return _mm256_sub_epi16(full, BroadcastAlpha(source));
-    case BlendFactor::DestinationAlpha:
-      return BroadcastAlpha(destination);
-    case BlendFactor::InverseDestinationAlpha:
-      return _mm256_sub_epi16(full, BroadcastAlpha(destination));
-    case BlendFactor::DestinationColor:
-      return destination;
-    case BlendFactor::InverseDestinationColor:
-      return _mm256_sub_epi16(full, destination);
-  }
-  return _mm256_setzero_si256();
-}
-
-template <BlendPlan kPlan>
-inline Ints Blend16(const BlendState& blend, Ints source, Ints destination) {
-  if constexpr (kPlan == BlendPlan::SourceAlphaOver) {
-    // source * a + destination * (255 - a) stays within 255 * 255: no saturation needed.
-    Ints alpha = BroadcastAlpha(source);
-    Ints sum = _mm256_add_epi16(_mm256_mullo_epi16(source, alpha),
-                                _mm256_mullo_epi16(destination, _mm256_sub_epi16(Words<255>(), alpha)));
-    return DivideBy255(sum);
-  } else {
-    Ints sum =
-        _mm256_adds_epu16(_mm256_mullo_epi16(source, BlendFactor16(blend.source, source, destination)),
-                          _mm256_mullo_epi16(destination, BlendFactor16(blend.destination, source, destination)));
-    return Saturate255(DivideBy255(sum));
-  }
-}
-
-// Colour channels from float vectors, rounded as PackColorChannels does.
-inline Ints ToChannels(Floats value) {
-  value = _mm256_max_ps(value, _mm256_setzero_ps());  // NaN and negatives become 0
-  value = _mm256_min_ps(value, _mm256_set1_ps(255.0f));
-  return _mm256_cvttps_epi32(_mm256_add_ps(value, _mm256_set1_ps(0.5f)));
-}
-
-// What stays the same for every pixel of one call.
-struct ShadeConstants {
-  Axis axisU, axisV;
-  bool linear;
-  const uint32_t* texels;
-  __m128i rowShift;           // log2 of the pitch in texels
+// What stays the same for every pixel of one call: the draw's constants, and what the sampling
+// written for eight lanes takes besides.
+struct ShadeConstants : DrawConstants<L> {
   Ints rowPitch;              // the pitch in texels
   Ints lastPairU, lastPairV;  // the last index whose neighbour lies inside: size - 2
   int lastStretch;            // the last offset from which eight texels and the eight below lie inside
-  bool opaqueTexels;
   // Texture stage 0's colour is the texel's: texel times a white diffuse colour, which
   // ModulateWithDoubledAlpha gives exactly. Its alpha is never seen: nothing blends, and the
   // target keeps no alpha.
   bool texelIsSource;
-  Ints targetAlphaMask;
-  Ints depthLess, depthEqual, depthGreater;
 };
 
-ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
-  ShadeConstants k;
+void FillShadeConstants(const PixelPipeline& pipeline, ShadeConstants& k) {
+  FillDrawConstants(pipeline, k);
   if (pipeline.readsTexture) {
     const TextureLevel& level = pipeline.sampler.texture->levels[0];
-    k.axisU = MakeAxis(level.width, pipeline.sampler.state.addressU);
-    k.axisV = MakeAxis(level.height, pipeline.sampler.state.addressV);
-    k.linear = pipeline.sampler.state.minFilter == Filter::Linear;
-    k.texels = level.texels;
-    k.rowShift = _mm_cvtsi32_si128(pipeline.textureRowShift);
     k.rowPitch = _mm256_set1_epi32(1 << pipeline.textureRowShift);
     k.lastPairU = _mm256_set1_epi32(level.width - 2);
     k.lastPairV = _mm256_set1_epi32(level.height - 2);
     k.lastStretch = (level.height - 2) * (1 << pipeline.textureRowShift) + level.width - 8;
   } else {
-    k.axisU = k.axisV = MakeAxis(1, Address::Wrap);
-    k.linear = false;
-    k.texels = nullptr;
-    k.rowShift = _mm_setzero_si128();
     k.rowPitch = k.lastPairU = k.lastPairV = _mm256_set1_epi32(-1);
     k.lastStretch = -1;
   }
-  k.opaqueTexels = pipeline.sampler.texture != nullptr && pipeline.sampler.texture->alphaIsOpaque;
   k.texelIsSource =
       pipeline.readsTexture && pipeline.whiteDiffuse && !pipeline.blend.enable && pipeline.color.alphaIsOpaque;
-  k.targetAlphaMask = _mm256_set1_epi32(pipeline.color.alphaIsOpaque ? int(0xFF000000u) : 0);
-  auto mask = [](bool accepted) { return _mm256_set1_epi32(accepted ? -1 : 0); };
-  k.depthLess = mask(pipeline.depthAcceptsLess);
-  k.depthEqual = mask(pipeline.depthAcceptsEqual);
-  k.depthGreater = mask(pipeline.depthAcceptsGreater);
-  return k;
 }
 
 inline const ShadeConstants& ConstantsOf(const PixelPipeline& pipeline) {
@@ -424,10 +175,10 @@ inline __attribute__((always_inline)) Stretch LoadStretch(const ShadeConstants& 
       _mm256_loadu_si256(reinterpret_cast<const Ints*>(k.texels + first + _mm256_cvtsi256_si32(k.rowPitch)));
   a = _mm256_broadcastd_epi32(_mm256_castsi256_si128(stretch));
   const Ints same = _mm256_and_si256(_mm256_cmpeq_epi32(stretch, a), _mm256_cmpeq_epi32(below, a));
-  if (_mm256_testc_si256(same, Dwords<-1>())) {
+  if (_mm256_testc_si256(same, L::Dwords<-1>())) {
     return Stretch::Uniform;
   }
-  const Ints next = _mm256_add_epi32(lane, Dwords<1>());
+  const Ints next = _mm256_add_epi32(lane, L::Dwords<1>());
   a = _mm256_permutevar8x32_epi32(stretch, lane);
   b = _mm256_permutevar8x32_epi32(stretch, next);
   c = _mm256_permutevar8x32_epi32(below, lane);
@@ -447,7 +198,7 @@ inline __attribute__((always_inline)) Ints LowestLane(Ints values) {
 inline __attribute__((always_inline)) bool WithinStretch(Ints offsets, Ints& lowest, Ints& lane) {
   lowest = LowestLane(offsets);
   lane = _mm256_sub_epi32(offsets, lowest);
-  return _mm256_testz_si256(_mm256_cmpgt_epi32(lane, Dwords<6>()), Dwords<-1>());
+  return _mm256_testz_si256(_mm256_cmpgt_epi32(lane, L::Dwords<6>()), L::Dwords<-1>());
 }
 
 // LoadStretch for eight pixels whose first texels are at `offsets`, where they make a stretch.
@@ -466,19 +217,20 @@ struct FilteredRow {
   Ints low, high;
 };
 
-inline __attribute__((always_inline)) FilteredRow FilterAlongU(Ints left, Ints right, const SpreadWeights& weightU) {
-  return {Lerp16(Low16(left), Low16(right), weightU.low), Lerp16(High16(left), High16(right), weightU.high)};
+inline __attribute__((always_inline)) FilteredRow FilterAlongU(Ints left, Ints right, const SpreadWeights<L>& weightU) {
+  return {Lerp16(L::Low16(left), L::Low16(right), weightU.low),
+          Lerp16(L::High16(left), L::High16(right), weightU.high)};
 }
 
 inline __attribute__((always_inline)) void FilterAlongV(const FilteredRow& upper, const FilteredRow& lower,
-                                                        const SpreadWeights& weightV, Ints& low, Ints& high) {
+                                                        const SpreadWeights<L>& weightV, Ints& low, Ints& high) {
   low = Lerp16(upper.low, lower.low, weightV.low);
   high = Lerp16(upper.high, lower.high, weightV.high);
 }
 
 // The bilinear filter over each pixel's four texels: a and b along u, c and d below them.
-inline __attribute__((always_inline)) void Bilinear(Ints a, Ints b, Ints c, Ints d, const SpreadWeights& weightU,
-                                                    const SpreadWeights& weightV, Ints& low, Ints& high) {
+inline __attribute__((always_inline)) void Bilinear(Ints a, Ints b, Ints c, Ints d, const SpreadWeights<L>& weightU,
+                                                    const SpreadWeights<L>& weightV, Ints& low, Ints& high) {
   FilterAlongV(FilterAlongU(a, b, weightU), FilterAlongU(c, d, weightU), weightV, low, high);
 }
 
@@ -494,8 +246,8 @@ inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, 
     Ints offsets = _mm256_add_epi32(_mm256_sll_epi32(indexV, k.rowShift), indexU);
     switch (LoadFromStretch(k, offsets, a, b, c, d)) {
       case Stretch::Uniform:
-        low = Low16(a);
-        high = High16(a);
+        low = L::Low16(a);
+        high = L::High16(a);
         return;
       case Stretch::None:
         LoadPairs(k.texels, offsets, a, b);
@@ -505,17 +257,16 @@ inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, 
         break;
     }
   } else {
-    Ints x0 = Address8<kAddress>(indexU, k.axisU);
-    Ints row0 = _mm256_sll_epi32(Address8<kAddress>(indexV, k.axisV), k.rowShift);
+    AddressedTexels<L> at;
+    AddressFirstTexels<kAddress>(k, indexU, indexV, at);
+    const Ints x0 = at.x0, row0 = at.row0;
     if (!k.linear) {
-      Ints fetched = Gather(k.texels, _mm256_add_epi32(row0, x0));
-      low = Low16(fetched);
-      high = High16(fetched);
+      SplitPixels<L>(Gather(k.texels, _mm256_add_epi32(row0, x0)), low, high);
       return;
     }
     const Ints one = _mm256_set1_epi32(1);
-    Ints x1 = Address8<kAddress>(_mm256_add_epi32(indexU, one), k.axisU);
-    Ints row1 = _mm256_sll_epi32(Address8<kAddress>(_mm256_add_epi32(indexV, one), k.axisV), k.rowShift);
+    AddressSecondTexels<kAddress>(k, indexU, indexV, at);
+    const Ints x1 = at.x1, row1 = at.row1;
     // Where a row's two texels are neighbours in memory, one 64-bit load fetches both: in
     // order, or (mirrored) the other way round.
     Ints forward = _mm256_cmpeq_epi32(x1, _mm256_add_epi32(x0, one));
@@ -536,7 +287,7 @@ inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, 
       d = Gather(k.texels, _mm256_add_epi32(row1, x1));
     }
   }
-  Bilinear(a, b, c, d, SpreadWeights(weightU), SpreadWeights(weightV), low, high);
+  Bilinear(a, b, c, d, SpreadWeights<L>(weightU), SpreadWeights<L>(weightV), low, high);
 }
 
 // ---- A quad drawn straight on ----
@@ -547,10 +298,10 @@ inline __attribute__((always_inline)) void SampleEight(const ShadeConstants& k, 
 // Where eight columns sample the texture along u.
 struct ColumnTexels {
   AxisPositions positions;
-  SpreadWeights weights;  // positions.weight, for the filter
-  Ints lane;              // within the stretch: each first texel's distance from the lowest
-  int lowest;             // the lowest first texel
-  bool inside;            // the columns' first texels and their neighbours all lie inside, within a stretch
+  SpreadWeights<L> weights;  // positions.weight, for the filter
+  Ints lane;                 // within the stretch: each first texel's distance from the lowest
+  int lowest;                // the lowest first texel
+  bool inside;               // the columns' first texels and their neighbours all lie inside, within a stretch
   // The texel rows last sampled from a stretch, filtered along u: a magnified texture's next
   // rows of pixels mostly read the same ones. `filteredRow` is their offset (-1 for none).
   // Where all their texels are one value (`uniform`), `upper` holds it: the filter gives it
@@ -570,16 +321,16 @@ inline ColumnTexels ColumnTexelsOf(const ShadeConstants& k, Floats u) {
   Ints lowest;
   column.inside = WithinStretch(index, lowest, column.lane) && _mm256_testz_si256(outside, outside);
   column.lowest = _mm256_cvtsi256_si32(lowest);
-  column.weights = SpreadWeights(column.positions.weight);
+  column.weights = SpreadWeights<L>(column.positions.weight);
   return column;
 }
 
 // Where a row samples the texture along v, for rows along which v does not change.
 struct RowTexels {
   AxisPositions positions;
-  SpreadWeights weights;  // positions.weight, for the filter
-  int offset;             // of the upper texel row, in texels, where inside
-  bool inside;            // both texel rows lie inside
+  SpreadWeights<L> weights;  // positions.weight, for the filter
+  int offset;                // of the upper texel row, in texels, where inside
+  bool inside;               // both texel rows lie inside
 };
 
 template <AddressPlan kAddress>
@@ -589,7 +340,7 @@ inline RowTexels RowTexelsOf(const ShadeConstants& k, Floats v) {
   const int index = _mm256_cvtsi256_si32(row.positions.index);
   row.inside = index >= 0 && index <= _mm256_cvtsi256_si32(k.lastPairV);
   row.offset = index << _mm_cvtsi128_si32(k.rowShift);
-  row.weights = SpreadWeights(row.positions.weight);
+  row.weights = SpreadWeights<L>(row.positions.weight);
   return row;
 }
 
@@ -603,7 +354,7 @@ inline __attribute__((always_inline)) void SampleColumnsOfRow(const ShadeConstan
       Ints a, b, c, d;
       column.uniform = LoadStretch(k, first, column.lane, a, b, c, d) == Stretch::Uniform;
       if (column.uniform) {
-        column.upper = {Low16(a), High16(a)};
+        column.upper = {L::Low16(a), L::High16(a)};
       } else {
         column.upper = FilterAlongU(a, b, column.weights);
         column.lower = FilterAlongU(c, d, column.weights);
@@ -624,21 +375,6 @@ inline __attribute__((always_inline)) void SampleColumnsOfRow(const ShadeConstan
 
 // ---- Depth ----
 
-inline Ints DepthToUnorm16Eight(Floats z) {
-  z = _mm256_min_ps(_mm256_max_ps(z, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
-  return _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(z, _mm256_set1_ps(65535.0f)), _mm256_set1_ps(0.5f)));
-}
-
-// `notGreater`: see DrawFlags::depthNotGreater.
-inline Ints DepthPassMask(const ShadeConstants& k, Ints incoming, Ints stored, bool notGreater) {
-  Ints greater = _mm256_cmpgt_epi32(incoming, stored);
-  if (notGreater) return _mm256_xor_si256(greater, _mm256_set1_epi32(-1));
-  Ints less = _mm256_cmpgt_epi32(stored, incoming);
-  Ints equal = _mm256_cmpeq_epi32(incoming, stored);
-  return _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(k.depthLess, less), _mm256_and_si256(k.depthEqual, equal)),
-                         _mm256_and_si256(k.depthGreater, greater));
-}
-
 // Lanes set in a bit mask, as a register of all-ones lanes.
 inline Ints LaneMask(unsigned bits) {
   const Ints laneBits = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
@@ -649,7 +385,7 @@ inline Ints LaneMask(unsigned bits) {
 // `live` that pass, and the depths to store where writes are on.
 inline unsigned CompareDepths(const ShadeConstants& k, bool notGreater, Ints incoming, Ints stored, unsigned live,
                               Ints& merged) {
-  Ints passes = DepthPassMask(k, incoming, stored, notGreater);
+  Ints passes = DepthPassMask<L>(k.depth, incoming, stored, notGreater);
   if (live != kAllLanes) passes = _mm256_and_si256(passes, LaneMask(live));
   merged = _mm256_blendv_epi8(stored, incoming, passes);
   return unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(passes)));
@@ -710,15 +446,8 @@ inline __attribute__((always_inline)) PixelValues Evaluate(const PixelPipeline& 
   if (triangle.FlatColor()) {
     values.diffuse = _mm256_set1_epi32(int(triangle.flatDiffuse));
   } else {
-    Ints channels[4];
-    for (int channel = 0; channel < 4; ++channel) {
-      Floats value = at.At(triangle.extras->color[channel]);
-      if (triangle.Perspective()) value = _mm256_mul_ps(value, w);
-      channels[channel] = ToChannels(value);
-    }
     values.diffuse =
-        _mm256_or_si256(_mm256_or_si256(channels[0], _mm256_slli_epi32(channels[1], 8)),
-                        _mm256_or_si256(_mm256_slli_epi32(channels[2], 16), _mm256_slli_epi32(channels[3], 24)));
+        DiffuseOf<L>([&](int channel) { return at.At(triangle.extras->color[channel]); }, triangle.Perspective(), w);
   }
   values.u = values.v = _mm256_setzero_ps();
   if (pipeline.readsTexture) {
@@ -752,15 +481,9 @@ inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipe
       }
       SampleEight<kAddress>(k, points, texelLow, texelHigh);
     }
-    if (k.opaqueTexels) {
-      Ints texels = _mm256_or_si256(_mm256_packus_epi16(texelLow, texelHigh), _mm256_set1_epi32(int(0xFF000000u)));
-      texelLow = Low16(texels);
-      texelHigh = High16(texels);
-    }
+    if (k.opaqueTexels) MakeOpaque<L>(texelLow, texelHigh);
   } else {
-    Ints black = _mm256_set1_epi32(int(0xFF000000u));
-    texelLow = Low16(black);
-    texelHigh = High16(black);
+    OpaqueBlack<L>(texelLow, texelHigh);
   }
   if constexpr (kStage == StagePlan::ModulateWithDoubledAlpha && kBlend == BlendPlan::Off) {
     if (k.texelIsSource) {
@@ -769,36 +492,8 @@ inline __attribute__((always_inline)) void SourceEight(const PixelPipeline& pipe
       return;
     }
   }
-  sourceLow = CombineStage16<kStage>(pipeline.stage, texelLow, Low16(values.diffuse));
-  sourceHigh = CombineStage16<kStage>(pipeline.stage, texelHigh, High16(values.diffuse));
-}
-
-// The eight pixels to write: the source blended over `destination` where blending is on.
-template <BlendPlan kBlend>
-inline __attribute__((always_inline)) Ints BlendEight(const PixelPipeline& pipeline, const ShadeConstants& k,
-                                                      Ints sourceLow, Ints sourceHigh, Ints destination) {
-  Ints result;
-  if constexpr (kBlend == BlendPlan::Off) {
-    result = _mm256_packus_epi16(sourceLow, sourceHigh);
-  } else {
-    if constexpr (kBlend == BlendPlan::SourceAlphaOver) {
-      // Fully opaque sources replace the destination exactly, (s * 255 + 127) / 255 = s, and
-      // fully transparent ones leave it as it was, (d * 255 + 127) / 255 = d.
-      constexpr unsigned kAlphaBytes = 0xC0C0C0C0u;
-      Ints bothOpaque = _mm256_cmpeq_epi16(_mm256_and_si256(sourceLow, sourceHigh), Words<255>());
-      if ((unsigned(_mm256_movemask_epi8(bothOpaque)) & kAlphaBytes) == kAlphaBytes) {
-        return _mm256_or_si256(_mm256_packus_epi16(sourceLow, sourceHigh), k.targetAlphaMask);
-      }
-      Ints bothClear = _mm256_cmpeq_epi16(_mm256_or_si256(sourceLow, sourceHigh), _mm256_setzero_si256());
-      if ((unsigned(_mm256_movemask_epi8(bothClear)) & kAlphaBytes) == kAlphaBytes) {
-        return _mm256_or_si256(destination, k.targetAlphaMask);
-      }
-    }
-    Ints readDestination = _mm256_or_si256(destination, k.targetAlphaMask);
-    result = _mm256_packus_epi16(Blend16<kBlend>(pipeline.blend, sourceLow, Low16(readDestination)),
-                                 Blend16<kBlend>(pipeline.blend, sourceHigh, High16(readDestination)));
-  }
-  return _mm256_or_si256(result, k.targetAlphaMask);
+  sourceLow = CombineStage16<kStage, L>(pipeline.stage, texelLow, L::Low16(values.diffuse));
+  sourceHigh = CombineStage16<kStage, L>(pipeline.stage, texelHigh, L::High16(values.diffuse));
 }
 
 // The colours to write for the lanes of `live` among eight: the other lanes keep their
@@ -809,7 +504,7 @@ inline __attribute__((always_inline)) Ints ShadeColors(const PixelPipeline& pipe
                                                        unsigned live) {
   Ints sourceLow, sourceHigh;
   SourceEight<kAddress, kBlend, kStage>(pipeline, flags, k, values, sourceLow, sourceHigh);
-  Ints result = BlendEight<kBlend>(pipeline, k, sourceLow, sourceHigh, kept);
+  Ints result = BlendPixels<kBlend, L>(pipeline.blend, k, sourceLow, sourceHigh, kept);
   if (live != kAllLanes) result = _mm256_blendv_epi8(kept, result, LaneMask(live));
   return result;
 }
@@ -822,7 +517,7 @@ inline __attribute__((always_inline)) unsigned ShadeGroup(const PixelPipeline& p
                                                           const ShadeConstants& k, const PixelValues& values,
                                                           uint32_t* color, uint16_t* depth, unsigned live) {
   if (flags.testsDepth && depth != nullptr) {
-    const Ints incoming = values.rowDepth != nullptr ? *values.rowDepth : DepthToUnorm16Eight(values.depth);
+    const Ints incoming = values.rowDepth != nullptr ? *values.rowDepth : DepthToUnorm16<L>(values.depth);
     live = TestDepth(flags, k, depth, incoming, live);
     if (live == 0) return 0;
   }
@@ -925,8 +620,8 @@ inline __attribute__((always_inline)) void SetAsideEight(const PixelPipeline& pi
   Ints lanes = LaneMask(covered);
   if (flags.testsDepth) {
     const Ints stored = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depth)));
-    const Ints incoming = DepthToUnorm16Eight(values.depth);
-    lanes = _mm256_and_si256(DepthPassMask(k, incoming, stored, flags.depthNotGreater), lanes);
+    const Ints incoming = DepthToUnorm16<L>(values.depth);
+    lanes = _mm256_and_si256(DepthPassMask<L>(k.depth, incoming, stored, flags.depthNotGreater), lanes);
     covered = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(lanes)));
     if (covered == 0) return;
     if (flags.writesDepth) {
@@ -957,6 +652,8 @@ inline __attribute__((always_inline)) void SetAside(const PixelPipeline& pipelin
                                                     const ShadeConstants& k, PendingPixels& pending, int x, int y,
                                                     const PixelValues& values, unsigned live) {
   const int row = y - pending.area.minY, column = x - pending.area.minX;
+  // The eight pixels lie within the area, which is at least eight pixels wide.
+  ORBELUNE_ASSERT(row >= 0 && y <= pending.area.maxY && column >= 0 && x + 7 <= pending.area.maxX);
   uint16_t* depth = flags.testsDepth ? DepthRow(pipeline, y) + x : nullptr;
   SetAsideEight<kAddress, kBlend, kStage>(pipeline, k, flags, pending, depth, PlaneIndex(row, column),
                                           pending.waiting[row], column, values, live);
@@ -1015,7 +712,7 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const Flags& flags, cons
       // 0 * dx adds nothing (a zero's sign is lost in the sum, or changes no texel position nor
       // depth): a plane with a = 0 gives the row's value in every lane and every group.
       Ints depthOfRow;
-      if (depthAlongRows) depthOfRow = DepthToUnorm16Eight(depth.At(dxFrom(x), rowDepth));
+      if (depthAlongRows) depthOfRow = DepthToUnorm16<L>(depth.At(dxFrom(x), rowDepth));
       const Ints* sameDepth = depthAlongRows ? &depthOfRow : nullptr;
       auto depthAt = [&](Floats dx) { return depthAlongRows ? _mm256_setzero_ps() : depth.At(dx, rowDepth); };
       if (vAlongRows) {
@@ -1099,6 +796,9 @@ inline __attribute__((always_inline)) void ShadeNarrowTriangle(const PixelPipeli
   // The walk's eight columns: from the triangle's first, moved left where they would pass the
   // area (at most seven columns left of the triangle).
   const int first = std::min(rect.minX, pending.area.maxX - 7);
+  // At most seven columns left of the triangle, as its small walk allows, and inside the area.
+  ORBELUNE_ASSERT(triangle.smallWalk && rect.maxX - rect.minX < 8 && first >= pending.area.minX &&
+                  first >= triangle.minX - 7);
   Ints edge[3], rowStep[3];
   StartSmallWalk(triangle, first, rect.minY, edge, rowStep);
   const unsigned inWidth = ((1u << (rect.maxX - first + 1)) - 1) & ~((1u << (rect.minX - first)) - 1);
@@ -1186,7 +886,7 @@ struct WaitingShader {
 
 SpanShader PrepareAvx2Shader(PixelPipeline& pipeline) {
   static_assert(sizeof(ShadeConstants) <= PixelPipeline::kShaderConstantBytes);
-  new (pipeline.shaderConstants) ShadeConstants(MakeShadeConstants(pipeline));
+  FillShadeConstants(pipeline, *new (pipeline.shaderConstants) ShadeConstants);
   const ShaderPlan plan = PlanShader(pipeline);
   pipeline.narrowShader = SpecialisedShader<NarrowTriangleShader>(plan);
   pipeline.pendingShader = SpecialisedShader<WaitingShader>(plan);

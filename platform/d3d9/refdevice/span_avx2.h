@@ -7,9 +7,6 @@
 
 namespace refdevice {
 
-// Whether the shader is built in and this processor can run it.
-bool Avx2SpansAvailable();
-
 // Stores the shader's per-draw values and its narrow-triangle shader in the pipeline, and
 // returns its copy specialised for the pipeline's state.
 SpanShader PrepareAvx2Shader(PixelPipeline& pipeline);

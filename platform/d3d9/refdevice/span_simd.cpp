@@ -1,19 +1,22 @@
 // Implements: the SSE2 span shader and its copies specialised by addressing, blend and stage.
 // Leaves out: mip-mapped sampling, differing min/mag filters and textures with sides or pitch
 // not a power of two; those draws take the scalar pipeline.
+// On the map of docs/reference-device.md: the four-wide form of ShadeSpans: groups of four
+// along a run, scattered pixels for the rest; its arithmetic is span_lanes.h's.
 #include "span_simd.h"
 
 #include <cstdint>
 
 #include <new>
 
+#include "common/assertion.h"
 #include "depth.h"
 #include "span_avx2.h"
 #include "span_plans.h"
-#include "texel_position.h"
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include "lanes_sse2.h"
+#include "span_lanes.h"
 #endif
 
 namespace refdevice {
@@ -27,8 +30,7 @@ bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 #if !defined(__SSE2__)
 
 bool SimdSpanSupports(const PixelPipeline&) { return false; }
-SimdWidth WidestSimd() { return SimdWidth::Four; }
-void PrepareSimdSpans(PixelPipeline&, SimdWidth) {}
+void PrepareSimdSpans(PixelPipeline&, SimdLevel) {}
 
 #else
 
@@ -50,233 +52,34 @@ bool SimdSpanSupports(const PixelPipeline& pipeline) {
 
 namespace {
 
-// ---- Texel positions, as ToTexelPosition does them ----
+using L = Sse2Lanes;
+using namespace lanes;
 
-inline __m128i FloorToInt(__m128 s) {
-  __m128i truncated = _mm_cvttps_epi32(s);
-  // Truncation rounds negative values up; step those back by one.
-  __m128 roundedUp = _mm_cmpgt_ps(_mm_cvtepi32_ps(truncated), s);
-  return _mm_add_epi32(truncated, _mm_castps_si128(roundedUp));
-}
-
-struct Axis {
-  __m128 size;
-  __m128i sizeMinusOne, periodMinusOne, sizeBit;
-  Address mode;
-};
-
-Axis MakeAxis(int size, Address mode) {
-  Axis axis;
-  axis.size = _mm_set1_ps(static_cast<float>(size));
-  axis.sizeMinusOne = _mm_set1_epi32(size - 1);
-  axis.periodMinusOne = _mm_set1_epi32(2 * size - 1);
-  axis.sizeBit = _mm_set1_epi32(size);
-  axis.mode = mode;
-  return axis;
-}
-
-template <AddressPlan kPlan>
-inline Address ModeOf(const Axis& axis) {
-  if constexpr (kPlan == AddressPlan::Wrap) return Address::Wrap;
-  if constexpr (kPlan == AddressPlan::Mirror) return Address::Mirror;
-  if constexpr (kPlan == AddressPlan::Clamp) return Address::Clamp;
-  return axis.mode;
-}
-
-template <AddressPlan kPlan>
-inline __attribute__((always_inline)) void TexelPositions(__m128 coordinate, const Axis& axis, bool linear,
-                                                          __m128i& index, __m128i& weight) {
-  __m128 s = _mm_mul_ps(coordinate, axis.size);
-  if (linear) s = _mm_sub_ps(s, _mm_set1_ps(0.5f));
-  s = _mm_max_ps(s, _mm_set1_ps(-kTexelCoordinateLimit));  // a NaN becomes the second operand
-  s = _mm_min_ps(s, _mm_set1_ps(kTexelCoordinateLimit));
-  if (ModeOf<kPlan>(axis) == Address::Clamp) s = _mm_min_ps(_mm_max_ps(s, _mm_set1_ps(-1.0f)), axis.size);
-  index = FloorToInt(s);
-  __m128 fraction = _mm_sub_ps(s, _mm_cvtepi32_ps(index));
-  weight = _mm_cvttps_epi32(
-      _mm_add_ps(_mm_mul_ps(fraction, _mm_set1_ps(float(1 << tuning::kFilterWeightBits))), _mm_set1_ps(0.5f)));
-}
-
-// ApplyAddressing for power-of-two sizes.
-template <AddressPlan kPlan>
-inline __m128i Address4(__m128i index, const Axis& axis) {
-  switch (ModeOf<kPlan>(axis)) {
-    case Address::Wrap:
-      return _mm_and_si128(index, axis.sizeMinusOne);
-    case Address::Mirror: {
-      __m128i folded = _mm_and_si128(index, axis.periodMinusOne);
-      // In the second half, period - 1 - folded is folded with all its low bits flipped.
-      __m128i second = _mm_cmpeq_epi32(_mm_and_si128(folded, axis.sizeBit), axis.sizeBit);
-      return _mm_xor_si128(folded, _mm_and_si128(second, axis.periodMinusOne));
-    }
-    case Address::Clamp:
-    default: {
-      __m128i nonNegative = _mm_andnot_si128(_mm_cmplt_epi32(index, _mm_setzero_si128()), index);
-      __m128i over = _mm_cmpgt_epi32(nonNegative, axis.sizeMinusOne);
-      return _mm_or_si128(_mm_andnot_si128(over, nonNegative), _mm_and_si128(over, axis.sizeMinusOne));
-    }
-  }
-}
-
-// ---- 8-bit channel arithmetic in 16-bit lanes: two pixels a register, b g r a each ----
-
-inline __m128i Low16(__m128i pixels) { return _mm_unpacklo_epi8(pixels, _mm_setzero_si128()); }
-inline __m128i High16(__m128i pixels) { return _mm_unpackhi_epi8(pixels, _mm_setzero_si128()); }
-
-// Four 32-bit weights spread over the channels of pixels 0-1 (low) and 2-3 (high).
-inline void SpreadWeights(__m128i weights, __m128i& low, __m128i& high) {
-  __m128i packed = _mm_packs_epi32(weights, weights);
-  __m128i doubled = _mm_unpacklo_epi16(packed, packed);
-  low = _mm_unpacklo_epi32(doubled, doubled);
-  high = _mm_unpackhi_epi32(doubled, doubled);
-}
-
-// (a * (one - w) + b * w + one / 2) >> bits: at most 255 * 256 + 128, inside 16 bits.
-inline __m128i Lerp16(__m128i a, __m128i b, __m128i weight) {
-  const __m128i one = _mm_set1_epi16(1 << tuning::kFilterWeightBits);
-  __m128i sum = _mm_add_epi16(_mm_mullo_epi16(a, _mm_sub_epi16(one, weight)), _mm_mullo_epi16(b, weight));
-  sum = _mm_add_epi16(sum, _mm_set1_epi16(1 << (tuning::kFilterWeightBits - 1)));
-  return _mm_srli_epi16(sum, tuning::kFilterWeightBits);
-}
-
-// round(x / 255) = (x + 127) / 255; x * 0x8081 >> 23 is exact division by 255 over 16 bits.
-// Saturation only touches sums whose result is above 255 anyway.
-inline __m128i DivideBy255(__m128i x) {
-  __m128i biased = _mm_adds_epu16(x, _mm_set1_epi16(127));
-  return _mm_srli_epi16(_mm_mulhi_epu16(biased, _mm_set1_epi16(static_cast<short>(0x8081))), 7);
-}
-
-inline __m128i Saturate255(__m128i x) { return _mm_min_epi16(x, _mm_set1_epi16(255)); }
-
-inline __m128i BroadcastAlpha(__m128i x) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, 0xFF), 0xFF); }
-
-inline __m128i Operate(StageOperation operation, __m128i first, __m128i second, __m128i diffuse) {
-  switch (operation) {
-    case StageOperation::Disable:
-      return diffuse;
-    case StageOperation::SelectArg1:
-      return first;
-    case StageOperation::SelectArg2:
-      return second;
-    case StageOperation::Modulate:
-      return DivideBy255(_mm_mullo_epi16(first, second));
-    case StageOperation::Modulate2x: {
-      __m128i product = _mm_mullo_epi16(first, second);
-      return Saturate255(DivideBy255(_mm_adds_epu16(product, product)));
-    }
-    case StageOperation::Modulate4x: {
-      __m128i product = _mm_mullo_epi16(first, second);
-      __m128i doubled = _mm_adds_epu16(product, product);
-      return Saturate255(DivideBy255(_mm_adds_epu16(doubled, doubled)));
-    }
-    case StageOperation::Add:
-      return Saturate255(_mm_adds_epu16(first, second));
-  }
-  return diffuse;
-}
-
-inline __m128i Argument(StageArgument argument, __m128i texel, __m128i diffuse) {
-  return argument == StageArgument::Texture ? texel : diffuse;
-}
-
-const __m128i kAlphaLanes16 = _mm_setr_epi16(0, 0, 0, -1, 0, 0, 0, -1);
-
-template <StagePlan kPlan>
-inline __m128i CombineStage16(const TextureStage& stage, __m128i texel, __m128i diffuse) {
-  if constexpr (kPlan == StagePlan::ModulateWithDoubledAlpha) {
-    // The alpha product doubled (saturating) and every channel divided once: the colour's
-    // quotients are at most 255, which the saturation leaves as they are.
-    const __m128i product = _mm_mullo_epi16(texel, diffuse);
-    const __m128i doubled = _mm_adds_epu16(product, _mm_and_si128(product, kAlphaLanes16));
-    return Saturate255(DivideBy255(doubled));
-  } else {
-    if (stage.color.operation == StageOperation::Disable) return diffuse;
-    __m128i color = Operate(stage.color.operation, Argument(stage.color.argument1, texel, diffuse),
-                            Argument(stage.color.argument2, texel, diffuse), diffuse);
-    __m128i alpha = Operate(stage.alpha.operation, Argument(stage.alpha.argument1, texel, diffuse),
-                            Argument(stage.alpha.argument2, texel, diffuse), diffuse);
-    return _mm_or_si128(_mm_andnot_si128(kAlphaLanes16, color), _mm_and_si128(kAlphaLanes16, alpha));
-  }
-}
-
-inline __m128i BlendFactor16(BlendFactor factor, __m128i source, __m128i destination) {
-  const __m128i full = _mm_set1_epi16(255);
-  switch (factor) {
-    case BlendFactor::Zero:
-      return _mm_setzero_si128();
-    case BlendFactor::One:
-      return full;
-    case BlendFactor::SourceColor:
-      return source;
-    case BlendFactor::InverseSourceColor:
-      return _mm_sub_epi16(full, source);
-    case BlendFactor::SourceAlpha:
-      return BroadcastAlpha(source);
-    case BlendFactor::InverseSourceAlpha:
-      return _mm_sub_epi16(full, BroadcastAlpha(source));
-    case BlendFactor::DestinationAlpha:
-      return BroadcastAlpha(destination);
-    case BlendFactor::InverseDestinationAlpha:
-      return _mm_sub_epi16(full, BroadcastAlpha(destination));
-    case BlendFactor::DestinationColor:
-      return destination;
-    case BlendFactor::InverseDestinationColor:
-      return _mm_sub_epi16(full, destination);
-  }
-  return _mm_setzero_si128();
-}
-
-template <BlendPlan kPlan>
-inline __m128i Blend16(const BlendState& blend, __m128i source, __m128i destination) {
-  if constexpr (kPlan == BlendPlan::SourceAlphaOver) {
-    // source * a + destination * (255 - a) stays within 255 * 255: no saturation needed.
-    __m128i alpha = BroadcastAlpha(source);
-    __m128i sum = _mm_add_epi16(_mm_mullo_epi16(source, alpha),
-                                _mm_mullo_epi16(destination, _mm_sub_epi16(_mm_set1_epi16(255), alpha)));
-    return DivideBy255(sum);
-  } else {
-    __m128i sum = _mm_adds_epu16(_mm_mullo_epi16(source, BlendFactor16(blend.source, source, destination)),
-                                 _mm_mullo_epi16(destination, BlendFactor16(blend.destination, source, destination)));
-    return Saturate255(DivideBy255(sum));
-  }
-}
-
-// Colour channels from float vectors, rounded as PackColorChannels does.
-inline __m128i ToChannels(__m128 value) {
-  value = _mm_max_ps(value, _mm_setzero_ps());  // NaN and negatives become 0
-  value = _mm_min_ps(value, _mm_set1_ps(255.0f));
-  return _mm_cvttps_epi32(_mm_add_ps(value, _mm_set1_ps(0.5f)));
-}
-
-struct SpanTexture {
-  Axis axisU, axisV;
-  bool linear;
-  const uint32_t* texels;
-  __m128i rowShift;  // log2 of the pitch in texels
-};
+// What stays the same for every pixel of one call.
+using ShadeConstants = DrawConstants<L>;
 
 // Samples four pixels' texels; returns them as 32-bit pixels in 16-bit lanes.
 template <AddressPlan kAddress>
-inline __attribute__((always_inline)) void SampleFour(const SpanTexture& texture, __m128 u, __m128 v, __m128i& low,
+inline __attribute__((always_inline)) void SampleFour(const ShadeConstants& texture, __m128 u, __m128 v, __m128i& low,
                                                       __m128i& high) {
   __m128i indexU, weightU, indexV, weightV;
   TexelPositions<kAddress>(u, texture.axisU, texture.linear, indexU, weightU);
   TexelPositions<kAddress>(v, texture.axisV, texture.linear, indexV, weightV);
-  __m128i x0 = Address4<kAddress>(indexU, texture.axisU);
-  __m128i row0 = _mm_sll_epi32(Address4<kAddress>(indexV, texture.axisV), texture.rowShift);
+  AddressedTexels<L> at;
+  AddressFirstTexels<kAddress>(texture, indexU, indexV, at);
+  const __m128i x0 = at.x0, row0 = at.row0;
   const uint32_t* texels = texture.texels;
   if (!texture.linear) {
     alignas(16) int32_t offset[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(offset), _mm_add_epi32(row0, x0));
-    __m128i fetched =
-        _mm_setr_epi32(int(texels[offset[0]]), int(texels[offset[1]]), int(texels[offset[2]]), int(texels[offset[3]]));
-    low = Low16(fetched);
-    high = High16(fetched);
+    SplitPixels<L>(
+        _mm_setr_epi32(int(texels[offset[0]]), int(texels[offset[1]]), int(texels[offset[2]]), int(texels[offset[3]])),
+        low, high);
     return;
   }
   const __m128i one = _mm_set1_epi32(1);
-  __m128i x1 = Address4<kAddress>(_mm_add_epi32(indexU, one), texture.axisU);
-  __m128i row1 = _mm_sll_epi32(Address4<kAddress>(_mm_add_epi32(indexV, one), texture.axisV), texture.rowShift);
+  AddressSecondTexels<kAddress>(texture, indexU, indexV, at);
+  const __m128i x1 = at.x1, row1 = at.row1;
   __m128i a, b, c, d;
   __m128i offset00 = _mm_add_epi32(row0, x0), offset01 = _mm_add_epi32(row1, x0);
   if (_mm_movemask_epi8(_mm_cmpeq_epi32(x1, _mm_add_epi32(x0, one))) == 0xFFFF) {
@@ -303,30 +106,11 @@ inline __attribute__((always_inline)) void SampleFour(const SpanTexture& texture
     c = _mm_setr_epi32(int(texels[o01[0]]), int(texels[o01[1]]), int(texels[o01[2]]), int(texels[o01[3]]));
     d = _mm_setr_epi32(int(texels[o11[0]]), int(texels[o11[1]]), int(texels[o11[2]]), int(texels[o11[3]]));
   }
-  __m128i weightULow, weightUHigh, weightVLow, weightVHigh;
-  SpreadWeights(weightU, weightULow, weightUHigh);
-  SpreadWeights(weightV, weightVLow, weightVHigh);
-  low = Lerp16(Lerp16(Low16(a), Low16(b), weightULow), Lerp16(Low16(c), Low16(d), weightULow), weightVLow);
-  high = Lerp16(Lerp16(High16(a), High16(b), weightUHigh), Lerp16(High16(c), High16(d), weightUHigh), weightVHigh);
-}
-
-// A comparison as the outcomes it accepts: less, equal, greater.
-struct DepthTest {
-  __m128i less, equal, greater;
-  bool notGreater;  // accepts exactly less and equal, the usual test: one comparison
-};
-
-DepthTest MakeDepthTest(const PixelPipeline& pipeline) {
-  auto mask = [](bool accepted) { return _mm_set1_epi32(accepted ? -1 : 0); };
-  return {mask(pipeline.depthAcceptsLess), mask(pipeline.depthAcceptsEqual), mask(pipeline.depthAcceptsGreater),
-          pipeline.depthAcceptsLess && pipeline.depthAcceptsEqual && !pipeline.depthAcceptsGreater};
-}
-
-inline __m128i DepthPassMask(const DepthTest& test, __m128i incoming, __m128i stored) {
-  if (test.notGreater) return _mm_xor_si128(_mm_cmpgt_epi32(incoming, stored), _mm_set1_epi32(-1));
-  return _mm_or_si128(_mm_or_si128(_mm_and_si128(test.less, _mm_cmplt_epi32(incoming, stored)),
-                                   _mm_and_si128(test.equal, _mm_cmpeq_epi32(incoming, stored))),
-                      _mm_and_si128(test.greater, _mm_cmpgt_epi32(incoming, stored)));
+  const SpreadWeights<L> alongU(weightU), alongV(weightV);
+  low = Lerp16<L>(Lerp16<L>(L::Low16(a), L::Low16(b), alongU.low), Lerp16<L>(L::Low16(c), L::Low16(d), alongU.low),
+                  alongV.low);
+  high = Lerp16<L>(Lerp16<L>(L::High16(a), L::High16(b), alongU.high),
+                   Lerp16<L>(L::High16(c), L::High16(d), alongU.high), alongV.high);
 }
 
 // Lanes to keep from the destination, by the bit mask of lanes written.
@@ -335,16 +119,11 @@ alignas(16) const int32_t kKeepLanes[16][4] = {{-1, -1, -1, -1}, {0, -1, -1, -1}
                                                {-1, -1, -1, 0},  {0, -1, -1, 0},  {-1, 0, -1, 0},  {0, 0, -1, 0},
                                                {-1, -1, 0, 0},   {0, -1, 0, 0},   {-1, 0, 0, 0},   {0, 0, 0, 0}};
 
-inline __m128i DepthToUnorm16Four(__m128 z) {
-  z = _mm_min_ps(_mm_max_ps(z, _mm_setzero_ps()), _mm_set1_ps(1.0f));
-  return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(z, _mm_set1_ps(65535.0f)), _mm_set1_ps(0.5f)));
-}
-
 // Depth test and write for four neighbouring pixels of a row; returns the lanes that pass.
-inline unsigned TestDepthRow(const PixelPipeline& pipeline, const DepthTest& test, uint16_t* depth, __m128 z) {
-  __m128i incoming = DepthToUnorm16Four(z);
+inline unsigned TestDepthRow(const PixelPipeline& pipeline, const ShadeConstants& k, uint16_t* depth, __m128 z) {
+  __m128i incoming = DepthToUnorm16<L>(z);
   __m128i stored = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depth)), _mm_setzero_si128());
-  __m128i passes = DepthPassMask(test, incoming, stored);
+  __m128i passes = DepthPassMask<L>(k.depth, incoming, stored, k.depth.notGreater);
   unsigned live = unsigned(_mm_movemask_ps(_mm_castsi128_ps(passes)));
   if (live != 0 && pipeline.depthState.writeEnable) {
     __m128i merged = _mm_or_si128(_mm_and_si128(passes, incoming), _mm_andnot_si128(passes, stored));
@@ -357,36 +136,6 @@ inline unsigned TestDepthRow(const PixelPipeline& pipeline, const DepthTest& tes
   return live;
 }
 
-// What stays the same for every pixel of one call.
-struct ShadeConstants {
-  SpanTexture texture;
-  bool opaqueTexels;
-  __m128i targetAlphaMask;
-  DepthTest depthTest;
-};
-
-ShadeConstants MakeShadeConstants(const PixelPipeline& pipeline) {
-  ShadeConstants k;
-  SpanTexture& texture = k.texture;
-  if (pipeline.readsTexture) {
-    const TextureLevel& level = pipeline.sampler.texture->levels[0];
-    texture.axisU = MakeAxis(level.width, pipeline.sampler.state.addressU);
-    texture.axisV = MakeAxis(level.height, pipeline.sampler.state.addressV);
-    texture.linear = pipeline.sampler.state.minFilter == Filter::Linear;
-    texture.texels = level.texels;
-    texture.rowShift = _mm_cvtsi32_si128(pipeline.textureRowShift);
-  } else {
-    texture.axisU = texture.axisV = MakeAxis(1, Address::Wrap);
-    texture.linear = false;
-    texture.texels = nullptr;
-    texture.rowShift = _mm_setzero_si128();
-  }
-  k.opaqueTexels = pipeline.sampler.texture != nullptr && pipeline.sampler.texture->alphaIsOpaque;
-  k.targetAlphaMask = _mm_set1_epi32(pipeline.color.alphaIsOpaque ? int(0xFF000000u) : 0);
-  k.depthTest = MakeDepthTest(pipeline);
-  return k;
-}
-
 // Texture stage 0's output for four pixels, from their interpolated values: `w` (1 without
 // perspective), the texture coordinates and, per channel, colourAt(channel), all before the
 // multiplication by w, as the scalar pipeline orders it.
@@ -394,70 +143,21 @@ template <AddressPlan kAddress, StagePlan kStage, typename ColorAt>
 inline __attribute__((always_inline)) void SourceFour(const PixelPipeline& pipeline, const SetupTriangle& triangle,
                                                       const ShadeConstants& k, __m128 w, __m128 u, __m128 v,
                                                       ColorAt colorAt, __m128i& sourceLow, __m128i& sourceHigh) {
-  __m128i diffuseLow, diffuseHigh;
-  if (triangle.FlatColor()) {
-    __m128i diffuse = _mm_set1_epi32(int(triangle.flatDiffuse));
-    diffuseLow = Low16(diffuse);
-    diffuseHigh = High16(diffuse);
-  } else {
-    __m128i channels[4];
-    for (int channel = 0; channel < 4; ++channel) {
-      __m128 value = colorAt(channel);
-      if (triangle.Perspective()) value = _mm_mul_ps(value, w);
-      channels[channel] = ToChannels(value);
-    }
-    __m128i packed = _mm_or_si128(_mm_or_si128(channels[0], _mm_slli_epi32(channels[1], 8)),
-                                  _mm_or_si128(_mm_slli_epi32(channels[2], 16), _mm_slli_epi32(channels[3], 24)));
-    diffuseLow = Low16(packed);
-    diffuseHigh = High16(packed);
-  }
-
+  const __m128i diffuse = triangle.FlatColor() ? _mm_set1_epi32(int(triangle.flatDiffuse))
+                                               : DiffuseOf<L>(colorAt, triangle.Perspective(), w);
   __m128i texelLow, texelHigh;
   if (pipeline.readsTexture) {
     if (triangle.Perspective()) {
       u = _mm_mul_ps(u, w);
       v = _mm_mul_ps(v, w);
     }
-    SampleFour<kAddress>(k.texture, u, v, texelLow, texelHigh);
-    if (k.opaqueTexels) {
-      __m128i texels = _mm_or_si128(_mm_packus_epi16(texelLow, texelHigh), _mm_set1_epi32(int(0xFF000000u)));
-      texelLow = Low16(texels);
-      texelHigh = High16(texels);
-    }
+    SampleFour<kAddress>(k, u, v, texelLow, texelHigh);
+    if (k.opaqueTexels) MakeOpaque<L>(texelLow, texelHigh);
   } else {
-    __m128i black = _mm_set1_epi32(int(0xFF000000u));
-    texelLow = Low16(black);
-    texelHigh = High16(black);
+    OpaqueBlack<L>(texelLow, texelHigh);
   }
-  sourceLow = CombineStage16<kStage>(pipeline.stage, texelLow, diffuseLow);
-  sourceHigh = CombineStage16<kStage>(pipeline.stage, texelHigh, diffuseHigh);
-}
-
-// The four pixels to write: the source blended over `destination` where blending is on.
-template <BlendPlan kBlend>
-inline __attribute__((always_inline)) __m128i BlendFour(const PixelPipeline& pipeline, const ShadeConstants& k,
-                                                        __m128i sourceLow, __m128i sourceHigh, __m128i destination) {
-  __m128i result;
-  if constexpr (kBlend == BlendPlan::Off) {
-    result = _mm_packus_epi16(sourceLow, sourceHigh);
-  } else {
-    if constexpr (kBlend == BlendPlan::SourceAlphaOver) {
-      // Fully opaque sources replace the destination exactly, (s * 255 + 127) / 255 = s, and
-      // fully transparent ones leave it as it was, (d * 255 + 127) / 255 = d.
-      constexpr int kAlphaBytes = 0xC0C0;
-      __m128i bothOpaque = _mm_cmpeq_epi16(_mm_and_si128(sourceLow, sourceHigh), _mm_set1_epi16(255));
-      if ((_mm_movemask_epi8(bothOpaque) & kAlphaBytes) == kAlphaBytes) {
-        return _mm_or_si128(_mm_packus_epi16(sourceLow, sourceHigh), k.targetAlphaMask);
-      }
-      __m128i bothClear = _mm_cmpeq_epi16(_mm_or_si128(sourceLow, sourceHigh), _mm_setzero_si128());
-      if ((_mm_movemask_epi8(bothClear) & kAlphaBytes) == kAlphaBytes)
-        return _mm_or_si128(destination, k.targetAlphaMask);
-    }
-    __m128i readDestination = _mm_or_si128(destination, k.targetAlphaMask);
-    result = _mm_packus_epi16(Blend16<kBlend>(pipeline.blend, sourceLow, Low16(readDestination)),
-                              Blend16<kBlend>(pipeline.blend, sourceHigh, High16(readDestination)));
-  }
-  return _mm_or_si128(result, k.targetAlphaMask);
+  sourceLow = CombineStage16<kStage, L>(pipeline.stage, texelLow, L::Low16(diffuse));
+  sourceHigh = CombineStage16<kStage, L>(pipeline.stage, texelHigh, L::High16(diffuse));
 }
 
 // Pixels gathered from several rows, shaded four at a time: what is left of the runs after
@@ -478,6 +178,7 @@ void ShadeScattered(const PixelPipeline& pipeline, const SetupTriangle& triangle
   // Pad the last group with copies of its last pixel. Lanes are written back from the last to
   // the first, each either shaded or as it was read, so the real lane's value is what stays.
   const int count = pixels.count;
+  ORBELUNE_ASSERT(count > 0 && count + 3 <= ScatteredPixels::kCapacity);
   for (int i = count; i < count + 3; ++i) {
     pixels.x[i] = pixels.x[count - 1];
     pixels.y[i] = pixels.y[count - 1];
@@ -509,10 +210,10 @@ void ShadeScattered(const PixelPipeline& pipeline, const SetupTriangle& triangle
       for (int lane = 0; lane < 4; ++lane) {
         depth[lane] = reinterpret_cast<uint16_t*>(depthBase + pixels.depthOffset[first + lane]);
       }
-      __m128i incoming = DepthToUnorm16Four(at(triangle.depth));
+      __m128i incoming = DepthToUnorm16<L>(at(triangle.depth));
       __m128i stored = _mm_setr_epi32(*depth[0], *depth[1], *depth[2], *depth[3]);
       __m128i passes = _mm_andnot_si128(_mm_load_si128(reinterpret_cast<const __m128i*>(kKeepLanes[live])),
-                                        DepthPassMask(k.depthTest, incoming, stored));
+                                        DepthPassMask<L>(k.depth, incoming, stored, k.depth.notGreater));
       live = unsigned(_mm_movemask_ps(_mm_castsi128_ps(passes)));
       if (live == 0) continue;
       if (pipeline.depthState.writeEnable) {
@@ -531,7 +232,7 @@ void ShadeScattered(const PixelPipeline& pipeline, const SetupTriangle& triangle
         [&](int channel) { return at(triangle.extras->color[channel]); }, sourceLow, sourceHigh);
 
     const __m128i destination = _mm_setr_epi32(int(*color[0]), int(*color[1]), int(*color[2]), int(*color[3]));
-    __m128i result = BlendFour<kBlend>(pipeline, k, sourceLow, sourceHigh, destination);
+    __m128i result = BlendPixels<kBlend, L>(pipeline.blend, k, sourceLow, sourceHigh, destination);
     __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kKeepLanes[live]));
     alignas(16) uint32_t merged[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(merged),
@@ -604,7 +305,7 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
       const __m128 dx = _mm_sub_ps(_mm_add_ps(_mm_set1_ps(static_cast<float>(x)), laneOffsets), originX);
       unsigned live = 0xFu;
       if (depthRow != nullptr) {
-        live = TestDepthRow(pipeline, k.depthTest, depthRow + x, depthRowPlane.At(dx));
+        live = TestDepthRow(pipeline, k, depthRow + x, depthRowPlane.At(dx));
         if (live == 0) continue;
       }
 
@@ -616,7 +317,7 @@ void ShadeSpanPlanned(const PixelPipeline& pipeline, const SetupTriangle& triang
           [&](int channel) { return rowOf(triangle.extras->color[channel]).At(dx); }, sourceLow, sourceHigh);
 
       __m128i destination = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colorRow + x));
-      __m128i result = BlendFour<kBlend>(pipeline, k, sourceLow, sourceHigh, destination);
+      __m128i result = BlendPixels<kBlend, L>(pipeline.blend, k, sourceLow, sourceHigh, destination);
       if (live != 0xFu) {
         __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kKeepLanes[live]));
         result = _mm_or_si128(_mm_and_si128(keep, destination), _mm_andnot_si128(keep, result));
@@ -638,12 +339,7 @@ struct FourWideShader {
 
 }  // namespace
 
-SimdWidth WidestSimd() {
-  static const SimdWidth widest = Avx2SpansAvailable() ? SimdWidth::Eight : SimdWidth::Four;
-  return widest;
-}
-
-void PrepareSimdSpans(PixelPipeline& pipeline, SimdWidth width) {
+void PrepareSimdSpans(PixelPipeline& pipeline, SimdLevel level) {
   // The depth comparison and row shift go into the shaders' per-draw values: settle them first.
   CompareFunction compare = pipeline.depthState.compare;
   pipeline.depthAcceptsLess = DepthPasses(compare, 0, 1);
@@ -655,12 +351,12 @@ void PrepareSimdSpans(PixelPipeline& pipeline, SimdWidth width) {
   }
   pipeline.narrowShader = nullptr;
   pipeline.pendingShader = nullptr;
-  if (width == SimdWidth::Eight) {
+  if (level == SimdLevel::Avx2) {
     pipeline.simdShader = PrepareAvx2Shader(pipeline);
     return;
   }
   static_assert(sizeof(ShadeConstants) <= PixelPipeline::kShaderConstantBytes);
-  new (pipeline.shaderConstants) ShadeConstants(MakeShadeConstants(pipeline));
+  FillDrawConstants(pipeline, *new (pipeline.shaderConstants) ShadeConstants);
   pipeline.simdShader = SpecialisedShader<FourWideShader>(PlanShader(pipeline));
 }
 

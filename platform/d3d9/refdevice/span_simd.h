@@ -11,14 +11,9 @@ namespace refdevice {
 // Whether this build and the draw's state can use the SIMD span shader.
 bool SimdSpanSupports(const PixelPipeline& pipeline);
 
-// Pixels a step: SSE2 (every x86-64 processor) or AVX2 (chosen at run time where present).
-enum class SimdWidth { Four, Eight };
-
-// The widest shader this processor runs.
-SimdWidth WidestSimd();
-
 // Fills in the pipeline's SIMD fields: the shader specialised for its state and the values
-// it takes from the state once per draw.
-void PrepareSimdSpans(PixelPipeline& pipeline, SimdWidth width = WidestSimd());
+// it takes from the state once per draw. `level`: Sse2 for four pixels a step, Avx2 for eight
+// (one the processor runs).
+void PrepareSimdSpans(PixelPipeline& pipeline, SimdLevel level);
 
 }  // namespace refdevice

@@ -2,35 +2,21 @@
 #include "texture_stage.h"
 
 #include "color.h"
+#include "stage_operation.h"
 
 namespace refdevice {
 
 namespace {
 
-uint32_t Argument(StageArgument argument, uint32_t texel, uint32_t diffuse) {
-  // At the first stage the current colour is the diffuse colour.
-  return argument == StageArgument::Texture ? texel : diffuse;
-}
-
-uint32_t Operate(StageOperation operation, uint32_t first, uint32_t second, uint32_t diffuse) {
-  switch (operation) {
-    case StageOperation::Disable:
-      return diffuse;
-    case StageOperation::SelectArg1:
-      return first;
-    case StageOperation::SelectArg2:
-      return second;
-    case StageOperation::Modulate:
-      return DivideBy255(first * second);
-    case StageOperation::Modulate2x:
-      return Saturate255(DivideBy255(2 * first * second));
-    case StageOperation::Modulate4x:
-      return Saturate255(DivideBy255(4 * first * second));
-    case StageOperation::Add:
-      return Saturate255(first + second);
-  }
-  return diffuse;
-}
+// One channel in a 32-bit word.
+struct ChannelArithmetic {
+  using Value = uint32_t;
+  static uint32_t Multiply(uint32_t a, uint32_t b) { return a * b; }
+  static uint32_t Double(uint32_t x) { return 2 * x; }
+  static uint32_t Add(uint32_t a, uint32_t b) { return a + b; }
+  static uint32_t DivideBy255(uint32_t x) { return refdevice::DivideBy255(x); }
+  static uint32_t Saturate255(uint32_t x) { return refdevice::Saturate255(x); }
+};
 
 bool ReadsTexture(const StageCombiner& combiner) {
   switch (combiner.operation) {
@@ -61,9 +47,7 @@ uint32_t CombineStage(const TextureStage& stage, uint32_t texel, uint32_t diffus
   uint32_t result = 0;
   for (int channel = 0; channel < 4; ++channel) {
     const StageCombiner& combiner = channel == kAlphaChannel ? stage.alpha : stage.color;
-    uint32_t first = Argument(combiner.argument1, texelArray[channel], diffuseArray[channel]);
-    uint32_t second = Argument(combiner.argument2, texelArray[channel], diffuseArray[channel]);
-    result |= Operate(combiner.operation, first, second, diffuseArray[channel]) << (8 * channel);
+    result |= Combine<ChannelArithmetic>(combiner, texelArray[channel], diffuseArray[channel]) << (8 * channel);
   }
   return result;
 }

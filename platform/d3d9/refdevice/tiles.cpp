@@ -1,7 +1,9 @@
 // Implements: the tile grid and the binning of a chunk's triangles by their bounds.
 // Leaves out: finer binning by edges (a tile may receive a triangle that misses it).
+// On the map of docs/reference-device.md: the tiles, chunks and bins between setup and raster.
 #include "tiles.h"
 
+#include "common/assertion.h"
 #include "tuning.h"
 
 namespace refdevice {
@@ -14,6 +16,7 @@ TileGrid TileGrid::Covering(int width, int height) {
 }
 
 ScissorRect TileGrid::Rect(int tile) const {
+  ORBELUNE_ASSERT(tile >= 0 && tile < Count());
   int column = tile % columns, row = tile / columns;
   int left = column << tuning::kTileSizeLog2, top = row << tuning::kTileSizeLog2;
   return {left, top, left + tuning::kTileSize - 1, top + tuning::kTileSize - 1};
@@ -46,6 +49,8 @@ void TriangleChunk::Bin(const TileGrid& grid) {
     int lastColumn = triangle.maxX >> tuning::kTileSizeLog2;
     int firstRow = triangle.minY >> tuning::kTileSizeLog2;
     int lastRow = triangle.maxY >> tuning::kTileSizeLog2;
+    // Setup keeps a triangle's bounds within the target, which the grid covers.
+    ORBELUNE_ASSERT(firstColumn >= 0 && firstRow >= 0 && lastColumn < grid.columns && lastRow < grid.rows);
     for (int row = firstRow; row <= lastRow; ++row) {
       for (int column = firstColumn; column <= lastColumn; ++column) visit(row * grid.columns + column);
     }

@@ -1,6 +1,7 @@
 // Implements: vertex fetch, transform, outcodes and viewport mapping for eight vertices at once.
 // Leaves out: pretransformed layouts and layouts not made of whole floats (the scalar steps
 // take those).
+// On the map of docs/reference-device.md: ProcessVertices, eight vertices at a time.
 #include "vertex_avx2.h"
 
 #include <cstddef>
@@ -17,15 +18,12 @@ namespace refdevice {
 
 #if !defined(__AVX2__)
 
-bool Avx2VerticesAvailable() { return false; }
 size_t ProcessVerticesEightWide(const VertexStream&, size_t, size_t, const Matrix&, const GuardBand&, const Viewport&,
                                 uint32_t*, ScreenVertex*) {
   return 0;
 }
 
 #else
-
-bool Avx2VerticesAvailable() { return __builtin_cpu_supports("avx2"); }
 
 namespace {
 

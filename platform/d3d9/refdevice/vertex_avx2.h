@@ -10,9 +10,6 @@
 
 namespace refdevice {
 
-// Whether the AVX2 vertex processing is built in and this processor can run it.
-bool Avx2VerticesAvailable();
-
 // Processes stream vertices first .. first + count - 1 into outcodes[0 ..] and, where the
 // outcode is 0, screen[0 ..], as the scalar steps would. Returns how many it processed from the
 // first on: whole groups of eight, or none where the layout is not made of whole floats (its

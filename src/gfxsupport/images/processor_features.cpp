@@ -1,19 +1,10 @@
-// MMX availability with the Direct3D registry override; AVX2 availability.
+// MMX availability with the Direct3D registry override; AVX2 availability. The processor is
+// asked through the system (IsProcessorFeaturePresent), the one answer the whole program shares.
 #include "gfxsupport/images/processor_features.h"
 
 #include "winapi.h"
 
 namespace {
-
-bool CpuReportsMmx() {
-#if defined(__x86_64__) || defined(_M_X64)
-  return true;  // part of the 64-bit instruction set
-#elif defined(__i386__)
-  return __builtin_cpu_supports("mmx");
-#else
-  return false;
-#endif
-}
 
 bool MmxDisabledByMachineSetting() {
   HKEY key = nullptr;
@@ -27,31 +18,18 @@ bool MmxDisabledByMachineSetting() {
   return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof value && value != 0;
 }
 
-}  // namespace
-
-bool ProcessorHasMmx() {
-  static const bool hasMmx = CpuReportsMmx() && !MmxDisabledByMachineSetting();
-  return hasMmx;
-}
-
-namespace {
-
-bool CpuReportsAvx2() {
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
-  // The compiler's check includes the operating system's saving of the wide registers.
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
-#else
-  return false;
-#endif
-}
-
 bool avx2Allowed = true;
 
 }  // namespace
 
+bool ProcessorHasMmx() {
+  static const bool hasMmx = IsProcessorFeaturePresent(PF_MMX_INSTRUCTIONS_AVAILABLE) && !MmxDisabledByMachineSetting();
+  return hasMmx;
+}
+
 bool ProcessorHasAvx2() {
-  static const bool reported = CpuReportsAvx2();
+  // Windows answers for the operating system's saving of the wide registers too.
+  static const bool reported = IsProcessorFeaturePresent(PF_AVX2_INSTRUCTIONS_AVAILABLE) != FALSE;
   return reported && avx2Allowed;
 }
 

@@ -1,4 +1,5 @@
-// Which of the processor's vector instructions may be used, found once per process.
+// Which of the processor's vector instructions may be used, as the system reports them, found once per
+// process.
 #pragma once
 
 // False when the processor lacks MMX or the machine-wide DWORD value "DisableMMX" under
