@@ -11,7 +11,6 @@
 #include "direct3d.h"
 #include "format_info.h"
 #include "gldevice/gl_backend.h"
-#include "test_switches.h"
 #include "window_services.h"
 
 namespace d3d9 {
@@ -71,7 +70,6 @@ Device::Device(Direct3D* direct3d, D3DDEVTYPE type, HWND focusWindow, DWORD beha
   creation_.DeviceType = type;
   creation_.hFocusWindow = focusWindow;
   creation_.BehaviorFlags = behaviorFlags;
-  rasterizer_.LimitSimd(ReferenceSimdLimit());
   refreshOrigin_ = std::chrono::steady_clock::now();
 }
 

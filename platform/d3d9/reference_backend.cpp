@@ -7,6 +7,7 @@
 #include "drawing_backend.h"
 #include "format_info.h"
 #include "surface.h"
+#include "test_switches.h"
 
 namespace d3d9 {
 
@@ -33,7 +34,7 @@ namespace {
 
 class ReferenceBackend final : public DrawingBackend {
  public:
-  explicit ReferenceBackend(int threadCount) : rasterizer_(threadCount) {}
+  explicit ReferenceBackend(int threadCount) : rasterizer_(threadCount) { rasterizer_.LimitSimd(ReferenceSimdLimit()); }
 
   bool PacesPresentation() const override { return false; }
   void DescribeCapabilities(D3DCAPS9& caps) const override { caps.DeviceType = D3DDEVTYPE_REF; }
