@@ -41,7 +41,7 @@ class GlContext {
 };
 
 // Null where the window does not exist or the display offers no OpenGL on it (the headless
-// display, a child of another program's window).
+// display, a child of another program's window on an X server without GLX).
 std::unique_ptr<GlContext> CreateGlContext(HWND window);
 
 }  // namespace standin

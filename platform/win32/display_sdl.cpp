@@ -4,8 +4,8 @@
 // client area and a close box. Keys, the three mouse buttons, the wheel, pointer movement,
 // focus loss (after the window had the focus), the close box and exposure become events.
 // Top-level windows are made able to carry OpenGL (for the hardware device) where the
-// display offers it. Children of foreign X11 windows (a preview inside another program's window) and the
-// screen's contents come from X11Preview.
+// display offers it. Children of foreign X11 windows (a preview inside another program's window, a
+// hack's window), with their OpenGL, and the screen's contents come from X11Preview.
 // Leaves out: double-click messages (a second click is a second press), the extra mouse
 // buttons, text input events (TranslateMessage makes the characters), several displays.
 #include <SDL.h>
@@ -235,6 +235,7 @@ class SdlDisplay final : public DisplayBackend {
   }
 
   std::unique_ptr<GlContext> CreateGlContext(HWND window) override {
+    if (x11_.HasChild(window)) return x11_.CreateGlContext(window);
     const auto found = windows_.find(window);
     if (found == windows_.end() || !found->second.openGl) return nullptr;
     SDL_GLContext context = SDL_GL_CreateContext(found->second.window);

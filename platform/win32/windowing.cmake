@@ -28,6 +28,8 @@ target_sources(orbelune_win32 PRIVATE
   window_lifecycle.cpp
   window_table.cpp
   wsprintf.cpp
+  x11_error_trap.cpp
+  x11_gl_context.cpp
   x11_preview.cpp
 )
-target_link_libraries(orbelune_win32 PRIVATE PkgConfig::SDL2 PkgConfig::X11 PkgConfig::GTK3)
+target_link_libraries(orbelune_win32 PRIVATE PkgConfig::SDL2 PkgConfig::X11 PkgConfig::GL PkgConfig::GTK3)

@@ -1,6 +1,7 @@
 // Implements: questions about foreign X11 windows (does the window exist, how big is it),
 // reading the root window back, and child windows inside a foreign window: created covering
-// the asked rectangle, painted with XPutImage, resized when asked, and reported when the
+// the asked rectangle with a GL visual where GLX offers one (their OpenGL contexts come from
+// x11_gl_context), painted with XPutImage, resized when asked, and reported when the
 // parent is resized or destroyed, when they are exposed, and when a button is pressed in them.
 // A child of the root window (a hack run's -root without a daemon) is kept from the window
 // manager.
@@ -16,6 +17,8 @@
 #include <algorithm>
 
 #include "window.h"
+#include "x11_error_trap.h"
+#include "x11_gl_context.h"
 
 namespace standin {
 namespace {
@@ -25,35 +28,6 @@ constexpr uint64_t kLargestWindowId = 0x1FFFFFFF;
 constexpr long kChildEvents =
     ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
 constexpr int kLargestSide = 16384;
-
-int trappedErrorCode = 0;
-
-int RecordError(::Display*, XErrorEvent* error) {
-  trappedErrorCode = error->error_code;
-  return 0;
-}
-
-// Collects the X errors of the requests made while it lives, instead of ending the process.
-class ErrorTrap {
- public:
-  explicit ErrorTrap(::Display* display) : display_(display) {
-    XSync(display_, False);
-    trappedErrorCode = 0;
-    previous_ = XSetErrorHandler(RecordError);
-  }
-  ~ErrorTrap() {
-    XSync(display_, False);
-    XSetErrorHandler(previous_);
-  }
-  bool Failed() {
-    XSync(display_, False);
-    return trappedErrorCode != 0;
-  }
-
- private:
-  ::Display* display_;
-  int (*previous_)(::Display*, XErrorEvent*) = nullptr;
-};
 
 int Shift(unsigned long mask) {
   int shift = 0;
@@ -104,19 +78,17 @@ WPARAM ButtonState(unsigned int state) {
 
 X11Preview::~X11Preview() {
   if (display_ == nullptr) return;
-  for (const auto& entry : children_) {
-    if (!entry.second.gone) {
-      ErrorTrap trap(display_);
-      XDestroyWindow(display_, entry.second.id);
-    }
-  }
-  XCloseDisplay(display_);
+  for (const auto& entry : children_) DestroyChildWindow(entry.second);
+  XFlush(display_);
 }
 
 bool X11Preview::Connect() {
   if (display_ != nullptr) return true;
   if (connectFailed_) return false;
-  display_ = XOpenDisplay(nullptr);
+  connection_.reset(XOpenDisplay(nullptr), [](::Display* display) {
+    if (display != nullptr) XCloseDisplay(display);
+  });
+  display_ = connection_.get();
   connectFailed_ = display_ == nullptr;
   return display_ != nullptr;
 }
@@ -166,14 +138,37 @@ bool X11Preview::CaptureRoot(std::vector<uint32_t>& pixels, int& width, int& hei
   return true;
 }
 
+// The child gets a GL visual where GLX offers one, so that the hardware device can draw in it;
+// the pictures of the reference device are shown in that visual as in any other.
+unsigned long X11Preview::CreateChildWindow(unsigned long parent, int x, int y, int width, int height, Child& made) {
+  const auto sideOf = [](int side) { return static_cast<unsigned>(std::max(side, 1)); };
+  const unsigned long black = BlackPixel(display_, DefaultScreen(display_));
+  XVisualInfo glVisual{};
+  if (!ChooseGlVisual(display_, glVisual)) {
+    return XCreateSimpleWindow(display_, parent, x, y, sideOf(width), sideOf(height), 0, black, black);
+  }
+  // A visual other than the parent's needs a colormap of its own and a border pixel.
+  XSetWindowAttributes attributes{};
+  attributes.colormap = XCreateColormap(display_, parent, glVisual.visual, AllocNone);
+  attributes.background_pixel = 0;
+  attributes.border_pixel = 0;
+  made.colormap = attributes.colormap;
+  made.glVisual = glVisual.visualid;
+  return XCreateWindow(display_, parent, x, y, sideOf(width), sideOf(height), 0, glVisual.depth, InputOutput,
+                       glVisual.visual, CWColormap | CWBackPixel | CWBorderPixel, &attributes);
+}
+
 bool X11Preview::OpenChild(HWND window, uint64_t parent, int x, int y, int width, int height) {
   if (parent == 0 || parent > kLargestWindowId || !Connect()) return false;
   ErrorTrap trap(display_);
   const auto parentId = static_cast<::Window>(parent);
-  const unsigned long black = BlackPixel(display_, DefaultScreen(display_));
-  const ::Window child = XCreateSimpleWindow(display_, parentId, x, y, static_cast<unsigned>(std::max(width, 1)),
-                                             static_cast<unsigned>(std::max(height, 1)), 0, black, black);
-  if (trap.Failed() || child == 0) return false;
+  Child made{0, parentId, width, height, false};
+  const ::Window child = CreateChildWindow(parentId, x, y, width, height, made);
+  made.id = child;
+  if (trap.Failed() || child == 0) {
+    DestroyChildWindow(made);
+    return false;
+  }
   XSelectInput(display_, child, kChildEvents);
   // Our own interest in the parent's size and life; other programs' interests are untouched.
   XWindowAttributes parentAttributes{};
@@ -187,21 +182,31 @@ bool X11Preview::OpenChild(HWND window, uint64_t parent, int x, int y, int width
     XChangeWindowAttributes(display_, child, CWOverrideRedirect, &unmanaged);
   }
   if (trap.Failed()) {
-    XDestroyWindow(display_, child);
+    DestroyChildWindow(made);
     return false;
   }
-  children_[window] = Child{child, parentId, width, height, false};
+  children_[window] = made;
   return true;
+}
+
+void X11Preview::DestroyChildWindow(const Child& child) {
+  *child.exists = false;
+  ErrorTrap trap(display_);
+  if (!child.gone && child.id != 0) XDestroyWindow(display_, child.id);
+  if (child.colormap != 0) XFreeColormap(display_, child.colormap);
 }
 
 void X11Preview::CloseChild(HWND window) {
   const auto found = children_.find(window);
   if (found == children_.end()) return;
-  if (!found->second.gone) {
-    ErrorTrap trap(display_);
-    XDestroyWindow(display_, found->second.id);
-  }
+  DestroyChildWindow(found->second);
   children_.erase(found);
+}
+
+std::unique_ptr<GlContext> X11Preview::CreateGlContext(HWND window) {
+  const auto found = children_.find(window);
+  if (found == children_.end() || found->second.gone || found->second.glVisual == 0) return nullptr;
+  return CreateX11GlContext(connection_, found->second.glVisual, found->second.id, found->second.exists);
 }
 
 void X11Preview::SetVisible(HWND window, bool visible) {
@@ -295,6 +300,7 @@ bool X11Preview::Collect(std::vector<DisplayEvent>& events, int waitMilliseconds
       case DestroyNotify:
         if (event.xdestroywindow.window != child.id) continue;
         child.gone = true;  // destroyed with its parent
+        *child.exists = false;
         made.kind = DisplayEvent::Kind::ParentGone;
         break;
       case ButtonPress:

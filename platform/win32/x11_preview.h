@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "display_backend.h"
+#include "display_bridge.h"
 
 struct _XDisplay;  // Xlib's connection, kept out of the headers that include this one
 
@@ -29,6 +31,8 @@ class X11Preview {
   bool OpenChild(HWND window, uint64_t parent, int x, int y, int width, int height);
   bool HasChild(HWND window) const { return children_.count(window) != 0; }
   void CloseChild(HWND window);
+  // OpenGL on a child made with a GL visual; null for others, or where GLX refuses.
+  std::unique_ptr<GlContext> CreateGlContext(HWND window);
   void SetVisible(HWND window, bool visible);
   void Place(HWND window, int x, int y, int width, int height);
   bool ShowPicture(HWND window, const uint32_t* pixels, int width, int height, size_t pitchBytes);
@@ -45,11 +49,19 @@ class X11Preview {
     int width = 0;
     int height = 0;
     bool gone = false;
+    unsigned long colormap = 0;  // the GL visual's own, else none
+    unsigned long glVisual = 0;  // the id of the GL visual it was made with, else 0
+    // False once the window is destroyed or known gone; its GL context asks before each use.
+    std::shared_ptr<bool> exists = std::make_shared<bool>(true);
   };
 
   bool Connect();
   HWND WindowOf(unsigned long id) const;
+  void DestroyChildWindow(const Child& child);
+  unsigned long CreateChildWindow(unsigned long parent, int x, int y, int width, int height, Child& made);
 
+  // Shared with the GL contexts, which may be destroyed after this object (the device is).
+  std::shared_ptr<::_XDisplay> connection_;
   ::_XDisplay* display_ = nullptr;
   bool connectFailed_ = false;
   std::map<HWND, Child> children_;

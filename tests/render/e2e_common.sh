@@ -46,15 +46,15 @@ use_green_background() {
     >"$ORBELUNE_REGISTRY"
 }
 
-# Fails unless the 800 x 600 picture in file $1 shows the kaleidoscope over the green
-# background: green in all four corners, many colours in the middle. Sets colours to their
-# number there.
+# Fails unless the picture in file $1 shows the kaleidoscope over the green background: green
+# in all four corners, many colours in the middle. Sets colours to their number there.
 expect_kaleidoscope() {
-  local corner colour
-  for corner in 0,0 799,0 0,599 799,599; do
+  local corner colour width height
+  read -r width height < <(convert "$1" -format '%w %h' info:)
+  for corner in 0,0 $((width - 1)),0 0,$((height - 1)) $((width - 1)),$((height - 1)); do
     colour=$(convert "$1" -alpha off -format "%[hex:p{$corner}]" info:)
     [[ "$colour" == 00FF00* ]] || fail "$1: corner $corner is $colour, expected the green background"
   done
-  colours=$(convert "$1" -alpha off -crop 300x300+250+150 +repage -unique-colors -format '%w' info:)
+  colours=$(convert "$1" -alpha off -gravity center -crop 300x300+0+0 +repage -unique-colors -format '%w' info:)
   [[ "$colours" -gt 200 ]] || fail "$1: only $colours colours in the middle: no kaleidoscope"
 }
