@@ -13,6 +13,8 @@
 #include "gfxsupport/textures/pixel_conversion.h"
 #include "gfxsupport/images/processor_features.h"
 
+using namespace gfx::textures;  // the texture library's internals under test
+
 namespace {
 
 // Pixels that sit on and next to every decision: the key (opaque black) and its near misses,

@@ -6,6 +6,8 @@
 #include "gfxsupport/textures/bmp_writer.h"
 #include "gfxsupport/textures/pixel_format_table.h"
 
+using namespace gfx::textures;  // the texture library's internals under test
+
 namespace {
 
 uint32_t Read32(const std::vector<BYTE>& file, size_t at) {

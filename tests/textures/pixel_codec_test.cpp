@@ -6,6 +6,8 @@
 
 #include "gfxsupport/textures/pixel_codec.h"
 
+using namespace gfx::textures;  // the texture library's internals under test
+
 namespace {
 
 struct ReadCase {

@@ -6,6 +6,8 @@
 #include "gfxsupport/textures/conversion_pass.h"
 #include "gfxsupport/textures/pixel_conversion.h"
 
+using namespace gfx::textures;  // the texture library's internals under test
+
 namespace {
 
 // A small block of 32-bit ARGB pixels (or any format, by bytes), tightly packed.

@@ -5,6 +5,8 @@
 #include "gfxsupport/textures/bmp_writer.h"
 #include "gfxsupport/textures/pixel_format_table.h"
 
+using namespace gfx::textures;  // the texture library's internals under test
+
 namespace {
 
 struct BestMatchCase {

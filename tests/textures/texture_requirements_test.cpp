@@ -4,6 +4,8 @@
 
 #include "gfxsupport/textures/texture_requirements.h"
 
+using namespace gfx::textures;  // the texture library's internals under test
+
 namespace {
 
 constexpr DWORD kMip = D3DPTEXTURECAPS_MIPMAP;

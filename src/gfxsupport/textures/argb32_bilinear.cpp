@@ -9,6 +9,8 @@
 
 #include "gfxsupport/textures/conversion_pass.h"
 
+namespace gfx::textures {
+
 namespace {
 
 // Source rows of the block, read and resampled across, two kept at a time: each destination
@@ -72,3 +74,5 @@ void ResampleBilinearArgb32(const ConversionPass& pass) {
                          ordered ? kOrderedDither[(pass.destination.y + y) & 3] : nullptr, pass.destination.x);
   }
 }
+
+}  // namespace gfx::textures

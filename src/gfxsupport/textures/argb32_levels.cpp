@@ -11,6 +11,8 @@
 
 #include "gfxsupport/textures/conversion_pass.h"
 
+namespace gfx::textures {
+
 namespace {
 
 struct LevelInProgress {
@@ -127,3 +129,5 @@ HRESULT ResampleArgb32Levels(const SourceBlock& source, const std::vector<Destin
   }
   return S_OK;
 }
+
+}  // namespace gfx::textures

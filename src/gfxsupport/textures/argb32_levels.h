@@ -8,6 +8,8 @@
 
 #include "gfxsupport/textures/pixel_block.h"
 
+namespace gfx::textures {
+
 // Whether ConvertPixelBlock would take the 32-bit ARGB bilinear path for `source` into a
 // block of `destinationFormat` of another size: both formats A8R8G8B8 or X8R8G8B8, flat
 // blocks, FilterLinear without sRGB or error diffusion (`filter` as ConvertPixelBlock takes
@@ -19,3 +21,5 @@ bool ResamplesAsArgb32Levels(const SourceBlock& source, D3DFORMAT destinationFor
 // cannot be had.
 HRESULT ResampleArgb32Levels(const SourceBlock& source, const std::vector<DestinationBlock>& destinations, DWORD filter,
                              D3DCOLOR colourKey);
+
+}  // namespace gfx::textures

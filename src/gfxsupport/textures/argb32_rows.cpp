@@ -8,6 +8,9 @@
 
 #include "gfxsupport/textures/argb32_rows_avx2.h"
 #include "gfxsupport/images/processor_features.h"
+
+namespace gfx::textures {
+
 #endif
 
 #if defined(__SSE2__)
@@ -282,3 +285,5 @@ void BlendRows(const FloatColour* a, float w0, const FloatColour* b, float w1, u
 }
 
 #endif
+
+}  // namespace gfx::textures

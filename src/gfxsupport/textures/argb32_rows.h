@@ -9,6 +9,8 @@
 
 #include "gfxsupport/textures/float_colour.h"
 
+namespace gfx::textures {
+
 // `opaque`: the fourth byte is unused (X8R8G8B8), read as alpha 1 and written as 0xFF.
 void ReadArgb32Row(const uint8_t* row, uint32_t count, bool opaque, FloatColour* out);
 // The same, and pixels whose bits under `keyMask` equal `keyBits` read as transparent black.
@@ -48,3 +50,5 @@ void BlendBgraToArgb32Row(const FloatBgra* a, float w0, const FloatBgra* b, floa
 // `setBits`, or replaced by `keyedPixel` where the key matches.
 void ConvertArgb32RowAsBits(const uint8_t* from, uint32_t count, uint32_t setBits, Argb32Key key, uint32_t keyedPixel,
                             uint8_t* to);
+
+}  // namespace gfx::textures

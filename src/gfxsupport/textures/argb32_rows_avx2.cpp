@@ -8,6 +8,8 @@
 
 #include <immintrin.h>
 
+namespace gfx::textures {
+
 #define ORBELUNE_AVX2 __attribute__((target("avx2")))
 
 namespace {
@@ -171,3 +173,5 @@ uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra*, float, const FloatBgra*, flo
 }
 
 #endif
+
+}  // namespace gfx::textures

@@ -11,6 +11,8 @@
 #include "gfxsupport/textures/argb32_rows.h"
 #include "gfxsupport/textures/conversion_pass.h"
 
+namespace gfx::textures {
+
 uint32_t ConvertArgb32RowAsBitsAvx2(const uint8_t* from, uint32_t count, uint32_t setBits, Argb32Key key,
                                     uint32_t keyedPixel, uint8_t* to);
 
@@ -24,3 +26,5 @@ size_t ResampleNeighbourQuadsAcrossAvx2(const float* row, const uint32_t* firstF
 
 uint32_t BlendBgraToArgb32RowAvx2(const FloatBgra* a, float w0, const FloatBgra* b, float w1, uint32_t count,
                                   uint8_t* row, bool opaque, const float* ditherRow, uint32_t x);
+
+}  // namespace gfx::textures

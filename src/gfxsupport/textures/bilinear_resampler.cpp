@@ -16,6 +16,8 @@
 #include "gfxsupport/textures/conversion_pass.h"
 #include "gfxsupport/images/processor_features.h"
 
+namespace gfx::textures {
+
 std::vector<BilinearTaps> MakeBilinearTaps(uint32_t sourceSize, uint32_t destinationSize, bool clampEdges) {
   std::vector<BilinearTaps> taps(destinationSize);
   const float scale = static_cast<float>(sourceSize) / static_cast<float>(destinationSize);
@@ -189,3 +191,5 @@ void ResampleTrilinear(const ConversionPass& pass) {
     }
   }
 }
+
+}  // namespace gfx::textures

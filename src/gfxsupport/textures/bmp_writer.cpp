@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace gfx::textures {
+
 namespace {
 
 enum class BmpPalette { None, R3G3B2Levels, FromImage, GreyRamp };
@@ -130,3 +132,5 @@ HRESULT BuildBmpFile(const SourceBlock& pixels, std::vector<BYTE>* file) {
   }
   return S_OK;
 }
+
+}  // namespace gfx::textures

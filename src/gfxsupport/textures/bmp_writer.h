@@ -11,9 +11,13 @@
 
 #include "gfxsupport/textures/pixel_block.h"
 
+namespace gfx::textures {
+
 // The formats a BMP file holds as they lie in memory, in order of preference.
 std::span<const D3DFORMAT> BmpWritableFormats();
 
 // The file for `pixels` (a format of BmpWritableFormats; a palette for P8). D3DERR_INVALIDCALL
 // for any other format, a missing palette or a file beyond the 32-bit size field.
 HRESULT BuildBmpFile(const SourceBlock& pixels, std::vector<BYTE>* file);
+
+}  // namespace gfx::textures

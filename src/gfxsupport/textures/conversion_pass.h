@@ -9,6 +9,8 @@
 #include "gfxsupport/textures/pixel_codec.h"
 #include "gfxsupport/textures/texture_filter.h"
 
+namespace gfx::textures {
+
 struct ConversionPass {
   const SourceBlock& source;
   const DestinationBlock& destination;
@@ -107,3 +109,5 @@ void ResampleQuadsAcross(const float* row, const std::vector<BilinearTaps>& taps
 // kept in the bytes' own channel order: the same pixels as ResampleBilinear's general path.
 bool ResamplesArgb32Directly(const ConversionPass& pass);
 void ResampleBilinearArgb32(const ConversionPass& pass);
+
+}  // namespace gfx::textures

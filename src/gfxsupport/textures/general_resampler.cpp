@@ -8,6 +8,8 @@
 
 #include "gfxsupport/textures/conversion_pass.h"
 
+namespace gfx::textures {
+
 namespace {
 
 uint32_t PlaceTap(int64_t index, int64_t size, bool mirror) {
@@ -115,3 +117,5 @@ void ResampleGeneralWithin(const ConversionPass& pass, size_t memoryLimit) {
     }
   }
 }
+
+}  // namespace gfx::textures

@@ -3,6 +3,8 @@
 #include <bit>
 #include <cmath>
 
+namespace gfx::textures {
+
 float HalfToFloat(uint16_t half) {
   const uint32_t sign = (half >> 15) & 1;
   const uint32_t exponent = (half >> 10) & 0x1F;
@@ -40,3 +42,5 @@ uint16_t FloatToHalf(float value) {
   const uint32_t biased = static_cast<uint32_t>(exponent - 1 + 15);
   return static_cast<uint16_t>(sign | (biased << 10) | (significand & 0x3FF));
 }
+
+}  // namespace gfx::textures

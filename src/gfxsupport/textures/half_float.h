@@ -3,6 +3,10 @@
 
 #include <cstdint>
 
+namespace gfx::textures {
+
 float HalfToFloat(uint16_t half);
 // Rounds to nearest even; values beyond the half range become infinity, NaN stays NaN.
 uint16_t FloatToHalf(float value);
+
+}  // namespace gfx::textures

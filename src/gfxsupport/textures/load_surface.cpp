@@ -3,6 +3,8 @@
 #include "gfxsupport/textures/pixel_format_table.h"
 #include "gfxsupport/textures/texture_loading.h"
 
+using namespace gfx::textures;
+
 namespace {
 
 bool RectangleInside(const RECT& rect, UINT width, UINT height) {

@@ -7,6 +7,8 @@
 #include "gfxsupport/images/image_decoding.h"
 #include "d3d9api.h"
 
+namespace gfx::textures {
+
 struct PixelBlockShape {
   D3DFORMAT format = D3DFMT_UNKNOWN;
   uint32_t width = 0, height = 0, depth = 1;
@@ -26,3 +28,5 @@ struct DestinationBlock : PixelBlockShape {
   BYTE* data = nullptr;
   uint32_t x = 0, y = 0;
 };
+
+}  // namespace gfx::textures

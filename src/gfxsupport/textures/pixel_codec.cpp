@@ -9,6 +9,8 @@
 #include "gfxsupport/textures/half_float.h"
 #include "gfxsupport/textures/srgb.h"
 
+namespace gfx::textures {
+
 const float kOrderedDither[4][4] = {
     {0.96875f, 0.46875f, 0.84375f, 0.34375f},
     {0.21875f, 0.71875f, 0.09375f, 0.59375f},
@@ -338,3 +340,5 @@ void PixelCodec::WriteRow(FloatColour* values, uint32_t count, BYTE* row, uint32
     WriteRowRounded(values, count, row, x, y);
   }
 }
+
+}  // namespace gfx::textures

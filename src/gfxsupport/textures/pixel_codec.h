@@ -11,6 +11,8 @@
 #include "gfxsupport/images/image_decoding.h"
 #include "gfxsupport/textures/pixel_format_table.h"
 
+namespace gfx::textures {
+
 enum class DitherMode : uint8_t { None, Ordered, Diffusion };
 
 // The 4 by 4 ordered-dither offsets, indexed [y & 3][x & 3], added before truncation.
@@ -73,3 +75,5 @@ class PixelCodec {
   std::vector<FloatColour> errorThisRow_, errorNextRow_;
   uint32_t diffusionRow_ = 0;
 };
+
+}  // namespace gfx::textures

@@ -5,6 +5,8 @@
 
 #include "gfxsupport/textures/conversion_pass.h"
 
+namespace gfx::textures {
+
 HRESULT ParseFilter(DWORD filter, FilterOptions* options) {
   const DWORD code = filter & 0xFFFF;
   if (code == 0 || code > FilterBox || filter >= 0x800000) return D3DERR_INVALIDCALL;
@@ -94,3 +96,5 @@ HRESULT ConvertPixelBlock(const DestinationBlock& destination, const SourceBlock
   }
   return S_OK;
 }
+
+}  // namespace gfx::textures

@@ -14,9 +14,13 @@
 #include "gfxsupport/textures/pixel_block.h"
 #include "gfxsupport/textures/texture_filter.h"
 
+namespace gfx::textures {
+
 // `filter` is a filter word (kFilterDefault means FilterTriangle | FilterDither); `colourKey`
 // an ARGB value read back through the source format, 0 for none. D3DERR_INVALIDCALL for a bad
 // filter word, an empty block, or a format that cannot be converted; E_OUTOFMEMORY when rows
 // cannot be had.
 HRESULT ConvertPixelBlock(const DestinationBlock& destination, const SourceBlock& source, DWORD filter,
                           D3DCOLOR colourKey);
+
+}  // namespace gfx::textures

@@ -6,6 +6,8 @@
 
 #include "gfxsupport/textures/conversion_pass.h"
 
+namespace gfx::textures {
+
 void CopyRows(const ConversionPass& pass) {
   const size_t rowBytes = size_t{pass.source.width} * pass.reader.BytesPerPixel();
   for (uint32_t z = 0; z < pass.destination.depth; ++z) {
@@ -168,3 +170,5 @@ void ResampleBoxHalf(const ConversionPass& pass) {
     }
   }
 }
+
+}  // namespace gfx::textures

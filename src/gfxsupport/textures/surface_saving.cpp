@@ -10,6 +10,8 @@
 #include "gfxsupport/textures/pixel_conversion.h"
 #include "gfxsupport/textures/pixel_format_table.h"
 
+using namespace gfx::textures;
+
 namespace {
 
 // Locks a surface for reading and unlocks it when done.

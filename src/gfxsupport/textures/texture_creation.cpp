@@ -15,6 +15,8 @@
 #include "gfxsupport/textures/texture_loading.h"
 #include "gfxsupport/read_failure.h"
 
+using namespace gfx::textures;
+
 using gfx::ClearReadFailure;
 using gfx::RefuseWith;
 

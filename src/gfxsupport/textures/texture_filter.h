@@ -27,6 +27,8 @@ inline constexpr DWORD kFilterDefault = 0xFFFFFFFF;
 inline constexpr DWORD kDefaultImageFilter = FilterTriangle | FilterDither;
 inline constexpr DWORD kDefaultMipFilter = FilterBox;
 
+namespace gfx::textures {
+
 struct FilterOptions {
   DWORD code = FilterNone;
   bool mirrorU = false, mirrorV = false, mirrorW = false;
@@ -37,3 +39,5 @@ struct FilterOptions {
 // Splits a filter word (kFilterDefault already replaced by the caller's default).
 // D3DERR_INVALIDCALL for a code of 0 or above 5, or a word of 0x800000 or more.
 HRESULT ParseFilter(DWORD filter, FilterOptions* options);
+
+}  // namespace gfx::textures

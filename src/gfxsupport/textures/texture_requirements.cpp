@@ -6,6 +6,8 @@
 #include "gfxsupport/textures/pixel_format_table.h"
 #include "gfxsupport/textures/texture_loading.h"
 
+namespace gfx::textures {
+
 namespace {
 
 bool IsBlockFormat(D3DFORMAT format) {
@@ -98,6 +100,12 @@ HRESULT FitTextureRequest(const D3DCAPS9& caps, const std::function<bool(D3DFORM
   if (request.format != nullptr) *request.format = format;
   return S_OK;
 }
+
+}  // namespace gfx::textures
+
+using gfx::textures::FitTextureRequest;
+using gfx::textures::kInvalidTextureUsage;
+using gfx::textures::TextureRequest;
 
 HRESULT CheckTextureRequirements(IDirect3DDevice9* device, UINT* width, UINT* height, UINT* mipLevels, DWORD usage,
                                  D3DFORMAT* format, D3DPOOL pool) {

@@ -6,6 +6,8 @@
 
 #include "d3d9api.h"
 
+namespace gfx::textures {
+
 struct TextureRequest {
   UINT* width = nullptr;  // each in-out and each may be none
   UINT* height = nullptr;
@@ -22,3 +24,5 @@ HRESULT FitTextureRequest(const D3DCAPS9& caps, const std::function<bool(D3DFORM
 
 // Usage bits a texture request may not carry.
 inline constexpr DWORD kInvalidTextureUsage = 0xFFE039EC;
+
+}  // namespace gfx::textures
