@@ -27,21 +27,15 @@
 #include "gldevice/gl_api.h"
 #include "refdevice.h"
 #include "scene_files.h"
+#include "scene_options.h"
 #include "scene_matrices.h"
 
 namespace {
 
-constexpr float kReferenceThetaDegrees = 30.0f;
 constexpr int kOffscreenSize = 512;
 
-struct Options {
-  std::string sceneDirectory;
-  int width = 800, height = 600;
+struct Options : SceneOptions {
   int threads = 0;
-  int frames = 200;
-  int warmup = 20;
-  float thetaDegrees = kReferenceThetaDegrees;
-  std::string writeFrame;
   bool direct = false;  // the reference device's interface instead of Direct3D 9
   bool hal = false;     // the OpenGL device instead of the reference device
   bool withMask = true;
@@ -56,20 +50,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     }
     if (i + 1 >= argc) return false;
     const char* value = argv[++i];
-    if (name == "--scene") {
-      options.sceneDirectory = value;
-    } else if (name == "--size") {
-      if (std::sscanf(value, "%dx%d", &options.width, &options.height) != 2) return false;
-    } else if (name == "--threads") {
+    if (name == "--threads") {
       options.threads = std::atoi(value);
-    } else if (name == "--frames") {
-      options.frames = std::atoi(value);
-    } else if (name == "--warmup") {
-      options.warmup = std::atoi(value);
-    } else if (name == "--theta") {
-      options.thetaDegrees = static_cast<float>(std::atof(value));
-    } else if (name == "--write-frame") {
-      options.writeFrame = value;
     } else if (name == "--interface") {
       std::string chosen = value;
       if (chosen != "d3d9" && chosen != "refdevice") return false;
@@ -78,13 +60,11 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       std::string chosen = value;
       if (chosen != "ref" && chosen != "hal") return false;
       options.hal = chosen == "hal";
-    } else {
+    } else if (!ReadSceneOption(name, value, options)) {
       return false;
     }
   }
-  return !options.sceneDirectory.empty() && !(options.direct && options.hal) && options.width > 0 &&
-         options.height > 0 && options.width <= 16384 && options.height <= 16384 && options.frames >= 0 &&
-         options.warmup >= 0;
+  return SceneOptionsAreComplete(options) && !(options.direct && options.hal);
 }
 
 struct QuadVertex {

@@ -22,43 +22,18 @@
 
 #include "bmp_writer.h"
 #include "scene_files.h"
+#include "scene_options.h"
 #include "scene_matrices.h"
 
 namespace {
 
 constexpr int kOffscreenSize = 512;
 
-struct Options {
-  std::string sceneDirectory;
-  int width = 800, height = 600;
-  int frames = 200;
-  int warmup = 20;
-  float thetaDegrees = 30.0f;
-  std::string writeFrame;
-};
-
-bool ParseOptions(int argc, char** argv, Options& options) {
+bool ParseOptions(int argc, char** argv, SceneOptions& options) {
   for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string name = argv[i];
-    const char* value = argv[i + 1];
-    if (name == "--scene") {
-      options.sceneDirectory = value;
-    } else if (name == "--size") {
-      if (std::sscanf(value, "%dx%d", &options.width, &options.height) != 2) return false;
-    } else if (name == "--frames") {
-      options.frames = std::atoi(value);
-    } else if (name == "--warmup") {
-      options.warmup = std::atoi(value);
-    } else if (name == "--theta") {
-      options.thetaDegrees = static_cast<float>(std::atof(value));
-    } else if (name == "--write-frame") {
-      options.writeFrame = value;
-    } else {
-      return false;
-    }
+    if (!ReadSceneOption(argv[i], argv[i + 1], options)) return false;
   }
-  return argc % 2 == 1 && !options.sceneDirectory.empty() && options.width > 0 && options.height > 0 &&
-         options.frames >= 0 && options.warmup >= 0;
+  return argc % 2 == 1 && SceneOptionsAreComplete(options);
 }
 
 // The transform, with Direct3D's pixel centres and depth range; `flip` -1 draws a texture's
@@ -265,7 +240,7 @@ class PlainGlScene {
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options;
+  SceneOptions options;
   if (!ParseOptions(argc, argv, options)) {
     std::fprintf(stderr,
                  "usage: bench_scene_gl --scene DIR [--size WxH] [--frames N] [--warmup N] [--theta DEGREES]\n"
