@@ -696,8 +696,11 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const Flags& flags, cons
     uint32_t* colorRow = ColorRow(pipeline, y);
     uint16_t* depthRow = flags.testsDepth ? DepthRow(pipeline, y) : nullptr;
     int x = span->xBegin;
+    // Kept apart from the span, which the colour stores could otherwise change as far as the
+    // compiler knows, so that each group does not read it again.
+    const int xEnd = span->xEnd;
     auto wholeGroups = [&](auto&& valuesAt) __attribute__((always_inline)) {
-      for (; x + 8 <= span->xEnd; x += 8) {
+      for (; x + 8 <= xEnd; x += 8) {
         if (WaitingAmong(pending, x, y)) ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
         ShadeGroup<kAddress, kBlend, kStage>(pipeline, flags, k, valuesAt(x), colorRow + x,
                                              depthRow != nullptr ? depthRow + x : nullptr, kAllLanes);
@@ -718,7 +721,7 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const Flags& flags, cons
       if (vAlongRows) {
         const RowTexels row = RowTexelsOf<kAddress>(k, v.At(dxFrom(x), rowV));
         const Floats unused = _mm256_setzero_ps();
-        const int groups = (span->xEnd - x) / 8;
+        const int groups = (xEnd - x) / 8;
         if (uAlongColumns && groups <= kMostGroups) {
           // b * dy is a zero in u: its sign is lost in the sum or changes no texel position.
           if (x != columnsFrom || groups > columnGroups) {
@@ -745,14 +748,14 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const Flags& flags, cons
         });
       }
     }
-    if (x == span->xEnd) continue;
+    if (x == xEnd) continue;
     if (!setsAside) {
-      ShadeSpanScalar(pipeline, triangle, y, x, span->xEnd);
+      ShadeSpanScalar(pipeline, triangle, y, x, xEnd);
       continue;
     }
     // The last pixels, in a group moved left where it would pass the area.
     const int first = std::min(x, pending.area.maxX - 7);
-    const unsigned live = ((1u << (span->xEnd - x)) - 1) << (x - first);
+    const unsigned live = ((1u << (xEnd - x)) - 1) << (x - first);
     SetAside<kAddress, kBlend, kStage>(pipeline, flags, k, pending, first, y,
                                        Evaluate(pipeline, triangle, PositionOf(triangle, first, y)), live);
   }
