@@ -37,6 +37,8 @@ constexpr DWORD kMeshFvfBits = D3DFVF_POSITION_MASK | D3DFVF_NORMAL | D3DFVF_PSI
                                D3DFVF_TEXCOUNT_MASK | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR | 0xFFFF0000u;
 
 // Bytes of a declaration type (D3DDECLTYPE), 0 for one that holds no data or is unknown.
+// The Linux Direct3D stand-in has its own copy: on Windows this library runs on the system's
+// Direct3D, where the stand-in is not built.
 uint32_t DeclarationTypeSize(DWORD type);
 
 // Lays out fvf, followed by the given extra elements (their offsets are assigned here).
