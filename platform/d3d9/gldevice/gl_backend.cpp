@@ -29,6 +29,7 @@
 #include "surface.h"
 #include "test_switches.h"
 #include "texture.h"
+#include "vertex_processing.h"
 
 namespace gldevice {
 
@@ -126,18 +127,7 @@ uint64_t ElementCount(const refdevice::DrawRange& range) {
 
 // p * world * view * projection as one matrix, for row vectors.
 refdevice::Matrix Combined(const refdevice::Transforms& transforms) {
-  auto multiply = [](const refdevice::Matrix& a, const refdevice::Matrix& b) {
-    refdevice::Matrix product;
-    for (int row = 0; row < 4; ++row) {
-      for (int column = 0; column < 4; ++column) {
-        float sum = 0.0f;
-        for (int k = 0; k < 4; ++k) sum += a.m[row][k] * b.m[k][column];
-        product.m[row][column] = sum;
-      }
-    }
-    return product;
-  };
-  return multiply(multiply(transforms.world, transforms.view), transforms.projection);
+  return refdevice::Multiply(refdevice::Multiply(transforms.world, transforms.view), transforms.projection);
 }
 
 uint32_t IndexAt(const refdevice::IndexStream& indices, size_t position) {
