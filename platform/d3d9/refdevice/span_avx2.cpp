@@ -555,9 +555,9 @@ inline GroupPosition PositionOf(const SetupTriangle& triangle, int xFirst, int y
 // ---- Pixels set aside ----
 // Narrow triangles' pixels, and runs' last pixels after their whole groups of eight, wait in
 // the tile's PendingPixels until the tile's draw ends, and are then shaded eight neighbours at
-// a time. The order of writes is kept: depth is tested as pixels are set aside, a group written
-// straight to the targets first sends any waiting pixels among its own there, and so does a
-// waiting pixel covered again where blending reads what it left.
+// a time. The order of writes is kept: depth is tested as pixels are set aside, a run's groups
+// written straight to the targets first send any waiting pixels among them there, and so does
+// a waiting pixel covered again where blending reads what it left.
 
 inline size_t PlaneIndex(int row, int column) { return size_t(row) * PendingPixels::kSize + size_t(column); }
 
@@ -602,10 +602,13 @@ void ShadeAllWaiting(const PixelPipeline& pipeline, const ShadeConstants& k, Pen
   pending.lastRow = -1;
 }
 
-// Whether a pixel among the eight of row y from column x on is waiting.
-inline bool WaitingAmong(const PendingPixels& pending, int x, int y) {
+// Whether a pixel among the `groups` groups of eight of row y from column x on is waiting
+// (`groups` from 1 to 8, within the area).
+inline bool WaitingAmong(const PendingPixels& pending, int x, int y, int groups) {
   if (pending.Empty()) return false;
-  return ((pending.waiting[y - pending.area.minY] >> (x - pending.area.minX)) & kAllLanes) != 0;
+  ORBELUNE_ASSERT(groups >= 1 && groups <= PendingPixels::kSize / 8);
+  const uint64_t columns = ~uint64_t(0) >> (64 - 8 * groups);
+  return ((pending.waiting[y - pending.area.minY] >> (x - pending.area.minX)) & columns) != 0;
 }
 
 // Tests the depths of the `covered` lanes among eight pixels of a row and sets aside those that
@@ -700,8 +703,12 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const Flags& flags, cons
     // compiler knows, so that each group does not read it again.
     const int xEnd = span->xEnd;
     auto wholeGroups = [&](auto&& valuesAt) __attribute__((always_inline)) {
+      const int groups = (xEnd - x) / 8;
+      if (groups == 0) return;
+      // Waiting pixels among the groups are shaded first. The groups before the first of them
+      // write other pixels, so they may as well come after, and the loop tests nothing more.
+      if (WaitingAmong(pending, x, y, groups)) ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
       for (; x + 8 <= xEnd; x += 8) {
-        if (WaitingAmong(pending, x, y)) ShadeAllWaiting<kAddress, kBlend, kStage>(pipeline, k, pending);
         ShadeGroup<kAddress, kBlend, kStage>(pipeline, flags, k, valuesAt(x), colorRow + x,
                                              depthRow != nullptr ? depthRow + x : nullptr, kAllLanes);
       }
