@@ -702,8 +702,8 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const Flags& flags, cons
     // Kept apart from the span, which the colour stores could otherwise change as far as the
     // compiler knows, so that each group does not read it again.
     const int xEnd = span->xEnd;
+    const int groups = (xEnd - x) / 8;  // whole groups of eight from x on
     auto wholeGroups = [&](auto&& valuesAt) __attribute__((always_inline)) {
-      const int groups = (xEnd - x) / 8;
       if (groups == 0) return;
       // Waiting pixels among the groups are shaded first. The groups before the first of them
       // write other pixels, so they may as well come after, and the loop tests nothing more.
@@ -728,7 +728,6 @@ void ShadeSpansEightWide(const PixelPipeline& pipeline, const Flags& flags, cons
       if (vAlongRows) {
         const RowTexels row = RowTexelsOf<kAddress>(k, v.At(dxFrom(x), rowV));
         const Floats unused = _mm256_setzero_ps();
-        const int groups = (xEnd - x) / 8;
         if (uAlongColumns && groups <= kMostGroups) {
           // b * dy is a zero in u: its sign is lost in the sum or changes no texel position.
           if (x != columnsFrom || groups > columnGroups) {
